@@ -1,0 +1,172 @@
+// The records of an opened document. The reader walks the file once and fills flat lists of
+// these plain records; many of them remember byte positions in the file buffer rather than
+// copying data out of it. Records own what their pointers point to and are released by the
+// document (DocumentLists.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/DynaArray.h"
+#include "core/OwnedText.h"
+#include "core/RasterImage.h"
+
+namespace folivo {
+
+// The tokens of one dictionary entry: token 0 is the key, the rest are the value's tokens.
+using TokenList = std::vector<std::string>;
+
+struct FileBuffer {
+    const uint8_t* data = nullptr;
+    int32_t size = 0;
+    int32_t position = 0;
+};
+
+struct XrefEntry {
+    int32_t offset;
+    int32_t generation;
+    uint8_t inUse;
+    uint8_t filled;
+};
+
+struct DictEntry {
+    TokenList* tokens;
+    int32_t keyPosition;
+    int32_t valuePosition;  // just after the key token and the blanks behind it
+};
+
+struct ContentStreamRef {
+    int32_t length;
+    int32_t objectNumber;
+    int32_t generation;
+    uint8_t lengthKnown;
+    uint8_t inUse;
+};
+
+enum AnnotationKind : int32_t { AnnotOther = 0, AnnotText = 1, AnnotFreeText = 2, AnnotStamp = 3 };
+
+struct AnnotationRecord {
+    OwnedText title;  // /T
+    OwnedText text;   // /Contents
+    // Inches from the page's top-left corner; left <= right, top <= bottom.
+    double left, top, right, bottom;
+    uint8_t inUse;
+    uint8_t freeText;
+    uint8_t open;
+    int32_t icon;  // index into AnnotationIconNames; 2 (/Note) by default
+    int32_t kind;  // AnnotationKind
+    int32_t objectNumber;
+    int32_t generation;
+};
+
+struct PageRecord {
+    int32_t objectNumber;
+    int32_t generation;
+    int32_t resourcesFirstKey;  // -1: none
+    int32_t xobjectsFirstKey;
+    int32_t fontsFirstKey;
+    uint32_t newPageOffset;
+    uint32_t xobjectDictionaryPosition;
+    uint32_t fontDictionaryPosition;
+    uint32_t resourceDictionaryPosition;
+    uint8_t hasXObjects;
+    uint8_t hasFonts;
+    uint8_t hasResources;
+    uint8_t hasFilters;
+    TokenList* filterNames;
+    double mediaBox[4];  // lower-left x, lower-left y, upper-right x, upper-right y
+    TDynaArray<ContentStreamRef>* contentStreams;
+    TDynaArray<DictEntry>* keptEntries;
+    TDynaArray<AnnotationRecord>* comments;
+    uint8_t* content;
+    uint32_t newContentOffset;
+    int32_t contentLength;
+    uint8_t contentLoaded;
+    uint8_t modified;
+};
+
+struct PageTreeNode {
+    int32_t objectNumber;
+    int32_t generation;
+    uint8_t visited;
+    uint8_t hasKids;
+};
+
+enum FilterKind : int32_t { FilterNone = 0, FilterDCT = 1, FilterFlate = 2, FilterCCITT = 3 };
+
+struct ImageObject {
+    OwnedText name;  // resource name with its slash
+    int32_t pageIndex;
+    int32_t filterKind;  // FilterKind
+    int32_t length;
+    int32_t width;
+    int32_t height;
+    int32_t bitsPerComponent;
+    uint32_t dictionaryPosition;
+    uint32_t streamPosition;
+    uint8_t hasFilter;
+    uint8_t isImage;
+    TokenList* filterNames;
+    RasterImage image;
+};
+
+struct FontRecord {
+    OwnedText resourceName;
+    OwnedText baseFontText;        // only for fonts added by the protection
+    OwnedText fontDictionaryText;  // likewise
+    uint32_t pageIndex;
+    int32_t encodingDictionaryPosition;
+    uint32_t firstChar;
+    int32_t descriptorPosition;
+    int32_t encoding;  // Encoding; PDFDocEncoding by default
+    uint32_t dictionaryPosition;
+    uint8_t addedByUser;
+    uint8_t isType3;
+    uint8_t hasEncodingDictionary;
+    uint8_t hasCharSet;
+    uint8_t hasDescriptor;
+    double boxWidth;
+    double boxHeight;
+    OwnedText charSetText;
+    uint32_t charSetCount;
+    uint8_t charSetCodes[256];
+    uint8_t differences[256];
+    uint8_t differencePresent[256];
+    double widths[256];
+    uint8_t widthPresent[256];
+};
+
+// A calendar date and a time of day, as the date and time fields hold them.
+struct CivilDate {
+    int year = 1970;
+    int month = 1;
+    int day = 1;
+    bool operator==(const CivilDate&) const = default;
+};
+
+struct CivilTime {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    bool operator==(const CivilTime&) const = default;
+};
+
+// The document information as the user sees and edits it: texts are UTF-8.
+struct InfoFields {
+    std::string producer;
+    std::string creator;
+    std::string author;
+    std::string title;
+    std::string subject;
+    std::string keywords;
+    CivilDate createdDate;
+    CivilTime createdTime;
+    CivilDate modifiedDate;
+    CivilTime modifiedTime;
+};
+
+// The PDF version box: item 0 is 1.2, 1 is 1.3, 2 is 1.4.
+constexpr int DefaultVersionItem = 1;
+
+}  // namespace folivo
