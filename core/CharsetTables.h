@@ -38,6 +38,13 @@ struct CharsetRow {
 };
 std::optional<CharsetRow> FindByName(std::string_view name);
 
+// The stored text of source row `index`; empty outside 0 .. CharsetRowCount - 1.
+std::string_view CharsetSourceRow(int index);
+
+// Entry `index` of column `encoding` of the code table (0 when the glyph has no code there);
+// 0 outside the table.
+uint8_t CharsetCode(int index, int encoding);
+
 // The text up to its first space; that text and the space are removed from `text`.
 std::string NextField(std::string& text);
 

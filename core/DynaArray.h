@@ -6,6 +6,7 @@
 // release what a record points to; that is the owner's job.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@ namespace folivo {
 template <typename Record>
 class TDynaArray {
     static_assert(std::is_trivially_copyable_v<Record>, "TDynaArray holds plain records only");
+    static_assert(alignof(Record) <= alignof(std::max_align_t), "storage comes from malloc");
 
 public:
     static constexpr uint32_t GrowthStep = 100;
@@ -108,6 +110,8 @@ public:
     void Swap(int32_t a, int32_t b)
     {
         if (a < 0 || b < 0 || static_cast<uint32_t>(a) >= count_ || static_cast<uint32_t>(b) >= count_) return;
+        // memcpy onto itself is undefined; swapping a record with itself changes nothing anyway.
+        if (a == b) return;
         alignas(Record) unsigned char temporary[sizeof(Record)];
         std::memcpy(temporary, storage_ + a, sizeof(Record));
         std::memcpy(static_cast<void*>(storage_ + a), storage_ + b, sizeof(Record));

@@ -15,6 +15,10 @@
 
 namespace folivo {
 
+constexpr int32_t AnnotationIconCount = 21;
+// The icon and stamp names of comments, by icon number.
+extern const char* const AnnotationIconNames[AnnotationIconCount];
+
 struct ObjectReference {
     int32_t objectNumber = 0;
     int32_t generation = 0;
@@ -44,6 +48,8 @@ public:
     int currentPageNumber = 1;
 
     bool readingInProgress = false;
+    // The last reading got the file's bytes (it could be opened).
+    bool documentRead = false;
     bool documentModified = false;
 
     // Document state.
@@ -80,38 +86,69 @@ public:
     bool MatchText(std::string_view text);
     std::string ReadBytes(int32_t count);
 
+    // Page items of a page (1-based); none until pages are interpreted.
+    uint32_t ItemCountOfPage(uint32_t) const { return 0; }
+
     // Frees everything the document holds; the lists stay, empty.
     void DiscardDocument();
 
 private:
-    void ReadFileStructure(const std::string& path);
+    void BeginReading();
+    void ReadDocument(std::vector<uint8_t> bytes);
+    void FinishReading();
+    void ShowError(const std::string& text);
+
+    // File structure.
+    void ReadVersion();
+    void ReadFileStructure();
     bool FindStartXref(int32_t& sectionOffset);
-    void ReadCrossReferenceSections(int32_t sectionOffset);
     bool ReadCrossReferenceSection(int32_t sectionOffset, int32_t& prevOffset);
+    bool ReadSubsection(int32_t first, int32_t count);
     void ReadTrailer(int32_t& prevOffset);
+
+    // Document information.
     void ReadDocumentInformation();
+    std::string ReadStringValue(const TokenList& tokens);
+
+    // Catalog, page tree, pages.
+    void ReadPageStructure();
     void ReadCatalogAndPagesRoot();
     void WalkPageTree();
     bool ReadKids(std::vector<ObjectReference>& kids);
+    void AppendPage(const ObjectReference& node);
     void ReadPageDictionaries();
-    void ReadPageDictionary(const std::vector<TokenList>& inheritedFromRoot);
+    void ReadPageDictionary(const std::vector<TokenList>& fromRoot);
+    std::vector<ObjectReference> ReadReferenceList(const TokenList& tokens, bool annotations);
     void ReadResourceDictionaries();
+    void ReadPages();
+
+    // Fonts.
     void ReadFontList();
     void ReadFontDictionaries();
+    void ReadWidths(FontRecord& font, const TokenList& tokens);
     void ReadFontDescriptors();
     void ReadEncodingDictionaries();
-    void ReadPageComments();
-    void ReadComment(double pageTop);
-    void ReadPages();
-    void FinishReading();
 
-    // Position of the value of an entry: the entry's value position for an inline value,
-    // otherwise the position after the header of the referenced object. Empty when the
-    // referenced object cannot be reached. The read position is kept.
+    // Comments.
+    void ReadPageComments();
+    void ReadComment(AnnotationRecord& comment, double pageTop);
+    void ReadCommentRectangle(AnnotationRecord& comment, const TokenList& tokens, double pageTop);
+
+    // Helpers over the reader services.
+    // Where an entry's value is: the entry's value position for an inline value, otherwise
+    // the position after the header of the referenced object; empty when that object cannot
+    // be reached. Keeps the read position.
     std::optional<int32_t> LocateValue(const DictEntry& entry);
-    // The elements of an array, inline (tokens from index 1) or referenced, read in threes:
-    // (number, generation, R). Keeps the read position.
-    void AppendDictionaryTakeover(TDynaArray<DictEntry>*& target);
+    // The references of an array object, read in threes up to "]". With requireR, a triple
+    // whose third token is not "R" is skipped and a "]" inside a triple ends the array.
+    // Keeps the read position.
+    std::vector<ObjectReference> ReadReferencedArray(int32_t objectNumber, bool requireR);
+    static void AppendReference(std::vector<ObjectReference>& references, const std::string& number,
+                                const std::string& generation);
+    static void ReleaseEntries(TDynaArray<DictEntry>& entries);
+    static void ReleasePage(PageRecord& page);
+    // Hands the parsed entries over to a new owner and starts a fresh, empty list.
+    TDynaArray<DictEntry>* TakeDictionary();
     std::unique_ptr<TDynaArray<DictEntry>> NewEntryList();
 
     UserInterfacePort& ui_;

@@ -1,0 +1,33 @@
+// The user-interface port of the command line: no window; memo lines and messages are kept
+// for the report, messages also go to standard error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/UserInterfacePort.h"
+
+namespace folivo::cli {
+
+class ConsolePort : public UserInterfacePort {
+public:
+    std::vector<std::string> memo;
+    std::vector<std::string> messages;
+
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    void ShowProgressWindow() override {}
+    void CloseProgressWindow() override {}
+    void AddMemoLine(const std::string& line) override { memo.push_back(line); }
+    void SetProgressLabel(const std::string&) override {}
+    void SetProStatus(int) override {}
+    void ProcessMessages() override {}
+    bool CancelRequested() const override { return false; }
+    void ClearCancelRequest() override {}
+    void ReadingFinished(int) override {}
+};
+
+// The folder for temporary files: the executable's folder when it is writable, otherwise the
+// user's application data folder. Ends in a separator.
+std::string ProgramFolder();
+
+}  // namespace folivo::cli

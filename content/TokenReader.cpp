@@ -1,0 +1,287 @@
+#include "content/TokenReader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+namespace folivo {
+namespace {
+
+constexpr uint8_t kLineFeed = 10;
+constexpr uint8_t kCarriageReturn = 13;
+constexpr uint8_t kSpace = 32;
+constexpr uint8_t kGraveAccent = 96;
+// Stands in for a byte that has been consumed into the token and must not end it.
+constexpr uint8_t kNeutral = 'a';
+
+bool IsLineEnd(uint8_t ch) { return ch == kLineFeed || ch == kCarriageReturn; }
+bool IsBlank(uint8_t ch) { return ch == kLineFeed || ch == kCarriageReturn || ch == kSpace; }
+
+bool EndsToken(uint8_t ch)
+{
+    switch (ch) {
+    case kLineFeed:
+    case kCarriageReturn:
+    case kSpace:
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '/':
+    case '<':
+    case '>':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsOnly(const std::string& text, char ch) { return text.size() == 1 && text[0] == ch; }
+
+// A buffer without data has no bytes, whatever its size field says.
+int32_t DataSize(const FileBuffer& buffer) { return buffer.data && buffer.size > 0 ? buffer.size : 0; }
+
+// The byte at a position, with the substitutes past the end; a position before the start
+// reads as a blank so that nothing ever touches memory in front of the buffer.
+uint8_t ByteAt(const FileBuffer& buffer, int32_t size, int64_t position)
+{
+    if (position < 0) return kCarriageReturn;
+    if (position < size) return buffer.data[position];
+    return ((position - size) & 1) ? kGraveAccent : kCarriageReturn;
+}
+
+int32_t ToPosition(int64_t position)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(position, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// Line operations work on real bytes only, so they start from a position inside the data.
+int32_t LinePosition(const FileBuffer& buffer, int32_t size) { return std::clamp(buffer.position, 0, size); }
+
+int32_t SkipLineAt(const FileBuffer& buffer, int32_t size, int32_t position)
+{
+    while (position < size && !IsLineEnd(buffer.data[position])) ++position;
+    while (position < size && IsLineEnd(buffer.data[position])) ++position;
+    return position;
+}
+
+// Accepts one leading "+", which std::from_chars does not, but nothing else before the digits.
+std::string_view StripPlus(std::string_view text)
+{
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
+    return text;
+}
+
+}  // namespace
+
+uint8_t ReadByte(FileBuffer& buffer)
+{
+    const uint8_t ch = ByteAt(buffer, DataSize(buffer), buffer.position);
+    if (buffer.position < std::numeric_limits<int32_t>::max()) ++buffer.position;
+    return ch;
+}
+
+std::string ReadToken(FileBuffer& buffer)
+{
+    const int32_t size = DataSize(buffer);
+    // 64 bits so that a position near the top of the 32-bit range cannot overflow mid-token.
+    int64_t position = buffer.position;
+    std::string token;
+    bool inString = false;
+    bool escapePending = false;
+    // Unescaped parentheses inside a literal string nest; only the outermost ")" closes it.
+    int64_t depth = 0;
+    uint8_t ch = 0;
+
+    for (;;) {
+        ch = ByteAt(buffer, size, position++);
+        bool viaStep4 = true;
+        bool closesString = false;
+
+        if (escapePending) {
+            escapePending = false;
+            if (inString) {
+                // An escaped ")" is kept bare; everything else keeps its backslash.
+                if (ch != ')') token.push_back('\\');
+                token.push_back(static_cast<char>(ch));
+                viaStep4 = false;
+            } else {
+                token.push_back('\\');
+            }
+        } else if (ch == '\\') {
+            escapePending = true;
+            ch = kNeutral;
+            viaStep4 = false;
+        } else if (inString) {
+            token.push_back(static_cast<char>(ch));
+            if (ch == '(') {
+                ++depth;
+            } else if (ch == ')') {
+                closesString = --depth == 0;
+            }
+            viaStep4 = false;
+        }
+
+        if (viaStep4) {
+            bool append = true;
+            if (IsBlank(ch)) {
+                append = false;
+            } else if (ch == '[' || ch == ']' || ch == '/') {
+                append = token.empty();
+            } else if (ch == '<') {
+                append = token.empty() || IsOnly(token, '<');
+            } else if (ch == '>') {
+                append = token.empty() || IsOnly(token, '>');
+            } else if (ch == '(') {
+                append = token.empty();
+                if (append) {
+                    inString = true;
+                    depth = 1;
+                }
+            }
+            if (append) {
+                token.push_back(static_cast<char>(ch));
+                if (token.size() == 2 && token[0] == '>' && token[1] == '>') {
+                    ch = kSpace;
+                    break;
+                }
+                ch = kNeutral;
+            }
+        }
+
+        if (inString) {
+            if (closesString) break;
+        } else if (EndsToken(ch) || IsOnly(token, '[') || IsOnly(token, ']')) {
+            break;
+        }
+        if (position > size) break;
+    }
+
+    // The delimiter that ended the token starts the next one.
+    if (!IsOnly(token, '[') && !IsOnly(token, ']') && !IsBlank(ch) && ch != ')') --position;
+
+    // Blanks after the token belong to it; everything before the data reads as blank.
+    if (position < 0) position = 0;
+    while (IsBlank(ByteAt(buffer, size, position))) ++position;
+
+    buffer.position = ToPosition(position);
+    return token;
+}
+
+int32_t ReadTokenAsInteger(FileBuffer& buffer) { return IntegerOrZero(ReadToken(buffer)); }
+
+std::string ReadLine(FileBuffer& buffer)
+{
+    const int32_t size = DataSize(buffer);
+    const int32_t start = LinePosition(buffer, size);
+    int32_t end = start;
+    while (end < size && !IsLineEnd(buffer.data[end])) ++end;
+    std::string line;
+    if (end > start) line.assign(reinterpret_cast<const char*>(buffer.data) + start, end - start);
+    buffer.position = SkipLineAt(buffer, size, end);
+    return line;
+}
+
+int32_t ReadLineAsInteger(FileBuffer& buffer) { return IntegerOrZero(ReadLine(buffer)); }
+
+void SkipLine(FileBuffer& buffer)
+{
+    const int32_t size = DataSize(buffer);
+    buffer.position = SkipLineAt(buffer, size, LinePosition(buffer, size));
+}
+
+void BackToPreviousLine(FileBuffer& buffer)
+{
+    const int32_t size = DataSize(buffer);
+    int32_t position = LinePosition(buffer, size);
+    while (position > 0 && IsLineEnd(buffer.data[position - 1])) --position;
+    while (position > 0 && !IsLineEnd(buffer.data[position - 1])) --position;
+    buffer.position = position;
+}
+
+bool PreviousByteIsLineEnd(const FileBuffer& buffer)
+{
+    const int32_t size = DataSize(buffer);
+    return buffer.position > 0 && buffer.position <= size && IsLineEnd(buffer.data[buffer.position - 1]);
+}
+
+std::string DecodeStringEscapes(std::string_view text)
+{
+    enum class State { Normal, Escape, Octal2, Octal3 };
+    State state = State::Normal;
+    int value = 0;
+    std::string result;
+    result.reserve(text.size());
+
+    for (const char c : text) {
+        const bool octalDigit = c >= '0' && c <= '7';
+        switch (state) {
+        case State::Normal:
+            if (c == '\\') {
+                state = State::Escape;
+            } else {
+                result.push_back(c);
+            }
+            break;
+        case State::Escape:
+            state = State::Normal;
+            switch (c) {
+            case '\\':
+            case '(':
+            case ')': result.push_back(c); break;
+            case 'n': result.push_back('\n'); break;
+            case 'r': result.push_back('\r'); break;
+            case 't': result.push_back('\t'); break;
+            case 'b': result.push_back('\b'); break;
+            case 'f': result.push_back('\f'); break;
+            default:
+                if (octalDigit) {
+                    value = (c - '0') * 64;
+                    state = State::Octal2;
+                }
+                break;
+            }
+            break;
+        case State::Octal2:
+            state = State::Normal;
+            if (octalDigit) {
+                value += (c - '0') * 8;
+                state = State::Octal3;
+            }
+            break;
+        case State::Octal3:
+            state = State::Normal;
+            if (octalDigit) result.push_back(static_cast<char>((value + (c - '0')) % 256));
+            break;
+        }
+    }
+    return result;
+}
+
+std::optional<double> NumberText(std::string_view text)
+{
+    text = StripPlus(text);
+    // from_chars also knows "inf" and "nan"; a number here starts with a digit or the point.
+    const size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (first >= text.size()) return std::nullopt;
+    const char lead = text[first];
+    if (lead != '.' && (lead < '0' || lead > '9')) return std::nullopt;
+
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<int32_t> IntegerText(std::string_view text)
+{
+    text = StripPlus(text);
+    if (text.empty()) return std::nullopt;
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace folivo

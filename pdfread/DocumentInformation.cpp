@@ -1,0 +1,105 @@
+// The document information dictionary into the information fields.
+#include <array>
+
+#include "content/TokenReader.h"
+#include "pdfread/PdfDocument.h"
+#include "pdfread/TextStrings.h"
+
+namespace folivo {
+
+namespace {
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+bool IsValidDate(const CivilDate& date)
+{
+    static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (date.year < 1 || date.year > 9999 || date.month < 1 || date.month > 12 || date.day < 1) return false;
+    const int inMonth = days[static_cast<size_t>(date.month - 1)] + (date.month == 2 && IsLeapYear(date.year) ? 1 : 0);
+    return date.day <= inMonth;
+}
+
+bool IsValidTime(const CivilTime& time)
+{
+    return time.hour >= 0 && time.hour < 24 && time.minute >= 0 && time.minute < 60 && time.second >= 0 &&
+           time.second < 60;
+}
+
+}  // namespace
+
+void ApplyPdfDate(std::string_view text, CivilDate& date, CivilTime& time)
+{
+    if (text.size() < 3 || text.substr(0, 2) != "D:") return;
+    text.remove_prefix(2);
+    static constexpr std::array<size_t, 6> widths = {4, 2, 2, 2, 2, 2};
+    std::array<std::string_view, 6> parts;
+    for (size_t i = 0; i < widths.size(); ++i) {
+        if (text.size() < widths[i]) return;
+        parts[i] = text.substr(0, widths[i]);
+        text.remove_prefix(widths[i]);
+    }
+    std::array<int, 6> values{};
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const auto value = IntegerText(parts[i]);
+        if (!value) return;
+        values[i] = *value;
+    }
+    const CivilDate newDate{values[0], values[1], values[2]};
+    if (!IsValidDate(newDate)) return;
+    date = newDate;
+    const CivilTime newTime{values[3], values[4], values[5]};
+    if (IsValidTime(newTime)) time = newTime;
+}
+
+std::string PdfDocument::ReadStringValue(const TokenList& tokens)
+{
+    // An indirect string: read its tokens at the object.
+    if (tokens.size() >= 4 && tokens[3] == "R") {
+        const auto number = IntegerText(tokens[1]);
+        const int32_t saved = fileBuffer.position;
+        std::string bytes;
+        if (number && GotoObject(*number)) {
+            TokenList value{tokens[0], ReadToken(fileBuffer)};
+            if (value[1].size() > 0 && value[1][0] == '<' && value[1] != "<<") {
+                for (int guard = 0; guard < 4096 && fileBuffer.position < fileBuffer.size; ++guard) {
+                    value.push_back(ReadToken(fileBuffer));
+                    if (value.back() == ">") break;
+                }
+            }
+            bytes = StringValueBytes(value, 1);
+        }
+        fileBuffer.position = saved;
+        return bytes;
+    }
+    return StringValueBytes(tokens, 1);
+}
+
+void PdfDocument::ReadDocumentInformation()
+{
+    if (InfoEntries) {
+        ReleaseEntries(*InfoEntries);
+        delete InfoEntries;
+        InfoEntries = nullptr;
+    }
+    if (!GotoObject(infoReference.objectNumber)) return;
+    ParseDictionary();
+    const std::pair<const char*, std::string*> textFields[] = {
+        {"/Producer", &info.producer}, {"/Creator", &info.creator}, {"/Author", &info.author},
+        {"/Title", &info.title},       {"/Subject", &info.subject}, {"/Keywords", &info.keywords},
+    };
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        if (tokens.size() < 2) continue;
+        for (const auto& [key, field] : textFields) {
+            if (tokens[0] == key) *field = PdfTextToUtf8(ReadStringValue(tokens));
+        }
+        if (tokens[0] == "/CreationDate") {
+            ApplyPdfDate(PdfTextToUtf8(ReadStringValue(tokens)), info.createdDate, info.createdTime);
+        } else if (tokens[0] == "/ModDate") {
+            ApplyPdfDate(PdfTextToUtf8(ReadStringValue(tokens)), info.modifiedDate, info.modifiedTime);
+        }
+    }
+    InfoEntries = TakeDictionary();
+}
+
+}  // namespace folivo

@@ -1,0 +1,135 @@
+// The lower half of the reader: header version, "%%EOF" and "startxref", the cross-reference
+// sections of the /Prev chain and their trailers.
+#include <unordered_set>
+
+#include "content/TokenReader.h"
+#include "pdfread/PdfDocument.h"
+
+namespace folivo {
+
+void PdfDocument::ReadVersion()
+{
+    fileBuffer.position = 5;
+    const std::string version = ReadBytes(3);
+    if (version == "1.2") versionItem = 0;
+    else if (version == "1.3") versionItem = 1;
+    else if (version == "1.4") versionItem = 2;
+}
+
+void PdfDocument::ReadFileStructure()
+{
+    int32_t sectionOffset = 0;
+    if (!FindStartXref(sectionOffset)) {
+        invalid = true;
+        return;
+    }
+    std::unordered_set<int32_t> sectionsRead;
+    while (sectionsRead.insert(sectionOffset).second) {
+        int32_t prevOffset = sectionOffset;
+        if (!ReadCrossReferenceSection(sectionOffset, prevOffset)) return;
+        if (invalid || prevOffset == sectionOffset) return;
+        sectionOffset = prevOffset;
+    }
+}
+
+bool PdfDocument::FindStartXref(int32_t& sectionOffset)
+{
+    FileBuffer& buffer = fileBuffer;
+    buffer.position = buffer.size;
+    BackToPreviousLine(buffer);
+    bool found = MatchText("%%EOF");
+    if (!found) {
+        for (int32_t at = std::min(buffer.position, buffer.size); at >= 1 && !found; --at) {
+            buffer.position = at;
+            found = MatchText("%%EOF");
+        }
+    }
+    if (!found) return false;
+    for (int i = 0; i < 3; ++i) BackToPreviousLine(buffer);
+    if (!MatchText("startxref")) return false;
+    SkipLine(buffer);
+    sectionOffset = ReadLineAsInteger(buffer);
+    return true;
+}
+
+bool PdfDocument::ReadCrossReferenceSection(int32_t sectionOffset, int32_t& prevOffset)
+{
+    FileBuffer& buffer = fileBuffer;
+    buffer.position = sectionOffset;
+    if (sectionOffset < 0 || !MatchText("xref")) {
+        invalid = true;
+        return false;
+    }
+    SkipLine(buffer);
+    int32_t first = ReadTokenAsInteger(buffer);
+    int32_t count = ReadTokenAsInteger(buffer);
+    for (;;) {
+        if (!ReadSubsection(first, count)) {
+            invalid = true;
+            return false;
+        }
+        const std::string token = ReadToken(buffer);
+        if (token == "trailer") break;
+        if (buffer.position > buffer.size) {
+            invalid = true;
+            return false;
+        }
+        if (const auto number = IntegerText(token)) {
+            first = *number;
+            count = ReadTokenAsInteger(buffer);
+        }
+    }
+    ReadTrailer(prevOffset);
+    return true;
+}
+
+bool PdfDocument::ReadSubsection(int32_t first, int32_t count)
+{
+    // Every object takes at least one byte of the file: a range beyond the file's size is
+    // damage, and must not grow the table without bound.
+    const int64_t end = static_cast<int64_t>(first) + count;
+    if (first < 0 || count < 0 || end > fileBuffer.size) return false;
+    if (static_cast<size_t>(end) > XrefTable.size()) XrefTable.resize(static_cast<size_t>(end), XrefEntry{});
+    for (int32_t number = first; number < end && fileBuffer.position <= fileBuffer.size; ++number) {
+        const int32_t offset = ReadTokenAsInteger(fileBuffer);
+        const int32_t generation = ReadTokenAsInteger(fileBuffer);
+        const std::string type = ReadToken(fileBuffer);
+        XrefEntry& entry = XrefTable[static_cast<size_t>(number)];
+        if (entry.filled) continue;
+        entry.offset = offset;
+        entry.generation = generation;
+        entry.inUse = type != "f";
+        entry.filled = 1;
+    }
+    return true;
+}
+
+void PdfDocument::ReadTrailer(int32_t& prevOffset)
+{
+    ParseDictionary();
+    auto referenceOf = [](const TokenList& tokens, ObjectReference& reference) {
+        if (reference.found || tokens.size() < 4 || tokens[3] != "R") return false;
+        const auto number = IntegerText(tokens[1]);
+        const auto generation = IntegerText(tokens[2]);
+        if (!number || !generation) return false;
+        reference = {*number, *generation, true};
+        return true;
+    };
+    ObjectReference encryptReference;
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        const std::string& key = tokens[0];
+        if (key == "/Root") {
+            referenceOf(tokens, rootReference);
+        } else if (key == "/Encrypt") {
+            if (referenceOf(tokens, encryptReference)) encrypted = true;
+        } else if (key == "/Info") {
+            referenceOf(tokens, infoReference);
+        } else if (key == "/Prev" && tokens.size() >= 2) {
+            if (const auto offset = IntegerText(tokens[1])) prevOffset = *offset;
+        }
+    }
+    ReleaseDictionary();
+}
+
+}  // namespace folivo

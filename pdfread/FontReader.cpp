@@ -1,0 +1,188 @@
+// Font resources: one record per resource name of the whole document, with what the
+// interpreter needs of each font (encoding, differences, widths, box, Type3 mark).
+#include <unordered_set>
+
+#include "content/TokenReader.h"
+#include "core/CharsetTables.h"
+#include "pdfread/PdfDocument.h"
+#include "pdfread/TextStrings.h"
+
+namespace folivo {
+
+namespace {
+
+bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
+
+bool IsReference(const TokenList& tokens) { return tokens.size() >= 4 && tokens[3] == "R"; }
+
+// Stores one /Widths value at the next slot; a value that does not convert leaves its slot
+// unset and the next value goes to the next slot.
+void StoreWidth(FontRecord& font, uint32_t& slot, const std::string& token)
+{
+    if (slot >= 256) return;
+    if (const auto width = NumberText(token)) {
+        font.widths[slot] = *width;
+        font.widthPresent[slot] = 1;
+    }
+    ++slot;
+}
+
+}  // namespace
+
+void PdfDocument::ReadFontList()
+{
+    std::unordered_set<std::string> names;
+    for (uint32_t i = 0; i < fonts.Count(); ++i) names.insert(std::string(fonts.At(i)->resourceName.View()));
+    pages.First();
+    while (pages.FetchNext()) {
+        PageRecord& page = *currentPage;
+        const uint32_t pageIndex = static_cast<uint32_t>(pages.CurrentIndex() - 1);
+        if (!page.hasFonts) continue;
+        fileBuffer.position = static_cast<int32_t>(page.fontDictionaryPosition);
+        ParseDictionary();
+        page.fontsFirstKey = DictEntryList->Count() > 0 ? DictEntryList->At(0)->keyPosition : -1;
+        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+            const DictEntry& entry = *DictEntryList->At(i);
+            const std::string& key = (*entry.tokens)[0];
+            if (!names.insert(key).second) continue;
+            FontRecord* font = fonts.Append();
+            font->pageIndex = pageIndex;
+            font->encoding = PDFDocEncoding;
+            font->boxWidth = 1.0;
+            font->boxHeight = 1.0;
+            font->resourceName = MakeText(key);
+            if (const auto position = LocateValue(entry)) font->dictionaryPosition = static_cast<uint32_t>(*position);
+        }
+        ReleaseDictionary();
+    }
+}
+
+void PdfDocument::ReadFontDictionaries()
+{
+    fonts.First();
+    while (fonts.FetchNext()) {
+        FontRecord& font = *currentFont;
+        fileBuffer.position = static_cast<int32_t>(font.dictionaryPosition);
+        ParseDictionary();
+        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+            const DictEntry& entry = *DictEntryList->At(i);
+            const TokenList& tokens = *entry.tokens;
+            if (tokens.size() < 2) continue;
+            if (IsKey(tokens, "/Subtype")) {
+                font.isType3 = tokens[1] == "/Type3";
+            } else if (IsKey(tokens, "/FirstChar")) {
+                font.firstChar = static_cast<uint32_t>(std::max(IntegerOrZero(tokens[1]), 0));
+            } else if (IsKey(tokens, "/Widths")) {
+                ReadWidths(font, tokens);
+            } else if (IsKey(tokens, "/FontDescriptor")) {
+                if (const auto position = LocateValue(entry)) {
+                    font.descriptorPosition = *position;
+                    font.hasDescriptor = 1;
+                }
+            } else if (IsKey(tokens, "/FontBBox") && tokens[1] == "[" && tokens.size() >= 6) {
+                const auto x1 = NumberText(tokens[2]), y1 = NumberText(tokens[3]);
+                const auto x2 = NumberText(tokens[4]), y2 = NumberText(tokens[5]);
+                if (y1 && y2) {
+                    font.boxHeight = *y2 - *y1;
+                    if (x1 && x2) font.boxWidth = *x2 - *x1;
+                }
+            } else if (IsKey(tokens, "/Encoding")) {
+                if (!IsReference(tokens)) {
+                    static const char* const names[] = {"/StandardEncoding", "/MacRomanEncoding", "/WinAnsiEncoding",
+                                                        "/PDFDocEncoding"};
+                    for (int32_t e = 0; e < EncodingCount; ++e) {
+                        if (tokens[1] == names[e]) font.encoding = e;
+                    }
+                } else if (const auto position = LocateValue(entry)) {
+                    font.encodingDictionaryPosition = *position;
+                    font.hasEncodingDictionary = 1;
+                }
+            }
+        }
+        ReleaseDictionary();
+    }
+}
+
+void PdfDocument::ReadWidths(FontRecord& font, const TokenList& tokens)
+{
+    uint32_t slot = 0;
+    if (!IsReference(tokens)) {
+        if (tokens.size() < 4 || tokens[1] != "[") return;
+        for (size_t i = 2; i + 1 < tokens.size(); ++i) StoreWidth(font, slot, tokens[i]);
+        return;
+    }
+    const auto number = IntegerText(tokens[1]);
+    const int32_t saved = fileBuffer.position;
+    if (number && GotoObject(*number) && ReadToken(fileBuffer) == "[") {
+        while (fileBuffer.position < fileBuffer.size) {
+            const std::string token = ReadToken(fileBuffer);
+            if (token == "]") break;
+            StoreWidth(font, slot, token);
+        }
+    }
+    fileBuffer.position = saved;
+}
+
+void PdfDocument::ReadFontDescriptors()
+{
+    fonts.First();
+    while (fonts.FetchNext()) {
+        FontRecord& font = *currentFont;
+        if (!font.hasDescriptor) continue;
+        fileBuffer.position = font.descriptorPosition;
+        ParseDictionary();
+        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+            const TokenList& tokens = *DictEntryList->At(i)->tokens;
+            if (!IsKey(tokens, "/CharSet") || tokens.size() < 2) continue;
+            font.hasCharSet = 1;
+            ReleaseText(font.charSetText);
+            font.charSetText = MakeText(tokens[1]);
+            font.charSetCount = 0;
+            const std::string names = StripParentheses(tokens[1]);
+            size_t start = 0;
+            while (start <= names.size() && font.charSetCount < 256) {
+                size_t slash = names.find('/', start);
+                if (slash == std::string::npos) slash = names.size();
+                const std::string_view name(names.data() + start, slash - start);
+                if (!name.empty()) {
+                    const auto row = FindByName(name);
+                    font.charSetCodes[font.charSetCount++] = row && row->winAnsiCode ? *row->winAnsiCode : 32;
+                }
+                start = slash + 1;
+            }
+        }
+        ReleaseDictionary();
+    }
+}
+
+void PdfDocument::ReadEncodingDictionaries()
+{
+    fonts.First();
+    while (fonts.FetchNext()) {
+        FontRecord& font = *currentFont;
+        if (!font.hasEncodingDictionary) continue;
+        fileBuffer.position = font.encodingDictionaryPosition;
+        ParseDictionary();
+        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+            const TokenList& tokens = *DictEntryList->At(i)->tokens;
+            if (!IsKey(tokens, "/Differences") || tokens.size() < 4 || tokens[1] != "[") continue;
+            int64_t code = 0;
+            for (size_t t = 2; t + 1 < tokens.size(); ++t) {
+                const std::string& token = tokens[t];
+                if (!token.empty() && token[0] == '/') {
+                    const auto row = FindByName(std::string_view(token).substr(1));
+                    if (row && row->winAnsiCode && code >= 0 && code <= 255) {
+                        font.differences[code] = *row->winAnsiCode;
+                        font.differencePresent[code] = 1;
+                    }
+                    ++code;
+                } else if (const auto number = IntegerText(token)) {
+                    code = *number;
+                }
+            }
+        }
+        ReleaseDictionary();
+    }
+}
+
+}  // namespace folivo

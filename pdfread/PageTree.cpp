@@ -1,0 +1,257 @@
+// The catalog, the page tree, each page's dictionary and resource dictionary.
+#include <unordered_set>
+
+#include "content/TokenReader.h"
+#include "pdfread/PdfDocument.h"
+
+namespace folivo {
+
+namespace {
+
+// Reads up to four numbers from tokens 2 ... 5 of a "[ x1 y1 x2 y2 ]" entry; stops at the
+// first value that does not convert, keeping the values before it.
+void ReadBox(const TokenList& tokens, double box[4])
+{
+    for (size_t i = 0; i < 4; ++i) {
+        if (i + 2 >= tokens.size()) return;
+        const auto value = NumberText(tokens[i + 2]);
+        if (!value) return;
+        box[i] = *value;
+    }
+}
+
+bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
+
+}  // namespace
+
+void PdfDocument::ReadCatalogAndPagesRoot()
+{
+    ParseDictionary();
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        if (tokens.size() >= 4 && tokens[0] == "/Pages" && tokens[3] == "R") {
+            const auto number = IntegerText(tokens[1]);
+            const auto generation = IntegerText(tokens[2]);
+            if (number && generation) {
+                pagesRootReference = {*number, *generation, true};
+                break;
+            }
+        }
+    }
+    ReleaseDictionary();
+    if (!pagesRootReference.found) return;
+    if (!GotoObject(pagesRootReference.objectNumber)) return;
+    ParseDictionary();
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        if (IsKey(tokens, "/MediaBox") && tokens.size() >= 2 && tokens[1] == "[") {
+            defaultMediaBoxFound = true;
+            ReadBox(tokens, defaultMediaBox);
+        }
+    }
+    ReleaseDictionary();
+}
+
+bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids)
+{
+    ParseDictionary();
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        if (tokens.size() < 3 || tokens[0] != "/Kids") continue;
+        if (tokens[1] == "[") {
+            for (size_t k = 1; 3 * k + 1 < tokens.size(); ++k) {
+                if (tokens[3 * k + 1] == "R") AppendReference(kids, tokens[3 * k - 1], tokens[3 * k]);
+            }
+        } else if (const auto number = IntegerText(tokens[1])) {
+            for (const ObjectReference& kid : ReadReferencedArray(*number, false)) kids.push_back(kid);
+        }
+    }
+    ReleaseDictionary();
+    return !kids.empty();
+}
+
+void PdfDocument::WalkPageTree()
+{
+    // Depth first, in /Kids order, so that pages come in document order whatever the depth of
+    // their leaves. A node is taken once: kids that lead back to a node already met are
+    // skipped, so loops end and the work stays linear.
+    std::unordered_set<int32_t> met{pagesRootReference.objectNumber};
+    auto freshKids = [&](std::vector<ObjectReference>& kids) {
+        std::vector<ObjectReference> fresh;
+        for (const ObjectReference& kid : kids) {
+            if (met.insert(kid.objectNumber).second) fresh.push_back(kid);
+        }
+        return fresh;
+    };
+    struct Level {
+        std::vector<ObjectReference> kids;
+        size_t next = 0;
+    };
+    std::vector<Level> stack;
+    if (!GotoObject(pagesRootReference.objectNumber)) {
+        invalid = true;
+        return;
+    }
+    std::vector<ObjectReference> rootKids;
+    ReadKids(rootKids);
+    stack.push_back({freshKids(rootKids)});
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.kids.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const ObjectReference node = level.kids[level.next++];
+        std::vector<ObjectReference> kids;
+        if (!GotoObject(node.objectNumber)) {
+            invalid = true;
+        } else {
+            ReadKids(kids);
+            kids = freshKids(kids);
+        }
+        if (kids.empty()) {
+            AppendPage(node);
+        } else {
+            stack.push_back({std::move(kids)});  // invalidates `level`
+        }
+    }
+}
+
+void PdfDocument::AppendPage(const ObjectReference& node)
+{
+    PageRecord* page = pages.Append();
+    page->objectNumber = node.objectNumber;
+    page->generation = node.generation;
+    page->resourcesFirstKey = -1;
+    page->xobjectsFirstKey = -1;
+    page->fontsFirstKey = -1;
+    page->comments = new TDynaArray<AnnotationRecord>(&currentComment);
+    page->contentStreams = new TDynaArray<ContentStreamRef>(&currentStream);
+    const double fallback[4] = {0, 0, 595, 842};
+    const double* box = defaultMediaBoxFound ? defaultMediaBox : fallback;
+    for (int i = 0; i < 4; ++i) page->mediaBox[i] = box[i];
+}
+
+void PdfDocument::ReadPageDictionaries()
+{
+    // The pages root's /MediaBox and /Resources entries, copied behind every page's entries.
+    std::vector<TokenList> fromRoot;
+    if (GotoObject(pagesRootReference.objectNumber)) {
+        ParseDictionary();
+        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+            const TokenList& tokens = *DictEntryList->At(i)->tokens;
+            if (IsKey(tokens, "/MediaBox") || IsKey(tokens, "/Resources")) fromRoot.push_back(tokens);
+        }
+        ReleaseDictionary();
+    } else if (pages.Count() > 0) {
+        invalid = true;
+    }
+
+    pages.First();
+    while (pages.FetchNext()) {
+        if (!GotoObject(currentPage->objectNumber)) {
+            invalid = true;
+            continue;
+        }
+        ReadPageDictionary(fromRoot);
+    }
+}
+
+void PdfDocument::ReadPageDictionary(const std::vector<TokenList>& fromRoot)
+{
+    PageRecord& page = *currentPage;
+    ParseDictionary();
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const DictEntry& entry = *DictEntryList->At(i);
+        const TokenList& tokens = *entry.tokens;
+        if (IsKey(tokens, "/MediaBox") && tokens.size() >= 2 && tokens[1] == "[") {
+            ReadBox(tokens, page.mediaBox);
+        } else if (IsKey(tokens, "/Resources")) {
+            if (const auto position = LocateValue(entry)) {
+                page.resourceDictionaryPosition = static_cast<uint32_t>(*position);
+                page.hasResources = 1;
+            }
+        } else if (IsKey(tokens, "/Contents") && tokens.size() >= 4) {
+            for (const ObjectReference& stream : ReadReferenceList(tokens, false)) {
+                ContentStreamRef* ref = page.contentStreams->Append();
+                ref->objectNumber = stream.objectNumber;
+                ref->generation = stream.generation;
+                ref->inUse = 1;
+            }
+        } else if (IsKey(tokens, "/Annots") && tokens.size() >= 4) {
+            for (const ObjectReference& annotation : ReadReferenceList(tokens, true)) {
+                AnnotationRecord* comment = page.comments->Append();
+                comment->inUse = 1;
+                comment->icon = 2;
+                comment->objectNumber = annotation.objectNumber;
+                comment->generation = annotation.generation;
+            }
+        }
+    }
+    page.keptEntries = TakeDictionary();
+    for (const TokenList& tokens : fromRoot) {
+        DictEntry* copy = page.keptEntries->Append();
+        copy->tokens = new TokenList(tokens);
+    }
+}
+
+std::vector<ObjectReference> PdfDocument::ReadReferenceList(const TokenList& tokens, bool annotations)
+{
+    std::vector<ObjectReference> references;
+    if (tokens[1] == "[") {
+        // Inline array: triples from token 2 on; a triple that is no reference is skipped.
+        for (size_t k = 0; 3 * k + 3 < tokens.size(); ++k) {
+            if (3 * k + 4 >= tokens.size() || tokens[3 * k + 4] != "R") continue;
+            AppendReference(references, tokens[3 * k + 2], tokens[3 * k + 3]);
+        }
+        return references;
+    }
+    if (tokens[3] != "R") return references;
+    const auto number = IntegerText(tokens[1]);
+    if (!number) return references;
+    if (annotations) return ReadReferencedArray(*number, true);
+
+    // /Contents: either the stream itself or an array of streams.
+    const int32_t saved = fileBuffer.position;
+    if (GotoObject(*number)) {
+        if (ReadToken(fileBuffer) != "[") {
+            AppendReference(references, tokens[1], tokens[2]);
+        } else {
+            references = ReadReferencedArray(*number, false);
+        }
+    }
+    fileBuffer.position = saved;
+    return references;
+}
+
+void PdfDocument::ReadResourceDictionaries()
+{
+    pages.First();
+    while (pages.FetchNext()) {
+        PageRecord& page = *currentPage;
+        if (!page.hasResources) continue;
+        fileBuffer.position = static_cast<int32_t>(page.resourceDictionaryPosition);
+        ParseDictionary();
+        page.resourcesFirstKey = -1;
+        page.fontsFirstKey = -1;
+        page.xobjectsFirstKey = -1;
+        if (DictEntryList->Count() > 0) page.resourcesFirstKey = DictEntryList->At(0)->keyPosition;
+        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+            const DictEntry& entry = *DictEntryList->At(i);
+            if (IsKey(*entry.tokens, "/Font")) {
+                if (const auto position = LocateValue(entry)) {
+                    page.fontDictionaryPosition = static_cast<uint32_t>(*position);
+                    page.hasFonts = 1;
+                }
+            } else if (IsKey(*entry.tokens, "/XObject")) {
+                if (const auto position = LocateValue(entry)) {
+                    page.xobjectDictionaryPosition = static_cast<uint32_t>(*position);
+                    page.hasXObjects = 1;
+                }
+            }
+        }
+        ReleaseDictionary();
+    }
+}
+
+}  // namespace folivo

@@ -1,0 +1,213 @@
+// The document's life cycle: reading a file from start to end, and releasing what it holds.
+#include "pdfread/PdfDocument.h"
+
+#include <climits>
+#include <ctime>
+#include <fstream>
+
+namespace folivo {
+
+namespace {
+
+void SetToNow(CivilDate& date, CivilTime& time)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    date = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    time = {local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+// The whole file, or nothing when it cannot be read or is too large for 32-bit positions.
+bool LoadFile(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) return false;
+    const std::streamoff size = file.tellg();
+    if (size < 0 || size >= INT32_MAX) return false;
+    bytes.resize(static_cast<size_t>(size));
+    file.seekg(0);
+    return static_cast<bool>(file.read(reinterpret_cast<char*>(bytes.data()), size)) || size == 0;
+}
+
+}  // namespace
+
+PdfDocument::PdfDocument(UserInterfacePort& ui) : DictEntryList(NewEntryList()), ui_(ui) {}
+
+PdfDocument::~PdfDocument()
+{
+    DiscardDocument();
+    fileBuffer = {};
+}
+
+void PdfDocument::openfilenow(const std::string& path)
+{
+    if (readingInProgress) return;
+    BeginReading();
+    std::vector<uint8_t> bytes;
+    if (!LoadFile(path, bytes)) {
+        ShowError("Konnte die Datei " + path + " nicht öffnen.");
+        FinishReading();
+        return;
+    }
+    ReadDocument(std::move(bytes));
+}
+
+void PdfDocument::OpenBytes(std::vector<uint8_t> bytes, const std::string& path)
+{
+    if (readingInProgress) return;
+    BeginReading();
+    if (bytes.size() >= INT32_MAX) {
+        ShowError("Konnte die Datei " + path + " nicht öffnen.");
+        FinishReading();
+        return;
+    }
+    ReadDocument(std::move(bytes));
+}
+
+void PdfDocument::BeginReading()
+{
+    ui_.ShowProgressWindow();
+    ui_.SetProgressLabel("");
+    readingInProgress = true;
+    documentRead = false;
+    ui_.ClearCancelRequest();
+    DiscardDocument();
+    info = InfoFields{};
+    SetToNow(info.createdDate, info.createdTime);
+    SetToNow(info.modifiedDate, info.modifiedTime);
+    defaultMediaBoxFound = false;
+    DictEntryList = NewEntryList();
+    rootReference = {};
+    infoReference = {};
+    pagesRootReference = {};
+    encrypted = false;
+    invalid = false;
+    XrefTable.clear();
+}
+
+void PdfDocument::ReadDocument(std::vector<uint8_t> bytes)
+{
+    documentRead = true;
+    fileBytes_ = std::move(bytes);
+    fileBuffer = {fileBytes_.data(), static_cast<int32_t>(fileBytes_.size()), 0};
+
+    ReadVersion();
+    ReadFileStructure();
+    if (encrypted) {
+        ShowError("Diese PDF-Datei ist verschlüsselt und kann nicht gelesen werden!");
+        invalid = true;
+    }
+    // The strings of an encrypted file are ciphertext; it is refused, so its information is
+    // not shown either.
+    if (infoReference.found && !encrypted) ReadDocumentInformation();
+    if (rootReference.found && !invalid && GotoObject(rootReference.objectNumber)) {
+        ReadPageStructure();
+    } else {
+        invalid = true;
+    }
+    FinishReading();
+}
+
+void PdfDocument::ReadPageStructure()
+{
+    ReadCatalogAndPagesRoot();
+    if (!pagesRootReference.found) {
+        invalid = true;
+        return;
+    }
+    WalkPageTree();
+    ui_.AddMemoLine(std::to_string(pages.Count()) + " Seiten gefunden...");
+    ReadPageDictionaries();
+    ReadResourceDictionaries();
+    ReadFontList();
+    ui_.AddMemoLine(std::to_string(fonts.Count()) + " Schriftarten gefunden...");
+    ReadFontDictionaries();
+    ReadFontDescriptors();
+    ReadEncodingDictionaries();
+    ReadPages();
+    ui_.SetProStatus(0);
+}
+
+void PdfDocument::ReadPages()
+{
+    const uint32_t pageCount = pages.Count();
+    pages.First();
+    while (pages.FetchNext()) {
+        if (ui_.CancelRequested()) break;
+        const int32_t pageNumber = pages.CurrentIndex();
+        ui_.SetProgressLabel("Lese Seite " + std::to_string(pageNumber) + "...");
+        ui_.ProcessMessages();
+        // The message loop may have run anything; position on the page again.
+        pages.Select(pageNumber - 1);
+        pages.SetCurrentIndex(pageNumber);
+        ui_.SetProStatus(static_cast<int>(static_cast<int64_t>(pageNumber) * 100 / pageCount));
+        ReadPageComments();
+    }
+}
+
+void PdfDocument::FinishReading()
+{
+    if (invalid) ShowError("Dies ist keine gültige PDF-Datei.");
+    ReleaseDictionary();
+    currentPageNumber = 1;
+    documentModified = false;
+    ui_.ReadingFinished(static_cast<int>(pages.Count()));
+    ui_.CloseProgressWindow();
+    readingInProgress = false;
+}
+
+void PdfDocument::ShowError(const std::string& text) { ui_.ShowMessage(text, ApplicationTitle, MessageIcon::Error); }
+
+void PdfDocument::DiscardDocument()
+{
+    for (uint32_t i = 0; i < pictures.Count(); ++i) {
+        ImageObject& picture = *pictures.At(i);
+        ReleaseText(picture.name);
+        deldib(picture.image);
+        delete picture.filterNames;
+    }
+    pictures.Clear();
+
+    for (uint32_t i = 0; i < fonts.Count(); ++i) {
+        FontRecord& font = *fonts.At(i);
+        ReleaseText(font.resourceName);
+        ReleaseText(font.baseFontText);
+        ReleaseText(font.fontDictionaryText);
+        ReleaseText(font.charSetText);
+    }
+    fonts.Clear();
+
+    for (uint32_t i = 0; i < pages.Count(); ++i) ReleasePage(*pages.At(i));
+    pages.Clear();
+
+    if (InfoEntries) {
+        ReleaseEntries(*InfoEntries);
+        delete InfoEntries;
+        InfoEntries = nullptr;
+    }
+    if (DictEntryList) ReleaseDictionary();
+    XrefTable.clear();
+    XrefTable.shrink_to_fit();
+}
+
+void PdfDocument::ReleasePage(PageRecord& page)
+{
+    delete page.contentStreams;
+    if (page.comments) {
+        for (uint32_t k = 0; k < page.comments->Count(); ++k) {
+            ReleaseText(page.comments->At(k)->title);
+            ReleaseText(page.comments->At(k)->text);
+        }
+        delete page.comments;
+    }
+    delete[] page.content;
+    if (page.keptEntries) {
+        ReleaseEntries(*page.keptEntries);
+        delete page.keptEntries;
+    }
+    delete page.filterNames;
+    page = PageRecord{};
+}
+
+}  // namespace folivo

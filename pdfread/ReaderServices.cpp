@@ -1,0 +1,143 @@
+// Object lookup and dictionary parsing over the file buffer.
+#include <algorithm>
+#include <climits>
+
+#include "content/TokenReader.h"
+#include "pdfread/PdfDocument.h"
+
+namespace folivo {
+
+namespace {
+
+// Moves the position forward without overflowing it.
+void Advance(FileBuffer& buffer, int64_t count)
+{
+    buffer.position = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(buffer.position) + count, INT32_MAX));
+}
+
+}  // namespace
+
+std::string PdfDocument::ReadBytes(int32_t count)
+{
+    FileBuffer& buffer = fileBuffer;
+    if (count <= 0) return {};
+    const int64_t start = std::max<int32_t>(buffer.position, 0);
+    const int64_t end = std::min<int64_t>(start + count, buffer.size);
+    std::string bytes;
+    if (end > start) bytes.assign(reinterpret_cast<const char*>(buffer.data) + start, static_cast<size_t>(end - start));
+    Advance(buffer, count);
+    return bytes;
+}
+
+bool PdfDocument::MatchText(std::string_view text)
+{
+    return ReadBytes(static_cast<int32_t>(text.size())) == text;
+}
+
+bool PdfDocument::GotoObject(int32_t number)
+{
+    if (number < 0 || static_cast<size_t>(number) >= XrefTable.size()) return false;
+    fileBuffer.position = std::max(XrefTable[static_cast<size_t>(number)].offset, 0);
+    for (int i = 0; i < 3; ++i) ReadToken(fileBuffer);
+    return true;
+}
+
+void PdfDocument::ParseDictionary()
+{
+    FileBuffer& buffer = fileBuffer;
+    if (ReadToken(buffer) != "<<") {
+        invalid = true;
+        return;
+    }
+    int dictionaryDepth = 0;
+    int arrayDepth = 0;
+    TokenList* entryTokens = nullptr;
+    while (buffer.position < buffer.size) {
+        const bool atLineStart = PreviousByteIsLineEnd(buffer);
+        const int32_t keyPosition = buffer.position;
+        std::string token = ReadToken(buffer);
+        if (token == "<<") {
+            ++dictionaryDepth;
+        } else if (token == ">>") {
+            if (--dictionaryDepth < 0) break;
+        } else if (token == "[") {
+            ++arrayDepth;
+        } else if (token == "]") {
+            --arrayDepth;
+        }
+        if (token != ">>" && dictionaryDepth == 0 && !token.empty() && token[0] == '/' && arrayDepth <= 0 &&
+            (entryTokens == nullptr || atLineStart || entryTokens->size() >= 2)) {
+            DictEntry* entry = DictEntryList->Append();
+            entry->tokens = new TokenList;
+            entry->keyPosition = keyPosition;
+            entry->valuePosition = buffer.position;
+            entryTokens = entry->tokens;
+        }
+        if (entryTokens) entryTokens->push_back(std::move(token));
+    }
+}
+
+void PdfDocument::ReleaseDictionary() { ReleaseEntries(*DictEntryList); }
+
+void PdfDocument::ReleaseEntries(TDynaArray<DictEntry>& entries)
+{
+    for (uint32_t i = 0; i < entries.Count(); ++i) {
+        delete entries.At(i)->tokens;
+        entries.At(i)->tokens = nullptr;
+    }
+    entries.Clear();
+}
+
+std::optional<int32_t> PdfDocument::LocateValue(const DictEntry& entry)
+{
+    const TokenList& tokens = *entry.tokens;
+    if (tokens.size() < 4 || tokens[3] != "R") return entry.valuePosition;
+    const auto number = IntegerText(tokens[1]);
+    if (!number) return std::nullopt;
+    const int32_t saved = fileBuffer.position;
+    std::optional<int32_t> position;
+    if (GotoObject(*number)) position = fileBuffer.position;
+    fileBuffer.position = saved;
+    return position;
+}
+
+std::vector<ObjectReference> PdfDocument::ReadReferencedArray(int32_t objectNumber, bool requireR)
+{
+    std::vector<ObjectReference> references;
+    const int32_t saved = fileBuffer.position;
+    if (GotoObject(objectNumber) && ReadToken(fileBuffer) == "[") {
+        while (fileBuffer.position < fileBuffer.size) {
+            const std::string number = ReadToken(fileBuffer);
+            if (number == "]") break;
+            const std::string generation = ReadToken(fileBuffer);
+            const std::string keyword = ReadToken(fileBuffer);
+            if (requireR && (generation == "]" || keyword == "]")) break;
+            if (requireR && keyword != "R") continue;
+            AppendReference(references, number, generation);
+        }
+    }
+    fileBuffer.position = saved;
+    return references;
+}
+
+void PdfDocument::AppendReference(std::vector<ObjectReference>& references, const std::string& number,
+                                  const std::string& generation)
+{
+    const auto objectNumber = IntegerText(number);
+    const auto objectGeneration = IntegerText(generation);
+    if (objectNumber && objectGeneration) references.push_back({*objectNumber, *objectGeneration, true});
+}
+
+std::unique_ptr<TDynaArray<DictEntry>> PdfDocument::NewEntryList()
+{
+    return std::make_unique<TDynaArray<DictEntry>>(&currentEntry);
+}
+
+TDynaArray<DictEntry>* PdfDocument::TakeDictionary()
+{
+    TDynaArray<DictEntry>* taken = DictEntryList.release();
+    DictEntryList = NewEntryList();
+    return taken;
+}
+
+}  // namespace folivo
