@@ -183,7 +183,16 @@ std::string ReadLine(FileBuffer& buffer)
     return line;
 }
 
-int32_t ReadLineAsInteger(FileBuffer& buffer) { return IntegerOrZero(ReadLine(buffer)); }
+int32_t ReadLineAsInteger(FileBuffer& buffer)
+{
+    // Producers leave blanks around the offset after "startxref"; they do not make it another
+    // number.
+    const std::string line = ReadLine(buffer);
+    std::string_view text(line);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return IntegerOrZero(text);
+}
 
 void SkipLine(FileBuffer& buffer)
 {

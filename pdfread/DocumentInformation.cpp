@@ -25,6 +25,14 @@ bool IsValidTime(const CivilTime& time)
            time.second < 60;
 }
 
+// A text field cannot hold zero characters; producers append them as C string ends.
+std::string InformationText(std::string_view bytes)
+{
+    std::string text = PdfTextToUtf8(bytes);
+    std::erase(text, '\0');
+    return text;
+}
+
 }  // namespace
 
 void ApplyPdfDate(std::string_view text, CivilDate& date, CivilTime& time)
@@ -91,12 +99,12 @@ void PdfDocument::ReadDocumentInformation()
         const TokenList& tokens = *DictEntryList->At(i)->tokens;
         if (tokens.size() < 2) continue;
         for (const auto& [key, field] : textFields) {
-            if (tokens[0] == key) *field = PdfTextToUtf8(ReadStringValue(tokens));
+            if (tokens[0] == key) *field = InformationText(ReadStringValue(tokens));
         }
         if (tokens[0] == "/CreationDate") {
-            ApplyPdfDate(PdfTextToUtf8(ReadStringValue(tokens)), info.createdDate, info.createdTime);
+            ApplyPdfDate(InformationText(ReadStringValue(tokens)), info.createdDate, info.createdTime);
         } else if (tokens[0] == "/ModDate") {
-            ApplyPdfDate(PdfTextToUtf8(ReadStringValue(tokens)), info.modifiedDate, info.modifiedTime);
+            ApplyPdfDate(InformationText(ReadStringValue(tokens)), info.modifiedDate, info.modifiedTime);
         }
     }
     InfoEntries = TakeDictionary();

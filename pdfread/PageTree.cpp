@@ -58,13 +58,13 @@ bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids)
     for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
         const TokenList& tokens = *DictEntryList->At(i)->tokens;
         if (tokens.size() < 3 || tokens[0] != "/Kids") continue;
+        std::vector<ObjectReference> found;
         if (tokens[1] == "[") {
-            for (size_t k = 1; 3 * k + 1 < tokens.size(); ++k) {
-                if (tokens[3 * k + 1] == "R") AppendReference(kids, tokens[3 * k - 1], tokens[3 * k]);
-            }
+            found = ReferencesIn(tokens, 2);
         } else if (const auto number = IntegerText(tokens[1])) {
-            for (const ObjectReference& kid : ReadReferencedArray(*number, false)) kids.push_back(kid);
+            found = ReadReferencedArray(*number);
         }
+        kids.insert(kids.end(), found.begin(), found.end());
     }
     ReleaseDictionary();
     return !kids.empty();
@@ -197,27 +197,20 @@ void PdfDocument::ReadPageDictionary(const std::vector<TokenList>& fromRoot)
 
 std::vector<ObjectReference> PdfDocument::ReadReferenceList(const TokenList& tokens, bool annotations)
 {
-    std::vector<ObjectReference> references;
-    if (tokens[1] == "[") {
-        // Inline array: triples from token 2 on; a triple that is no reference is skipped.
-        for (size_t k = 0; 3 * k + 3 < tokens.size(); ++k) {
-            if (3 * k + 4 >= tokens.size() || tokens[3 * k + 4] != "R") continue;
-            AppendReference(references, tokens[3 * k + 2], tokens[3 * k + 3]);
-        }
-        return references;
-    }
-    if (tokens[3] != "R") return references;
+    if (tokens[1] == "[") return ReferencesIn(tokens, 2);
+    if (tokens[3] != "R") return {};
     const auto number = IntegerText(tokens[1]);
-    if (!number) return references;
-    if (annotations) return ReadReferencedArray(*number, true);
+    if (!number) return {};
+    if (annotations) return ReadReferencedArray(*number);
 
     // /Contents: either the stream itself or an array of streams.
+    std::vector<ObjectReference> references;
     const int32_t saved = fileBuffer.position;
     if (GotoObject(*number)) {
         if (ReadToken(fileBuffer) != "[") {
-            AppendReference(references, tokens[1], tokens[2]);
+            references = ReferencesIn(tokens, 1);
         } else {
-            references = ReadReferencedArray(*number, false);
+            references = ReadReferencedArray(*number);
         }
     }
     fileBuffer.position = saved;

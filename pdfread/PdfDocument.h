@@ -25,6 +25,9 @@ struct ObjectReference {
     bool found = false;
 };
 
+// The references "N G R" among tokens[first ...]; other tokens are passed over.
+std::vector<ObjectReference> ReferencesIn(const TokenList& tokens, size_t first);
+
 class PdfDocument {
 public:
     explicit PdfDocument(UserInterfacePort& ui);
@@ -139,12 +142,9 @@ private:
     // the position after the header of the referenced object; empty when that object cannot
     // be reached. Keeps the read position.
     std::optional<int32_t> LocateValue(const DictEntry& entry);
-    // The references of an array object, read in threes up to "]". With requireR, a triple
-    // whose third token is not "R" is skipped and a "]" inside a triple ends the array.
-    // Keeps the read position.
-    std::vector<ObjectReference> ReadReferencedArray(int32_t objectNumber, bool requireR);
-    static void AppendReference(std::vector<ObjectReference>& references, const std::string& number,
-                                const std::string& generation);
+    // The references "N G R" of an array object, up to its closing "]". Keeps the read
+    // position.
+    std::vector<ObjectReference> ReadReferencedArray(int32_t objectNumber);
     static void ReleaseEntries(TDynaArray<DictEntry>& entries);
     static void ReleasePage(PageRecord& page);
     // Hands the parsed entries over to a new owner and starts a fresh, empty list.

@@ -101,31 +101,39 @@ std::optional<int32_t> PdfDocument::LocateValue(const DictEntry& entry)
     return position;
 }
 
-std::vector<ObjectReference> PdfDocument::ReadReferencedArray(int32_t objectNumber, bool requireR)
+std::vector<ObjectReference> PdfDocument::ReadReferencedArray(int32_t objectNumber)
 {
-    std::vector<ObjectReference> references;
+    TokenList elements;
     const int32_t saved = fileBuffer.position;
     if (GotoObject(objectNumber) && ReadToken(fileBuffer) == "[") {
+        int depth = 0;
         while (fileBuffer.position < fileBuffer.size) {
-            const std::string number = ReadToken(fileBuffer);
-            if (number == "]") break;
-            const std::string generation = ReadToken(fileBuffer);
-            const std::string keyword = ReadToken(fileBuffer);
-            if (requireR && (generation == "]" || keyword == "]")) break;
-            if (requireR && keyword != "R") continue;
-            AppendReference(references, number, generation);
+            std::string token = ReadToken(fileBuffer);
+            if (token == "[") ++depth;
+            if (token == "]" && depth-- == 0) break;
+            elements.push_back(std::move(token));
         }
     }
     fileBuffer.position = saved;
-    return references;
+    return ReferencesIn(elements, 0);
 }
 
-void PdfDocument::AppendReference(std::vector<ObjectReference>& references, const std::string& number,
-                                  const std::string& generation)
+std::vector<ObjectReference> ReferencesIn(const TokenList& tokens, size_t first)
 {
-    const auto objectNumber = IntegerText(number);
-    const auto objectGeneration = IntegerText(generation);
-    if (objectNumber && objectGeneration) references.push_back({*objectNumber, *objectGeneration, true});
+    // Slides over the tokens rather than stepping in threes, so that direct objects between
+    // the references (a dictionary in an /Annots array) do not shift the triples.
+    std::vector<ObjectReference> references;
+    for (size_t i = first; i + 2 < tokens.size();) {
+        const auto number = IntegerText(tokens[i]);
+        const auto generation = IntegerText(tokens[i + 1]);
+        if (number && generation && tokens[i + 2] == "R") {
+            references.push_back({*number, *generation, true});
+            i += 3;
+        } else {
+            ++i;
+        }
+    }
+    return references;
 }
 
 std::unique_ptr<TDynaArray<DictEntry>> PdfDocument::NewEntryList()

@@ -138,6 +138,10 @@ TEST(TokenReader, IntegerTokensAndLines)
     EXPECT_EQ(ReadLineAsInteger(buffer), 34);
     EXPECT_EQ(buffer.position, 14);  // every following line end is consumed
     EXPECT_EQ(ReadLineAsInteger(buffer), 0);
+
+    const std::string padded = " 1234 \t\n";
+    FileBuffer offsetLine = Over(padded);
+    EXPECT_EQ(ReadLineAsInteger(offsetLine), 1234);
 }
 
 TEST(LineReading, ReadAndSkipStopAtTheEnds)
