@@ -36,6 +36,8 @@ bool EndsToken(uint8_t ch)
     }
 }
 
+bool IsStringSpecial(uint8_t ch) { return ch == '(' || ch == ')' || ch == '\\'; }
+
 bool IsOnly(const std::string& text, char ch) { return text.size() == 1 && text[0] == ch; }
 
 // A buffer without data has no bytes, whatever its size field says.
@@ -156,6 +158,18 @@ std::string ReadToken(FileBuffer& buffer)
             break;
         }
         if (position > size) break;
+
+        // Runs of bytes that the steps above would append one by one go in one append.
+        if (!escapePending && position >= 0 && position < size && (inString || ch == kNeutral)) {
+            int64_t end = position;
+            if (inString) {
+                while (end < size && !IsStringSpecial(buffer.data[end])) ++end;
+            } else {
+                while (end < size && !EndsToken(buffer.data[end]) && buffer.data[end] != '\\') ++end;
+            }
+            token.append(reinterpret_cast<const char*>(buffer.data) + position, static_cast<size_t>(end - position));
+            position = end;
+        }
     }
 
     // The delimiter that ended the token starts the next one.

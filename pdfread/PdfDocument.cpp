@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <ctime>
+#include <algorithm>
 #include <fstream>
 
 namespace folivo {
@@ -19,15 +20,16 @@ void SetToNow(CivilDate& date, CivilTime& time)
 }
 
 // The whole file, or nothing when it cannot be read or is too large for 32-bit positions.
-bool LoadFile(const std::string& path, std::vector<uint8_t>& bytes)
+bool LoadFile(const std::string& path, std::unique_ptr<uint8_t[]>& bytes, int32_t& size)
 {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) return false;
-    const std::streamoff size = file.tellg();
-    if (size < 0 || size >= INT32_MAX) return false;
-    bytes.resize(static_cast<size_t>(size));
+    const std::streamoff length = file.tellg();
+    if (length < 0 || length >= INT32_MAX) return false;
+    bytes.reset(new uint8_t[static_cast<size_t>(length) + 1]);
+    size = static_cast<int32_t>(length);
     file.seekg(0);
-    return static_cast<bool>(file.read(reinterpret_cast<char*>(bytes.data()), size)) || size == 0;
+    return length == 0 || static_cast<bool>(file.read(reinterpret_cast<char*>(bytes.get()), length));
 }
 
 }  // namespace
@@ -44,13 +46,14 @@ void PdfDocument::openfilenow(const std::string& path)
 {
     if (readingInProgress) return;
     BeginReading();
-    std::vector<uint8_t> bytes;
-    if (!LoadFile(path, bytes)) {
+    std::unique_ptr<uint8_t[]> bytes;
+    int32_t size = 0;
+    if (!LoadFile(path, bytes, size)) {
         ShowError("Konnte die Datei " + path + " nicht öffnen.");
         FinishReading();
         return;
     }
-    ReadDocument(std::move(bytes));
+    ReadDocument(std::move(bytes), size);
 }
 
 void PdfDocument::OpenBytes(std::vector<uint8_t> bytes, const std::string& path)
@@ -62,7 +65,9 @@ void PdfDocument::OpenBytes(std::vector<uint8_t> bytes, const std::string& path)
         FinishReading();
         return;
     }
-    ReadDocument(std::move(bytes));
+    auto copy = std::make_unique<uint8_t[]>(bytes.size() + 1);
+    std::copy(bytes.begin(), bytes.end(), copy.get());
+    ReadDocument(std::move(copy), static_cast<int32_t>(bytes.size()));
 }
 
 void PdfDocument::BeginReading()
@@ -86,11 +91,11 @@ void PdfDocument::BeginReading()
     XrefTable.clear();
 }
 
-void PdfDocument::ReadDocument(std::vector<uint8_t> bytes)
+void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)
 {
     documentRead = true;
     fileBytes_ = std::move(bytes);
-    fileBuffer = {fileBytes_.data(), static_cast<int32_t>(fileBytes_.size()), 0};
+    fileBuffer = {fileBytes_.get(), size, 0};
 
     ReadVersion();
     ReadFileStructure();

@@ -97,7 +97,7 @@ public:
 
 private:
     void BeginReading();
-    void ReadDocument(std::vector<uint8_t> bytes);
+    void ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size);
     void FinishReading();
     void ShowError(const std::string& text);
 
@@ -152,7 +152,9 @@ private:
     std::unique_ptr<TDynaArray<DictEntry>> NewEntryList();
 
     UserInterfacePort& ui_;
-    std::vector<uint8_t> fileBytes_;
+    // The whole input file; left uninitialised before it is read, a large file costs no
+    // extra pass.
+    std::unique_ptr<uint8_t[]> fileBytes_;
 };
 
 }  // namespace folivo
