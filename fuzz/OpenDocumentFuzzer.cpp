@@ -1,0 +1,63 @@
+// Reads arbitrary bytes as a whole document through every reading phase, pictures included.
+// Every input gets a fresh document so that no state carries over between runs.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <stdlib.h>  // mkdtemp
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/UserInterfacePort.h"
+#include "pdfread/PdfDocument.h"
+
+namespace {
+
+class SilentPort : public folivo::UserInterfacePort {
+public:
+    void ShowMessage(const std::string&, const std::string&, folivo::MessageIcon) override {}
+    void ShowProgressWindow() override {}
+    void CloseProgressWindow() override {}
+    void AddMemoLine(const std::string&) override {}
+    void SetProgressLabel(const std::string&) override {}
+    void SetProStatus(int) override {}
+    void ProcessMessages() override {}
+    bool CancelRequested() const override { return false; }
+    void ClearCancelRequest() override {}
+    void ReadingFinished(int) override {}
+};
+
+// Picture decoding writes temporary files into the program folder; each fuzzing process
+// (libFuzzer may run several jobs at once) gets its own so they never collide.
+std::string& TemporaryFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+void RemoveTemporaryFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(TemporaryFolder(), ignored);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    char pattern[] = "/tmp/folivo-fuzz-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) std::abort();
+    TemporaryFolder() = std::string(pattern) + "/";
+    std::atexit(RemoveTemporaryFolder);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static SilentPort port;
+    folivo::PdfDocument doc(port);
+    doc.readImages = true;
+    doc.programFolder = TemporaryFolder();
+    doc.OpenBytes(std::vector<uint8_t>(data, data + size), "fuzz.pdf");
+    return 0;
+}
