@@ -1,6 +1,7 @@
 #include "content/TokenReader.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 
@@ -14,27 +15,24 @@ constexpr uint8_t kGraveAccent = 96;
 // Stands in for a byte that has been consumed into the token and must not end it.
 constexpr uint8_t kNeutral = 'a';
 
-bool IsLineEnd(uint8_t ch) { return ch == kLineFeed || ch == kCarriageReturn; }
-bool IsBlank(uint8_t ch) { return ch == kLineFeed || ch == kCarriageReturn || ch == kSpace; }
+// Character classes, looked up once per byte in the hot loops.
+enum CharClass : uint8_t { Regular = 0, LineEnd = 1, Blank = 2, Delimiter = 4 };
 
-bool EndsToken(uint8_t ch)
+constexpr std::array<uint8_t, 256> MakeClasses()
 {
-    switch (ch) {
-    case kLineFeed:
-    case kCarriageReturn:
-    case kSpace:
-    case '(':
-    case ')':
-    case '[':
-    case ']':
-    case '/':
-    case '<':
-    case '>':
-        return true;
-    default:
-        return false;
-    }
+    std::array<uint8_t, 256> classes{};
+    classes[kLineFeed] = LineEnd | Blank | Delimiter;
+    classes[kCarriageReturn] = LineEnd | Blank | Delimiter;
+    classes[kSpace] = Blank | Delimiter;
+    for (char c : {'(', ')', '[', ']', '/', '<', '>'}) classes[static_cast<uint8_t>(c)] = Delimiter;
+    return classes;
 }
+constexpr std::array<uint8_t, 256> Classes = MakeClasses();
+
+inline bool IsLineEnd(uint8_t ch) { return Classes[ch] & LineEnd; }
+inline bool IsBlank(uint8_t ch) { return Classes[ch] & Blank; }
+// Bytes that end a token outside a string.
+inline bool EndsToken(uint8_t ch) { return Classes[ch] & Delimiter; }
 
 bool IsStringSpecial(uint8_t ch) { return ch == '(' || ch == ')' || ch == '\\'; }
 

@@ -69,6 +69,7 @@ void PdfDocument::ParseDictionary()
             (entryTokens == nullptr || atLineStart || entryTokens->size() >= 2)) {
             DictEntry* entry = DictEntryList->Append();
             entry->tokens = new TokenList;
+            entry->tokens->reserve(4);
             entry->keyPosition = keyPosition;
             entry->valuePosition = buffer.position;
             entryTokens = entry->tokens;
