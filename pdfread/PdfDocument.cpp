@@ -130,6 +130,9 @@ void PdfDocument::ReadPageStructure()
     ReadFontDictionaries();
     ReadFontDescriptors();
     ReadEncodingDictionaries();
+    ReadPictureList();
+    ReadPictureDictionaries();
+    DecodePictures();
     ReadPages();
     ui_.SetProStatus(0);
 }
@@ -148,6 +151,7 @@ void PdfDocument::ReadPages()
         pages.SetCurrentIndex(pageNumber);
         ui_.SetProStatus(static_cast<int>(static_cast<int64_t>(pageNumber) * 100 / pageCount));
         ReadPageComments();
+        ReadPageContent(pageNumber);
     }
 }
 
@@ -166,6 +170,7 @@ void PdfDocument::ShowError(const std::string& text) { ui_.ShowMessage(text, App
 
 void PdfDocument::DiscardDocument()
 {
+    DiscardAllItems(PageItemList, StagingItemList);
     for (uint32_t i = 0; i < pictures.Count(); ++i) {
         ImageObject& picture = *pictures.At(i);
         ReleaseText(picture.name);

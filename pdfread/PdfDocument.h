@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "content/MeasuringCanvas.h"
+#include "content/PageItems.h"
 #include "core/DynaArray.h"
 #include "core/UserInterfacePort.h"
 #include "pdfread/DocumentModel.h"
@@ -24,6 +26,9 @@ struct ObjectReference {
     int32_t generation = 0;
     bool found = false;
 };
+
+// The temporary TIFF file that carries a CCITT group 4 picture to the raster decoder.
+std::string CcittTiffWrapper(int32_t width, int32_t height, std::string_view data);
 
 // The references "N G R" among tokens[first ...]; other tokens are passed over.
 std::vector<ObjectReference> ReferencesIn(const TokenList& tokens, size_t first);
@@ -43,6 +48,8 @@ public:
 
     // Folder for temporary files, ending in a separator.
     std::string programFolder;
+    // The page view's canvas with the display font; the interpreter measures text with it.
+    MeasuringCanvas* canvas = nullptr;
     // Values kept in controls by the window: the version box item, "Bilder einlesen", the
     // information fields, the current page box value.
     int versionItem = DefaultVersionItem;
@@ -73,12 +80,17 @@ public:
     ImageObject* currentPicture = nullptr;
     FontRecord* currentFont = nullptr;
     ContentStreamRef* currentStream = nullptr;
+    PageItem* currentPageItem = nullptr;
+    PageItem* currentStagingItem = nullptr;
     AnnotationRecord* currentComment = nullptr;
     DictEntry* currentKeptEntry = nullptr;
 
     TDynaArray<PageRecord> pages{&currentPage};
     TDynaArray<ImageObject> pictures{&currentPicture};
     TDynaArray<FontRecord> fonts{&currentFont};
+    // The items of every page interpreted so far, and those of the running interpreter.
+    TDynaArray<PageItem> PageItemList{&currentPageItem};
+    TDynaArray<PageItem> StagingItemList{&currentStagingItem};
     // The entries of the dictionary parsed last.
     std::unique_ptr<TDynaArray<DictEntry>> DictEntryList;
 
@@ -89,8 +101,11 @@ public:
     bool MatchText(std::string_view text);
     std::string ReadBytes(int32_t count);
 
-    // Page items of a page (1-based); none until pages are interpreted.
-    uint32_t ItemCountOfPage(uint32_t) const { return 0; }
+    // Turns a page's decoded content into its page items (replacing the page's old items).
+    void InterPretPage(const uint8_t* content, int32_t length, bool processMessages, uint32_t pageNumber);
+
+    // The number of items of each page, by page index.
+    std::vector<uint32_t> ItemCountsByPage() const;
 
     // Frees everything the document holds; the lists stay, empty.
     void DiscardDocument();
@@ -131,6 +146,22 @@ private:
     void ReadWidths(FontRecord& font, const TokenList& tokens);
     void ReadFontDescriptors();
     void ReadEncodingDictionaries();
+
+    // Pictures and content streams.
+    void ReadPictureList();
+    void ReadPictureDictionaries();
+    void DecodePictures();
+    bool DecodePicture(ImageObject& picture, int32_t number);
+    bool DecodeFlatePicture(ImageObject& picture, std::string_view data);
+    // /Length of a stream dictionary entry, direct or referenced; -1 when unknown.
+    int32_t ReadStreamLength(const TokenList& tokens);
+    // The data of the stream whose keyword "stream" is at the read position; empty when the
+    // keyword is missing.
+    std::optional<std::string> ReadStreamData(int32_t length);
+    void ReadPageContent(int32_t pageNumber);
+    enum class StreamDecoding { Decoded, Skipped, Unsupported };
+    StreamDecoding DecodeContentStream(std::string& data, const TokenList& filters, int32_t pageNumber);
+    std::string DecodeLzwThroughFiles(std::string data);
 
     // Comments.
     void ReadPageComments();

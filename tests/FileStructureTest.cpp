@@ -27,7 +27,9 @@ TEST(FileStructure, ReadsASimpleDocument)
     EXPECT_EQ(opened.port.progressWindowShown, 1);
     EXPECT_EQ(opened.port.progressWindowClosed, 1);
     EXPECT_FALSE(opened->readingInProgress);
-    EXPECT_EQ(opened.port.memo, (std::vector<std::string>{"1 Seiten gefunden...", "0 Schriftarten gefunden..."}));
+    EXPECT_EQ(opened.port.memo,
+              (std::vector<std::string>{"1 Seiten gefunden...", "0 Schriftarten gefunden...", "0 Bilder/Objekte gefunden...",
+                                        "0 JPEG-Bilder gelesen...", "Lese Seiten..."}));
 }
 
 TEST(FileStructure, HeaderVersionSelectsTheVersionItem)

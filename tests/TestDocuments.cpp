@@ -1,5 +1,7 @@
 #include "tests/TestDocuments.h"
 
+#include <zlib.h>
+
 #include <cstdio>
 
 namespace folivo::test {
@@ -22,6 +24,20 @@ std::string PdfBuilder::Build() const
     pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " " + trailerEntries + " >>\n";
     pdf += "startxref\n" + std::to_string(xref) + "\n%%EOF\n";
     return pdf;
+}
+
+std::string StreamObject(const std::string& entries, const std::string& data)
+{
+    return "<< " + entries + " /Length " + std::to_string(data.size()) + " >>\nstream\r\n" + data + "\nendstream";
+}
+
+std::string Deflate(const std::string& text)
+{
+    uLongf size = compressBound(text.size());
+    std::string out(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(text.data()), text.size(), 9);
+    out.resize(size);
+    return out;
 }
 
 std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }

@@ -19,4 +19,10 @@ struct PdfBuilder {
 
 std::vector<uint8_t> Bytes(const std::string& text);
 
+// A stream object body: the dictionary entries (without << >>), a /Length, and the data.
+std::string StreamObject(const std::string& entries, const std::string& data);
+
+// zlib data of the text, as /FlateDecode streams hold it.
+std::string Deflate(const std::string& text);
+
 }  // namespace folivo::test

@@ -1,0 +1,494 @@
+#include "content/ContentInterpreter.h"
+
+#include <cmath>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+#include "content/TokenReader.h"
+#include "core/CharsetTables.h"
+
+namespace folivo {
+
+enum class ContentInterpreter::Op {
+    None, q, Q, Do, g, G, rg, RG, k, K, sc, SC, n, s, S, f, F, fStar, B, b, BStar, bStar, h, c, v, y, m, l, w, re,
+    cm, BT, ET, Tc, Tf, TL, TStar, Td, TD, Tm, Tj, TJ, Quote, DoubleQuote,
+};
+
+namespace {
+
+using Op = ContentInterpreter::Op;
+
+Op OperatorOf(std::string_view token)
+{
+    static const std::unordered_map<std::string_view, Op> operators = {
+        {"q", Op::q},     {"Q", Op::Q},       {"Do", Op::Do},   {"g", Op::g},    {"G", Op::G},     {"rg", Op::rg},
+        {"RG", Op::RG},   {"k", Op::k},       {"K", Op::K},     {"sc", Op::sc},  {"scn", Op::sc},  {"SC", Op::SC},
+        {"SCN", Op::SC},  {"n", Op::n},       {"sh", Op::n},    {"s", Op::s},    {"S", Op::S},     {"f", Op::f},
+        {"F", Op::F},     {"f*", Op::fStar},  {"B", Op::B},     {"b", Op::b},    {"B*", Op::BStar}, {"b*", Op::bStar},
+        {"h", Op::h},     {"c", Op::c},       {"v", Op::v},     {"y", Op::y},    {"m", Op::m},     {"l", Op::l},
+        {"w", Op::w},     {"re", Op::re},     {"cm", Op::cm},   {"BT", Op::BT},  {"ET", Op::ET},   {"Tc", Op::Tc},
+        {"Tf", Op::Tf},   {"TL", Op::TL},     {"T*", Op::TStar}, {"Td", Op::Td}, {"TD", Op::TD},   {"Tm", Op::Tm},
+        {"Tj", Op::Tj},   {"TJ", Op::TJ},     {"'", Op::Quote}, {"\"", Op::DoubleQuote},
+    };
+    const auto found = operators.find(token);
+    return found == operators.end() ? Op::None : found->second;
+}
+
+int HexDigit(char ch)
+{
+    if (ch >= '0' && ch <= '9') return ch - '0';
+    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+    return 0;  // a character that is no hex digit counts as 0
+}
+
+// Rounds half to even, as the measuring font's height is computed.
+int PixelHeight(double fontSize, int resolution)
+{
+    const double pixels = std::nearbyint(fontSize * resolution / 72.0);
+    if (!std::isfinite(pixels) || pixels < 1) return 1;
+    // A glyph taller than any screen measures like one that fits; keeps the canvas sane.
+    return static_cast<int>(std::min(pixels, 100000.0));
+}
+
+// Entries kept outside text objects: no operator there reads more than six operands.
+constexpr size_t KeptOperands = 8;
+
+}  // namespace
+
+uint8_t ColourByte(double value)
+{
+    const double scaled = std::trunc(value * 255.0);
+    if (!std::isfinite(scaled)) return 0;
+    const double wrapped = std::fmod(scaled, 256.0);  // exact; keeps the sign like integer modulo
+    return static_cast<uint8_t>(static_cast<int32_t>(wrapped) & 0xFF);
+}
+
+uint32_t ColourOf(double red, double green, double blue)
+{
+    return ColourByte(red) + 256u * ColourByte(green) + 65536u * ColourByte(blue);
+}
+
+ContentInterpreter::ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber)
+    : sources_(std::move(sources)), staging_(staging), pageNumber_(pageNumber), encoding_(WinAnsiEncoding),
+      path_(new TDynaArray<PathSegment>(&currentSegment_))
+{
+    ClearStagingItems(staging_);
+    resolution_ = sources_.canvas.PixelsPerInch();
+    if (resolution_ <= 0) resolution_ = 96;
+}
+
+ContentInterpreter::~ContentInterpreter() { delete path_; }
+
+void ContentInterpreter::Run(FileBuffer& content)
+{
+    while (content.position < content.size) {
+        if (sources_.processMessages) sources_.processMessages();
+        std::string token = ReadToken(content);
+        operands_.push_back(token);
+        Execute(OperatorOf(token), token);
+        if (inText_ && !token.empty() && (token[0] == 'T' || token[0] == '\'' || token[0] == '"')) operands_.clear();
+        if (!inText_) CompactOperands();
+    }
+}
+
+void ContentInterpreter::CompactOperands()
+{
+    // Outside text objects the list only grows, and only its last entries are ever read.
+    if (operands_.size() < 8 * KeptOperands) return;
+    operands_.erase(operands_.begin(), operands_.end() - KeptOperands);
+}
+
+bool ContentInterpreter::NumberOperand(size_t k, size_t m, double& value) const
+{
+    const auto number = NumberText(Operand(k, m));
+    if (!number) return false;
+    value = *number;
+    return true;
+}
+
+void ContentInterpreter::Execute(Op op, const std::string& token)
+{
+    double value = 0;
+    switch (op) {
+    case Op::None:
+        return;
+    case Op::q: {
+        ctmStack_.push_back(ctm_);
+        SavedPath saved{{}, lineWidth_};
+        for (uint32_t i = 0; i < path_->Count(); ++i) saved.segments.push_back(*path_->At(i));
+        pathStack_.push_back(std::move(saved));
+        return;
+    }
+    case Op::Q:
+        if (!ctmStack_.empty()) {
+            ctm_ = ctmStack_.back();
+            ctmStack_.pop_back();
+        }
+        if (!pathStack_.empty()) {
+            lineWidth_ = pathStack_.back().lineWidth;
+            path_->Clear();
+            for (const PathSegment& segment : pathStack_.back().segments) *path_->Append() = segment;
+            pathStack_.pop_back();
+        }
+        return;
+    case Op::Do:
+        if (Has(1)) ShowImage();
+        return;
+    case Op::g:
+    case Op::G:
+        if (Has(1) && NumberOperand(1, 1, value)) SetColour(op == Op::G, ColourOf(value, value, value));
+        return;
+    case Op::rg:
+    case Op::RG:
+        if (Has(3)) ReadColour(3, op == Op::RG, false);
+        return;
+    case Op::k:
+    case Op::K:
+        if (Has(4)) ReadColour(4, op == Op::K, true);
+        return;
+    case Op::sc:
+    case Op::SC:
+        // Three components, then four when the list holds them; four replace three.
+        if (Has(3) && ReadColour(3, op == Op::SC, false) && Has(4)) ReadColour(4, op == Op::SC, true);
+        return;
+    case Op::n:
+        path_->Clear();
+        return;
+    case Op::s:
+    case Op::b:
+    case Op::bStar:
+        ClosePath();
+        PaintPath(op);
+        return;
+    case Op::S:
+    case Op::f:
+    case Op::F:
+    case Op::fStar:
+    case Op::B:
+    case Op::BStar:
+        PaintPath(op);
+        return;
+    case Op::h:
+        ClosePath();
+        return;
+    case Op::c:
+    case Op::v:
+    case Op::y:
+        Curve(op);
+        return;
+    case Op::m:
+    case Op::l:
+        if (Has(2)) MoveOrLine(op == Op::l);
+        return;
+    case Op::w:
+        if (Has(1) && NumberOperand(1, 1, value)) lineWidth_ = value;
+        return;
+    case Op::re:
+        if (Has(4)) Rectangle();
+        return;
+    case Op::cm:
+        if (Has(6)) ConcatenateMatrix();
+        return;
+    case Op::BT:
+        inText_ = true;
+        operands_.clear();
+        tm_ = Matrix{};
+        advance_ = 0;
+        return;
+    case Op::ET:
+        inText_ = false;
+        operands_.clear();
+        return;
+    default:
+        break;
+    }
+
+    // Text state and showing act only inside a text object.
+    if (!inText_) return;
+    switch (op) {
+    case Op::Tc:
+        if (Has(1) && NumberOperand(1, 1, value)) charSpacing_ = value;
+        return;
+    case Op::Tf:
+        if (!Has(2)) return;
+        fontName_ = Operand(1, 2);
+        if (!NumberOperand(2, 2, value)) return;
+        fontSize_ = value;
+        SelectFont();
+        return;
+    case Op::TL:
+        if (Has(1) && NumberOperand(1, 1, value)) leading_ = value;
+        return;
+    case Op::TStar:
+        tm_.f -= leading_ * tm_.d;
+        advance_ = 0;
+        return;
+    case Op::Td:
+    case Op::TD: {
+        advance_ = 0;
+        double tx = 0, ty = 0;
+        if (!Has(2) || !NumberOperand(1, 2, tx) || !NumberOperand(2, 2, ty)) return;
+        tm_.e += tx * tm_.a + ty * tm_.c;
+        tm_.f += tx * tm_.b + ty * tm_.d;
+        if (op == Op::TD) leading_ = -ty;
+        return;
+    }
+    case Op::Tm: {
+        advance_ = 0;
+        if (!Has(6)) return;
+        double* const targets[6] = {&tm_.a, &tm_.b, &tm_.c, &tm_.d, &tm_.e, &tm_.f};
+        for (size_t k = 1; k <= 6; ++k) {
+            if (!NumberOperand(k, 6, *targets[k - 1])) return;
+        }
+        return;
+    }
+    case Op::Quote:
+    case Op::DoubleQuote:
+        tm_.f -= leading_ * tm_.d;
+        advance_ = 0;
+        ShowText(false);
+        return;
+    case Op::Tj:
+    case Op::TJ:
+        ShowText(op == Op::TJ);
+        return;
+    default:
+        (void)token;
+        return;
+    }
+}
+
+bool ContentInterpreter::ReadColour(size_t m, bool stroking, bool cmyk)
+{
+    double values[4] = {};
+    for (size_t k = 1; k <= m; ++k) {
+        if (!NumberOperand(k, m, values[k - 1])) return false;
+    }
+    if (cmyk) {
+        const double black = values[3];
+        SetColour(stroking, ColourOf(1 - std::min(1.0, values[0] + black), 1 - std::min(1.0, values[1] + black),
+                                     1 - std::min(1.0, values[2] + black)));
+    } else {
+        SetColour(stroking, ColourOf(values[0], values[1], values[2]));
+    }
+    return true;
+}
+
+void ContentInterpreter::AppendSegment(double x1, double y1, double x2, double y2, double x3, double y3, bool drawn)
+{
+    *path_->Append() = PathSegment{lineWidth_, x1, y1, x2, y2, x3, y3, static_cast<uint8_t>(drawn)};
+}
+
+// Path operators store their coordinates one by one: an operand that is not a number leaves
+// the segments appended with 0 for what was not stored, and the current point unchanged.
+void ContentInterpreter::MoveOrLine(bool drawn)
+{
+    double x = 0, y = 0;
+    const bool complete = NumberOperand(1, 2, x) && NumberOperand(2, 2, y);
+    AppendSegment(pointX_, pointY_, pointX_, pointY_, x, y, drawn);
+    if (!complete) return;
+    pointX_ = x;
+    pointY_ = y;
+}
+
+void ContentInterpreter::Curve(Op op)
+{
+    // c has six operands; v and y may have four, their missing control point being the
+    // current point (v) or the end point (y).
+    const size_t count = op == Op::c ? 6 : 4;
+    if (!Has(count)) return;
+    double values[6] = {};
+    size_t read = 0;
+    while (read < count && NumberOperand(read + 1, count, values[read])) ++read;
+    double x1 = values[0], y1 = values[1], x2 = values[2], y2 = values[3], x3 = values[4], y3 = values[5];
+    if (count == 4 && op == Op::v) {
+        x1 = pointX_, y1 = pointY_, x2 = values[0], y2 = values[1], x3 = values[2], y3 = values[3];
+    } else if (count == 4) {
+        x3 = values[2], y3 = values[3], x2 = x3, y2 = y3;
+    }
+    AppendSegment(pointX_, pointY_, pointX_, pointY_, x1, y1, true);
+    AppendSegment(x1, y1, x2, y2, x3, y3, true);
+    if (read < count) return;
+    pointX_ = x3;
+    pointY_ = y3;
+}
+
+void ContentInterpreter::Rectangle()
+{
+    double values[4] = {};
+    size_t read = 0;
+    while (read < 4 && NumberOperand(read + 1, 4, values[read])) ++read;
+    const double x = values[0], y = values[1], w = values[2], h = values[3];
+    AppendSegment(x, y, x, y, x + w, y, true);
+    AppendSegment(x + w, y, x + w, y, x + w, y + h, true);
+    AppendSegment(x + w, y + h, x + w, y + h, x, y + h, true);
+    AppendSegment(x, y + h, x, y + h, x, y, true);
+    if (read < 4) return;
+    pointX_ = x;
+    pointY_ = y;
+}
+
+void ContentInterpreter::ClosePath()
+{
+    if (path_->Count() == 0) return;
+    const PathSegment& first = *path_->At(0);
+    const double x = first.IsDrawn ? first.X1 : first.X3;
+    const double y = first.IsDrawn ? first.Y1 : first.Y3;
+    AppendSegment(x, y, x, y, x, y, true);
+    pointX_ = x;
+    pointY_ = y;
+}
+
+PageItem* ContentInterpreter::AppendItem()
+{
+    PageItem* item = staging_.Append();
+    item->StrokeColor = strokeColor_;
+    item->FillColor = fillColor_;
+    item->PageNumber = pageNumber_;
+    return item;
+}
+
+void ContentInterpreter::PaintPath(Op op)
+{
+    PageItem* item = AppendItem();
+    item->IsPath = 1;
+    item->Stroked = op == Op::S || op == Op::s || op == Op::B || op == Op::b || op == Op::BStar || op == Op::bStar;
+    item->Filled = op != Op::S && op != Op::s;
+    item->X = ctm_.e;
+    item->Y = ctm_.f;
+    item->ScaleX = ctm_.a + ctm_.c;
+    item->ScaleY = ctm_.b + ctm_.d;
+    item->FontSize = 12;
+    item->LineHeight = 12;
+    item->FontName = MakeText("Arial");
+    item->Segments = path_;
+    path_ = new TDynaArray<PathSegment>(&currentSegment_);
+}
+
+void ContentInterpreter::ShowImage()
+{
+    const std::string& name = Operand(1, 1);
+    TDynaArray<ImageObject>& pictures = sources_.pictures;
+    for (uint32_t i = 0; i < pictures.Count(); ++i) {
+        if (pictures.At(i)->name.View() != name) continue;
+        PageItem* item = AppendItem();
+        item->IsImage = 1;
+        item->ImageIndex = static_cast<int32_t>(i);
+        item->X = ctm_.e;
+        item->Y = ctm_.f;
+        item->ScaleX = ctm_.a + ctm_.c;
+        item->ScaleY = ctm_.b + ctm_.d;
+        item->FontSize = 12;
+        item->LineHeight = 12;
+        item->FontName = MakeText("Arial");
+        return;
+    }
+}
+
+void ContentInterpreter::ConcatenateMatrix()
+{
+    double m[6];
+    for (size_t k = 1; k <= 6; ++k) {
+        if (!NumberOperand(k, 6, m[k - 1])) return;
+    }
+    const Matrix old = ctm_;
+    ctm_.a = m[0] * old.a + m[1] * old.c;
+    ctm_.b = m[0] * old.b + m[1] * old.d;
+    ctm_.c = m[2] * old.a + m[3] * old.c;
+    ctm_.d = m[2] * old.b + m[3] * old.d;
+    ctm_.e = m[4] * old.a + m[5] * old.c + old.e;
+    ctm_.f = m[4] * old.b + m[5] * old.d + old.f;
+}
+
+void ContentInterpreter::SelectFont()
+{
+    TDynaArray<FontRecord>& fonts = sources_.fonts;
+    for (uint32_t i = 0; i < fonts.Count(); ++i) {
+        const FontRecord& record = *fonts.At(i);
+        if (record.resourceName.View() != fontName_) continue;
+        font_.firstChar = record.firstChar;
+        font_.isType3 = record.isType3;
+        font_.boxHeight = record.boxHeight;
+        std::memcpy(font_.widths, record.widths, sizeof font_.widths);
+        std::memcpy(font_.widthPresent, record.widthPresent, sizeof font_.widthPresent);
+        std::memcpy(font_.differences, record.differences, sizeof font_.differences);
+        std::memcpy(font_.differencePresent, record.differencePresent, sizeof font_.differencePresent);
+        encoding_ = record.encoding;
+        return;
+    }
+}
+
+uint8_t ContentInterpreter::ConvertByte(uint8_t byte) const
+{
+    if (font_.differencePresent[byte]) return font_.differences[byte];
+    return Convert(byte, encoding_, WinAnsiEncoding);
+}
+
+void ContentInterpreter::ShowText(bool kerning)
+{
+    std::string shown;
+    std::vector<double> kerningList;
+    auto append = [&](std::string_view bytes) {
+        for (unsigned char byte : bytes) {
+            shown += static_cast<char>(ConvertByte(byte));
+            kerningList.push_back(0);
+        }
+    };
+    for (size_t i = 0; i + 1 < operands_.size(); ++i) {
+        const std::string& entry = operands_[i];
+        if (entry.size() > 1 && entry[0] == '<') {
+            // Hex digits give the bytes as they are: no escapes to resolve.
+            std::string bytes;
+            for (size_t at = 1; at + 1 < entry.size(); at += 2) {
+                const char byte = static_cast<char>(HexDigit(entry[at]) * 16 + HexDigit(entry[at + 1]));
+                if (byte != 0) bytes += byte;
+            }
+            append(bytes);
+        } else if (entry.size() > 1 && entry[0] == '(') {
+            append(DecodeStringEscapes(std::string_view(entry).substr(1, entry.size() - 2)));
+        } else if (kerning && !entry.empty()) {
+            std::string_view text(entry);
+            if (text[0] == '>') text.remove_prefix(1);
+            const auto number = NumberText(text);
+            if (number && !kerningList.empty())
+                kerningList.back() = std::fabs(fontSize_ * tm_.d * ctm_.d) * -*number / 1000.0;
+        }
+    }
+    if (!shown.empty()) AppendTextItem(shown, kerningList);
+}
+
+void ContentInterpreter::AppendTextItem(const std::string& text, const std::vector<double>& kerning)
+{
+    MeasuringCanvas& canvas = sources_.canvas;
+    const double advance0 = advance_;
+    PageItem* item = AppendItem();
+    item->Text = MakeText(text);
+    item->X = tm_.e * ctm_.a + tm_.f * ctm_.c + ctm_.e + advance0;
+    item->FontSize = std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * fontSize_ * font_.boxHeight);
+    canvas.SelectDisplayFont(PixelHeight(item->FontSize, resolution_));
+    item->LineHeight = canvas.TextHeight(" ") * 72.0 / resolution_;
+    item->Y = tm_.e * ctm_.b + tm_.f * ctm_.d + ctm_.f + item->LineHeight;
+    item->FontName = MakeText(fontName_);
+    item->CharWidths = new double[text.size()];
+    item->CharSpacings = new double[text.size()];
+    const double scale = fontSize_ * tm_.d * ctm_.d;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto code = static_cast<uint8_t>(text[i]);
+        const int64_t k = static_cast<int64_t>(code) - font_.firstChar;
+        double width;
+        if (k >= 0 && k <= 255 && font_.widthPresent[k]) {
+            width = font_.isType3 ? font_.widths[k] * std::fabs(scale) : font_.widths[k] / 1000.0 * scale;
+        } else {
+            width = canvas.TextWidth(std::string_view(&text[i], 1)) * 72.0 / resolution_;
+        }
+        const double spacing = std::fabs(tm_.d * ctm_.d) * charSpacing_ + kerning[i];
+        item->CharWidths[i] = width;
+        item->CharSpacings[i] = spacing;
+        advance_ += width + spacing;
+    }
+    item->TextWidth = advance_ - advance0;
+}
+
+}  // namespace folivo

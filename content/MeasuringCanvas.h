@@ -1,0 +1,24 @@
+// What the interpreter measures text with: the page view's canvas and its display font.
+#pragma once
+
+#include <string_view>
+
+namespace folivo {
+
+class MeasuringCanvas {
+public:
+    virtual ~MeasuringCanvas() = default;
+
+    // Horizontal pixels per inch of the canvas.
+    virtual int PixelsPerInch() const = 0;
+
+    // Selects the display font at a character height (em height) in pixels, at least 1.
+    virtual void SelectDisplayFont(int pixelHeight) = 0;
+
+    // Extent of a Windows-1252 text in the selected font, in whole pixels as the platform's
+    // text extent gives them.
+    virtual int TextWidth(std::string_view text) = 0;
+    virtual int TextHeight(std::string_view text) = 0;
+};
+
+}  // namespace folivo

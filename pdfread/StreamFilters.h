@@ -1,0 +1,23 @@
+// Decoding of stream data in memory.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace folivo {
+
+// No stream inflates beyond this: a stream that would is treated as undecodable, so no
+// compressed bomb can exhaust memory.
+inline constexpr size_t InflateLimit = size_t{256} << 20;
+
+// zlib-format data. Empty when nothing inflates or the output would pass `limit`. Data that
+// breaks off or fails its checksum after yielding output keeps that output.
+std::optional<std::string> Inflate(std::string_view data, size_t limit = InflateLimit);
+
+// ASCII85: groups of five digits "!" ... "u", "z" for four zero bytes at a group start; the
+// end marker "~>" and trailing line ends are not data.
+std::string DecodeAscii85(std::string_view data);
+
+}  // namespace folivo

@@ -1,0 +1,275 @@
+// The content interpreter: text runs, images and paths from content bytes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "content/ContentInterpreter.h"
+#include "content/FixedMeasuringCanvas.h"
+#include "core/CharsetTables.h"
+
+namespace folivo {
+namespace {
+
+class InterpreterTest : public ::testing::Test {
+protected:
+    ~InterpreterTest() override
+    {
+        DiscardAllItems(items, staging);
+        for (uint32_t i = 0; i < fonts.Count(); ++i) ReleaseText(fonts.At(i)->resourceName);
+        for (uint32_t i = 0; i < pictures.Count(); ++i) ReleaseText(pictures.At(i)->name);
+    }
+
+    FontRecord& AddFont(const char* name, int32_t encoding = WinAnsiEncoding)
+    {
+        FontRecord& font = *fonts.Append();
+        font.resourceName = MakeText(name);
+        font.encoding = encoding;
+        font.boxWidth = font.boxHeight = 1;
+        return font;
+    }
+
+    void AddPicture(const char* name) { pictures.Append()->name = MakeText(name); }
+
+    // Interprets the content as page 1 and returns its items.
+    std::vector<PageItem*> Run(const std::string& content, uint32_t page = 1)
+    {
+        ContentInterpreter interpreter({fonts, pictures, canvas, {}}, staging, page);
+        FileBuffer buffer{reinterpret_cast<const uint8_t*>(content.data()), static_cast<int32_t>(content.size()), 0};
+        interpreter.Run(buffer);
+        ReplacePageItems(items, staging, page);
+        std::vector<PageItem*> result;
+        for (uint32_t i = 0; i < items.Count(); ++i) {
+            if (items.At(i)->PageNumber == page) result.push_back(items.At(i));
+        }
+        return result;
+    }
+
+    FontRecord* currentFont = nullptr;
+    ImageObject* currentPicture = nullptr;
+    PageItem* currentItem = nullptr;
+    PageItem* currentStaging = nullptr;
+    TDynaArray<FontRecord> fonts{&currentFont};
+    TDynaArray<ImageObject> pictures{&currentPicture};
+    TDynaArray<PageItem> items{&currentItem};
+    TDynaArray<PageItem> staging{&currentStaging};
+    FixedMeasuringCanvas canvas{72};  // one pixel per point keeps the figures exact
+};
+
+std::string TextOf(const PageItem* item) { return std::string(item->Text.View()); }
+
+TEST_F(InterpreterTest, TextRunWithKnownWidths)
+{
+    FontRecord& font = AddFont("/F1");
+    font.firstChar = 32;
+    for (int code = 32; code < 128; ++code) {
+        font.widths[code - 32] = 500 + code;
+        font.widthPresent[code - 32] = 1;
+    }
+    const auto runs = Run("BT /F1 12 Tf 72 700 Td (Hello) Tj ET");
+    ASSERT_EQ(runs.size(), 1u);
+    const PageItem& run = *runs[0];
+    EXPECT_EQ(TextOf(&run), "Hello");
+    EXPECT_EQ(run.X, 72);
+    EXPECT_EQ(run.FontSize, 12);
+    EXPECT_EQ(run.LineHeight, 13);  // the fixed canvas: height + height / 8 pixels
+    EXPECT_EQ(run.Y, 700 + run.LineHeight);
+    EXPECT_EQ(run.FontName.View(), "/F1");
+    EXPECT_DOUBLE_EQ(run.CharWidths[0], (500 + 'H') * 12 / 1000.0);
+    double total = 0;
+    for (int i = 0; i < 5; ++i) total += run.CharWidths[i] + run.CharSpacings[i];
+    EXPECT_DOUBLE_EQ(run.TextWidth, total);
+}
+
+TEST_F(InterpreterTest, TextOutsideATextObjectShowsNothing)
+{
+    EXPECT_TRUE(Run("(Hello) Tj").empty());
+    EXPECT_TRUE(Run("BT () Tj ET").empty());  // an empty string makes no run
+}
+
+TEST_F(InterpreterTest, RunsFollowEachOther)
+{
+    AddFont("/F1");
+    const auto runs = Run("BT /F1 10 Tf (ab) Tj (cd) Tj ET");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_DOUBLE_EQ(runs[1]->X, runs[0]->X + runs[0]->TextWidth);
+    EXPECT_EQ(runs[0]->TextWidth, 10);  // measured: 5 pixels per character at 10 pixels
+}
+
+TEST_F(InterpreterTest, BeforeAnyFontTheDefaultsApply)
+{
+    const auto runs = Run("BT (x) Tj ET");
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0]->FontName.View(), "/R1");
+    EXPECT_EQ(runs[0]->FontSize, 1);
+}
+
+TEST_F(InterpreterTest, KerningAndHexStrings)
+{
+    AddFont("/F1");
+    auto runs = Run("BT /F1 10 Tf [(A) -500 (B)] TJ ET");
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(TextOf(runs[0]), "AB");
+    EXPECT_DOUBLE_EQ(runs[0]->CharSpacings[0], 5);
+    EXPECT_DOUBLE_EQ(runs[0]->CharSpacings[1], 0);
+
+    runs = Run("BT /F1 10 Tf <414200> Tj <4x4> Tj <5C6E> Tj ET");
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(TextOf(runs[0]), "AB");
+    EXPECT_EQ(TextOf(runs[1]), "@");      // "x" counts as 0, the odd last digit is dropped
+    EXPECT_EQ(TextOf(runs[2]), "\\n");   // hex bytes are not escape sequences
+}
+
+TEST_F(InterpreterTest, NextLineOperatorsResetTheAdvance)
+{
+    AddFont("/F1");
+    const auto runs = Run("BT /F1 10 Tf 14 TL 100 500 Td (a) Tj (b) ' ET");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1]->X, 100);
+    EXPECT_EQ(runs[0]->Y - runs[1]->Y, 14);
+}
+
+TEST_F(InterpreterTest, ImagePlacement)
+{
+    AddPicture("/Other");
+    AddPicture("/Im1");
+    const auto placed = Run("q 200 0 0 100 50 60 cm /Im1 Do Q /Im1 Do /Missing Do");
+    ASSERT_EQ(placed.size(), 2u);
+    EXPECT_TRUE(placed[0]->IsImage);
+    EXPECT_EQ(placed[0]->ImageIndex, 1);
+    EXPECT_EQ(placed[0]->X, 50);
+    EXPECT_EQ(placed[0]->Y, 60);
+    EXPECT_EQ(placed[0]->ScaleX, 200);
+    EXPECT_EQ(placed[0]->ScaleY, 100);
+    // After Q the matrix is the identity again.
+    EXPECT_EQ(placed[1]->X, 0);
+    EXPECT_EQ(placed[1]->ScaleX, 1);
+}
+
+TEST_F(InterpreterTest, FilledRectangle)
+{
+    const auto paths = Run("0 0 1 rg 10 10 100 50 re f");
+    ASSERT_EQ(paths.size(), 1u);
+    const PageItem& path = *paths[0];
+    EXPECT_TRUE(path.IsPath);
+    EXPECT_TRUE(path.Filled);
+    EXPECT_FALSE(path.Stroked);
+    EXPECT_EQ(path.FillColor, 0x00FF0000u);
+    ASSERT_EQ(path.Segments->Count(), 4u);
+    for (uint32_t i = 0; i < 4; ++i) EXPECT_TRUE(path.Segments->At(i)->IsDrawn);
+    EXPECT_EQ(path.Segments->At(3)->X3, 10);
+    EXPECT_EQ(path.Segments->At(3)->Y3, 10);
+    EXPECT_EQ(path.Segments->At(1)->Y3, 60);
+}
+
+TEST_F(InterpreterTest, StrokedPathWithClose)
+{
+    const auto paths = Run("2 w 10 10 m 20 20 l h S 1 1 m 5 5 l f*");
+    ASSERT_EQ(paths.size(), 2u);
+    const auto& segments = *paths[0]->Segments;
+    ASSERT_EQ(segments.Count(), 3u);
+    EXPECT_FALSE(segments.At(0)->IsDrawn);
+    EXPECT_TRUE(segments.At(1)->IsDrawn);
+    EXPECT_EQ(segments.At(2)->X1, 10);
+    EXPECT_EQ(segments.At(2)->Y3, 10);
+    EXPECT_EQ(segments.At(1)->LineWidth, 2);
+    EXPECT_TRUE(paths[0]->Stroked);
+    EXPECT_FALSE(paths[0]->Filled);
+    EXPECT_TRUE(paths[1]->Filled);  // f* fills like f
+    EXPECT_EQ(paths[1]->Segments->Count(), 2u);  // each painting starts a new path
+}
+
+TEST_F(InterpreterTest, CurvesAsControlPolygons)
+{
+    auto paths = Run("0 0 m 1 2 3 4 5 6 c 7 8 9 10 v 11 12 13 14 y S");
+    ASSERT_EQ(paths.size(), 1u);
+    const auto& s = *paths[0]->Segments;
+    ASSERT_EQ(s.Count(), 7u);
+    EXPECT_EQ(s.At(2)->X2, 3);
+    EXPECT_EQ(s.At(2)->X3, 5);
+    // v: the first control point is the current point (5, 6).
+    EXPECT_EQ(s.At(3)->X3, 5);
+    EXPECT_EQ(s.At(4)->X1, 5);
+    EXPECT_EQ(s.At(4)->X2, 7);
+    EXPECT_EQ(s.At(4)->X3, 9);
+    // y: the second control point is the end point.
+    EXPECT_EQ(s.At(6)->X1, 11);
+    EXPECT_EQ(s.At(6)->X2, 13);
+    EXPECT_EQ(s.At(6)->X3, 13);
+}
+
+TEST_F(InterpreterTest, Colours)
+{
+    auto items = Run("2 g 0 0 m f 1 0 0 0 k 0 0 m f 0.5 0.25 0 RG 0 0 m S 0 1 0 sc 0 0 m f 0 0 0 1 scn 0 0 m f");
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[0]->FillColor, 0x00FEFEFEu);  // 510 modulo 256
+    EXPECT_EQ(items[1]->FillColor, 0x00FFFF00u);  // cyan: no red
+    EXPECT_EQ(items[2]->StrokeColor, 0x00003F7Fu);  // components truncate: 127, 63
+    EXPECT_EQ(items[3]->FillColor, 0x0000FF00u);
+    EXPECT_EQ(items[4]->FillColor, 0x00000000u);  // four components: full black
+    EXPECT_EQ(ColourByte(-1), 1);
+    EXPECT_EQ(ColourByte(1e300), 0);
+}
+
+TEST_F(InterpreterTest, EncodingsAndDifferences)
+{
+    FontRecord& mac = AddFont("/M", MacRomanEncoding);
+    FontRecord& differences = AddFont("/D", StandardEncoding);
+    differences.differences[65] = 128;
+    differences.differencePresent[65] = 1;
+    const auto runs = Run("BT (\\200) Tj /M 1 Tf (\\200) Tj /Nothing 1 Tf (\\200) Tj /D 1 Tf (A\\341) Tj ET");
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_EQ(TextOf(runs[0]), "\x80");  // before any font: unchanged
+    EXPECT_EQ(TextOf(runs[1]), "\xC4");  // MacRoman Adieresis
+    EXPECT_EQ(TextOf(runs[2]), "\xC4");  // an unknown font keeps the last encoding
+    EXPECT_EQ(TextOf(runs[3]), "\x80\xC6");
+    (void)mac;
+}
+
+TEST_F(InterpreterTest, OtherStringOperandsAreShownToo)
+{
+    AddFont("/F1");
+    const auto runs = Run("BT /F1 10 Tf /Span <</ActualText (x)>> BDC (y) Tj EMC ET");
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(TextOf(runs[0]), "xy");
+}
+
+TEST_F(InterpreterTest, ReinterpretingReplacesThePageItems)
+{
+    Run("0 0 m f", 2);
+    Run("0 0 m f 1 1 m S", 3);
+    const auto again = Run("0 0 m f 1 1 m S", 3);
+    EXPECT_EQ(again.size(), 2u);
+    ASSERT_EQ(items.Count(), 3u);
+    EXPECT_EQ(items.At(0)->PageNumber, 2u);
+    EXPECT_EQ(items.At(2)->PageNumber, 3u);
+}
+
+TEST_F(InterpreterTest, BadOperandsStopTheOperator)
+{
+    // Tm keeps what it stored before the bad operand; cm changes nothing; a line keeps its
+    // segment with 0 for what was not stored and leaves the current point.
+    auto items = Run("BT 2 0 0 x 5 6 Tm (a) Tj ET 2 0 0 2 x 0 cm 3 3 m 7 x l 1 1 l S");
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0]->X, 0);
+    EXPECT_EQ(items[0]->FontSize, 1);
+    const auto& segments = *items[1]->Segments;
+    ASSERT_EQ(segments.Count(), 3u);
+    EXPECT_EQ(segments.At(1)->X3, 7);
+    EXPECT_EQ(segments.At(1)->Y3, 0);
+    EXPECT_EQ(segments.At(2)->X1, 3);  // the current point stayed at the move
+    EXPECT_EQ(items[1]->ScaleX, 1);
+}
+
+TEST_F(InterpreterTest, LongContentOutsideTextKeepsFewOperands)
+{
+    std::string content;
+    for (int i = 0; i < 100000; ++i) content += "1 2 m 3 4 l ";
+    content += "0.5 g 5 5 m f";
+    const auto items = Run(content);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0]->FillColor, 0x007F7F7Fu);
+    EXPECT_EQ(items[0]->Segments->Count(), 200001u);
+}
+
+}  // namespace
+}  // namespace folivo

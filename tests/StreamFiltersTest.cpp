@@ -1,0 +1,54 @@
+// Inflating and ASCII85 decoding.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "pdfread/StreamFilters.h"
+
+namespace folivo {
+namespace {
+
+std::string Deflate(const std::string& text)
+{
+    uLongf size = compressBound(text.size());
+    std::string out(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(text.data()), text.size(), 9);
+    out.resize(size);
+    return out;
+}
+
+TEST(Inflate, WholeBrokenOffAndDamagedData)
+{
+    const std::string text(100000, 'x');
+    EXPECT_EQ(Inflate(Deflate(text)), text);
+    EXPECT_EQ(Inflate(Deflate("")), "");
+    // Without its checksum the data still gives its bytes.
+    const std::string compressed = Deflate("q 1 0 0 1 0 0 cm Q");
+    EXPECT_EQ(Inflate(compressed.substr(0, compressed.size() - 4)), "q 1 0 0 1 0 0 cm Q");
+    EXPECT_FALSE(Inflate("not zlib at all"));
+    EXPECT_FALSE(Inflate(""));
+}
+
+TEST(Inflate, StopsAtTheLimit)
+{
+    const std::string bomb = Deflate(std::string(1 << 20, '\0'));
+    EXPECT_FALSE(Inflate(bomb, 1000));
+    EXPECT_EQ(Inflate(bomb, 1 << 20)->size(), size_t{1} << 20);  // ends exactly at the limit
+    EXPECT_FALSE(Inflate(bomb, (1 << 20) - 1));
+}
+
+TEST(Ascii85, GroupsZerosAndEndMarker)
+{
+    EXPECT_EQ(DecodeAscii85("z~>"), std::string(4, '\0'));
+    EXPECT_EQ(DecodeAscii85("87cURD]i,\"Ebo80~>\r\n"), "Hello World!");
+    // Seven digit characters: one full group and a final group of two digits give 5 bytes.
+    EXPECT_EQ(DecodeAscii85("87cUR D]~>").size(), 5u);
+    EXPECT_EQ(DecodeAscii85("87cURD]i,\"Ebo80").substr(0, 5), "Hello");
+    // "z" inside a group is the digit 89; blanks between digits are skipped.
+    EXPECT_EQ(DecodeAscii85("!!!!z\n!!!!!"), std::string("\0\0\0Y\0\0\0\0", 8));
+    EXPECT_EQ(DecodeAscii85("s8W-!"), "\xFF\xFF\xFF\xFF");
+    EXPECT_EQ(DecodeAscii85("~>"), "");
+    EXPECT_EQ(DecodeAscii85("!"), "");  // a single digit gives nothing
+}
+
+}  // namespace
+}  // namespace folivo
