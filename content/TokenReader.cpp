@@ -102,8 +102,9 @@ std::string ReadToken(FileBuffer& buffer)
         if (escapePending) {
             escapePending = false;
             if (inString) {
-                // An escaped ")" is kept bare; everything else keeps its backslash.
-                if (ch != ')') token.push_back('\\');
+                // Every escape stays as written, so that a token can be written out again;
+                // an escaped parenthesis neither ends the string nor counts for nesting.
+                token.push_back('\\');
                 token.push_back(static_cast<char>(ch));
                 viaStep4 = false;
             } else {

@@ -6,6 +6,8 @@
 
 namespace folivo {
 
+class UserInterfacePort;
+
 struct RasterImage {
     int32_t width;
     int32_t height;
@@ -15,6 +17,25 @@ struct RasterImage {
     uint16_t paletteCount;
     uint32_t palette[256];  // 0x00RRGGBB
 };
+
+// Largest pixel buffer a record may hold. Anything bigger is refused, so a forged width or
+// height in a picture can neither overflow the size computation nor exhaust memory.
+inline constexpr int64_t RasterImageMaxPixelBytes = int64_t{512} << 20;
+
+// Bytes of one pixel row: width × bits rounded up to whole 32-bit words; 0 when the result
+// would exceed RasterImageMaxPixelBytes or the arguments are not positive.
+int64_t RasterRowBytes(int32_t width, int32_t bitsPerPixel);
+
+// Makes an empty (zero-filled) bitmap of the given size and depth (1, 2, 4, 8, 16, 24 or 32
+// bits). Depths up to 8 bits get a palette: black and white for 1 bit, a grey ramp otherwise.
+// The record is overwritten; an image it held must be released with deldib first. Returns
+// whether pixels were made; on failure the record has no pixels.
+bool newdib(RasterImage& image, int32_t width, int32_t height, int32_t bitsPerPixel, int = 0,
+            int = 0);
+
+// Decodes a JPEG or TIFF file (told apart by its first bytes) into the record. When the file
+// cannot be decoded the record has no pixels. owner may be null.
+void OpenDib(RasterImage& image, const char* fileName, int = 0, UserInterfacePort* owner = nullptr);
 
 // Releases the record's image memory.
 void deldib(RasterImage& image);

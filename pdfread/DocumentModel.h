@@ -164,6 +164,9 @@ struct InfoFields {
     CivilTime createdTime;
     CivilDate modifiedDate;
     CivilTime modifiedTime;
+    // The user set a field since the document was read; a document without an information
+    // dictionary then gets one when saved.
+    bool changedByUser = false;
 };
 
 // The PDF version box: item 0 is 1.2, 1 is 1.3, 2 is 1.4.

@@ -1,4 +1,5 @@
 // The catalog, the page tree, each page's dictionary and resource dictionary.
+#include <memory>
 #include <unordered_set>
 
 #include "content/TokenReader.h"
@@ -52,11 +53,23 @@ void PdfDocument::ReadCatalogAndPagesRoot()
     ReleaseDictionary();
 }
 
-bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids)
+bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids, InheritedAttributes& attributes)
 {
     ParseDictionary();
     for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        const DictEntry& entry = *DictEntryList->At(i);
+        const TokenList& tokens = *entry.tokens;
+        if (tokens.size() < 2) continue;
+        if (tokens[0] == "/Resources") {
+            attributes.resources = std::make_shared<const TokenList>(tokens);
+            attributes.resourcesPosition = LocateValue(entry);
+        } else if (tokens[0] == "/MediaBox") {
+            attributes.mediaBox = std::make_shared<const TokenList>(tokens);
+        } else if (tokens[0] == "/CropBox") {
+            attributes.cropBox = std::make_shared<const TokenList>(tokens);
+        } else if (tokens[0] == "/Rotate") {
+            attributes.rotate = std::make_shared<const TokenList>(tokens);
+        }
         if (tokens.size() < 3 || tokens[0] != "/Kids") continue;
         std::vector<ObjectReference> found;
         if (tokens[1] == "[") {
@@ -74,7 +87,8 @@ void PdfDocument::WalkPageTree()
 {
     // Depth first, in /Kids order, so that pages come in document order whatever the depth of
     // their leaves. A node is taken once: kids that lead back to a node already met are
-    // skipped, so loops end and the work stays linear.
+    // skipped, so loops end and the work stays linear. Each level carries what its pages
+    // inherit from the nodes above them.
     std::unordered_set<int32_t> met{pagesRootReference.objectNumber};
     auto freshKids = [&](std::vector<ObjectReference>& kids) {
         std::vector<ObjectReference> fresh;
@@ -85,6 +99,7 @@ void PdfDocument::WalkPageTree()
     };
     struct Level {
         std::vector<ObjectReference> kids;
+        InheritedAttributes attributes;
         size_t next = 0;
     };
     std::vector<Level> stack;
@@ -93,8 +108,9 @@ void PdfDocument::WalkPageTree()
         return;
     }
     std::vector<ObjectReference> rootKids;
-    ReadKids(rootKids);
-    stack.push_back({freshKids(rootKids)});
+    InheritedAttributes rootAttributes;
+    ReadKids(rootKids, rootAttributes);
+    stack.push_back({freshKids(rootKids), rootAttributes});
     while (!stack.empty()) {
         Level& level = stack.back();
         if (level.next == level.kids.size()) {
@@ -103,21 +119,22 @@ void PdfDocument::WalkPageTree()
         }
         const ObjectReference node = level.kids[level.next++];
         std::vector<ObjectReference> kids;
+        InheritedAttributes attributes = level.attributes;
         if (!GotoObject(node.objectNumber)) {
             invalid = true;
         } else {
-            ReadKids(kids);
+            ReadKids(kids, attributes);
             kids = freshKids(kids);
         }
         if (kids.empty()) {
-            AppendPage(node);
+            AppendPage(node, level.attributes);
         } else {
-            stack.push_back({std::move(kids)});  // invalidates `level`
+            stack.push_back({std::move(kids), std::move(attributes)});  // invalidates `level`
         }
     }
 }
 
-void PdfDocument::AppendPage(const ObjectReference& node)
+void PdfDocument::AppendPage(const ObjectReference& node, const InheritedAttributes& inherited)
 {
     PageRecord* page = pages.Append();
     page->objectNumber = node.objectNumber;
@@ -128,45 +145,43 @@ void PdfDocument::AppendPage(const ObjectReference& node)
     page->comments = new TDynaArray<AnnotationRecord>(&currentComment);
     page->contentStreams = new TDynaArray<ContentStreamRef>(&currentStream);
     const double fallback[4] = {0, 0, 595, 842};
-    const double* box = defaultMediaBoxFound ? defaultMediaBox : fallback;
-    for (int i = 0; i < 4; ++i) page->mediaBox[i] = box[i];
+    for (int i = 0; i < 4; ++i) page->mediaBox[i] = fallback[i];
+    // The nearest node above the page that has a media box gives it.
+    if (inherited.mediaBox && inherited.mediaBox->at(1) == "[") ReadBox(*inherited.mediaBox, page->mediaBox);
+    inheritedAttributes_.push_back(inherited);
 }
 
 void PdfDocument::ReadPageDictionaries()
 {
-    // The pages root's /MediaBox and /Resources entries, copied behind every page's entries.
-    std::vector<TokenList> fromRoot;
-    if (GotoObject(pagesRootReference.objectNumber)) {
-        ParseDictionary();
-        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-            const TokenList& tokens = *DictEntryList->At(i)->tokens;
-            if (IsKey(tokens, "/MediaBox") || IsKey(tokens, "/Resources")) fromRoot.push_back(tokens);
-        }
-        ReleaseDictionary();
-    } else if (pages.Count() > 0) {
-        invalid = true;
-    }
-
     pages.First();
     while (pages.FetchNext()) {
+        const uint32_t index = static_cast<uint32_t>(pages.CurrentIndex() - 1);
         if (!GotoObject(currentPage->objectNumber)) {
             invalid = true;
             continue;
         }
-        ReadPageDictionary(fromRoot);
+        ReadPageDictionary(inheritedAttributes_[index]);
     }
+    inheritedAttributes_.clear();
 }
 
-void PdfDocument::ReadPageDictionary(const std::vector<TokenList>& fromRoot)
+void PdfDocument::ReadPageDictionary(const InheritedAttributes& inherited)
 {
     PageRecord& page = *currentPage;
     ParseDictionary();
+    bool ownResources = false, ownMediaBox = false, ownCropBox = false, ownRotate = false;
     for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
         const DictEntry& entry = *DictEntryList->At(i);
         const TokenList& tokens = *entry.tokens;
-        if (IsKey(tokens, "/MediaBox") && tokens.size() >= 2 && tokens[1] == "[") {
-            ReadBox(tokens, page.mediaBox);
+        if (IsKey(tokens, "/MediaBox")) {
+            ownMediaBox = true;
+            if (tokens.size() >= 2 && tokens[1] == "[") ReadBox(tokens, page.mediaBox);
+        } else if (IsKey(tokens, "/CropBox")) {
+            ownCropBox = true;
+        } else if (IsKey(tokens, "/Rotate")) {
+            ownRotate = true;
         } else if (IsKey(tokens, "/Resources")) {
+            ownResources = true;
             if (const auto position = LocateValue(entry)) {
                 page.resourceDictionaryPosition = static_cast<uint32_t>(*position);
                 page.hasResources = 1;
@@ -189,10 +204,22 @@ void PdfDocument::ReadPageDictionary(const std::vector<TokenList>& fromRoot)
         }
     }
     page.keptEntries = TakeDictionary();
-    for (const TokenList& tokens : fromRoot) {
-        DictEntry* copy = page.keptEntries->Append();
-        copy->tokens = new TokenList(tokens);
+
+    // What the page inherits and lacks is kept behind its own entries, since a saved page
+    // hangs directly under the root; its resources are the nearest ancestor's.
+    auto keep = [&](const std::shared_ptr<const TokenList>& tokens) {
+        if (tokens) page.keptEntries->Append()->tokens = new TokenList(*tokens);
+    };
+    if (!ownResources) {
+        keep(inherited.resources);
+        if (inherited.resourcesPosition) {
+            page.resourceDictionaryPosition = static_cast<uint32_t>(*inherited.resourcesPosition);
+            page.hasResources = 1;
+        }
     }
+    if (!ownMediaBox) keep(inherited.mediaBox);
+    if (!ownCropBox) keep(inherited.cropBox);
+    if (!ownRotate) keep(inherited.rotate);
 }
 
 std::vector<ObjectReference> PdfDocument::ReadReferenceList(const TokenList& tokens, bool annotations)

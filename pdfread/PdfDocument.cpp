@@ -82,6 +82,7 @@ void PdfDocument::BeginReading()
     SetToNow(info.createdDate, info.createdTime);
     SetToNow(info.modifiedDate, info.modifiedTime);
     defaultMediaBoxFound = false;
+    inheritedAttributes_.clear();
     DictEntryList = NewEntryList();
     rootReference = {};
     infoReference = {};

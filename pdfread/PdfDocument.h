@@ -132,10 +132,18 @@ private:
     void ReadPageStructure();
     void ReadCatalogAndPagesRoot();
     void WalkPageTree();
-    bool ReadKids(std::vector<ObjectReference>& kids);
-    void AppendPage(const ObjectReference& node);
+    // The inheritable entries of a page tree node and its ancestors, nearest first.
+    struct InheritedAttributes {
+        std::shared_ptr<const TokenList> resources;
+        std::optional<int32_t> resourcesPosition;
+        std::shared_ptr<const TokenList> mediaBox;
+        std::shared_ptr<const TokenList> cropBox;
+        std::shared_ptr<const TokenList> rotate;
+    };
+    bool ReadKids(std::vector<ObjectReference>& kids, InheritedAttributes& attributes);
+    void AppendPage(const ObjectReference& node, const InheritedAttributes& inherited);
     void ReadPageDictionaries();
-    void ReadPageDictionary(const std::vector<TokenList>& fromRoot);
+    void ReadPageDictionary(const InheritedAttributes& inherited);
     std::vector<ObjectReference> ReadReferenceList(const TokenList& tokens, bool annotations);
     void ReadResourceDictionaries();
     void ReadPages();
@@ -183,6 +191,8 @@ private:
     std::unique_ptr<TDynaArray<DictEntry>> NewEntryList();
 
     UserInterfacePort& ui_;
+    // What each page inherits, by page index; only while the pages are read.
+    std::vector<InheritedAttributes> inheritedAttributes_;
     // The whole input file; left uninitialised before it is read, a large file costs no
     // extra pass.
     std::unique_ptr<uint8_t[]> fileBytes_;

@@ -119,7 +119,7 @@ TEST(PageTree, ContentStreamReferences)
     EXPECT_EQ(streams(2), (std::vector<int32_t>{6}));
 }
 
-TEST(PageTree, KeptEntriesAreThePageEntriesThenTheRootCopies)
+TEST(PageTree, KeptEntriesAreThePageEntriesThenWhatItInherits)
 {
     OpenedDocument opened(DocumentWithPages("/Kids [3 0 R] /MediaBox [0 0 1 1] /Resources << /Font << >> >>",
                                             {"<</Type/Page/Parent 2 0 R>>"})
@@ -128,8 +128,36 @@ TEST(PageTree, KeptEntriesAreThePageEntriesThenTheRootCopies)
     ASSERT_EQ(kept->Count(), 4u);
     EXPECT_EQ(*kept->At(0)->tokens, (TokenList{"/Type", "/Page"}));
     EXPECT_EQ(*kept->At(1)->tokens, (TokenList{"/Parent", "2", "0", "R"}));
-    EXPECT_EQ((*kept->At(2)->tokens)[0], "/MediaBox");
-    EXPECT_EQ(*kept->At(3)->tokens, (TokenList{"/Resources", "<<", "/Font", "<<", ">>", ">>"}));
+    EXPECT_EQ(*kept->At(2)->tokens, (TokenList{"/Resources", "<<", "/Font", "<<", ">>", ">>"}));
+    EXPECT_EQ((*kept->At(3)->tokens)[0], "/MediaBox");
+}
+
+TEST(PageTree, PagesInheritFromTheNearestAncestor)
+{
+    // Root: resources R1, media box A; node 4: resources 6 (referenced), crop box, rotation;
+    // page 5 under node 4 has nothing of its own, page 3 under the root has its own resources.
+    OpenedDocument opened(DocumentWithPages(
+        "/Kids [3 0 R 4 0 R] /MediaBox [0 0 300 400] /Resources << /Font << /R1 7 0 R >> >>",
+        {"<< /Type /Page /Resources << /XObject << >> >> /Rotate 90 >>",
+         "<< /Type /Pages /Kids [5 0 R] /Resources 6 0 R /CropBox [1 2 3 4] /Rotate 180 /MediaBox [0 0 500 600] >>",
+         "<< /Type /Page >>", "<< /Font << /F9 7 0 R >> >>", "<< /Type /Font >>"})
+                              .Build());
+    ASSERT_EQ(opened->pages.Count(), 2u);
+    auto keys = [&](uint32_t page) {
+        std::vector<std::string> result;
+        const auto* kept = opened.Page(page).keptEntries;
+        for (uint32_t i = 0; i < kept->Count(); ++i) result.push_back((*kept->At(i)->tokens)[0] + " " + (*kept->At(i)->tokens)[1]);
+        return result;
+    };
+    // The page with its own resources gets no second /Resources.
+    EXPECT_EQ(keys(0), (std::vector<std::string>{"/Type /Page", "/Resources <<", "/Rotate 90", "/MediaBox ["}));
+    EXPECT_EQ(keys(1), (std::vector<std::string>{"/Type /Page", "/Resources 6", "/MediaBox [", "/CropBox [", "/Rotate 180"}));
+    EXPECT_EQ(opened.Page(0).mediaBox[3], 400);
+    EXPECT_EQ(opened.Page(1).mediaBox[3], 600);
+    // Fonts of inherited resources are found.
+    ASSERT_TRUE(opened.Page(1).hasFonts);
+    ASSERT_EQ(opened->fonts.Count(), 1u);
+    EXPECT_EQ(opened->fonts.At(0)->resourceName.View(), "/F9");
 }
 
 TEST(PageTree, ResourceDictionariesInlineAndReferenced)

@@ -58,7 +58,8 @@ TEST(TokenReader, HexStringLeavesItsClosingBracketAsNextToken)
 
 TEST(TokenReader, LiteralStringsKeepEscapesAsWritten)
 {
-    EXPECT_EQ(Tokens("(a\\)b) Tj"), (Strings{"(a)b)", "Tj"}));
+    EXPECT_EQ(Tokens("(a\\)b) Tj"), (Strings{"(a\\)b)", "Tj"}));
+    EXPECT_EQ(DecodeStringEscapes("a\\)b"), "a)b");
     EXPECT_EQ(Tokens("(C:\\\\dir)"), (Strings{"(C:\\\\dir)"}));
     // An escaped backslash does not escape the closing parenthesis after it.
     EXPECT_EQ(Tokens("(ab\\\\) x"), (Strings{"(ab\\\\)", "x"}));
@@ -72,7 +73,7 @@ TEST(TokenReader, BalancedParenthesesNestInsideStrings)
     EXPECT_EQ(Tokens("((x)) y"), (Strings{"((x))", "y"}));
     // Escaped parentheses never count towards the nesting.
     EXPECT_EQ(Tokens("(a\\(b) c"), (Strings{"(a\\(b)", "c"}));
-    EXPECT_EQ(Tokens("(a(b\\)c)) d"), (Strings{"(a(b)c))", "d"}));
+    EXPECT_EQ(Tokens("(a(b\\)c)) d"), (Strings{"(a(b\\)c))", "d"}));
 }
 
 TEST(TokenReader, TokenAtEndOfDataIsComplete)
