@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,8 @@
 #include "content/PageItems.h"
 #include "core/DynaArray.h"
 #include "core/UserInterfacePort.h"
+#include "edit/AddTextSettings.h"
+#include "pdfwrite/OutlineFontMetrics.h"
 #include "pdfread/DocumentModel.h"
 
 namespace folivo {
@@ -107,6 +110,26 @@ public:
     // The number of items of each page, by page index.
     std::vector<uint32_t> ItemCountsByPage() const;
 
+    // /Length of a stream dictionary entry, direct or referenced; -1 when unknown. Keeps the
+    // read position.
+    int32_t ReadStreamLength(const TokenList& tokens);
+
+    // Writes the document as a complete new PDF file at path, with the version item and the
+    // information fields. Never leaves a half-written file there: a failure shows a message
+    // and keeps whatever the path held. Returns whether the file was written.
+    bool SavePDFNew(const std::string& path);
+
+    // The add-text settings and adding their text to the page of currentPageNumber at x, y
+    // (points of the page's user space; y is the first line's baseline).
+    AddTextSettings addTextSettings;
+    void AddNewText(double x, double y);
+
+    // The document protection: a new TrueType font described from `font` and, on every page,
+    // a text object selecting it. pageViewHeight(page) is the page view's height in pixels
+    // with that page shown; resolution and zoom are the page view's.
+    void FileProtectBtnClick(const DisplayFont& font, OutlineFontMetrics& metrics,
+                             const std::function<int(int pageNumber)>& pageViewHeight, int resolution, int zoom);
+
     // Frees everything the document holds; the lists stay, empty.
     void DiscardDocument();
 
@@ -161,8 +184,6 @@ private:
     void DecodePictures();
     bool DecodePicture(ImageObject& picture, int32_t number);
     bool DecodeFlatePicture(ImageObject& picture, std::string_view data);
-    // /Length of a stream dictionary entry, direct or referenced; -1 when unknown.
-    int32_t ReadStreamLength(const TokenList& tokens);
     // The data of the stream whose keyword "stream" is at the read position; empty when the
     // keyword is missing.
     std::optional<std::string> ReadStreamData(int32_t length);

@@ -1,0 +1,466 @@
+#include "pdfwrite/DocumentWriter.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "content/TokenReader.h"
+#include "pdfwrite/InformationFields.h"
+
+namespace folivo {
+
+namespace {
+
+// Media boxes and comment rectangles are written as whole numbers, rounded half to even.
+std::string Rounded(double value)
+{
+    const double rounded = std::nearbyint(value);
+    if (!std::isfinite(rounded) || std::fabs(rounded) > 1e15) return "0";
+    return std::to_string(static_cast<int64_t>(rounded));
+}
+
+std::string JoinTokens(const TokenList& tokens)
+{
+    std::string line;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (i > 0) line += ' ';
+        line += tokens[i];
+    }
+    return line;
+}
+
+std::string Compress(const uint8_t* data, size_t length)
+{
+    uLongf size = compressBound(length);
+    std::string compressed(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(compressed.data()), &size, data, length, 9) != Z_OK) return {};
+    compressed.resize(size);
+    return compressed;
+}
+
+const char* const InformationKeys[] = {"/Producer", "/Author",       "/Creator", "/Title",
+                                       "/Subject",  "/CreationDate", "/ModDate", "/Keywords"};
+
+}  // namespace
+
+DocumentWriter::DocumentWriter(PdfDocument& document) : document_(document) {}
+
+std::string DocumentWriter::Write()
+{
+    const FileBuffer saved = document_.fileBuffer;
+    WriteHeader();
+    PlanNumbers();
+    CollectInsertions();
+    CopyUnchangedObjects();
+    WriteAddedFonts();
+    WriteInformation();
+    WritePagesRoot();
+    for (uint32_t i = 0; i < document_.pages.Count(); ++i) WritePage(i);
+    WriteCrossReferenceTable();
+    document_.fileBuffer = saved;
+    return out_.Bytes();
+}
+
+void DocumentWriter::WriteHeader()
+{
+    static const char* const versions[] = {"%PDF-1.2", "%PDF-1.3", "%PDF-1.4"};
+    const int item = document_.versionItem;
+    out_.WriteLine(item >= 0 && item <= 2 ? versions[item] : "%PDF-1.3");
+    out_.WriteLine("%\xE2\xE3\xCF\xD3");
+}
+
+void DocumentWriter::WriteObjectHeader(int32_t number, int32_t generation)
+{
+    out_.WriteLine(std::to_string(number) + " " + std::to_string(generation) + " obj");
+}
+
+void DocumentWriter::PlanNumbers()
+{
+    PdfDocument& doc = document_;
+    // New objects continue after every number the document uses, so none is given twice.
+    int32_t highest = static_cast<int32_t>(doc.XrefTable.size()) - 1;
+    auto see = [&](int32_t number) { highest = std::max(highest, number); };
+    see(doc.pagesRootReference.objectNumber);
+    if (doc.infoReference.found) see(doc.infoReference.objectNumber);
+    std::unordered_set<int32_t> streamsOfUnchangedPages;
+    for (uint32_t i = 0; i < doc.pages.Count(); ++i) {
+        const PageRecord& page = *doc.pages.At(i);
+        see(page.objectNumber);
+        notCopied_.insert(page.objectNumber);
+        for (uint32_t s = 0; s < page.contentStreams->Count(); ++s) {
+            see(page.contentStreams->At(s)->objectNumber);
+            if (!page.modified) streamsOfUnchangedPages.insert(page.contentStreams->At(s)->objectNumber);
+        }
+        for (uint32_t c = 0; c < page.comments->Count(); ++c) see(page.comments->At(c)->objectNumber);
+    }
+    lastObjectNumber_ = highest;
+    firstNewNumber_ = highest;
+    notCopied_.insert(doc.pagesRootReference.objectNumber);
+
+    uint32_t addedFonts = 0;
+    for (uint32_t i = 0; i < doc.fonts.Count(); ++i) {
+        const FontRecord& font = *doc.fonts.At(i);
+        if (!font.addedByUser) continue;
+        if (!fontRefs_.empty()) fontRefs_ += ' ';
+        fontRefs_ += std::string(font.resourceName.View()) + " " + std::to_string(highest + ++addedFonts) + " 0 R";
+    }
+    lastObjectNumber_ += static_cast<int32_t>(addedFonts);
+
+    // The document information: under the input's number, or new when the user filled in
+    // fields of a document that had none.
+    if (doc.infoReference.found) {
+        information_ = doc.infoReference;
+        notCopied_.insert(information_.objectNumber);
+    } else if (doc.info.changedByUser) {
+        information_ = {++lastObjectNumber_, 0, true};
+    }
+
+    // A modified page's new content goes under its first stream's number unless another page
+    // still needs that stream or already took the number.
+    newContent_.assign(doc.pages.Count(), ObjectReference{});
+    std::unordered_set<int32_t> taken;
+    for (uint32_t i = 0; i < doc.pages.Count(); ++i) {
+        const PageRecord& page = *doc.pages.At(i);
+        if (!page.modified) continue;
+        for (uint32_t s = 0; s < page.contentStreams->Count(); ++s) {
+            const int32_t number = page.contentStreams->At(s)->objectNumber;
+            if (!streamsOfUnchangedPages.count(number)) notCopied_.insert(number);
+        }
+        if (page.contentStreams->Count() > 0) {
+            const ContentStreamRef& first = *page.contentStreams->At(0);
+            if (!streamsOfUnchangedPages.count(first.objectNumber) && taken.insert(first.objectNumber).second) {
+                newContent_[i] = {first.objectNumber, first.generation, true};
+                continue;
+            }
+        }
+        newContent_[i] = {++lastObjectNumber_, 0, true};
+    }
+}
+
+void DocumentWriter::CollectInsertions()
+{
+    // A dictionary that several pages share receives each insertion once.
+    for (uint32_t i = 0; i < document_.pages.Count(); ++i) {
+        const PageRecord& page = *document_.pages.At(i);
+        if (page.resourcesFirstKey >= 0) {
+            std::string text;
+            if (page.fontsFirstKey == -1) text += "/Font << " + fontRefs_ + " >> ";
+            if (page.xobjectsFirstKey == -1) text += "/XObject <<  >> ";
+            insertions_.emplace(std::pair{page.resourcesFirstKey, 0}, text);
+        }
+        if (page.fontsFirstKey >= 0) insertions_.emplace(std::pair{page.fontsFirstKey, 1}, fontRefs_ + " ");
+        if (page.xobjectsFirstKey >= 0) insertions_.emplace(std::pair{page.xobjectsFirstKey, 2}, " ");
+    }
+}
+
+void DocumentWriter::CopyUnchangedObjects()
+{
+    const auto count = static_cast<int32_t>(document_.XrefTable.size());
+    for (int32_t number = 1; number < count; ++number) {
+        if (notCopied_.count(number)) continue;
+        CopyObject(number);
+    }
+}
+
+bool DocumentWriter::HeaderNames(int64_t offset, int32_t number)
+{
+    FileBuffer& buffer = document_.fileBuffer;
+    if (offset <= 0 || offset >= buffer.size) return false;
+    buffer.position = static_cast<int32_t>(offset);
+    const auto found = IntegerText(ReadToken(buffer));
+    ReadToken(buffer);
+    return found && *found == number && ReadToken(buffer) == "obj";
+}
+
+void DocumentWriter::CopyObject(int32_t number)
+{
+    const XrefEntry& entry = document_.XrefTable[static_cast<size_t>(number)];
+    // An entry whose offset does not lead to this object's header cannot be copied; it stays a
+    // free number rather than copying bytes of some other place.
+    const bool copyable = entry.inUse && HeaderNames(entry.offset, number);
+    xref_.push_back({number, out_.Position(), entry.generation, copyable});
+    if (!copyable) return;
+
+    const auto* data = reinterpret_cast<const char*>(document_.fileBuffer.data);
+    const int64_t start = entry.offset;
+    const int64_t end = ObjectEnd(start);
+    int64_t at = start;
+    for (auto it = insertions_.lower_bound({start, 0}); it != insertions_.end() && it->first.first < end; ++it) {
+        out_.Append(std::string_view(data + at, static_cast<size_t>(it->first.first - at)));
+        out_.Append(it->second);
+        at = it->first.first;
+    }
+    out_.Append(std::string_view(data + at, static_cast<size_t>(end - at)));
+    out_.WriteLine("");
+}
+
+int64_t DocumentWriter::ObjectEnd(int64_t start)
+{
+    FileBuffer& buffer = document_.fileBuffer;
+    const std::string_view all(reinterpret_cast<const char*>(buffer.data), static_cast<size_t>(buffer.size));
+    auto endAfter = [&](int64_t from) -> int64_t {
+        const size_t found = all.find("endobj", static_cast<size_t>(from));
+        return found == std::string_view::npos ? buffer.size : static_cast<int64_t>(found) + 6;
+    };
+    const int64_t plain = endAfter(start);
+    const size_t stream = all.substr(0, static_cast<size_t>(plain)).find("stream", static_cast<size_t>(start));
+    if (stream == std::string_view::npos) return plain;
+
+    // A stream: step over its data by /Length when "endstream" follows there.
+    buffer.position = static_cast<int32_t>(start);
+    for (int i = 0; i < 3; ++i) ReadToken(buffer);
+    document_.ReleaseDictionary();
+    const bool wasInvalid = document_.invalid;
+    document_.ParseDictionary();
+    document_.invalid = wasInvalid;
+    int32_t length = -1;
+    for (uint32_t i = 0; i < document_.DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *document_.DictEntryList->At(i)->tokens;
+        if (tokens[0] == "/Length") length = document_.ReadStreamLength(tokens);
+    }
+    document_.ReleaseDictionary();
+    const int32_t keyword = buffer.position;
+    if (length < 0 || ReadToken(buffer) != "stream") return plain;
+    int64_t dataEnd = keyword + 6;
+    if (dataEnd < buffer.size && all[static_cast<size_t>(dataEnd)] == '\r') ++dataEnd;
+    if (dataEnd < buffer.size && all[static_cast<size_t>(dataEnd)] == '\n') ++dataEnd;
+    dataEnd += length;
+    int64_t after = dataEnd;
+    while (after < buffer.size && (all[static_cast<size_t>(after)] == '\r' || all[static_cast<size_t>(after)] == '\n' ||
+                                   all[static_cast<size_t>(after)] == ' '))
+        ++after;
+    if (after > buffer.size || all.substr(static_cast<size_t>(after), 9) != "endstream") return plain;
+    return endAfter(after);
+}
+
+void DocumentWriter::WriteAddedFonts()
+{
+    int32_t number = firstNewNumber_;
+    for (uint32_t i = 0; i < document_.fonts.Count(); ++i) {
+        const FontRecord& font = *document_.fonts.At(i);
+        if (!font.addedByUser) continue;
+        AddXref(++number, 0);
+        WriteObjectHeader(number, 0);
+        out_.WriteLine("<<");
+        out_.WriteLine("/Type /Font");
+        out_.WriteLine("/Subtype /TrueType");
+        out_.WriteLine("/Name " + std::string(font.resourceName.View()));
+        out_.WriteLine("/Encoding /WinAnsiEncoding");
+        out_.WriteLine("/BaseFont " + std::string(font.baseFontText.View()));
+        out_.WriteLine(font.fontDictionaryText.View());
+        out_.WriteLine(">>");
+        out_.WriteLine("endobj");
+    }
+}
+
+void DocumentWriter::WriteInformation()
+{
+    if (!information_.found) return;
+    const InfoFields& info = document_.info;
+    informationOffset_ = out_.Position();
+    WriteObjectHeader(information_.objectNumber, information_.generation);
+    out_.WriteLine("<<");
+    if (document_.InfoEntries) {
+        for (uint32_t i = 0; i < document_.InfoEntries->Count(); ++i) {
+            const TokenList& tokens = *document_.InfoEntries->At(i)->tokens;
+            if (std::find(std::begin(InformationKeys), std::end(InformationKeys), tokens[0]) != std::end(InformationKeys))
+                continue;
+            out_.WriteLine(JoinTokens(tokens));
+        }
+    }
+    auto text = [](const std::string& field) { return "(" + EscapeLiteralString(InformationStringBytes(field)) + ")"; };
+    out_.WriteLine("/Producer " + text(info.producer));
+    out_.WriteLine("/Creator " + text(info.creator));
+    out_.WriteLine("/Author " + text(info.author));
+    out_.WriteLine("/Title " + text(info.title));
+    out_.WriteLine("/Subject " + text(info.subject));
+    out_.WriteLine("/Keywords " + text(info.keywords));
+    out_.WriteLine("/CreationDate (" + PdfDateText(info.createdDate, info.createdTime) + ")");
+    out_.WriteLine("/ModDate (" + PdfDateText(info.modifiedDate, info.modifiedTime) + ")");
+    out_.WriteLine(">>");
+    out_.WriteLine("endobj");
+}
+
+void DocumentWriter::WritePagesRoot()
+{
+    const ObjectReference& root = document_.pagesRootReference;
+    pagesRootOffset_ = out_.Position();
+    WriteObjectHeader(root.objectNumber, root.generation);
+    out_.WriteLine("<<");
+    out_.WriteLine("/Type /Pages");
+    std::string kids = "/Kids [ ";
+    for (uint32_t i = 0; i < document_.pages.Count(); ++i) {
+        const PageRecord& page = *document_.pages.At(i);
+        kids += std::to_string(page.objectNumber) + " " + std::to_string(page.generation) + " R ";
+    }
+    out_.WriteLine(kids + "]");
+    out_.WriteLine("/Count " + std::to_string(document_.pages.Count()));
+    out_.WriteLine(">>");
+    out_.WriteLine("endobj");
+}
+
+void DocumentWriter::WritePage(uint32_t index)
+{
+    PageRecord& page = *document_.pages.At(index);
+    if (page.modified) WritePageContent(page, newContent_[index]);
+
+    page.newPageOffset = static_cast<uint32_t>(out_.Position());
+    AddXref(page.objectNumber, page.generation);
+    WriteObjectHeader(page.objectNumber, page.generation);
+    out_.WriteLine("<<");
+    WritePageDictionary(page);
+    const int32_t annotations = ++lastObjectNumber_;
+    if (page.modified) {
+        const ObjectReference& content = newContent_[index];
+        out_.WriteLine("/Contents " + std::to_string(content.objectNumber) + " " + std::to_string(content.generation) + " R");
+    }
+    out_.WriteLine("/MediaBox [ " + Rounded(page.mediaBox[0]) + " " + Rounded(page.mediaBox[1]) + " " +
+                   Rounded(page.mediaBox[2]) + " " + Rounded(page.mediaBox[3]) + " ]");
+    out_.WriteLine("/Annots " + std::to_string(annotations) + " 0 R");
+    const ObjectReference& root = document_.pagesRootReference;
+    out_.WriteLine("/Parent " + std::to_string(root.objectNumber) + " " + std::to_string(root.generation) + " R");
+    out_.WriteLine(">>");
+    out_.WriteLine("endobj");
+    WriteComments(page, annotations);
+}
+
+void DocumentWriter::WritePageContent(PageRecord& page, const ObjectReference& stream)
+{
+    page.newContentOffset = static_cast<uint32_t>(out_.Position());
+    const std::string compressed = Compress(page.content, static_cast<size_t>(std::max(page.contentLength, 0)));
+    AddXref(stream.objectNumber, stream.generation);
+    WriteObjectHeader(stream.objectNumber, stream.generation);
+    // The length counts the line feed after the data.
+    out_.WriteLine("<< /Length " + std::to_string(compressed.size() + 1) + " /Filter /FlateDecode >>");
+    out_.WriteLineLF("stream");
+    out_.Append(compressed);
+    out_.Append("\n");
+    out_.WriteLine("endstream");
+    out_.WriteLine("endobj");
+}
+
+void DocumentWriter::WritePageDictionary(const PageRecord& page)
+{
+    if (!page.keptEntries) return;
+    for (uint32_t i = 0; i < page.keptEntries->Count(); ++i) {
+        const TokenList& tokens = *page.keptEntries->At(i)->tokens;
+        const std::string& key = tokens[0];
+        if (key == "/Parent" || key == "/Annots" || key == "/MediaBox") continue;
+        if (key == "/Contents" && page.modified) continue;
+        out_.WriteLine(KeptEntryLine(page, tokens));
+    }
+}
+
+std::string DocumentWriter::KeptEntryLine(const PageRecord& page, const TokenList& tokens) const
+{
+    std::string line;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (i > 0) line += ' ';
+        line += tokens[i];
+        if (tokens[i] != "<<" || i == 0) continue;
+        const std::string& before = tokens[i - 1];
+        if (before == "/Resources") {
+            if (page.xobjectsFirstKey == -1) line += " /XObject <<  >>";
+            if (page.fontsFirstKey == -1) line += " /Font << " + fontRefs_ + " >>";
+        } else if (before == "/Font") {
+            line += " " + fontRefs_;
+        } else if (before == "/XObject") {
+            line += " ";
+        }
+    }
+    return line;
+}
+
+void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
+{
+    AddXref(arrayNumber, 0);
+    WriteObjectHeader(arrayNumber, 0);
+    std::string array = "[ ";
+    for (uint32_t i = 0; i < page.comments->Count(); ++i) {
+        const AnnotationRecord& comment = *page.comments->At(i);
+        array += std::to_string(comment.objectNumber) + " " + std::to_string(comment.generation) + " R ";
+    }
+    out_.WriteLine(array + "]");
+    out_.WriteLine("endobj");
+
+    const double top = page.mediaBox[3];
+    for (uint32_t i = 0; i < page.comments->Count(); ++i) {
+        const AnnotationRecord& comment = *page.comments->At(i);
+        if (comment.kind == AnnotOther) continue;
+        WriteObjectHeader(comment.objectNumber, comment.generation);
+        out_.WriteLine("<<");
+        out_.WriteLine("/Type /Annot");
+        const bool known = comment.icon >= 0 && comment.icon < AnnotationIconCount;
+        const std::string name = known ? std::string("/Name ") + AnnotationIconNames[comment.icon] : "";
+        if (comment.icon < 7 && comment.freeText) {
+            out_.WriteLine("/Subtype /FreeText");
+            out_.WriteLine("/DA ()");
+            out_.WriteLine("/Border [0 0 0]");
+        } else if (comment.icon < 7) {
+            out_.WriteLine("/Subtype /Text");
+            if (known) out_.WriteLine(name);
+            out_.WriteLine(comment.open ? "/Open true" : "/Open false");
+        } else {
+            out_.WriteLine("/Subtype /Stamp");
+            if (known) out_.WriteLine(name);
+        }
+        out_.WriteLine("/Rect [ " + Rounded(comment.left * 72) + " " + Rounded(top - comment.top * 72) + " " +
+                       Rounded(comment.right * 72) + " " + Rounded(top - comment.bottom * 72) + " ]");
+        out_.WriteLine("/Contents (" + EscapeLiteralString(comment.text.View()) + ")");
+        out_.WriteLine("/T (" + EscapeLiteralString(comment.title.View()) + ")");
+        out_.WriteLine(">>");
+        out_.WriteLine("endobj");
+    }
+}
+
+void DocumentWriter::WriteCrossReferenceTable()
+{
+    const ObjectReference& root = document_.pagesRootReference;
+    xref_.push_back({0, 0, 65535, false});
+    xref_.push_back({root.objectNumber, pagesRootOffset_, root.generation, true});
+    if (informationOffset_ >= 0) xref_.push_back({information_.objectNumber, informationOffset_, information_.generation, true});
+    std::stable_sort(xref_.begin(), xref_.end(),
+                     [](const XrefOutEntry& a, const XrefOutEntry& b) { return a.objectNumber < b.objectNumber; });
+
+    // One entry per number from 0 up, free where nothing was written.
+    std::vector<XrefOutEntry> table;
+    table.reserve(xref_.size());
+    for (const XrefOutEntry& entry : xref_) {
+        if (!table.empty() && entry.objectNumber <= table.back().objectNumber) continue;  // never twice
+        while (!table.empty() && table.back().objectNumber + 1 < entry.objectNumber)
+            table.push_back({table.back().objectNumber + 1, 0, 65535, false});
+        table.push_back(entry);
+    }
+    // Each free entry names the next free one; the last names 0.
+    int32_t nextFree = 0;
+    for (auto it = table.rbegin(); it != table.rend(); ++it) {
+        if (it->inUse) continue;
+        it->offset = nextFree;
+        nextFree = it->objectNumber;
+    }
+
+    xrefPosition_ = out_.Position();
+    out_.WriteLine("xref");
+    out_.WriteLine("0 " + std::to_string(table.size()));
+    for (const XrefOutEntry& entry : table) {
+        out_.WriteLineCRLF(ZeroPad(std::to_string(entry.offset), 10) + " " + ZeroPad(std::to_string(entry.generation), 5) +
+                           (entry.inUse ? " n" : " f"));
+    }
+    out_.WriteLine("trailer");
+    out_.WriteLine("<<");
+    out_.WriteLine("/Size " + std::to_string(table.size()));
+    if (informationOffset_ >= 0)
+        out_.WriteLine("/Info " + std::to_string(information_.objectNumber) + " " + std::to_string(information_.generation) + " R");
+    if (document_.rootReference.found)
+        out_.WriteLine("/Root " + std::to_string(document_.rootReference.objectNumber) + " " +
+                       std::to_string(document_.rootReference.generation) + " R");
+    out_.WriteLine(">>");
+    out_.WriteLine("startxref");
+    out_.WriteLine(std::to_string(xrefPosition_));
+    out_.WriteLine("%%EOF");
+}
+
+}  // namespace folivo

@@ -1,0 +1,72 @@
+// Writing the open document as a complete new PDF file: unchanged objects copied byte for byte,
+// everything the writer owns written anew, a fresh cross-reference table.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "pdfread/PdfDocument.h"
+#include "pdfwrite/PdfOutput.h"
+
+namespace folivo {
+
+class DocumentWriter {
+public:
+    explicit DocumentWriter(PdfDocument& document);
+
+    // The bytes of the new file.
+    std::string Write();
+
+private:
+    struct XrefOutEntry {
+        int32_t objectNumber;
+        int64_t offset;
+        int32_t generation;
+        bool inUse;
+    };
+
+    void WriteHeader();
+    void PlanNumbers();
+    void CopyUnchangedObjects();
+    void CopyObject(int32_t number);
+    // End (exclusive) of the object that starts at `start`: after its "endobj", or the buffer's
+    // end. A stream's data is stepped over by its /Length, so "endobj" bytes inside it do not
+    // end the copy.
+    int64_t ObjectEnd(int64_t start);
+    bool HeaderNames(int64_t offset, int32_t number);
+    void CollectInsertions();
+    void WriteAddedFonts();
+    void WriteInformation();
+    void WritePagesRoot();
+    void WritePage(uint32_t index);
+    void WritePageContent(PageRecord& page, const ObjectReference& stream);
+    void WritePageDictionary(const PageRecord& page);
+    std::string KeptEntryLine(const PageRecord& page, const TokenList& tokens) const;
+    void WriteComments(const PageRecord& page, int32_t arrayNumber);
+    void WriteCrossReferenceTable();
+    void WriteObjectHeader(int32_t number, int32_t generation);
+    void AddXref(int32_t number, int32_t generation) { xref_.push_back({number, out_.Position(), generation, true}); }
+
+    PdfDocument& document_;
+    PdfOutput out_;
+    int32_t lastObjectNumber_ = 0;
+    int32_t firstNewNumber_ = 0;
+    std::string fontRefs_;
+    std::vector<XrefOutEntry> xref_;
+    // Objects that the writer writes itself or drops, so they are not copied.
+    std::unordered_set<int32_t> notCopied_;
+    // The content stream each modified page gets; by page index.
+    std::vector<ObjectReference> newContent_;
+    // Texts inserted in front of input positions while copying, by position and kind.
+    std::map<std::pair<int64_t, int>, std::string> insertions_;
+    ObjectReference information_;
+    int64_t pagesRootOffset_ = 0;
+    int64_t informationOffset_ = -1;
+    int64_t xrefPosition_ = 0;
+};
+
+}  // namespace folivo

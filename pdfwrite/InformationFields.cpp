@@ -1,0 +1,51 @@
+#include "pdfwrite/InformationFields.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "core/Windows1252.h"
+
+namespace folivo {
+
+std::string PdfDateText(const CivilDate& date, const CivilTime& time)
+{
+    auto pad = [](int value, size_t width) {
+        std::string text = std::to_string(value);
+        if (text.size() < width) text.insert(0, width - text.size(), '0');
+        return text;
+    };
+    return "D:" + pad(date.year, 4) + pad(date.month, 2) + pad(date.day, 2) + pad(time.hour, 2) + pad(time.minute, 2) +
+           pad(time.second, 2) + "Z";
+}
+
+std::string InformationStringBytes(std::string_view text)
+{
+    if (auto single = Utf8ToWindows1252(text)) return *single;
+    std::string bytes = "\xFE\xFF";
+    for (char32_t c : Utf8ToCodePoints(text)) {
+        auto unit = [&](char32_t u) {
+            bytes += static_cast<char>((u >> 8) & 0xFF);
+            bytes += static_cast<char>(u & 0xFF);
+        };
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            unit(0xD800 + (c >> 10));
+            unit(0xDC00 + (c & 0x3FF));
+        } else {
+            unit(c);
+        }
+    }
+    return bytes;
+}
+
+void SetModifiedToNow(InfoFields& info)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    info.modifiedDate = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    info.modifiedTime = {local.tm_hour, local.tm_min, local.tm_sec};
+    info.changedByUser = true;
+}
+
+}  // namespace folivo

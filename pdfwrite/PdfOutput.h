@@ -1,0 +1,33 @@
+// The bytes of a PDF file being written, with the writer's three kinds of line ending.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace folivo {
+
+class PdfOutput {
+public:
+    // The text, then CR.
+    void WriteLine(std::string_view text) { Append(text), bytes_ += '\r'; }
+    // The text, then LF: only for the keyword "stream".
+    void WriteLineLF(std::string_view text) { Append(text), bytes_ += '\n'; }
+    // The text, then CR LF: only for cross-reference entries.
+    void WriteLineCRLF(std::string_view text) { Append(text), bytes_ += "\r\n"; }
+    void Append(std::string_view bytes) { bytes_.append(bytes); }
+
+    int64_t Position() const { return static_cast<int64_t>(bytes_.size()); }
+    const std::string& Bytes() const { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
+// Prefixes "0" until the text is at least `width` characters long.
+std::string ZeroPad(std::string text, size_t width);
+
+// The body of a PDF literal string for the bytes of `text`.
+std::string EscapeLiteralString(std::string_view text);
+
+}  // namespace folivo

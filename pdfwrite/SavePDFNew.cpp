@@ -1,0 +1,71 @@
+// Saving: the new file's bytes, written to a temporary file beside the target and renamed over
+// it only when complete.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "pdfread/PdfDocument.h"
+#include "pdfwrite/DocumentWriter.h"
+
+namespace folivo {
+
+namespace {
+
+bool WriteAll(int file, const std::string& bytes)
+{
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t result = ::write(file, bytes.data() + written, bytes.size() - written);
+        if (result < 0 && errno == EINTR) continue;
+        if (result <= 0) return false;
+        written += static_cast<size_t>(result);
+    }
+    return true;
+}
+
+// The permissions a new file would get, or those of the file being replaced.
+mode_t TargetMode(const std::string& path)
+{
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool PdfDocument::SavePDFNew(const std::string& path)
+{
+    if (!pagesRootReference.found) {
+        ShowError("Dies ist keine gültige PDF-Datei.");
+        return false;
+    }
+    const std::string bytes = DocumentWriter(*this).Write();
+
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int file = ::mkstemp(temporary.data());
+    if (file < 0) {
+        ShowError("Die Datei " + path +
+                  " konnte nicht erstellt werden! Bitte schließen Sie diese Datei im Acrobat Reader, falls diese offen "
+                  "sein sollte!");
+        return false;
+    }
+    const bool written = WriteAll(file, bytes) && ::fchmod(file, TargetMode(path)) == 0 && ::fsync(file) == 0;
+    const bool closed = ::close(file) == 0;
+    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        ShowError("Die Datei " + path + " konnte nicht gespeichert werden. Die Datei wurde nicht verändert.");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace folivo
