@@ -7,18 +7,18 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli/ConsolePort.h"
-#include "pdfread/PdfDocument.h"
+#include "cli/CommandSession.h"
 
 namespace folivo::cli {
 
 namespace {
 
 constexpr const char* Usage =
-    "Aufruf: folivo-cli info DATEI [--no-images] [--json]\n"
+    "Aufruf: folivo-cli info DATEI [--no-images] [--json] [--font SCHRIFT]\n"
     "Liest DATEI wie das Programm und zeigt, was gelesen wurde.\n"
     "  --no-images  Bilder nicht einlesen\n"
-    "  --json       Ausgabe als JSON-Objekt\n";
+    "  --json       Ausgabe als JSON-Objekt\n"
+    "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
 
 std::string Number(double value)
 {
@@ -54,6 +54,7 @@ struct PageFacts {
 std::vector<PageFacts> CollectPages(PdfDocument& document)
 {
     std::vector<PageFacts> facts;
+    const std::vector<uint32_t> itemCounts = document.ItemCountsByPage();
     for (uint32_t i = 0; i < document.pages.Count(); ++i) {
         const PageRecord& page = *document.pages.At(i);
         PageFacts fact{{page.mediaBox[0], page.mediaBox[1], page.mediaBox[2], page.mediaBox[3]},
@@ -61,7 +62,7 @@ std::vector<PageFacts> CollectPages(PdfDocument& document)
                        page.generation,
                        page.contentStreams ? page.contentStreams->Count() : 0,
                        page.comments ? page.comments->Count() : 0,
-                       document.ItemCountOfPage(i + 1),
+                       itemCounts[i],
                        page.contentLoaded != 0};
         facts.push_back(fact);
     }
@@ -139,43 +140,29 @@ void PrintJson(PdfDocument& document, const ConsolePort& port)
 
 int RunInfo(int argc, char** argv)
 {
-    std::string path;
-    bool json = false;
-    bool readImages = true;
+    CommandOptions options;
     for (int i = 0; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             std::cout << Usage;
             return 0;
         }
-        if (argument == "--json") {
-            json = true;
-        } else if (argument == "--no-images") {
-            readImages = false;
-        } else if (!argument.empty() && argument[0] == '-') {
-            std::cerr << "folivo-cli info: unbekannte Option " << argument << '\n' << Usage;
-            return 1;
-        } else if (path.empty()) {
-            path = argument;
-        } else {
-            std::cerr << "folivo-cli info: nur eine Datei angeben\n" << Usage;
+        const int taken = options.Take(argc, argv, i);
+        if (taken <= 0) {
+            std::cerr << "folivo-cli info: ungültige Angabe " << argument << '\n' << Usage;
             return 1;
         }
+        i += taken - 1;
     }
-    if (path.empty()) {
+    if (options.path.empty()) {
         std::cerr << "folivo-cli info: keine Datei angegeben\n" << Usage;
         return 1;
     }
 
-    ConsolePort port;
-    PdfDocument document(port);
-    document.programFolder = ProgramFolder();
-    document.readImages = readImages;
-    document.openfilenow(path);
-
-    if (json) PrintJson(document, port);
-    else PrintText(document, port);
-    return document.documentRead && !document.invalid ? 0 : 2;
+    CommandSession session(options);
+    if (options.json) PrintJson(session.document, session.port);
+    else PrintText(session.document, session.port);
+    return session.Readable() ? 0 : 2;
 }
 
 }  // namespace folivo::cli

@@ -1,8 +1,12 @@
 // folivo-cli: the document operations of Folivo without a window.
+#include <QGuiApplication>
 #include <iostream>
 #include <string>
 
 #include "cli/InfoCommand.h"
+#include "cli/ItemsCommand.h"
+#include "cli/SaveCommand.h"
+#include "view/HeadlessQt.h"
 
 namespace {
 
@@ -10,6 +14,8 @@ constexpr const char* Usage =
     "Aufruf: folivo-cli BEFEHL [OPTIONEN]\n"
     "Befehle:\n"
     "  info DATEI [--no-images] [--json]   zeigt, was beim Lesen von DATEI gefunden wurde\n"
+    "  items DATEI --page N [--json]       zeigt die Elemente einer Seite\n"
+    "  save DATEI -o ZIEL [OPTIONEN]       speichert DATEI als neue PDF-Datei ZIEL\n"
     "Mit BEFEHL --help erscheint die Hilfe zu einem Befehl.\n";
 
 }  // namespace
@@ -25,7 +31,19 @@ int main(int argc, char** argv)
         std::cout << Usage;
         return 0;
     }
+
+    // Text is measured with the real fonts, so commands run inside a Qt application. It gets
+    // only the program name: Qt would otherwise take options such as -platform from our arguments.
+    // The tool never shows a window, so it never needs a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    folivo::PrepareHeadlessQtEnvironment();
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+
     if (command == "info") return folivo::cli::RunInfo(argc - 2, argv + 2);
+    if (command == "items") return folivo::cli::RunItems(argc - 2, argv + 2);
+    if (command == "save") return folivo::cli::RunSave(argc - 2, argv + 2);
     std::cerr << "folivo-cli: unbekannter Befehl " << command << '\n' << Usage;
     return 1;
 }

@@ -147,6 +147,12 @@ std::string ReadToken(FileBuffer& buffer)
                     ch = kSpace;
                     break;
                 }
+                // The ">" that closes a hex string is a token of its own even when an operator
+                // follows without a blank, as in "<4142>Tj".
+                if (IsOnly(token, '>') && ByteAt(buffer, size, position) != '>') {
+                    ch = kSpace;
+                    break;
+                }
                 ch = kNeutral;
             }
         }

@@ -134,9 +134,11 @@ void PdfDocument::ReadPictureDictionaries()
                 for (size_t t = 1; t < tokens.size(); ++t) {
                     if (tokens[t] != "[" && tokens[t] != "]") picture.filterNames->push_back(tokens[t]);
                 }
-                if (tokens[1] == "/DCTDecode") picture.filterKind = FilterDCT;
-                else if (tokens[1] == "/FlateDecode") picture.filterKind = FilterFlate;
-                else if (tokens[1] == "/CCITTFaxDecode") picture.filterKind = FilterCCITT;
+                // An array that holds one filter names that filter as well as the plain name.
+                const std::string& filter = picture.filterNames->size() == 1 ? picture.filterNames->front() : tokens[1];
+                if (filter == "/DCTDecode") picture.filterKind = FilterDCT;
+                else if (filter == "/FlateDecode") picture.filterKind = FilterFlate;
+                else if (filter == "/CCITTFaxDecode") picture.filterKind = FilterCCITT;
             }
         }
         ReleaseDictionary();

@@ -112,7 +112,7 @@ TEST_F(InterpreterTest, KerningAndHexStrings)
     EXPECT_DOUBLE_EQ(runs[0]->CharSpacings[0], 5);
     EXPECT_DOUBLE_EQ(runs[0]->CharSpacings[1], 0);
 
-    runs = Run("BT /F1 10 Tf <414200> Tj <4x4> Tj <5C6E> Tj ET");
+    runs = Run("BT /F1 10 Tf <414200> Tj <4x4> Tj <5C6E>Tj ET");
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(TextOf(runs[0]), "AB");
     EXPECT_EQ(TextOf(runs[1]), "@");      // "x" counts as 0, the odd last digit is dropped

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -64,6 +65,13 @@ const Reading& Read(const std::string& file)
     const std::string path = CorpusDir + "/" + file;
     RecordingPort port;
     auto document = std::make_unique<PdfDocument>(port);
+    // Temporary picture files go to a folder of this process, not the working folder.
+    static const std::string temporaryFolder = [] {
+        const auto folder = std::filesystem::temp_directory_path() / ("folivo-corpus-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        return folder.string() + "/";
+    }();
+    document->programFolder = temporaryFolder;
     Reading reading;
     {
         OpeningWatch watch(path, HangSeconds);

@@ -127,6 +127,16 @@ TEST(Pictures, FlateRgbAndGreyBecomeBitmaps)
     EXPECT_EQ(opened.document.ItemCountsByPage(), std::vector<uint32_t>{2});
 }
 
+TEST(Pictures, OneFilterInAnArrayIsThatFilter)
+{
+    PageDocument pdf;
+    pdf.more = {StreamObject("", ""), Picture(1, 1, 8, "[/FlateDecode]", Deflate("a")),
+                Picture(1, 1, 8, "[/ASCII85Decode /FlateDecode]", "GhOZI#Qt,.k5aN~>")};
+    Opened opened(pdf.Build());
+    ASSERT_EQ(opened.document.pictures.Count(), 1u);
+    EXPECT_EQ(opened.document.pictures.At(0)->name.View(), "/Im1");
+}
+
 TEST(Pictures, ShortFlateDataIsNeverReadPastItsEnd)
 {
     PageDocument pdf;

@@ -54,6 +54,8 @@ TEST(TokenReader, HexStringLeavesItsClosingBracketAsNextToken)
 {
     EXPECT_EQ(Tokens("<48656C6C6F> Tj"), (Strings{"<48656C6C6F", ">", "Tj"}));
     EXPECT_EQ(Tokens("<41><42>"), (Strings{"<41", ">", "<42", ">"}));
+    EXPECT_EQ(Tokens("<4142>Tj"), (Strings{"<4142", ">", "Tj"}));
+    EXPECT_EQ(Tokens("<</A 1>>stream"), (Strings{"<<", "/A", "1", ">>", "stream"}));
 }
 
 TEST(TokenReader, LiteralStringsKeepEscapesAsWritten)

@@ -1,0 +1,41 @@
+// What every document command of folivo-cli shares: its common options and a document opened
+// exactly as the window opens it, measured with the real display font.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/ConsolePort.h"
+#include "pdfread/PdfDocument.h"
+#include "view/QtMeasuringCanvas.h"
+
+namespace folivo::cli {
+
+struct CommandOptions {
+    std::string path;
+    bool json = false;
+    bool readImages = true;
+    // The display font, which text is measured with (and the protection describes).
+    DisplayFont font;
+
+    // Takes argv[i] when it is --json, --no-images, --font VALUE or the file name: the number
+    // of arguments taken, 0 for anything else, -1 for a --font without a valid value.
+    int Take(int argc, char** argv, int i);
+};
+
+// "FAMILY[,bold][,italic]"; empty when the text has another form.
+std::optional<DisplayFont> ParseFontOption(const std::string& text);
+
+class CommandSession {
+public:
+    explicit CommandSession(const CommandOptions& options);
+
+    ConsolePort port;
+    QtMeasuringCanvas canvas;
+    PdfDocument document{port};
+
+    // The file was read and is not invalid.
+    bool Readable() const { return document.documentRead && !document.invalid; }
+};
+
+}  // namespace folivo::cli

@@ -1,0 +1,156 @@
+// folivo-cli items: the page items of one page, in list order.
+#include "cli/ItemsCommand.h"
+
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/CommandSession.h"
+#include "core/Windows1252.h"
+
+namespace folivo::cli {
+
+namespace {
+
+constexpr const char* Usage =
+    "Aufruf: folivo-cli items DATEI --page N [--json] [--no-images] [--font SCHRIFT]\n"
+    "Öffnet DATEI wie das Programm und zeigt die Elemente der Seite N in ihrer Reihenfolge.\n"
+    "  --page N     die Seite (ab 1)\n"
+    "  --json       Ausgabe als JSON-Array\n"
+    "  --no-images  Bilder nicht einlesen\n"
+    "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
+
+std::string Number(double value)
+{
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+// 0x00BBGGRR as RRGGBB.
+std::string Colour(uint32_t colour)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return text;
+}
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string TextLine(const PageItem& item)
+{
+    return "text " + Number(item.X) + ' ' + Number(item.Y) + ' ' + Number(item.FontSize) + ' ' +
+           Number(item.LineHeight) + ' ' + Number(item.TextWidth) + ' ' + std::string(item.FontName.View()) + ' ' +
+           Colour(item.FillColor) + ' ' + Quoted(Windows1252ToUtf8(item.Text.View()));
+}
+
+std::string ImageLine(const PageItem& item)
+{
+    return "image " + std::to_string(item.ImageIndex) + ' ' + Number(item.X) + ' ' + Number(item.Y) + ' ' +
+           Number(item.ScaleX) + ' ' + Number(item.ScaleY);
+}
+
+std::string PathLine(const PageItem& item)
+{
+    return "path " + std::to_string(item.Stroked) + ' ' + std::to_string(item.Filled) + ' ' +
+           std::to_string(item.Segments ? item.Segments->Count() : 0) + ' ' + Number(item.X) + ' ' + Number(item.Y) +
+           ' ' + Number(item.ScaleX) + ' ' + Number(item.ScaleY) + ' ' + Colour(item.StrokeColor) + ' ' +
+           Colour(item.FillColor);
+}
+
+nlohmann::json ItemJson(const PageItem& item)
+{
+    if (item.IsImage) {
+        return {{"kind", "image"}, {"index", item.ImageIndex}, {"x", item.X}, {"y", item.Y},
+                {"scale-x", item.ScaleX}, {"scale-y", item.ScaleY}};
+    }
+    if (item.IsPath) {
+        return {{"kind", "path"},
+                {"stroked", item.Stroked != 0},
+                {"filled", item.Filled != 0},
+                {"segments", item.Segments ? item.Segments->Count() : 0},
+                {"x", item.X},
+                {"y", item.Y},
+                {"scale-x", item.ScaleX},
+                {"scale-y", item.ScaleY},
+                {"stroke-color", Colour(item.StrokeColor)},
+                {"fill-color", Colour(item.FillColor)}};
+    }
+    return {{"kind", "text"},
+            {"x", item.X},
+            {"y", item.Y},
+            {"font-size", item.FontSize},
+            {"line-height", item.LineHeight},
+            {"text-width", item.TextWidth},
+            {"font-name", std::string(item.FontName.View())},
+            {"fill-color", Colour(item.FillColor)},
+            {"text", Windows1252ToUtf8(item.Text.View())}};
+}
+
+}  // namespace
+
+int RunItems(int argc, char** argv)
+{
+    CommandOptions options;
+    long page = 0;
+    for (int i = 0; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::cout << Usage;
+            return 0;
+        }
+        if (argument == "--page" && i + 1 < argc) {
+            const std::string value = argv[++i];
+            const auto result = std::from_chars(value.data(), value.data() + value.size(), page);
+            if (result.ec != std::errc() || result.ptr != value.data() + value.size() || page < 1) {
+                std::cerr << "folivo-cli items: ungültige Seitenzahl " << value << '\n' << Usage;
+                return 1;
+            }
+        } else {
+            const int taken = options.Take(argc, argv, i);
+            if (taken <= 0) {
+                std::cerr << "folivo-cli items: ungültige Angabe " << argument << '\n' << Usage;
+                return 1;
+            }
+            i += taken - 1;
+        }
+    }
+    if (options.path.empty() || page < 1) {
+        std::cerr << "folivo-cli items: DATEI und --page N angeben\n" << Usage;
+        return 1;
+    }
+
+    CommandSession session(options);
+    PdfDocument& document = session.document;
+    if (!session.Readable()) return 2;
+    if (static_cast<unsigned long>(page) > document.pages.Count()) {
+        std::cerr << "folivo-cli items: Seite " << page << " gibt es nicht (das Dokument hat "
+                  << document.pages.Count() << " Seiten)\n";
+        return 2;
+    }
+
+    nlohmann::json list = nlohmann::json::array();
+    for (uint32_t i = 0; i < document.PageItemList.Count(); ++i) {
+        const PageItem& item = *document.PageItemList.At(i);
+        if (item.PageNumber != static_cast<uint32_t>(page)) continue;
+        if (options.json) {
+            list.push_back(ItemJson(item));
+        } else {
+            std::cout << (item.IsImage ? ImageLine(item) : item.IsPath ? PathLine(item) : TextLine(item)) << '\n';
+        }
+    }
+    if (options.json) std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    return 0;
+}
+
+}  // namespace folivo::cli

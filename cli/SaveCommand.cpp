@@ -1,0 +1,177 @@
+// folivo-cli save: opens a file as the window would, applies the options and saves it as a
+// complete new PDF file.
+#include "cli/SaveCommand.h"
+
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "cli/CommandSession.h"
+#include "pdfread/TextStrings.h"
+#include "pdfwrite/InformationFields.h"
+#include "view/QtOutlineFontMetrics.h"
+
+namespace folivo::cli {
+
+namespace {
+
+constexpr const char* Usage =
+    "Aufruf: folivo-cli save DATEI -o ZIEL [OPTIONEN]\n"
+    "Öffnet DATEI wie das Programm, wendet die Optionen an und speichert eine neue PDF-Datei ZIEL.\n"
+    "  --version 1.2|1.3|1.4   PDF-Version (Vorgabe: die gelesene)\n"
+    "  --producer TEXT, --creator TEXT, --author TEXT, --title TEXT, --subject TEXT, --keywords TEXT\n"
+    "  --created \"JJJJ-MM-TT HH:MM:SS\"   Erstellungsdatum\n"
+    "  --modified \"JJJJ-MM-TT HH:MM:SS\"|now   Änderungsdatum\n"
+    "  --font \"FAMILIE[,bold][,italic]\"   Darstellungsschrift (Vorgabe: Arial)\n"
+    "  --protect     Dateischutz hinzufügen\n"
+    "  --no-images   Bilder nicht einlesen\n";
+
+// The zoom and resolution of the page view that the protection lays pages out in.
+constexpr int PageViewZoom = 50;
+constexpr int PageViewResolution = 96;
+
+bool ParseDateTime(const std::string& text, CivilDate& date, CivilTime& time)
+{
+    int values[6];
+    char tail;
+    if (text.size() != 19 || std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &values[0], &values[1], &values[2],
+                                         &values[3], &values[4], &values[5], &tail) != 6)
+        return false;
+    // The reader's date rules decide what a valid date and time are.
+    char pdfDate[32];
+    std::snprintf(pdfDate, sizeof pdfDate, "D:%04d%02d%02d%02d%02d%02d", values[0], values[1], values[2], values[3],
+                  values[4], values[5]);
+    CivilDate newDate{0, 0, 0};
+    CivilTime newTime{-1, -1, -1};
+    ApplyPdfDate(pdfDate, newDate, newTime);
+    if (newDate.year == 0 || newTime.hour < 0) return false;
+    date = newDate;
+    time = newTime;
+    return true;
+}
+
+struct SaveOptions {
+    CommandOptions common;
+    std::string output;
+    int versionItem = -1;
+    std::map<std::string, std::string> texts;  // option name → UTF-8 text
+    std::string created;
+    std::string modified;
+    bool protect = false;
+};
+
+// 0 parsed, 1 wrong usage (message written), -1 help shown.
+int Parse(int argc, char** argv, SaveOptions& options)
+{
+    static const char* const textOptions[] = {"--producer", "--creator", "--author", "--title", "--subject", "--keywords"};
+    for (int i = 0; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--help" || argument == "-h") {
+            std::cout << Usage;
+            return -1;
+        }
+        if (argument == "--protect") {
+            options.protect = true;
+            continue;
+        }
+        bool textOption = false;
+        for (const char* name : textOptions) textOption = textOption || argument == name;
+        if ((argument == "-o" || argument == "--version" || argument == "--created" || argument == "--modified" ||
+             textOption) &&
+            !hasValue) {
+            std::cerr << "folivo-cli save: " << argument << " braucht einen Wert\n" << Usage;
+            return 1;
+        }
+        if (argument == "-o") {
+            options.output = argv[++i];
+        } else if (argument == "--version") {
+            const std::string version = argv[++i];
+            options.versionItem = version == "1.2" ? 0 : version == "1.3" ? 1 : version == "1.4" ? 2 : -2;
+            if (options.versionItem == -2) {
+                std::cerr << "folivo-cli save: unbekannte Version " << version << '\n' << Usage;
+                return 1;
+            }
+        } else if (textOption) {
+            options.texts[argument] = argv[++i];
+        } else if (argument == "--created") {
+            options.created = argv[++i];
+        } else if (argument == "--modified") {
+            options.modified = argv[++i];
+        } else {
+            const int taken = options.common.Take(argc, argv, i);
+            if (taken <= 0 || options.common.json) {
+                std::cerr << "folivo-cli save: ungültige Angabe " << argument << '\n' << Usage;
+                return 1;
+            }
+            i += taken - 1;
+        }
+    }
+    if (options.common.path.empty() || options.output.empty()) {
+        std::cerr << "folivo-cli save: DATEI und -o ZIEL angeben\n" << Usage;
+        return 1;
+    }
+    return 0;
+}
+
+// Applies the field options; false when a date has the wrong form.
+bool ApplyFields(const SaveOptions& options, InfoFields& info)
+{
+    const std::map<std::string, std::string*> fields = {
+        {"--producer", &info.producer}, {"--creator", &info.creator}, {"--author", &info.author},
+        {"--title", &info.title},       {"--subject", &info.subject}, {"--keywords", &info.keywords},
+    };
+    for (const auto& [name, text] : options.texts) {
+        *fields.at(name) = text;
+        info.changedByUser = true;
+    }
+    if (!options.created.empty()) {
+        if (!ParseDateTime(options.created, info.createdDate, info.createdTime)) return false;
+        info.changedByUser = true;
+    }
+    if (options.modified == "now") {
+        SetModifiedToNow(info);
+    } else if (!options.modified.empty()) {
+        if (!ParseDateTime(options.modified, info.modifiedDate, info.modifiedTime)) return false;
+        info.changedByUser = true;
+    }
+    return true;
+}
+
+// The height of the page view's paint box with the page shown: the page's height at the
+// view's zoom and resolution.
+int PageViewHeight(const PdfDocument& document, int pageNumber)
+{
+    if (pageNumber < 1 || static_cast<uint32_t>(pageNumber) > document.pages.Count()) return 0;
+    const PageRecord& page = *document.pages.At(static_cast<uint32_t>(pageNumber - 1));
+    const double points = page.mediaBox[3] - page.mediaBox[1];
+    return static_cast<int>(PageViewZoom * (points * PageViewResolution / 72.0) / 100.0);
+}
+
+}  // namespace
+
+int RunSave(int argc, char** argv)
+{
+    SaveOptions options;
+    const int parsed = Parse(argc, argv, options);
+    if (parsed != 0) return parsed < 0 ? 0 : 1;
+
+    CommandSession session(options.common);
+    PdfDocument& document = session.document;
+    if (!document.documentRead) return 2;
+    if (options.versionItem >= 0) document.versionItem = options.versionItem;
+    if (!ApplyFields(options, document.info)) {
+        std::cerr << "folivo-cli save: Datum und Uhrzeit als \"JJJJ-MM-TT HH:MM:SS\" angeben\n" << Usage;
+        return 1;
+    }
+    if (options.protect) {
+        QtOutlineFontMetrics metrics;
+        document.FileProtectBtnClick(
+            options.common.font, metrics, [&document](int page) { return PageViewHeight(document, page); },
+            PageViewResolution, PageViewZoom);
+    }
+    return document.SavePDFNew(options.output) ? 0 : 2;
+}
+
+}  // namespace folivo::cli
