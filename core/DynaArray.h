@@ -13,6 +13,8 @@
 #include <new>
 #include <type_traits>
 
+#include "core/RecordStorage.h"
+
 namespace folivo {
 
 template <typename Record>
@@ -24,7 +26,7 @@ public:
     static constexpr uint32_t GrowthStep = 100;
 
     explicit TDynaArray(Record** cursor = nullptr) : cursor_(cursor) {}
-    ~TDynaArray() { std::free(storage_); }
+    ~TDynaArray() { ResizeRecordStorage(storage_, static_cast<size_t>(capacity_), 0); }
 
     TDynaArray(const TDynaArray&) = delete;
     TDynaArray& operator=(const TDynaArray&) = delete;
@@ -155,14 +157,7 @@ private:
         const uint64_t steps = (static_cast<uint64_t>(count_) + GrowthStep - 1) / GrowthStep;
         const uint64_t wanted = steps * GrowthStep * sizeof(Record);
         if (wanted == static_cast<uint64_t>(capacity_)) return;
-        if (wanted == 0) {
-            std::free(storage_);
-            storage_ = nullptr;
-        } else {
-            void* grown = std::realloc(static_cast<void*>(storage_), wanted);
-            if (!grown) throw std::bad_alloc();
-            storage_ = static_cast<Record*>(grown);
-        }
+        storage_ = static_cast<Record*>(ResizeRecordStorage(storage_, static_cast<size_t>(capacity_), wanted));
         capacity_ = static_cast<int64_t>(wanted);
     }
 

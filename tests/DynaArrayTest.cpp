@@ -23,6 +23,10 @@ bool IsZero(const Item& item)
 
 void Fill(Item* item, int32_t value)
 {
+    if (!item) {
+        ADD_FAILURE() << "no record to fill";
+        return;
+    }
     std::memset(static_cast<void*>(item), 0x5A, sizeof(Item));
     item->value = value;
 }
@@ -315,6 +319,35 @@ TEST_F(DynaArrayTest, DeleteWhereKeepsTheOrderOfTheRest)
     array.DeleteWhere([](const Item&) { return true; });
     EXPECT_EQ(array.Count(), 0u);
     EXPECT_EQ(array.Capacity(), 0);
+}
+
+}  // namespace
+}  // namespace folivo
+
+namespace folivo {
+namespace {
+
+// Lists past the size where storage becomes mapped pages keep their records while growing,
+// shrinking and crossing back.
+TEST(DynaArrayLargeStorage, RecordsSurviveGrowingAndShrinking)
+{
+    struct Big {
+        int64_t value;
+        char padding[120];
+    };
+    Big* cursor = nullptr;
+    TDynaArray<Big> array(&cursor);
+    const int64_t count = 3 * MappedStorageBytes / sizeof(Big);
+    for (int64_t i = 0; i < count; ++i) array.Append()->value = i;
+    EXPECT_EQ(array.Capacity(), static_cast<int64_t>((count + 99) / 100 * 100 * sizeof(Big)));
+    bool intact = true;
+    for (int64_t i = 0; i < count; ++i) intact = intact && array.At(static_cast<uint32_t>(i))->value == i;
+    EXPECT_TRUE(intact);
+    array.DeleteWhere([](const Big& big) { return big.value >= 100; });
+    ASSERT_EQ(array.Count(), 100u);
+    EXPECT_EQ(array.At(99)->value, 99);
+    EXPECT_EQ(array.Capacity(), static_cast<int64_t>(100 * sizeof(Big)));
+    EXPECT_EQ(array.Append()->value, 0);  // zero-filled again
 }
 
 }  // namespace
