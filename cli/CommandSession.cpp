@@ -1,11 +1,19 @@
 #include "cli/CommandSession.h"
 
+#include <charconv>
 #include <vector>
 
 #include "core/Windows1252.h"
 #include "view/QtText.h"
 
 namespace folivo::cli {
+
+std::string ShortestNumber(double value)
+{
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
 
 std::optional<DisplayFont> ParseFontOption(const std::string& text)
 {

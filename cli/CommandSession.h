@@ -23,6 +23,9 @@ struct CommandOptions {
     int Take(int argc, char** argv, int i);
 };
 
+// A number in its shortest form with "." as decimal point.
+std::string ShortestNumber(double value);
+
 // "FAMILY[,bold][,italic]"; empty when the text has another form.
 std::optional<DisplayFont> ParseFontOption(const std::string& text);
 

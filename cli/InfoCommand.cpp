@@ -20,13 +20,6 @@ constexpr const char* Usage =
     "  --json       Ausgabe als JSON-Objekt\n"
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
 
-std::string Number(double value)
-{
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 std::string DateTimeText(const CivilDate& date, const CivilTime& time)
 {
     char text[64];
@@ -88,8 +81,8 @@ void PrintText(PdfDocument& document, const ConsolePort& port)
               << "pictures: " << document.pictures.Count() << '\n';
     int number = 0;
     for (const PageFacts& page : CollectPages(document)) {
-        std::cout << "page " << ++number << ": mediabox " << Number(page.mediaBox[0]) << ' ' << Number(page.mediaBox[1])
-                  << ' ' << Number(page.mediaBox[2]) << ' ' << Number(page.mediaBox[3]) << "; object "
+        std::cout << "page " << ++number << ": mediabox " << ShortestNumber(page.mediaBox[0]) << ' ' << ShortestNumber(page.mediaBox[1])
+                  << ' ' << ShortestNumber(page.mediaBox[2]) << ' ' << ShortestNumber(page.mediaBox[3]) << "; object "
                   << page.objectNumber << ' ' << page.generation << "; contents " << page.contents << "; comments "
                   << page.comments << "; items " << page.items << "; content "
                   << (page.contentLoaded ? "loaded" : "none") << '\n';

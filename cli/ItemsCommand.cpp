@@ -22,13 +22,6 @@ constexpr const char* Usage =
     "  --no-images  Bilder nicht einlesen\n"
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
 
-std::string Number(double value)
-{
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 // 0x00BBGGRR as RRGGBB.
 std::string Colour(uint32_t colour)
 {
@@ -49,22 +42,22 @@ std::string Quoted(const std::string& text)
 
 std::string TextLine(const PageItem& item)
 {
-    return "text " + Number(item.X) + ' ' + Number(item.Y) + ' ' + Number(item.FontSize) + ' ' +
-           Number(item.LineHeight) + ' ' + Number(item.TextWidth) + ' ' + std::string(item.FontName.View()) + ' ' +
+    return "text " + ShortestNumber(item.X) + ' ' + ShortestNumber(item.Y) + ' ' + ShortestNumber(item.FontSize) + ' ' +
+           ShortestNumber(item.LineHeight) + ' ' + ShortestNumber(item.TextWidth) + ' ' + std::string(item.FontName.View()) + ' ' +
            Colour(item.FillColor) + ' ' + Quoted(Windows1252ToUtf8(item.Text.View()));
 }
 
 std::string ImageLine(const PageItem& item)
 {
-    return "image " + std::to_string(item.ImageIndex) + ' ' + Number(item.X) + ' ' + Number(item.Y) + ' ' +
-           Number(item.ScaleX) + ' ' + Number(item.ScaleY);
+    return "image " + std::to_string(item.ImageIndex) + ' ' + ShortestNumber(item.X) + ' ' + ShortestNumber(item.Y) + ' ' +
+           ShortestNumber(item.ScaleX) + ' ' + ShortestNumber(item.ScaleY);
 }
 
 std::string PathLine(const PageItem& item)
 {
     return "path " + std::to_string(item.Stroked) + ' ' + std::to_string(item.Filled) + ' ' +
-           std::to_string(item.Segments ? item.Segments->Count() : 0) + ' ' + Number(item.X) + ' ' + Number(item.Y) +
-           ' ' + Number(item.ScaleX) + ' ' + Number(item.ScaleY) + ' ' + Colour(item.StrokeColor) + ' ' +
+           std::to_string(item.Segments ? item.Segments->Count() : 0) + ' ' + ShortestNumber(item.X) + ' ' + ShortestNumber(item.Y) +
+           ' ' + ShortestNumber(item.ScaleX) + ' ' + ShortestNumber(item.ScaleY) + ' ' + Colour(item.StrokeColor) + ' ' +
            Colour(item.FillColor);
 }
 

@@ -350,12 +350,10 @@ PageItem* ContentInterpreter::AppendItem()
     return item;
 }
 
-void ContentInterpreter::PaintPath(Op op)
+PageItem* ContentInterpreter::AppendPlacedItem()
 {
+    // Images and paths sit where the current transformation puts its origin and unit square.
     PageItem* item = AppendItem();
-    item->IsPath = 1;
-    item->Stroked = op == Op::S || op == Op::s || op == Op::B || op == Op::b || op == Op::BStar || op == Op::bStar;
-    item->Filled = op != Op::S && op != Op::s;
     item->X = ctm_.e;
     item->Y = ctm_.f;
     item->ScaleX = ctm_.a + ctm_.c;
@@ -363,6 +361,15 @@ void ContentInterpreter::PaintPath(Op op)
     item->FontSize = 12;
     item->LineHeight = 12;
     item->FontName = MakeText("Arial");
+    return item;
+}
+
+void ContentInterpreter::PaintPath(Op op)
+{
+    PageItem* item = AppendPlacedItem();
+    item->IsPath = 1;
+    item->Stroked = op == Op::S || op == Op::s || op == Op::B || op == Op::b || op == Op::BStar || op == Op::bStar;
+    item->Filled = op != Op::S && op != Op::s;
     item->Segments = path_;
     path_ = new TDynaArray<PathSegment>(&currentSegment_);
 }
@@ -373,16 +380,9 @@ void ContentInterpreter::ShowImage()
     TDynaArray<ImageObject>& pictures = sources_.pictures;
     for (uint32_t i = 0; i < pictures.Count(); ++i) {
         if (pictures.At(i)->name.View() != name) continue;
-        PageItem* item = AppendItem();
+        PageItem* item = AppendPlacedItem();
         item->IsImage = 1;
         item->ImageIndex = static_cast<int32_t>(i);
-        item->X = ctm_.e;
-        item->Y = ctm_.f;
-        item->ScaleX = ctm_.a + ctm_.c;
-        item->ScaleY = ctm_.b + ctm_.d;
-        item->FontSize = 12;
-        item->LineHeight = 12;
-        item->FontName = MakeText("Arial");
         return;
     }
 }

@@ -73,6 +73,7 @@ private:
     void AppendTextItem(const std::string& text, const std::vector<double>& kerning);
     uint8_t ConvertByte(uint8_t byte) const;
     PageItem* AppendItem();
+    PageItem* AppendPlacedItem();
     void CompactOperands();
 
     Sources sources_;
