@@ -5,6 +5,7 @@
 
 #include "cli/InfoCommand.h"
 #include "cli/ItemsCommand.h"
+#include "cli/RenderCommand.h"
 #include "cli/SaveCommand.h"
 #include "view/HeadlessQt.h"
 
@@ -16,6 +17,7 @@ constexpr const char* Usage =
     "  info DATEI [--no-images] [--json]   zeigt, was beim Lesen von DATEI gefunden wurde\n"
     "  items DATEI --page N [--json]       zeigt die Elemente einer Seite\n"
     "  save DATEI -o ZIEL [OPTIONEN]       speichert DATEI als neue PDF-Datei ZIEL\n"
+    "  render DATEI --page N -o ZIEL.png   zeichnet eine Seite als PNG-Bild\n"
     "Mit BEFEHL --help erscheint die Hilfe zu einem Befehl.\n";
 
 }  // namespace
@@ -44,6 +46,7 @@ int main(int argc, char** argv)
     if (command == "info") return folivo::cli::RunInfo(argc - 2, argv + 2);
     if (command == "items") return folivo::cli::RunItems(argc - 2, argv + 2);
     if (command == "save") return folivo::cli::RunSave(argc - 2, argv + 2);
+    if (command == "render") return folivo::cli::RunRender(argc - 2, argv + 2);
     std::cerr << "folivo-cli: unbekannter Befehl " << command << '\n' << Usage;
     return 1;
 }

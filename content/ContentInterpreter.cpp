@@ -116,6 +116,7 @@ void ContentInterpreter::Execute(Op op, const std::string& token)
         return;
     case Op::q: {
         ctmStack_.push_back(ctm_);
+        colourStack_.push_back({strokeColor_, fillColor_});
         SavedPath saved{{}, lineWidth_};
         for (uint32_t i = 0; i < path_->Count(); ++i) saved.segments.push_back(*path_->At(i));
         pathStack_.push_back(std::move(saved));
@@ -125,6 +126,13 @@ void ContentInterpreter::Execute(Op op, const std::string& token)
         if (!ctmStack_.empty()) {
             ctm_ = ctmStack_.back();
             ctmStack_.pop_back();
+        }
+        // Colours belong to the saved state too: a background filled white inside q ... Q
+        // must not leave the page's text white.
+        if (!colourStack_.empty()) {
+            strokeColor_ = colourStack_.back().first;
+            fillColor_ = colourStack_.back().second;
+            colourStack_.pop_back();
         }
         if (!pathStack_.empty()) {
             lineWidth_ = pathStack_.back().lineWidth;

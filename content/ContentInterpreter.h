@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/MeasuringCanvas.h"
@@ -100,6 +101,7 @@ private:
     double advance_ = 0;
     std::vector<std::string> operands_;
     std::vector<Matrix> ctmStack_;
+    std::vector<std::pair<uint32_t, uint32_t>> colourStack_;  // stroking, non-stroking
     std::vector<SavedPath> pathStack_;
     PageItem* currentItem_ = nullptr;
 };

@@ -210,6 +210,15 @@ TEST_F(InterpreterTest, Colours)
     EXPECT_EQ(ColourByte(1e300), 0);
 }
 
+TEST_F(InterpreterTest, SavedStateRestoresColours)
+{
+    const auto items = Run("0 0 1 RG q 1 g 1 0 0 RG 0 0 m f Q 0 0 m S");
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0]->FillColor, 0x00FFFFFFu);
+    EXPECT_EQ(items[1]->FillColor, 0u);
+    EXPECT_EQ(items[1]->StrokeColor, 0x00FF0000u);
+}
+
 TEST_F(InterpreterTest, EncodingsAndDifferences)
 {
     FontRecord& mac = AddFont("/M", MacRomanEncoding);

@@ -1,0 +1,275 @@
+#include "view/PageRenderer.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygon>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <string_view>
+
+#include "view/QtText.h"
+#include "view/RasterQImage.h"
+
+namespace folivo {
+
+namespace {
+
+// Pixel coordinates stay inside the range QPainter's rasterizer takes without clipping tricks,
+// whatever a file's numbers say; no drawing comes near it.
+constexpr double CoordinateBound = 1 << 22;
+constexpr int MaxPenWidth = 1 << 16;
+// A drawing beyond these bounds would need gigabytes; it is not made.
+constexpr int MaxDrawingSide = 32767;
+constexpr int64_t MaxDrawingPixels = int64_t{64} << 20;
+// Font engines misbehave at enormous pixel heights; no screen text comes near this.
+constexpr int MaxFontPixelHeight = 8192;
+
+int Truncated(double value)
+{
+    if (std::isnan(value)) return 0;
+    return static_cast<int>(std::clamp(std::trunc(value), -CoordinateBound, CoordinateBound));
+}
+
+QColor ColourOf(uint32_t bgr)
+{
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+// The display font as the measuring canvas prepares it: whole-pixel advances, no kerning.
+QFont PreparedFont(const QFont& displayFont, int pixelHeight)
+{
+    QFont font = displayFont;
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setPixelSize(std::clamp(pixelHeight, 1, MaxFontPixelHeight));
+    return font;
+}
+
+// Positions on one page at one zoom and resolution.
+class PageGeometry {
+public:
+    PageGeometry(const double mediaBox[4], int zoom, int resolution, int height)
+        : x1_(mediaBox[0]), y1_(mediaBox[1]), zoom_(zoom), resolution_(resolution), height_(height)
+    {
+    }
+
+    // A length in points.
+    int Pixels(double points) const { return Truncated(zoom_ * (points * resolution_ / 72.0) / 100.0); }
+    int PageX(double x) const { return Pixels(x - x1_); }
+    int PageY(double y) const { return Truncated(height_ - static_cast<double>(Pixels(y - y1_))); }
+    // Comment coordinates are inches from the top-left corner; y is not flipped.
+    int CommentX(double inches) const { return Truncated(zoom_ * ((inches - x1_ / 72.0) * resolution_) / 100.0); }
+    int CommentY(double inches) const { return Truncated(zoom_ * ((inches - y1_ / 72.0) * resolution_) / 100.0); }
+
+private:
+    double x1_, y1_;
+    int zoom_, resolution_, height_;
+};
+
+bool IsPage(const PdfDocument& document, int pageNumber)
+{
+    return pageNumber >= 1 && static_cast<uint32_t>(pageNumber) <= document.pages.Count();
+}
+
+class PagePainter {
+public:
+    PagePainter(const PdfDocument& document, QImage& image, const PageGeometry& geometry, int zoom, int resolution,
+                const QFont& displayFont)
+        : document_(document), painter_(&image), geometry_(geometry), zoom_(zoom), resolution_(resolution),
+          displayFont_(displayFont)
+    {
+    }
+
+    void DrawItem(const PageItem& item)
+    {
+        if (item.IsImage) DrawImage(item);
+        else if (item.IsPath) DrawPath(item);
+        else DrawText(item);
+    }
+
+    void DrawComments(const PageRecord& page);
+
+private:
+    void DrawText(const PageItem& item);
+    void DrawImage(const PageItem& item);
+    void DrawPath(const PageItem& item);
+    const QImage& PictureImage(int32_t index);
+
+    const PdfDocument& document_;
+    QPainter painter_;
+    const PageGeometry& geometry_;
+    int zoom_;
+    int resolution_;
+    QFont displayFont_;
+    // Each picture is converted once per drawing, however often the page shows it.
+    std::map<int32_t, QImage> pictureImages_;
+};
+
+void PagePainter::DrawText(const PageItem& item)
+{
+    const std::string_view text = item.Text.View();
+    if (text.empty()) return;
+    const QFont font = PreparedFont(displayFont_, TextPixelHeight(item.FontSize, zoom_, resolution_));
+    painter_.setFont(font);
+    painter_.setPen(ColourOf(item.FillColor));
+    // Characters are placed by their top-left corner; QPainter places them by the baseline.
+    const int ascent = QFontMetrics(font, painter_.device()).ascent();
+    const int top = geometry_.PageY(item.Y);
+    double offset = 0;
+    for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
+        const QPoint origin(geometry_.PageX(item.X + offset), top);
+        painter_.drawText(QPoint(origin.x(), origin.y() + ascent), QStringFromWindows1252(text.substr(i, 1)));
+        if (item.CharWidths) offset += item.CharWidths[i];
+        if (item.CharSpacings) offset += item.CharSpacings[i];
+    }
+}
+
+const QImage& PagePainter::PictureImage(int32_t index)
+{
+    auto found = pictureImages_.find(index);
+    if (found == pictureImages_.end()) {
+        found = pictureImages_.emplace(index, QImageFromRaster(document_.pictures.At(static_cast<uint32_t>(index))->image)).first;
+    }
+    return found->second;
+}
+
+void PagePainter::DrawImage(const PageItem& item)
+{
+    if (item.ImageIndex < 0 || static_cast<uint32_t>(item.ImageIndex) >= document_.pictures.Count()) return;
+    const QImage& source = PictureImage(item.ImageIndex);
+    if (source.isNull()) return;
+    const int left = geometry_.PageX(item.X);
+    const int top = geometry_.PageY(item.Y + item.ScaleY);
+    const int width = geometry_.Pixels(item.ScaleX);
+    const int height = geometry_.Pixels(item.ScaleY);
+    if (width == 0 || height == 0) return;
+    // A negative extent mirrors the picture, as a stretch to a reversed rectangle does.
+    QRect target(left, top, width, height);
+    if (width < 0 || height < 0) {
+        target = target.normalized();
+        painter_.drawImage(target, source.mirrored(width < 0, height < 0));
+        return;
+    }
+    painter_.drawImage(target, source);
+}
+
+void PagePainter::DrawPath(const PageItem& item)
+{
+    if (!item.Segments) return;
+    QPolygon points;
+    for (uint32_t i = 0; i < item.Segments->Count(); ++i) {
+        const PathSegment& segment = *item.Segments->At(i);
+        if (!segment.IsDrawn) continue;
+        const auto point = [&](double x, double y) {
+            return QPoint(geometry_.PageX(item.X + x * item.ScaleX), geometry_.PageY(item.Y + y * item.ScaleY));
+        };
+        const QPoint corners[3] = {point(segment.X1, segment.Y1), point(segment.X2, segment.Y2), point(segment.X3, segment.Y3)};
+        points << corners[0] << corners[1] << corners[2];
+        if (item.Stroked) {
+            QPen pen(ColourOf(item.StrokeColor), std::clamp(geometry_.Pixels(segment.LineWidth), 0, MaxPenWidth), Qt::SolidLine, Qt::RoundCap,
+                     Qt::RoundJoin);
+            painter_.setPen(pen);
+            painter_.setBrush(Qt::NoBrush);
+            painter_.drawPolyline(corners, 3);
+        }
+    }
+    if (item.Filled && !points.isEmpty()) {
+        // The fill comes after the strokes and covers them.
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(ColourOf(item.FillColor));
+        painter_.drawPolygon(points, Qt::OddEvenFill);
+        painter_.setBrush(Qt::NoBrush);
+    }
+}
+
+void PagePainter::DrawComments(const PageRecord& page)
+{
+    if (!page.comments) return;
+    const QColor yellow = ColourOf(0x0000FFFF);
+    painter_.setFont(PreparedFont(displayFont_, CommentFontPixelHeight(zoom_, resolution_)));
+    // Opaque text background in the brush's colour.
+    painter_.setBackgroundMode(Qt::OpaqueMode);
+    painter_.setBackground(yellow);
+    for (uint32_t i = 0; i < page.comments->Count(); ++i) {
+        const AnnotationRecord& comment = *page.comments->At(i);
+        if (comment.kind != AnnotText && comment.kind != AnnotFreeText && comment.kind != AnnotStamp) continue;
+        const int left = geometry_.CommentX(comment.left);
+        const int top = geometry_.CommentY(comment.top);
+        const int right = geometry_.CommentX(comment.right);
+        const int bottom = geometry_.CommentY(comment.bottom);
+        painter_.setPen(QPen(Qt::black, 0));
+        painter_.setBrush(yellow);
+        // The outline covers the pixels from left up to right - 1, as a filled rectangle's edge does.
+        painter_.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
+        std::string_view text = comment.text.View();
+        text = text.substr(0, text.find('\0'));
+        if (text.empty()) continue;
+        const QRect inner(QPoint(left + 3, top + 3), QPoint(right - 4, bottom - 4));
+        if (inner.width() <= 0 || inner.height() <= 0) continue;
+        painter_.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, QStringFromWindows1252(text));
+    }
+    painter_.setBackgroundMode(Qt::TransparentMode);
+    painter_.setBrush(Qt::NoBrush);
+}
+
+}  // namespace
+
+int TextPixelHeight(double fontSize, int zoom, int resolution)
+{
+    return std::max(Truncated(zoom * (resolution * fontSize / 72.0) / 100.0), 1);
+}
+
+int CommentFontPixelHeight(int zoom, int resolution)
+{
+    // nearbyint rounds halves to even in the default rounding mode.
+    const int64_t points = std::max<int64_t>(static_cast<int64_t>(std::nearbyint(zoom * 11 / 100.0)), 1);
+    // Points become pixels rounded to the nearest, as the platform converts font sizes.
+    return static_cast<int>(std::clamp<int64_t>((points * resolution * 2 + 72) / 144, 1, MaxFontPixelHeight));
+}
+
+QSize PageDrawingSize(const PdfDocument& document, int pageNumber, int zoom, int resolution)
+{
+    if (!IsPage(document, pageNumber)) {
+        // Both sides are divided by the printer's horizontal resolution.
+        return QSize(Truncated(zoom * (resolution * static_cast<double>(PrinterPageWidthPixels) / PrinterPixelsPerInch) / 100.0),
+                     Truncated(zoom * (resolution * static_cast<double>(PrinterPageHeightPixels) / PrinterPixelsPerInch) / 100.0));
+    }
+    const double* box = document.pages.At(static_cast<uint32_t>(pageNumber - 1))->mediaBox;
+    const PageGeometry geometry(box, zoom, resolution, 0);
+    return QSize(geometry.Pixels(box[2] - box[0]), geometry.Pixels(box[3] - box[1]));
+}
+
+QImage RenderPage(const PdfDocument& document, int pageNumber, int zoom, int resolution, const QFont& displayFont)
+{
+    if (document.readingInProgress) return {};
+    const QSize size = PageDrawingSize(document, pageNumber, zoom, resolution);
+    if (size.width() <= 0 || size.height() <= 0 || size.width() > MaxDrawingSide || size.height() > MaxDrawingSide ||
+        int64_t{size.width()} * size.height() > MaxDrawingPixels) {
+        return {};
+    }
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    const int dotsPerMeter = static_cast<int>(std::lround(std::max(resolution, 1) / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    if (!IsPage(document, pageNumber)) return image;
+
+    const PageRecord& page = *document.pages.At(static_cast<uint32_t>(pageNumber - 1));
+    const PageGeometry geometry(page.mediaBox, zoom, resolution, size.height());
+    {
+        PagePainter painter(document, image, geometry, zoom, resolution, displayFont);
+        for (uint32_t i = 0; i < document.PageItemList.Count(); ++i) {
+            const PageItem& item = *document.PageItemList.At(i);
+            if (item.PageNumber == static_cast<uint32_t>(pageNumber)) painter.DrawItem(item);
+        }
+        painter.DrawComments(page);
+    }
+    return image;
+}
+
+}  // namespace folivo

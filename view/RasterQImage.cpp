@@ -1,0 +1,63 @@
+#include "view/RasterQImage.h"
+
+#include <cstdint>
+
+namespace folivo {
+
+namespace {
+
+QRgb PaletteColour(const RasterImage& raster, unsigned index)
+{
+    if (index >= raster.paletteCount || index >= 256) return qRgb(0, 0, 0);
+    return 0xFF000000u | (raster.palette[index] & 0x00FFFFFFu);
+}
+
+// Pixel x of a DIB row at any supported depth.
+QRgb PixelAt(const RasterImage& raster, const uint8_t* row, int x)
+{
+    switch (raster.bitsPerPixel) {
+    case 1:
+    case 2:
+    case 4:
+    case 8: {
+        const int bits = raster.bitsPerPixel;
+        const int64_t bit = int64_t{x} * bits;
+        const unsigned byte = row[bit / 8];
+        // Pixels are packed from the most significant bit down.
+        const int shift = 8 - bits - static_cast<int>(bit % 8);
+        return PaletteColour(raster, (byte >> shift) & ((1u << bits) - 1));
+    }
+    case 16: {
+        const unsigned value = row[2 * x] | (row[2 * x + 1] << 8);
+        const auto channel = [](unsigned five) { return static_cast<int>((five << 3) | (five >> 2)); };
+        return qRgb(channel((value >> 10) & 31), channel((value >> 5) & 31), channel(value & 31));
+    }
+    case 24: return qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    case 32: return qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+    default: return qRgb(0, 0, 0);
+    }
+}
+
+}  // namespace
+
+QImage QImageFromRaster(const RasterImage& raster)
+{
+    if (!raster.pixels || raster.width <= 0 || raster.height <= 0) return {};
+    const int bits = raster.bitsPerPixel;
+    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return {};
+    // A row must hold all its pixels; a record that says otherwise is not read.
+    if (raster.bytesPerRow <= 0 || int64_t{raster.bytesPerRow} * 8 < int64_t{raster.width} * bits) return {};
+    if (int64_t{raster.bytesPerRow} * raster.height > RasterImageMaxPixelBytes) return {};
+
+    QImage image(raster.width, raster.height, QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    for (int y = 0; y < raster.height; ++y) {
+        // Rows are stored bottom-up.
+        const uint8_t* row = raster.pixels + int64_t{raster.height - 1 - y} * raster.bytesPerRow;
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < raster.width; ++x) line[x] = PixelAt(raster, row, x);
+    }
+    return image;
+}
+
+}  // namespace folivo

@@ -1,0 +1,14 @@
+// Device-independent bitmaps of the raster image record as Qt images.
+#pragma once
+
+#include <QImage>
+
+#include "core/RasterImage.h"
+
+namespace folivo {
+
+// The bitmap with its top row first, as 32-bit RGB. Palette depths look their colours up in
+// the palette (indexes past its end are black). Null when the record holds no usable pixels.
+QImage QImageFromRaster(const RasterImage& raster);
+
+}  // namespace folivo
