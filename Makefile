@@ -21,7 +21,12 @@ build-asan: deps
 	@cmake --build $(ASAN_BUILD)
 
 run: build
-	./$(BUILD)/cli/folivo-cli info $(SAMPLE)
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+		./$(BUILD)/app/folivo $(SAMPLE); \
+	else \
+		echo "Keine Anzeige gefunden (weder DISPLAY noch WAYLAND_DISPLAY gesetzt): zeige stattdessen die Befehlszeilen-Demo."; \
+		./$(BUILD)/cli/folivo-cli info $(SAMPLE); \
+	fi
 
 test: test-normal test-asan
 

@@ -1,0 +1,332 @@
+// The main window's four tab pages, its bottom panel and its status bar.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimeEdit>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/MainUnit.h"
+#include "app/PaintBox.h"
+#include "app/ProgressPanel.h"
+
+namespace folivo::app {
+
+namespace {
+
+QLabel* Heading(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setWordWrap(true);
+    return label;
+}
+
+// Enter on a view does what a double-click does; the key is consumed only where the action
+// says so.
+class EnterKeyFilter : public QObject {
+public:
+    EnterKeyFilter(QObject* parent, std::function<bool()> action) : QObject(parent), action_(std::move(action)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && action_()) return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<bool()> action_;
+};
+
+}  // namespace
+
+QWidget* TMainForm::BuildOpenPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName("OpenSheet");
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(Heading(QString::fromUtf8("PDF-Datei öffnen - Wählen Sie die zu öffnende PDF-Datei aus"), page));
+
+    layout->addWidget(new QLabel("Lieblings Ordner:", page));
+    PrefListBox = new QListWidget(page);
+    PrefListBox->setObjectName("PrefListBox");
+    PrefListBox->setFixedHeight(PrefListBox->fontMetrics().height() * 3 + 6);
+    layout->addWidget(PrefListBox);
+    connect(PrefListBox, &QListWidget::itemDoubleClicked, this, [this] { PrefListBoxDblClick(); });
+    // The key goes on to the list unchanged.
+    PrefListBox->installEventFilter(new EnterKeyFilter(PrefListBox, [this] {
+        PrefListBoxDblClick();
+        return false;
+    }));
+
+    auto* splitter = new QSplitter(Qt::Horizontal, page);
+    treeModel = new QFileSystemModel(this);
+    treeModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    treeModel->setRootPath(QDir::rootPath());
+    JamShellTree1 = new QTreeView(splitter);
+    JamShellTree1->setObjectName("JamShellTree1");
+    JamShellTree1->setModel(treeModel);
+    for (int column = 1; column < treeModel->columnCount(); ++column) JamShellTree1->hideColumn(column);
+    JamShellTree1->setHeaderHidden(true);
+
+    listModel = new QFileSystemModel(this);
+    // Folders stay visible (they open in the list); files only when they end in .pdf, any case.
+    listModel->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+    listModel->setNameFilters({"*.pdf"});
+    listModel->setNameFilterDisables(false);
+    JamShellList1 = new QTreeView(splitter);
+    JamShellList1->setObjectName("JamShellList1");
+    JamShellList1->setModel(listModel);
+    JamShellList1->setRootIsDecorated(false);
+    JamShellList1->setItemsExpandable(false);
+    JamShellList1->setSortingEnabled(true);
+    JamShellList1->sortByColumn(0, Qt::AscendingOrder);
+    JamShellList1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    layout->addWidget(splitter, 1);
+
+    connect(treeModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (pendingTreeFolder_.startsWith(loaded)) RevealPendingTreeFolder();
+    });
+    connect(JamShellTree1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) JamShellList1->setRootIndex(listModel->setRootPath(treeModel->filePath(current)));
+            });
+    connect(JamShellList1, &QTreeView::doubleClicked, this, [this] { JamShellList1DblClick(); });
+    JamShellList1->installEventFilter(new EnterKeyFilter(JamShellList1, [this] {
+        JamShellList1DblClick();
+        return true;
+    }));
+
+    auto* fontRow = new QHBoxLayout;
+    Label4 = new QLabel("Optimieren auf: ", page);
+    Label4->setObjectName("Label4");
+    fontRow->addWidget(Label4, 1);
+    ChooseFontBtn = new QPushButton(QString::fromUtf8("Schriftart auswählen:"), page);
+    ChooseFontBtn->setObjectName("ChooseFontBtn");
+    fontRow->addWidget(ChooseFontBtn);
+    ReadImagesCheck = new QCheckBox("Bilder einlesen", page);
+    ReadImagesCheck->setObjectName("ReadImagesCheck");
+    ReadImagesCheck->setChecked(true);
+    fontRow->addWidget(ReadImagesCheck);
+    layout->addLayout(fontRow);
+    connect(ChooseFontBtn, &QPushButton::clicked, this, [this] { ChooseFontBtnClick(); });
+    connect(ReadImagesCheck, &QCheckBox::toggled, this, [this](bool on) { document.readImages = on; });
+    return page;
+}
+
+QWidget* TMainForm::BuildEditPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName("EditSheet");
+    auto* layout = new QGridLayout(page);
+
+    auto* fields = new QHBoxLayout;
+    fields->addWidget(new QLabel("Zoom:", page));
+    ZoomEd = new QSpinBox(page);
+    ZoomEd->setObjectName("ZoomEd");
+    ZoomEd->setRange(10, 300);
+    ZoomEd->setSingleStep(10);
+    ZoomEd->setValue(50);
+    fields->addWidget(ZoomEd);
+    fields->addSpacing(12);
+    fields->addWidget(new QLabel("Seite:", page));
+    PageEd = new QSpinBox(page);
+    PageEd->setObjectName("PageEd");
+    PageEd->setRange(1, 10000);
+    PageEd->setValue(1);
+    fields->addWidget(PageEd);
+    Label6 = new QLabel("von 0", page);
+    Label6->setObjectName("Label6");
+    fields->addWidget(Label6);
+    fields->addSpacing(12);
+    FileProtectBtn = new QPushButton(QString::fromUtf8("Dateischutz hinzufügen..."), page);
+    FileProtectBtn->setObjectName("FileProtectBtn");
+    fields->addWidget(FileProtectBtn);
+    fields->addStretch(1);
+    layout->addLayout(fields, 0, 0, 1, 2);
+
+    auto* note = new QLabel("Dies ist eine vereinfachte Darstellung der Seite, der Inhalt bleibt aber 100% erhalten!", page);
+    note->setWordWrap(true);
+    layout->addWidget(note, 1, 0, 1, 2);
+
+    ToolBar1 = new QToolBar(page);
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setOrientation(Qt::Vertical);
+    LupeBtn = new QPushButton("Lupe", ToolBar1);
+    LupeBtn->setObjectName("LupeBtn");
+    HandBtn = new QPushButton("Hand", ToolBar1);
+    HandBtn->setObjectName("HandBtn");
+    for (QPushButton* tool : {LupeBtn, HandBtn}) {
+        tool->setCheckable(true);
+        tool->setAutoExclusive(true);
+        ToolBar1->addWidget(tool);
+    }
+    LupeBtn->setChecked(true);
+    layout->addWidget(ToolBar1, 2, 0, Qt::AlignTop);
+
+    ScrollBox1 = new QScrollArea(page);
+    ScrollBox1->setObjectName("ScrollBox1");
+    PaintBox1 = new TPaintBox;
+    PaintBox1->setObjectName("PaintBox1");
+    ScrollBox1->setWidget(PaintBox1);
+    ScrollBox1->setWidgetResizable(false);
+    layout->addWidget(ScrollBox1, 2, 1);
+    layout->setRowStretch(2, 1);
+    layout->setColumnStretch(1, 1);
+
+    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
+    connect(PageEd, &QSpinBox::valueChanged, this, [this](int value) {
+        document.currentPageNumber = value;
+        PaintBox1Paint();
+    });
+    return page;
+}
+
+QWidget* TMainForm::BuildInformationPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName("InfoSheet");
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(
+        Heading(QString::fromUtf8("Dokumenten Informationen - Hier können Sie einige Informationen zum Dokument"), page));
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(Heading("Dokument Informationen", page), 0, Qt::AlignTop);
+    auto* form = new QFormLayout;
+    const auto edit = [&](QLineEdit*& field, const char* name, const QString& label) {
+        field = new QLineEdit(page);
+        field->setObjectName(name);
+        form->addRow(label, field);
+        connect(field, &QLineEdit::textEdited, this, [this] { InformationEdited(); });
+    };
+    edit(Edit1, "Edit1", "Producer (Acrobat...):");
+    edit(Edit2, "Edit2", "Creator (Word...):");
+    edit(Edit3, "Edit3", "Autor:");
+    edit(Edit4, "Edit4", "Titel:");
+    edit(Edit5, "Edit5", "Betreff:");
+    edit(Edit6, "Edit6", "Stichworte:");
+
+    const auto datePair = [&](QDateEdit*& date, const char* dateName, QTimeEdit*& time, const char* timeName,
+                              const QString& label) {
+        auto* row = new QHBoxLayout;
+        date = new QDateEdit(page);
+        date->setObjectName(dateName);
+        date->setCalendarPopup(true);
+        date->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        time = new QTimeEdit(page);
+        time->setObjectName(timeName);
+        time->setDisplayFormat("HH:mm:ss");
+        row->addWidget(date);
+        row->addWidget(time);
+        row->addStretch(1);
+        form->addRow(label, row);
+        connect(date, &QDateEdit::dateChanged, this, [this] { InformationEdited(); });
+        connect(time, &QTimeEdit::timeChanged, this, [this] { InformationEdited(); });
+    };
+    datePair(DateTimePicker1, "DateTimePicker1", DateTimePicker2, "DateTimePicker2", "Erstellt:");
+    datePair(DateTimePicker3, "DateTimePicker3", DateTimePicker4, "DateTimePicker4", QString::fromUtf8("Geändert:"));
+
+    NowBtn = new QPushButton("Auf jetzt setzen", page);
+    NowBtn->setObjectName("NowBtn");
+    form->addRow(QString(), NowBtn);
+    connect(NowBtn, &QPushButton::clicked, this, [this] { NowBtnClick(); });
+
+    body->addLayout(form, 1);
+    layout->addLayout(body);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TMainForm::BuildSavePage()
+{
+    auto* page = new QWidget;
+    page->setObjectName("SaveSheet");
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(Heading("PDF-Datei speichern", page));
+
+    auto* versionRow = new QHBoxLayout;
+    versionRow->addWidget(new QLabel("PDF Version:", page));
+    PDFVersionBox = new QComboBox(page);
+    PDFVersionBox->setObjectName("PDFVersionBox");
+    PDFVersionBox->addItems({"1.2 (Acrobat 3 and later)", "1.3 (Acrobat 4 and later)", "1.4 (Acrobat 5 and later)"});
+    versionRow->addWidget(PDFVersionBox);
+    versionRow->addStretch(1);
+    layout->addLayout(versionRow);
+    connect(PDFVersionBox, &QComboBox::currentIndexChanged, this, [this](int item) {
+        if (item >= 0) document.versionItem = item;
+    });
+
+    SaveBtn = new QPushButton("PDF speichern unter...", page);
+    SaveBtn->setObjectName("SaveBtn");
+    layout->addWidget(SaveBtn, 0, Qt::AlignLeft);
+    connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
+
+    ShowPDFCheck = new QCheckBox("PDF Datei nach dem Speichern anzeigen", page);
+    ShowPDFCheck->setObjectName("ShowPDFCheck");
+    ShowPDFCheck->setChecked(true);
+    layout->addWidget(ShowPDFCheck);
+    layout->addStretch(1);
+    return page;
+}
+
+void TMainForm::BuildBottomPanel(QWidget* panel)
+{
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(0, 4, 0, 4);
+    layout->addStretch(1);
+    ueberbtn = new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxInformation), "Info", panel);
+    ueberbtn->setObjectName("ueberbtn");
+    ueberbtn->setToolTip(QString::fromUtf8("Informationen über das Programm"));
+    EndeBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), "Beenden", panel);
+    EndeBtn->setObjectName("EndeBtn");
+    EndeBtn->setToolTip("Hiermit verlassen Sie das Programm");
+    layout->addWidget(ueberbtn);
+    layout->addWidget(EndeBtn);
+    connect(ueberbtn, &QPushButton::clicked, this, [this] { ueberbtnClick(); });
+    connect(EndeBtn, &QPushButton::clicked, this, [this] { EndeBtnClick(); });
+}
+
+void TMainForm::BuildStatusBar()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    StatusText = new QLabel(StatusBar1);
+    StatusText->setObjectName("StatusText");
+    StatusText->setFixedWidth(350);
+    StatusText->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ProgressPanel = new TProgressPanel(StatusBar1);
+    ProgressPanel->setObjectName("ProgressPanel");
+    ProgressPanel->setFixedWidth(50);
+    ProgressPanel->setMinimumHeight(StatusText->sizeHint().height());
+    StatusBar1->addWidget(StatusText);
+    StatusBar1->addWidget(ProgressPanel);
+    setStatusBar(StatusBar1);
+}
+
+}  // namespace folivo::app

@@ -1,0 +1,353 @@
+#include "app/MainUnit.h"
+
+#include "view/PageRenderer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/AddTextForm.h"
+#include "app/OpenPDFForm.h"
+#include "app/PaintBox.h"
+#include "app/PrefFolders.h"
+#include "app/ProgramFolder.h"
+#include "app/ProgressPanel.h"
+#include "app/UserDialogs.h"
+#include "pdfwrite/InformationFields.h"
+#include "view/QtText.h"
+
+namespace folivo::app {
+
+namespace {
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
+    : dialogs_(dialogs), programFolder_(programFolder)
+{
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<QtUserDialogs>();
+        dialogs_ = ownDialogs_.get();
+    }
+    if (programFolder_.isEmpty()) programFolder_ = ApplicationProgramFolder();
+    if (!programFolder_.endsWith('/')) programFolder_ += '/';
+
+    setObjectName("MainForm");
+    setWindowTitle("Quillon Folivo 1.0");
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 0);
+    PageControl2 = new QTabWidget(central);
+    PageControl2->setObjectName("PageControl2");
+    PageControl2->addTab(BuildOpenPage(), QString::fromUtf8("PDF-Datei öffnen"));
+    PageControl2->addTab(BuildEditPage(), "Bearbeiten");
+    PageControl2->addTab(BuildInformationPage(), "Informationen");
+    PageControl2->addTab(BuildSavePage(), "PDF-Datei speichern");
+    layout->addWidget(PageControl2, 1);
+    auto* bottom = new QWidget(central);
+    bottom->setObjectName("BottomPanel");
+    BuildBottomPanel(bottom);
+    layout->addWidget(bottom);
+    setCentralWidget(central);
+    BuildStatusBar();
+
+    resize(622, 489);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(622 / 2, 489 / 2));
+    }
+
+    // The folder tree starts at the program folder; the favourites come from folders.dat.
+    ShowFolder(programFolder_);
+    PrefListBox->addItems(LoadPrefFolders(PrefFoldersFile()));
+
+    document.programFolder = ToPath(programFolder_);
+    document.canvas = &canvas_;
+    document.readImages = ReadImagesCheck->isChecked();
+    QFont arial("Arial");
+    arial.setPixelSize(15);
+    SetDisplayFont(arial);
+    PDFVersionBox->setCurrentIndex(DefaultVersionItem);
+    ShowInformationFields();
+}
+
+TMainForm::~TMainForm() { FormDestroy(); }
+
+void TMainForm::AttachForms(TOpenPDFForm* openForm, TAddTextForm* addTextForm)
+{
+    OpenPDFForm = openForm;
+    AddTextForm = addTextForm;
+    if (OpenPDFForm) OpenPDFForm->onBreak = [this] { cancelRequested_ = true; };
+}
+
+void TMainForm::openfilenow(const QString& path)
+{
+    if (document.readingInProgress) return;
+    document.readImages = ReadImagesCheck->isChecked();
+    document.openfilenow(ToPath(path));
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    FormShow(startArguments_);
+}
+
+void TMainForm::FormShow(const QStringList& arguments)
+{
+    if (arguments.isEmpty()) return;
+    const QString& file = arguments.front();
+    if (!file.toUpper().endsWith(".PDF")) return;
+    const bool hasFolder = file.contains('/');
+    openfilenow(hasFolder ? file : programFolder_ + file);
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    return dialogs_->ConfirmOkCancel(
+        this, QString::fromUtf8("Hiermit beenden Sie das Programm! Alle nicht gespeicherten Daten gehen verloren!"),
+        "Programm beenden");
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // No closing in the middle of a reading: the reading runs inside this call stack.
+    if (document.readingInProgress || !FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void TMainForm::FormDestroy()
+{
+    if (destroyed_) return;
+    destroyed_ = true;
+    document.DiscardDocument();
+    RemoveFolderTree(programFolder_ + "htmlout");
+}
+
+void TMainForm::AddToPrefFolders(const QString& folder)
+{
+    QStringList folders;
+    for (int i = 0; i < PrefListBox->count(); ++i) folders.append(PrefListBox->item(i)->text());
+    MoveFolderToTop(folders, folder);
+    PrefListBox->clear();
+    PrefListBox->addItems(folders);
+    // A folder that cannot be written keeps the list in the window only.
+    SavePrefFolders(PrefFoldersFile(), folders);
+}
+
+void TMainForm::PrefListBoxDblClick()
+{
+    const QListWidgetItem* item = PrefListBox->currentItem();
+    if (item && item->isSelected()) ShowFolder(item->text());
+}
+
+void TMainForm::ShowFolder(const QString& folder)
+{
+    pendingTreeFolder_ = folder;
+    RevealPendingTreeFolder();
+    JamShellList1->setRootIndex(listModel->setRootPath(folder));
+}
+
+void TMainForm::RevealPendingTreeFolder()
+{
+    // The model loads folders in the background: selecting a deep folder has to wait until
+    // its parents are known, so this runs again whenever a folder has been loaded.
+    const QModelIndex treeIndex = treeModel->index(pendingTreeFolder_);
+    if (!treeIndex.isValid()) return;
+    JamShellTree1->setCurrentIndex(treeIndex);
+    JamShellTree1->scrollTo(treeIndex);
+}
+
+QString TMainForm::ShownFolder() const
+{
+    QString folder = listModel->filePath(JamShellList1->rootIndex());
+    if (folder.isEmpty()) folder = listModel->rootPath();
+    if (!folder.endsWith('/')) folder += '/';
+    return folder;
+}
+
+void TMainForm::JamShellList1DblClick()
+{
+    const QModelIndex index = JamShellList1->currentIndex();
+    if (!index.isValid()) return;
+    if (listModel->isDir(index)) {
+        ShowFolder(listModel->filePath(index));
+        return;
+    }
+    const QString folder = ShownFolder();
+    AddToPrefFolders(folder);
+    openfilenow(folder + listModel->fileName(index));
+}
+
+void TMainForm::SetDisplayFont(const QFont& font)
+{
+    displayFont_ = font;
+    canvas_.SetDisplayFont(font);
+    Label4->setText("Optimieren auf: " + font.family());
+}
+
+void TMainForm::ChooseFontBtnClick()
+{
+    if (document.readingInProgress) return;
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, displayFont_, this);
+    if (ok) SetDisplayFont(chosen);
+    else Label4->setText("Optimieren auf: " + displayFont_.family());
+    PaintBox1Paint();
+}
+
+void TMainForm::ShowInformationFields()
+{
+    fillingFields_ = true;
+    const InfoFields& info = document.info;
+    Edit1->setText(FromUtf8(info.producer));
+    Edit2->setText(FromUtf8(info.creator));
+    Edit3->setText(FromUtf8(info.author));
+    Edit4->setText(FromUtf8(info.title));
+    Edit5->setText(FromUtf8(info.subject));
+    Edit6->setText(FromUtf8(info.keywords));
+    DateTimePicker1->setDate(QDate(info.createdDate.year, info.createdDate.month, info.createdDate.day));
+    DateTimePicker2->setTime(QTime(info.createdTime.hour, info.createdTime.minute, info.createdTime.second));
+    DateTimePicker3->setDate(QDate(info.modifiedDate.year, info.modifiedDate.month, info.modifiedDate.day));
+    DateTimePicker4->setTime(QTime(info.modifiedTime.hour, info.modifiedTime.minute, info.modifiedTime.second));
+    fillingFields_ = false;
+}
+
+void TMainForm::InformationEdited()
+{
+    if (fillingFields_) return;
+    InfoFields& info = document.info;
+    info.producer = ToUtf8(Edit1->text());
+    info.creator = ToUtf8(Edit2->text());
+    info.author = ToUtf8(Edit3->text());
+    info.title = ToUtf8(Edit4->text());
+    info.subject = ToUtf8(Edit5->text());
+    info.keywords = ToUtf8(Edit6->text());
+    const QDate created = DateTimePicker1->date();
+    const QTime createdTime = DateTimePicker2->time();
+    const QDate modified = DateTimePicker3->date();
+    const QTime modifiedTime = DateTimePicker4->time();
+    info.createdDate = {created.year(), created.month(), created.day()};
+    info.createdTime = {createdTime.hour(), createdTime.minute(), createdTime.second()};
+    info.modifiedDate = {modified.year(), modified.month(), modified.day()};
+    info.modifiedTime = {modifiedTime.hour(), modifiedTime.minute(), modifiedTime.second()};
+    info.changedByUser = true;
+}
+
+void TMainForm::NowBtnClick()
+{
+    SetModifiedToNow(document.info);
+    document.info.changedByUser = true;
+    ShowInformationFields();
+}
+
+void TMainForm::SaveBtnClick()
+{
+    const QString path = dialogs_->SaveFileName(this, "PDF speichern unter...", "PDF-Dateien (*.pdf)");
+    if (path.isEmpty()) return;
+    SaveTo(path);
+}
+
+bool TMainForm::SaveTo(const QString& path)
+{
+    document.versionItem = PDFVersionBox->currentIndex();
+    if (!document.SavePDFNew(ToPath(path))) return false;
+    if (ShowPDFCheck->isChecked()) dialogs_->OpenWithDesktop(path);
+    return true;
+}
+
+void TMainForm::EndeBtnClick() { close(); }
+
+void TMainForm::ueberbtnClick() { dialogs_->ShowAbout(this); }
+
+int TMainForm::Progress() const { return ProgressPanel->Progress(); }
+
+void TMainForm::SetProStatus(int value)
+{
+    if (OpenPDFForm) OpenPDFForm->ProgressBar1->setValue(qBound(0, value, 100));
+    const bool falling = value < ProgressPanel->Progress();
+    ProgressPanel->SetProgress(value);
+    // A falling value draws the panel anew from empty; a rising one only adds to the bar.
+    if (falling) StatusBar1->repaint();
+    else SBarPaintMore();
+}
+
+void TMainForm::SBarPaintMore() { ProgressPanel->repaint(); }
+
+void TMainForm::PaintBox1Paint()
+{
+    // Nothing is drawn while a reading runs.
+    if (document.readingInProgress) return;
+    const int resolution = PaintBox1->logicalDpiX() > 0 ? PaintBox1->logicalDpiX() : 96;
+    PaintBox1->SetPicture(RenderPage(document, PageEd->value(), ZoomEd->value(), resolution, displayFont_));
+}
+
+void TMainForm::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon)
+{
+    dialogs_->ShowMessage(this, FromUtf8(text), FromUtf8(caption), icon);
+}
+
+void TMainForm::ShowProgressWindow()
+{
+    if (OpenPDFForm) OpenPDFForm->ShowCentred();
+}
+
+void TMainForm::CloseProgressWindow()
+{
+    if (OpenPDFForm) OpenPDFForm->hide();
+}
+
+void TMainForm::AddMemoLine(const std::string& line)
+{
+    if (OpenPDFForm) OpenPDFForm->Memo1->appendPlainText(FromUtf8(line));
+}
+
+void TMainForm::SetProgressLabel(const std::string& text)
+{
+    if (OpenPDFForm) OpenPDFForm->Label1->setText(FromUtf8(text));
+}
+
+void TMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TMainForm::ReadingFinished(int pageCount)
+{
+    Label6->setText("von " + QString::number(pageCount));
+    PageEd->setValue(1);
+    PDFVersionBox->setCurrentIndex(document.versionItem);
+    ShowInformationFields();
+    PageControl2->setCurrentIndex(1);
+    // The reading flag is still set here; page 1 is drawn once the reading has returned.
+    QMetaObject::invokeMethod(this, [this] { PaintBox1Paint(); }, Qt::QueuedConnection);
+}
+
+}  // namespace folivo::app

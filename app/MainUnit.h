@@ -1,0 +1,179 @@
+// The main window: owns the document, shows it on four tab pages and is the document's user
+// interface (messages, progress, the message loop, the end of a reading).
+#pragma once
+
+#include <QFont>
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+#include "core/UserInterfacePort.h"
+#include "pdfread/PdfDocument.h"
+#include "view/QtMeasuringCanvas.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QFileSystemModel;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QModelIndex;
+class QPushButton;
+class QScrollArea;
+class QSpinBox;
+class QStatusBar;
+class QTabWidget;
+class QTimeEdit;
+class QToolBar;
+class QTreeView;
+
+namespace folivo::app {
+
+class TAddTextForm;
+class TOpenPDFForm;
+class TPaintBox;
+class TProgressPanel;
+class UserDialogs;
+
+class TMainForm : public QMainWindow, public UserInterfacePort {
+    Q_OBJECT
+public:
+    // dialogs answers for the user (the real dialogs when null); programFolder ends in '/'
+    // (the executable's folder, or the user's data folder, when empty).
+    explicit TMainForm(UserDialogs* dialogs = nullptr, const QString& programFolder = QString());
+    ~TMainForm() override;
+
+    // The forms created after the main window.
+    void AttachForms(TOpenPDFForm* openForm, TAddTextForm* addTextForm);
+
+    PdfDocument document{*this};
+
+    // Reads a file unless a reading is in progress.
+    void openfilenow(const QString& path);
+
+    // The command-line arguments (without the program) that the first showing looks at.
+    void SetStartArguments(const QStringList& arguments) { startArguments_ = arguments; }
+    void FormShow(const QStringList& arguments);
+    // Asks before closing; true when the window may close.
+    bool FormCloseQuery();
+    void FormDestroy();
+
+    // Favourites.
+    void AddToPrefFolders(const QString& folder);
+    void PrefListBoxDblClick();
+    QString PrefFoldersFile() const { return programFolder_ + "folders.dat"; }
+    // The file list: opens a folder in the list, or reads the chosen PDF file.
+    void JamShellList1DblClick();
+    // Shows folder in the tree and its PDF files in the list.
+    void ShowFolder(const QString& folder);
+    QString ShownFolder() const;
+
+    void ChooseFontBtnClick();
+    void NowBtnClick();
+    void SaveBtnClick();
+    // Saving to a chosen path, then the desktop's viewer when ShowPDFCheck is checked.
+    bool SaveTo(const QString& path);
+    void EndeBtnClick();
+    void ueberbtnClick();
+
+    void SetProStatus(int value) override;
+    void SBarPaintMore();
+    int Progress() const;
+
+    // The page view: asks for a new picture of the current page (see PaintBox1Paint).
+    void PaintBox1Paint();
+
+    // UserInterfacePort.
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    void ShowProgressWindow() override;
+    void CloseProgressWindow() override;
+    void AddMemoLine(const std::string& line) override;
+    void SetProgressLabel(const std::string& text) override;
+    void ProcessMessages() override;
+    bool CancelRequested() const override { return cancelRequested_; }
+    void ClearCancelRequest() override { cancelRequested_ = false; }
+    void ReadingFinished(int pageCount) override;
+
+    const QString& ProgramFolder() const { return programFolder_; }
+    const QFont& DisplayFont() const { return displayFont_; }
+
+    // Controls, named as the tests and the rest of the program find them.
+    QTabWidget* PageControl2 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusText = nullptr;
+    TProgressPanel* ProgressPanel = nullptr;
+    QPushButton* ueberbtn = nullptr;
+    QPushButton* EndeBtn = nullptr;
+
+    QListWidget* PrefListBox = nullptr;
+    QTreeView* JamShellTree1 = nullptr;
+    QTreeView* JamShellList1 = nullptr;
+    QFileSystemModel* treeModel = nullptr;
+    QFileSystemModel* listModel = nullptr;
+    QLabel* Label4 = nullptr;
+    QPushButton* ChooseFontBtn = nullptr;
+    QCheckBox* ReadImagesCheck = nullptr;
+
+    QToolBar* ToolBar1 = nullptr;
+    QPushButton* LupeBtn = nullptr;
+    QPushButton* HandBtn = nullptr;
+    QSpinBox* ZoomEd = nullptr;
+    QSpinBox* PageEd = nullptr;
+    QLabel* Label6 = nullptr;
+    QPushButton* FileProtectBtn = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    TPaintBox* PaintBox1 = nullptr;
+
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    QDateEdit* DateTimePicker1 = nullptr;
+    QTimeEdit* DateTimePicker2 = nullptr;
+    QDateEdit* DateTimePicker3 = nullptr;
+    QTimeEdit* DateTimePicker4 = nullptr;
+    QPushButton* NowBtn = nullptr;
+
+    QComboBox* PDFVersionBox = nullptr;
+    QPushButton* SaveBtn = nullptr;
+    QCheckBox* ShowPDFCheck = nullptr;
+
+    TOpenPDFForm* OpenPDFForm = nullptr;
+    TAddTextForm* AddTextForm = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* BuildOpenPage();
+    QWidget* BuildEditPage();
+    QWidget* BuildInformationPage();
+    QWidget* BuildSavePage();
+    void BuildBottomPanel(QWidget* panel);
+    void BuildStatusBar();
+
+    // The information page shows the document's fields; edits go back into them.
+    void ShowInformationFields();
+    void InformationEdited();
+    void SetDisplayFont(const QFont& font);
+    void RevealPendingTreeFolder();
+
+    std::unique_ptr<UserDialogs> ownDialogs_;
+    UserDialogs* dialogs_;
+    QString programFolder_;
+    QStringList startArguments_;
+    QString pendingTreeFolder_;
+    bool shown_ = false;
+    bool destroyed_ = false;
+    bool cancelRequested_ = false;
+    // True while the window itself fills the information widgets.
+    bool fillingFields_ = false;
+    QFont displayFont_;
+    QtMeasuringCanvas canvas_;
+};
+
+}  // namespace folivo::app

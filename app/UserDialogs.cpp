@@ -1,0 +1,68 @@
+#include "app/UserDialogs.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace folivo::app {
+
+namespace {
+
+QMessageBox::Icon BoxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Question: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtUserDialogs::ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon)
+{
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool QtUserDialogs::ConfirmOkCancel(QWidget* parent, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    return box.exec() == QMessageBox::Ok;
+}
+
+QString QtUserDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filter)
+{
+    // QFileDialog asks before overwriting unless told not to.
+    return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+}
+
+void QtUserDialogs::OpenWithDesktop(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+
+void QtUserDialogs::ShowAbout(QWidget* parent)
+{
+    QDialog box(parent);
+    box.setWindowTitle("Info");
+    auto* layout = new QVBoxLayout(&box);
+    auto* text = new QLabel(QString::fromUtf8("<b>Quillon Folivo 1.0</b><br><br>"
+                                              "Öffnet PDF-Dateien, zeigt ihre Seiten, bearbeitet die "
+                                              "Dokumenten Informationen, fügt einen Dateischutz hinzu "
+                                              "und speichert eine neue PDF-Datei.<br><br>"
+                                              "© Quillon"),
+                            &box);
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons);
+    box.exec();
+}
+
+}  // namespace folivo::app

@@ -1,0 +1,38 @@
+// Everything the window asks of the user or hands to the desktop, behind one interface so that
+// tests answer instead of a person (and never open a file with the desktop's viewer).
+#pragma once
+
+#include <QString>
+
+#include "core/UserInterfacePort.h"
+
+class QWidget;
+
+namespace folivo::app {
+
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+
+    virtual void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) = 0;
+    // OK / Cancel with the information icon; true on OK.
+    virtual bool ConfirmOkCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // The save dialog (it asks before overwriting); empty when cancelled.
+    virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter) = 0;
+    // The desktop's "open" for a file.
+    virtual void OpenWithDesktop(const QString& path) = 0;
+    // The modal about box, caption "Info".
+    virtual void ShowAbout(QWidget* parent) = 0;
+};
+
+// The real dialogs: message boxes, the file dialog, the desktop services.
+class QtUserDialogs : public UserDialogs {
+public:
+    void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) override;
+    bool ConfirmOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    void OpenWithDesktop(const QString& path) override;
+    void ShowAbout(QWidget* parent) override;
+};
+
+}  // namespace folivo::app

@@ -1,0 +1,72 @@
+// The windows as the program creates them, in a scratch program folder, with dialogs that the
+// test answers.
+#pragma once
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QTreeView>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AddTextForm.h"
+#include "app/MainUnit.h"
+#include "app/OpenPDFForm.h"
+#include "app/UserDialogs.h"
+#include "tests/ScratchFolder.h"
+
+namespace folivo::test {
+
+class FakeDialogs : public app::UserDialogs {
+public:
+    struct Message {
+        QString text;
+        QString caption;
+        MessageIcon icon;
+    };
+    std::vector<Message> messages;
+    std::vector<Message> confirmations;
+    bool confirmAnswer = true;
+    QString saveAnswer;
+    QStringList opened;
+    int aboutShown = 0;
+
+    void ShowMessage(QWidget*, const QString& text, const QString& caption, MessageIcon icon) override
+    {
+        messages.push_back({text, caption, icon});
+    }
+    bool ConfirmOkCancel(QWidget*, const QString& text, const QString& caption) override
+    {
+        confirmations.push_back({text, caption, MessageIcon::Information});
+        return confirmAnswer;
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString&) override { return saveAnswer; }
+    void OpenWithDesktop(const QString& path) override { opened.append(path); }
+    void ShowAbout(QWidget*) override { ++aboutShown; }
+};
+
+struct Windows {
+    explicit Windows(const std::string& programFolder)
+        : main(&dialogs, QString::fromStdString(programFolder))
+    {
+        openForm = new app::TOpenPDFForm(&main);
+        addTextForm = new app::TAddTextForm(main.document.addTextSettings, &main);
+        main.AttachForms(openForm, addTextForm);
+    }
+
+    FakeDialogs dialogs;
+    app::TMainForm main;
+    app::TOpenPDFForm* openForm;
+    app::TAddTextForm* addTextForm;
+};
+
+// The sample document of the repository (two pages), copied into folder.
+std::string CopySample(const ScratchFolder& folder, const std::string& name);
+
+}  // namespace folivo::test

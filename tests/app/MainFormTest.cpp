@@ -1,0 +1,190 @@
+// The main window's life: start-up state, opening from the command line, the reading guard,
+// closing and the cleanup at the end.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <filesystem>
+
+#include "tests/TestDocuments.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace folivo::test {
+namespace {
+
+TEST(MainForm, StartsWithItsTabsDefaultsAndNamedControls)
+{
+    ScratchFolder folder;
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    EXPECT_EQ(form.windowTitle(), "Quillon Folivo 1.0");
+    EXPECT_EQ(form.size(), QSize(622, 489));
+    ASSERT_EQ(form.PageControl2->count(), 4);
+    EXPECT_EQ(form.PageControl2->tabText(0), QString::fromUtf8("PDF-Datei öffnen"));
+    EXPECT_EQ(form.PageControl2->tabText(1), "Bearbeiten");
+    EXPECT_EQ(form.PageControl2->tabText(2), "Informationen");
+    EXPECT_EQ(form.PageControl2->tabText(3), "PDF-Datei speichern");
+    EXPECT_EQ(form.Label6->text(), "von 0");
+    EXPECT_EQ(form.ZoomEd->value(), 50);
+    EXPECT_EQ(form.PDFVersionBox->currentText(), "1.3 (Acrobat 4 and later)");
+    EXPECT_TRUE(form.ShowPDFCheck->isChecked());
+    EXPECT_EQ(form.Label4->text(), "Optimieren auf: Arial");
+    EXPECT_EQ(form.DisplayFont().pixelSize(), 15);
+    for (const char* name : {"Edit1", "Edit6", "DateTimePicker1", "DateTimePicker4", "NowBtn", "PDFVersionBox",
+                             "SaveBtn", "ShowPDFCheck", "ChooseFontBtn", "Label4", "PrefListBox", "JamShellTree1",
+                             "JamShellList1", "ZoomEd", "PageEd", "FileProtectBtn", "PaintBox1", "StatusBar1",
+                             "PageControl2", "ScrollBox1", "ToolBar1", "LupeBtn", "HandBtn"})
+        EXPECT_NE(form.findChild<QWidget*>(name), nullptr) << name;
+}
+
+TEST(MainForm, CommandLineFileOpensOnTheEditingTab)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "Beispiel.PDF");
+    Windows windows(folder.File(""));
+    windows.main.FormShow({QString::fromStdString(sample)});
+    EXPECT_EQ(windows.main.Label6->text(), "von 2");
+    EXPECT_EQ(windows.main.PageEd->value(), 1);
+    EXPECT_EQ(windows.main.PageControl2->currentIndex(), 1);
+    EXPECT_FALSE(windows.openForm->isVisible());
+    EXPECT_FALSE(windows.main.document.readingInProgress);
+    EXPECT_TRUE(windows.dialogs.messages.empty());
+    // The reader's fields reach the information page.
+    EXPECT_EQ(windows.main.Edit4->text(), "Folivo Beispieldokument");
+}
+
+TEST(MainForm, BareFileNameIsTakenFromTheProgramFolderAndOtherExtensionsAreIgnored)
+{
+    ScratchFolder folder;
+    CopySample(folder, "sample.pdf");
+    CopySample(folder, "sample.txt");
+    Windows windows(folder.File(""));
+    windows.main.FormShow({"sample.txt"});
+    EXPECT_EQ(windows.main.Label6->text(), "von 0");
+    EXPECT_EQ(windows.main.PageControl2->currentIndex(), 0);
+    windows.main.FormShow({"sample.pdf"});
+    EXPECT_EQ(windows.main.Label6->text(), "von 2");
+}
+
+TEST(MainForm, InvalidFileStillEndsTheReadingAndMemoKeepsEarlierReadings)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "a.pdf");
+    const std::string junk = folder.Write("junk.pdf", "no pdf here");
+    Windows windows(folder.File(""));
+    windows.main.openfilenow(QString::fromStdString(sample));
+    const int linesAfterFirst = windows.openForm->Memo1->blockCount();
+    windows.main.PageControl2->setCurrentIndex(3);
+    windows.main.openfilenow(QString::fromStdString(junk));
+    EXPECT_EQ(windows.main.Label6->text(), "von 0");
+    EXPECT_EQ(windows.main.PageControl2->currentIndex(), 1);
+    EXPECT_FALSE(windows.dialogs.messages.empty());
+    EXPECT_TRUE(windows.main.Edit4->text().isEmpty());
+    windows.main.openfilenow(QString::fromStdString(sample));
+    EXPECT_GE(windows.openForm->Memo1->blockCount(), 2 * linesAfterFirst);
+}
+
+// Runs a second reading from inside the first one's message-loop turn, as a double-click
+// during a reading would.
+class ReenteringForm : public app::TMainForm {
+public:
+    using TMainForm::TMainForm;
+    QString second;
+    int turns = 0;
+    void ProcessMessages() override
+    {
+        ++turns;
+        if (!second.isEmpty()) {
+            const QString file = second;
+            second.clear();
+            openfilenow(file);
+        }
+        TMainForm::ProcessMessages();
+    }
+};
+
+TEST(MainForm, SecondReadingDuringAReadingDoesNothing)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "two.pdf");
+    PdfBuilder builder;
+    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                       "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>"};
+    builder.trailerEntries = "/Root 1 0 R";
+    const std::string onePage = folder.Write("one.pdf", builder.Build());
+
+    FakeDialogs dialogs;
+    ReenteringForm form(&dialogs, QString::fromStdString(folder.File("")));
+    form.second = QString::fromStdString(onePage);
+    form.openfilenow(QString::fromStdString(sample));
+    ASSERT_GT(form.turns, 0);
+    EXPECT_TRUE(form.second.isEmpty());
+    EXPECT_EQ(form.Label6->text(), "von 2");
+    EXPECT_EQ(form.document.pages.Count(), 2u);
+    // Once the first reading is over, the other file reads normally.
+    form.openfilenow(QString::fromStdString(onePage));
+    EXPECT_EQ(form.Label6->text(), "von 1");
+}
+
+TEST(MainForm, CloseAsksAndCancelKeepsTheWindow)
+{
+    ScratchFolder folder;
+    Windows windows(folder.File(""));
+    windows.main.show();
+    windows.dialogs.confirmAnswer = false;
+    EXPECT_FALSE(windows.main.close());
+    EXPECT_TRUE(windows.main.isVisible());
+    ASSERT_EQ(windows.dialogs.confirmations.size(), 1u);
+    EXPECT_EQ(windows.dialogs.confirmations[0].caption, "Programm beenden");
+    EXPECT_EQ(windows.dialogs.confirmations[0].text,
+              "Hiermit beenden Sie das Programm! Alle nicht gespeicherten Daten gehen verloren!");
+
+    windows.dialogs.confirmAnswer = true;
+    windows.main.EndeBtn->click();
+    EXPECT_FALSE(windows.main.isVisible());
+    EXPECT_EQ(windows.dialogs.confirmations.size(), 2u);
+}
+
+TEST(MainForm, AboutButtonShowsTheAboutBox)
+{
+    ScratchFolder folder;
+    Windows windows(folder.File(""));
+    windows.main.ueberbtn->click();
+    EXPECT_EQ(windows.dialogs.aboutShown, 1);
+    EXPECT_EQ(windows.main.ueberbtn->toolTip(), QString::fromUtf8("Informationen über das Programm"));
+    EXPECT_EQ(windows.main.EndeBtn->toolTip(), "Hiermit verlassen Sie das Programm");
+}
+
+TEST(MainForm, EndRemovesTheHtmloutFolderWithNestedFolders)
+{
+    ScratchFolder folder;
+    const std::filesystem::path nested = std::filesystem::path(folder.File("htmlout")) / "a" / "b";
+    std::filesystem::create_directories(nested);
+    folder.Write("htmlout/a/b/page.html", "x");
+    folder.Write("htmlout/top.html", "x");
+    folder.Write("keep.txt", "x");
+    {
+        Windows windows(folder.File(""));
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.File("htmlout")));
+    EXPECT_TRUE(std::filesystem::exists(folder.File("keep.txt")));
+}
+
+TEST(MainForm, CancelButtonOnlyRaisesTheRequestAndTheNextReadingClearsIt)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "s.pdf");
+    Windows windows(folder.File(""));
+    windows.openForm->BreakBtn->click();
+    EXPECT_TRUE(windows.main.CancelRequested());
+    EXPECT_FALSE(windows.openForm->isVisible());
+    windows.main.openfilenow(QString::fromStdString(sample));
+    EXPECT_FALSE(windows.main.CancelRequested());
+    EXPECT_EQ(windows.main.Label6->text(), "von 2");
+}
+
+}  // namespace
+}  // namespace folivo::test

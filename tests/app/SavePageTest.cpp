@@ -1,0 +1,103 @@
+// The information and save pages: edited fields reach the saved file.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+
+#include "tests/RecordingPort.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace folivo::test {
+namespace {
+
+InfoFields ReadBack(const std::string& path)
+{
+    RecordingPort port;
+    PdfDocument document(port);
+    document.openfilenow(path);
+    EXPECT_TRUE(port.messages.empty());
+    return document.info;
+}
+
+TEST(SavePage, EditedFieldsAreSavedAndTheFileIsShown)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "in.pdf");
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    form.openfilenow(QString::fromStdString(sample));
+
+    form.Edit4->clear();
+    QTest::keyClicks(form.Edit4, QString::fromUtf8("Neuer Titel (Übersicht)"));
+    QTest::keyClicks(form.Edit3, " und Co");
+    EXPECT_TRUE(form.document.info.changedByUser);
+    form.DateTimePicker1->setDate(QDate(2001, 2, 3));
+    form.DateTimePicker2->setTime(QTime(4, 5, 6));
+
+    const std::string target = folder.File("out.pdf");
+    windows.dialogs.saveAnswer = QString::fromStdString(target);
+    form.SaveBtn->click();
+    EXPECT_EQ(windows.dialogs.opened, QStringList{QString::fromStdString(target)});
+
+    const InfoFields saved = ReadBack(target);
+    EXPECT_EQ(saved.title, "Neuer Titel (Übersicht)");
+    EXPECT_EQ(saved.author, form.Edit3->text().toStdString());
+    EXPECT_EQ(saved.createdDate, (CivilDate{2001, 2, 3}));
+    EXPECT_EQ(saved.createdTime, (CivilTime{4, 5, 6}));
+}
+
+TEST(SavePage, CancelledDialogSavesNothingAndUncheckedBoxOpensNothing)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "in.pdf");
+    Windows windows(folder.File(""));
+    windows.main.openfilenow(QString::fromStdString(sample));
+    windows.main.SaveBtnClick();
+    EXPECT_TRUE(windows.dialogs.opened.isEmpty());
+
+    windows.main.ShowPDFCheck->setChecked(false);
+    windows.main.PDFVersionBox->setCurrentIndex(2);
+    const std::string target = folder.File("v14.pdf");
+    ASSERT_TRUE(windows.main.SaveTo(QString::fromStdString(target)));
+    EXPECT_TRUE(windows.dialogs.opened.isEmpty());
+    EXPECT_EQ(ReadBytes(target).substr(0, 8), "%PDF-1.4");
+}
+
+TEST(InformationPage, NowButtonChangesOnlyTheModificationDate)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "in.pdf");
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    form.openfilenow(QString::fromStdString(sample));
+    form.DateTimePicker1->setDate(QDate(1999, 12, 31));
+    form.DateTimePicker3->setDate(QDate(1999, 12, 31));
+    const InfoFields before = form.document.info;
+
+    form.NowBtn->click();
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(form.document.info.createdDate, before.createdDate);
+    EXPECT_EQ(form.document.info.createdTime, before.createdTime);
+    EXPECT_EQ(form.document.info.modifiedDate, (CivilDate{today.year(), today.month(), today.day()}));
+    EXPECT_EQ(form.DateTimePicker3->date(), today);
+    EXPECT_EQ(form.DateTimePicker1->date(), QDate(1999, 12, 31));
+}
+
+TEST(InformationPage, ReadingRefillsTheFieldsWithoutMarkingThemEdited)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "in.pdf");
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    form.Edit6->setText("alt");
+    form.openfilenow(QString::fromStdString(sample));
+    EXPECT_FALSE(form.document.info.changedByUser);
+    EXPECT_EQ(form.Edit4->text(), "Folivo Beispieldokument");
+    EXPECT_EQ(form.PDFVersionBox->currentIndex(), form.document.versionItem);
+}
+
+}  // namespace
+}  // namespace folivo::test
