@@ -53,6 +53,24 @@ void PdfDocument::ReadCatalogAndPagesRoot()
     ReleaseDictionary();
 }
 
+TokenList PdfDocument::ResolvedArray(const TokenList& tokens)
+{
+    // A box given as a reference to an array object: the array's tokens stand for it.
+    if (tokens.size() < 4 || tokens[3] != "R") return tokens;
+    const auto number = IntegerText(tokens[1]);
+    TokenList resolved{tokens[0]};
+    const int32_t saved = fileBuffer.position;
+    if (number && GotoObject(*number) && ReadToken(fileBuffer) == "[") {
+        resolved.push_back("[");
+        for (int i = 0; i < 16 && fileBuffer.position < fileBuffer.size; ++i) {
+            resolved.push_back(ReadToken(fileBuffer));
+            if (resolved.back() == "]") break;
+        }
+    }
+    fileBuffer.position = saved;
+    return resolved.size() > 1 ? resolved : tokens;
+}
+
 bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids, InheritedAttributes& attributes)
 {
     ParseDictionary();
@@ -64,7 +82,7 @@ bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids, InheritedAttribut
             attributes.resources = std::make_shared<const TokenList>(tokens);
             attributes.resourcesPosition = LocateValue(entry);
         } else if (tokens[0] == "/MediaBox") {
-            attributes.mediaBox = std::make_shared<const TokenList>(tokens);
+            attributes.mediaBox = std::make_shared<const TokenList>(ResolvedArray(tokens));
         } else if (tokens[0] == "/CropBox") {
             attributes.cropBox = std::make_shared<const TokenList>(tokens);
         } else if (tokens[0] == "/Rotate") {
@@ -175,7 +193,8 @@ void PdfDocument::ReadPageDictionary(const InheritedAttributes& inherited)
         const TokenList& tokens = *entry.tokens;
         if (IsKey(tokens, "/MediaBox")) {
             ownMediaBox = true;
-            if (tokens.size() >= 2 && tokens[1] == "[") ReadBox(tokens, page.mediaBox);
+            const TokenList box = ResolvedArray(tokens);
+            if (box.size() >= 2 && box[1] == "[") ReadBox(box, page.mediaBox);
         } else if (IsKey(tokens, "/CropBox")) {
             ownCropBox = true;
         } else if (IsKey(tokens, "/Rotate")) {

@@ -164,6 +164,8 @@ private:
         std::shared_ptr<const TokenList> rotate;
     };
     bool ReadKids(std::vector<ObjectReference>& kids, InheritedAttributes& attributes);
+    // The entry's array, read from the referenced object when the value is a reference.
+    TokenList ResolvedArray(const TokenList& tokens);
     void AppendPage(const ObjectReference& node, const InheritedAttributes& inherited);
     void ReadPageDictionaries();
     void ReadPageDictionary(const InheritedAttributes& inherited);

@@ -142,16 +142,23 @@ void DocumentWriter::PlanNumbers()
 
 void DocumentWriter::CollectInsertions()
 {
-    // A dictionary that several pages share receives each insertion once.
+    // A dictionary that several pages share receives each insertion once. A resource
+    // dictionary gets a font or XObject dictionary only when it has none at all; an empty one
+    // receives the added fonts right after its "<<".
     for (uint32_t i = 0; i < document_.pages.Count(); ++i) {
         const PageRecord& page = *document_.pages.At(i);
-        if (page.resourcesFirstKey >= 0) {
-            std::string text;
-            if (page.fontsFirstKey == -1) text += "/Font << " + fontRefs_ + " >> ";
-            if (page.xobjectsFirstKey == -1) text += "/XObject <<  >> ";
-            insertions_.emplace(std::pair{page.resourcesFirstKey, 0}, text);
+        if (!page.hasResources) continue;
+        std::string text;
+        if (!page.hasFonts) text += "/Font << " + fontRefs_ + " >> ";
+        if (!page.hasXObjects) text += "/XObject <<  >> ";
+        const int64_t resourcesStart =
+            page.resourcesFirstKey >= 0 ? page.resourcesFirstKey : static_cast<int64_t>(page.resourceDictionaryPosition) + 2;
+        insertions_.emplace(std::pair{resourcesStart, 0}, text);
+        if (page.fontsFirstKey >= 0) {
+            insertions_.emplace(std::pair{page.fontsFirstKey, 1}, fontRefs_ + " ");
+        } else if (page.hasFonts) {
+            insertions_.emplace(std::pair{static_cast<int64_t>(page.fontDictionaryPosition) + 2, 1}, " " + fontRefs_ + " ");
         }
-        if (page.fontsFirstKey >= 0) insertions_.emplace(std::pair{page.fontsFirstKey, 1}, fontRefs_ + " ");
         if (page.xobjectsFirstKey >= 0) insertions_.emplace(std::pair{page.xobjectsFirstKey, 2}, " ");
     }
 }
@@ -363,8 +370,8 @@ std::string DocumentWriter::KeptEntryLine(const PageRecord& page, const TokenLis
         if (tokens[i] != "<<" || i == 0) continue;
         const std::string& before = tokens[i - 1];
         if (before == "/Resources") {
-            if (page.xobjectsFirstKey == -1) line += " /XObject <<  >>";
-            if (page.fontsFirstKey == -1) line += " /Font << " + fontRefs_ + " >>";
+            if (!page.hasXObjects) line += " /XObject <<  >>";
+            if (!page.hasFonts) line += " /Font << " + fontRefs_ + " >>";
         } else if (before == "/Font") {
             line += " " + fontRefs_;
         } else if (before == "/XObject") {
