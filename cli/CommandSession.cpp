@@ -8,6 +8,12 @@
 
 namespace folivo::cli {
 
+bool ParseWhole(const std::string& text, long& value)
+{
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
 std::string ShortestNumber(double value)
 {
     char text[64];

@@ -23,6 +23,9 @@ struct CommandOptions {
     int Take(int argc, char** argv, int i);
 };
 
+// A whole number that is the whole text.
+bool ParseWhole(const std::string& text, long& value);
+
 // A number in its shortest form with "." as decimal point.
 std::string ShortestNumber(double value);
 

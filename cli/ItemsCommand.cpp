@@ -103,10 +103,8 @@ int RunItems(int argc, char** argv)
             return 0;
         }
         if (argument == "--page" && i + 1 < argc) {
-            const std::string value = argv[++i];
-            const auto result = std::from_chars(value.data(), value.data() + value.size(), page);
-            if (result.ec != std::errc() || result.ptr != value.data() + value.size() || page < 1) {
-                std::cerr << "folivo-cli items: ungültige Seitenzahl " << value << '\n' << Usage;
+            if (!ParseWhole(argv[++i], page) || page < 1) {
+                std::cerr << "folivo-cli items: ungültige Seitenzahl " << argv[i] << '\n' << Usage;
                 return 1;
             }
         } else {

@@ -27,12 +27,6 @@ constexpr int DefaultZoom = 50;
 constexpr int MinZoom = 10;
 constexpr int MaxZoom = 300;
 
-bool ParseWhole(const std::string& text, long& value)
-{
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size();
-}
-
 }  // namespace
 
 int RunRender(int argc, char** argv)
