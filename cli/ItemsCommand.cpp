@@ -131,9 +131,9 @@ int RunItems(int argc, char** argv)
     }
 
     nlohmann::json list = nlohmann::json::array();
-    for (uint32_t i = 0; i < document.PageItemList.Count(); ++i) {
+    const PageItemRanges::Range items = document.pageItemRanges.Of(static_cast<uint32_t>(page));
+    for (uint32_t i = items.first; i < items.first + items.count; ++i) {
         const PageItem& item = *document.PageItemList.At(i);
-        if (item.PageNumber != static_cast<uint32_t>(page)) continue;
         if (options.json) {
             list.push_back(ItemJson(item));
         } else {

@@ -17,16 +17,13 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
     interpreter.Run(fileBuffer);
     fileBuffer = saved;
 
-    ReplacePageItems(PageItemList, StagingItemList, pageNumber);
+    ReplacePageItems(PageItemList, StagingItemList, pageItemRanges, pageNumber);
 }
 
 std::vector<uint32_t> PdfDocument::ItemCountsByPage() const
 {
     std::vector<uint32_t> counts(pages.Count(), 0);
-    for (uint32_t i = 0; i < PageItemList.Count(); ++i) {
-        const uint32_t page = PageItemList.At(i)->PageNumber;
-        if (page >= 1 && page <= counts.size()) ++counts[page - 1];
-    }
+    for (uint32_t page = 1; page <= counts.size(); ++page) counts[page - 1] = pageItemRanges.Of(page).count;
     return counts;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "core/DynaArray.h"
 #include "core/OwnedText.h"
@@ -43,16 +44,41 @@ struct PageItem {
 // Releases what an item owns; the record itself stays.
 void ReleasePageItem(PageItem& item);
 
+// Where each page's items lie in the item list. A page's items are always contiguous: a
+// page's new items go to the end, and compacting keeps the order of the rest.
+class PageItemRanges {
+public:
+    struct Range {
+        uint32_t first = 0;
+        uint32_t count = 0;
+    };
+
+    Range Of(uint32_t pageNumber) const;
+    // Records whose items were released (PageNumber 0) and wait for the next compaction.
+    uint32_t DeadCount() const { return dead_; }
+
+private:
+    friend void ReplacePageItems(TDynaArray<PageItem>&, TDynaArray<PageItem>&, PageItemRanges&, uint32_t);
+    friend void DiscardAllItems(TDynaArray<PageItem>&, TDynaArray<PageItem>&, PageItemRanges&);
+    void Compact(TDynaArray<PageItem>& pageItems);
+
+    std::unordered_map<uint32_t, Range> ranges_;
+    uint32_t dead_ = 0;
+};
+
 // Releases every item of both lists and empties them.
-void DiscardAllItems(TDynaArray<PageItem>& pageItems, TDynaArray<PageItem>& stagingItems);
+void DiscardAllItems(TDynaArray<PageItem>& pageItems, TDynaArray<PageItem>& stagingItems, PageItemRanges& ranges);
 
 // Releases what the records of the staging list own and empties it (left over only when a
 // run was interrupted).
 void ClearStagingItems(TDynaArray<PageItem>& stagingItems);
 
 // Replaces the items of page `pageNumber` in `pageItems` by the staging items, which move
-// over with what they own; the staging list ends empty. One pass over the list, whatever its
-// length.
-void ReplacePageItems(TDynaArray<PageItem>& pageItems, TDynaArray<PageItem>& stagingItems, uint32_t pageNumber);
+// over with what they own, to the end of the list; the staging list ends empty. The old items
+// are released and marked dead (page 0, which no reader asks for) and removed in one pass once
+// they outnumber the live ones, so re-interpreting every page stays linear. After a
+// compaction the list is exactly what removing each page's old items at once would leave.
+void ReplacePageItems(TDynaArray<PageItem>& pageItems, TDynaArray<PageItem>& stagingItems, PageItemRanges& ranges,
+                      uint32_t pageNumber);
 
 }  // namespace folivo

@@ -68,12 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     folivo::PageItem* currentStaging = nullptr;
     folivo::TDynaArray<folivo::PageItem> pageItems{&currentItem};
     folivo::TDynaArray<folivo::PageItem> staging{&currentStaging};
+    folivo::PageItemRanges ranges;
     {
         folivo::ContentInterpreter interpreter({resources.fonts, resources.pictures, canvas, {}}, staging, 1);
         folivo::FileBuffer content{data, static_cast<int32_t>(size), 0};
         interpreter.Run(content);
     }
-    folivo::ReplacePageItems(pageItems, staging, 1);
-    folivo::DiscardAllItems(pageItems, staging);
+    folivo::ReplacePageItems(pageItems, staging, ranges, 1);
+    folivo::DiscardAllItems(pageItems, staging, ranges);
     return 0;
 }

@@ -171,7 +171,7 @@ void PdfDocument::ShowError(const std::string& text) { ui_.ShowMessage(text, App
 
 void PdfDocument::DiscardDocument()
 {
-    DiscardAllItems(PageItemList, StagingItemList);
+    DiscardAllItems(PageItemList, StagingItemList, pageItemRanges);
     for (uint32_t i = 0; i < pictures.Count(); ++i) {
         ImageObject& picture = *pictures.At(i);
         ReleaseText(picture.name);

@@ -94,6 +94,7 @@ public:
     // The items of every page interpreted so far, and those of the running interpreter.
     TDynaArray<PageItem> PageItemList{&currentPageItem};
     TDynaArray<PageItem> StagingItemList{&currentStagingItem};
+    PageItemRanges pageItemRanges;
     // The entries of the dictionary parsed last.
     std::unique_ptr<TDynaArray<DictEntry>> DictEntryList;
 

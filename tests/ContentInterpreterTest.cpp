@@ -14,7 +14,7 @@ class InterpreterTest : public ::testing::Test {
 protected:
     ~InterpreterTest() override
     {
-        DiscardAllItems(items, staging);
+        DiscardAllItems(items, staging, ranges);
         for (uint32_t i = 0; i < fonts.Count(); ++i) ReleaseText(fonts.At(i)->resourceName);
         for (uint32_t i = 0; i < pictures.Count(); ++i) ReleaseText(pictures.At(i)->name);
     }
@@ -36,12 +36,21 @@ protected:
         ContentInterpreter interpreter({fonts, pictures, canvas, {}}, staging, page);
         FileBuffer buffer{reinterpret_cast<const uint8_t*>(content.data()), static_cast<int32_t>(content.size()), 0};
         interpreter.Run(buffer);
-        ReplacePageItems(items, staging, page);
+        ReplacePageItems(items, staging, ranges, page);
         std::vector<PageItem*> result;
-        for (uint32_t i = 0; i < items.Count(); ++i) {
-            if (items.At(i)->PageNumber == page) result.push_back(items.At(i));
-        }
+        const PageItemRanges::Range range = ranges.Of(page);
+        for (uint32_t i = range.first; i < range.first + range.count; ++i) result.push_back(items.At(i));
         return result;
+    }
+
+    // The page numbers of the items every reader sees, in list order.
+    std::vector<uint32_t> LivePages() const
+    {
+        std::vector<uint32_t> pages;
+        for (uint32_t i = 0; i < items.Count(); ++i) {
+            if (items.At(i)->PageNumber != 0) pages.push_back(items.At(i)->PageNumber);
+        }
+        return pages;
     }
 
     FontRecord* currentFont = nullptr;
@@ -52,6 +61,7 @@ protected:
     TDynaArray<ImageObject> pictures{&currentPicture};
     TDynaArray<PageItem> items{&currentItem};
     TDynaArray<PageItem> staging{&currentStaging};
+    PageItemRanges ranges;
     FixedMeasuringCanvas canvas{72};  // one pixel per point keeps the figures exact
 };
 
@@ -248,9 +258,32 @@ TEST_F(InterpreterTest, ReinterpretingReplacesThePageItems)
     Run("0 0 m f 1 1 m S", 3);
     const auto again = Run("0 0 m f 1 1 m S", 3);
     EXPECT_EQ(again.size(), 2u);
-    ASSERT_EQ(items.Count(), 3u);
-    EXPECT_EQ(items.At(0)->PageNumber, 2u);
-    EXPECT_EQ(items.At(2)->PageNumber, 3u);
+    EXPECT_EQ(LivePages(), (std::vector<uint32_t>{2, 3, 3}));
+    for (const PageItem* item : again) EXPECT_EQ(item->PageNumber, 3u);
+    Run("", 2);
+    EXPECT_EQ(ranges.Of(2).count, 0u);
+    EXPECT_EQ(LivePages(), (std::vector<uint32_t>{3, 3}));
+}
+
+TEST_F(InterpreterTest, ReplacingEveryPageRepeatedlyKeepsTheListCompact)
+{
+    // Three rounds over 50 pages of two items each: the replaced items are released and
+    // removed once they outnumber the live ones, so the list never holds more than twice
+    // the live items, and every page keeps exactly its newest items.
+    for (int round = 0; round < 3; ++round) {
+        for (uint32_t page = 1; page <= 50; ++page) {
+            Run("0 0 m f 1 1 m S", page);
+            EXPECT_LE(items.Count(), 2 * (100 + 2));
+        }
+    }
+    for (uint32_t page = 1; page <= 50; ++page) {
+        const PageItemRanges::Range range = ranges.Of(page);
+        ASSERT_EQ(range.count, 2u);
+        EXPECT_EQ(items.At(range.first)->PageNumber, page);
+        EXPECT_EQ(items.At(range.first + 1)->PageNumber, page);
+    }
+    EXPECT_EQ(LivePages().size(), 100u);
+    EXPECT_EQ(items.Count() - ranges.DeadCount(), 100u);
 }
 
 TEST_F(InterpreterTest, BadOperandsStopTheOperator)

@@ -263,10 +263,8 @@ QImage RenderPage(const PdfDocument& document, int pageNumber, int zoom, int res
     const PageGeometry geometry(page.mediaBox, zoom, resolution, size.height());
     {
         PagePainter painter(document, image, geometry, zoom, resolution, displayFont);
-        for (uint32_t i = 0; i < document.PageItemList.Count(); ++i) {
-            const PageItem& item = *document.PageItemList.At(i);
-            if (item.PageNumber == static_cast<uint32_t>(pageNumber)) painter.DrawItem(item);
-        }
+        const PageItemRanges::Range items = document.pageItemRanges.Of(static_cast<uint32_t>(pageNumber));
+        for (uint32_t i = items.first; i < items.first + items.count; ++i) painter.DrawItem(*document.PageItemList.At(i));
         painter.DrawComments(page);
     }
     return image;

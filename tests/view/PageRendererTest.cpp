@@ -3,7 +3,9 @@
 #include <QColor>
 #include <QFont>
 #include <cmath>
+#include <deque>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,11 +32,21 @@ struct MemoryDocument {
         page.mediaBox[3] = y2;
     }
 
+    // Items wait here, by page, until the next render files them as the interpreter would.
     PageItem& AddItem(uint32_t pageNumber)
     {
-        PageItem& item = *document.PageItemList.Append();
+        PageItem& item = pendingItems[pageNumber].emplace_back();
         item.PageNumber = pageNumber;
         return item;
+    }
+
+    void FilePendingItems()
+    {
+        for (auto& [pageNumber, items] : pendingItems) {
+            for (const PageItem& item : items) *document.StagingItemList.Append() = item;
+            ReplacePageItems(document.PageItemList, document.StagingItemList, document.pageItemRanges, pageNumber);
+        }
+        pendingItems.clear();
     }
 
     PageItem& AddText(uint32_t pageNumber, const std::string& text, double x, double y, double fontSize,
@@ -68,7 +80,16 @@ struct MemoryDocument {
         if (!text.empty()) comment.text = MakeText(text);
     }
 
-    QImage Render(int pageNumber, int zoom) { return RenderPage(document, pageNumber, zoom, Resolution, QFont("Arial")); }
+    QImage Render(int pageNumber, int zoom)
+    {
+        FilePendingItems();
+        return RenderPage(document, pageNumber, zoom, Resolution, QFont("Arial"));
+    }
+
+    // The document releases the items it was given.
+    ~MemoryDocument() { FilePendingItems(); }
+
+    std::map<uint32_t, std::deque<PageItem>> pendingItems;
 };
 
 bool IsWhite(QRgb pixel) { return (pixel & 0xFFFFFF) == 0xFFFFFF; }
