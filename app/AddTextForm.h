@@ -1,10 +1,15 @@
-// The form that carries the add-text settings. It is created at start and never shown; the
-// editing code reads the settings from the document.
+// The form that carries the add-text settings. It is created at start and never shown; its
+// controls mirror the settings, which the editing code reads from the document.
 #pragma once
 
 #include <QWidget>
 
 #include "edit/AddTextSettings.h"
+
+class QCheckBox;
+class QComboBox;
+class QPlainTextEdit;
+class QSpinBox;
 
 namespace folivo::app {
 
@@ -13,7 +18,22 @@ class TAddTextForm : public QWidget {
 public:
     TAddTextForm(AddTextSettings& settings, QWidget* parent = nullptr);
 
+    // Fills the controls from the settings (after code changed them).
+    void ShowSettings();
+
     AddTextSettings& settings;
+
+    QComboBox* ComboBox1 = nullptr;
+    QSpinBox* FontSizeEd = nullptr;
+    QComboBox* MerrowColorComboBox1 = nullptr;
+    QCheckBox* PasteinBackCheck = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+
+private:
+    // Writes what the controls show back into the settings.
+    void ControlsEdited();
+
+    bool filling_ = false;
 };
 
 }  // namespace folivo::app

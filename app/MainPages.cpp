@@ -167,6 +167,7 @@ QWidget* TMainForm::BuildEditPage()
     FileProtectBtn = new QPushButton(QString::fromUtf8("Dateischutz hinzufügen..."), page);
     FileProtectBtn->setObjectName("FileProtectBtn");
     fields->addWidget(FileProtectBtn);
+    connect(FileProtectBtn, &QPushButton::clicked, this, [this] { FileProtectBtnClick(); });
     fields->addStretch(1);
     layout->addLayout(fields, 0, 0, 1, 2);
 

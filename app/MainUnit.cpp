@@ -9,7 +9,6 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +22,8 @@
 #include <QTimeEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "app/AddTextForm.h"
 #include "app/OpenPDFForm.h"
@@ -31,7 +32,9 @@
 #include "app/ProgramFolder.h"
 #include "app/ProgressPanel.h"
 #include "app/UserDialogs.h"
+#include "core/Windows1252.h"
 #include "pdfwrite/InformationFields.h"
+#include "view/QtOutlineFontMetrics.h"
 #include "view/QtText.h"
 
 namespace folivo::app {
@@ -219,10 +222,44 @@ void TMainForm::SetDisplayFont(const QFont& font)
 void TMainForm::ChooseFontBtnClick()
 {
     if (document.readingInProgress) return;
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, displayFont_, this);
-    if (ok) SetDisplayFont(chosen);
+    QFont chosen = displayFont_;
+    if (dialogs_->ChooseFont(this, chosen)) SetDisplayFont(chosen);
     else Label4->setText("Optimieren auf: " + displayFont_.family());
+    PaintBox1Paint();
+}
+
+folivo::DisplayFont TMainForm::ProtectionFont() const
+{
+    folivo::DisplayFont font;
+    font.family.clear();
+    // The face name as Windows-1252 bytes; a character without a byte there cannot be part
+    // of a PDF name written from them.
+    for (const char32_t character : displayFont_.family().toUcs4()) {
+        if (const auto byte = Windows1252OfUnicode(character)) font.family += static_cast<char>(*byte);
+    }
+    font.bold = displayFont_.bold();
+    font.italic = displayFont_.italic();
+    const int resolution = PaintBox1->logicalDpiY() > 0 ? PaintBox1->logicalDpiY() : 96;
+    font.pixelHeight = displayFont_.pixelSize() > 0
+                           ? displayFont_.pixelSize()
+                           : std::max(1, static_cast<int>(std::lround(displayFont_.pointSizeF() * resolution / 72.0)));
+    return font;
+}
+
+void TMainForm::FileProtectBtnClick()
+{
+    // Protection needs a read document; during a reading the model is half built.
+    if (document.readingInProgress || !document.documentRead) return;
+    const int resolution = PaintBox1->logicalDpiX() > 0 ? PaintBox1->logicalDpiX() : 96;
+    const int zoom = ZoomEd->value();
+    QtOutlineFontMetrics metrics;
+    // The page view's height for a page is the height of the page drawn at the current zoom.
+    document.FileProtectBtnClick(
+        ProtectionFont(), metrics,
+        [this, resolution, zoom](int page) { return PageDrawingSize(document, page, zoom, resolution).height(); },
+        resolution, zoom);
+    if (AddTextForm) AddTextForm->ShowSettings();
+    PageEd->setValue(1);
     PaintBox1Paint();
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/UserInterfacePort.h"
 #include "pdfread/PdfDocument.h"
+#include "pdfwrite/OutlineFontMetrics.h"
 #include "view/QtMeasuringCanvas.h"
 
 class QCheckBox;
@@ -70,6 +71,10 @@ public:
     QString ShownFolder() const;
 
     void ChooseFontBtnClick();
+    // Adds the protection font and its text object to every page (the editing page's button).
+    void FileProtectBtnClick();
+    // The display font as the protection describes it.
+    folivo::DisplayFont ProtectionFont() const;
     void NowBtnClick();
     void SaveBtnClick();
     // Saving to a chosen path, then the desktop's viewer when ShowPDFCheck is checked.

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
@@ -63,6 +64,14 @@ void QtUserDialogs::ShowAbout(QWidget* parent)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
     layout->addWidget(buttons);
     box.exec();
+}
+
+bool QtUserDialogs::ChooseFont(QWidget* parent, QFont& font)
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent, QString::fromUtf8("Schriftart auswählen"));
+    if (ok) font = chosen;
+    return ok;
 }
 
 }  // namespace folivo::app

@@ -6,6 +6,7 @@
 
 #include "core/UserInterfacePort.h"
 
+class QFont;
 class QWidget;
 
 namespace folivo::app {
@@ -23,6 +24,8 @@ public:
     virtual void OpenWithDesktop(const QString& path) = 0;
     // The modal about box, caption "Info".
     virtual void ShowAbout(QWidget* parent) = 0;
+    // The font dialog preset with font; true (and font changed) when the user confirmed.
+    virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
 };
 
 // The real dialogs: message boxes, the file dialog, the desktop services.
@@ -33,6 +36,7 @@ public:
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter) override;
     void OpenWithDesktop(const QString& path) override;
     void ShowAbout(QWidget* parent) override;
+    bool ChooseFont(QWidget* parent, QFont& font) override;
 };
 
 }  // namespace folivo::app

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFont>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QTreeView>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,16 @@ public:
     QString SaveFileName(QWidget*, const QString&, const QString&) override { return saveAnswer; }
     void OpenWithDesktop(const QString& path) override { opened.append(path); }
     void ShowAbout(QWidget*) override { ++aboutShown; }
+    // Confirms with fontAnswer when set, else cancels.
+    bool ChooseFont(QWidget*, QFont& font) override
+    {
+        ++fontDialogsShown;
+        if (!fontAnswer) return false;
+        font = *fontAnswer;
+        return true;
+    }
+    std::optional<QFont> fontAnswer;
+    int fontDialogsShown = 0;
 };
 
 struct Windows {
