@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTime>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QFormLayout>
@@ -61,6 +62,25 @@ private:
     std::function<bool()> action_;
 };
 
+// The file list's model with German column titles, as the rest of the window speaks German.
+class PdfFileModel : public QFileSystemModel {
+public:
+    using QFileSystemModel::QFileSystemModel;
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+            switch (section) {
+            case 0: return QString("Name");
+            case 1: return QString::fromUtf8("Größe");
+            case 2: return QString("Typ");
+            case 3: return QString::fromUtf8("Geändert am");
+            }
+        }
+        return QFileSystemModel::headerData(section, orientation, role);
+    }
+};
+
 }  // namespace
 
 QWidget* TMainForm::BuildOpenPage()
@@ -92,7 +112,7 @@ QWidget* TMainForm::BuildOpenPage()
     for (int column = 1; column < treeModel->columnCount(); ++column) JamShellTree1->hideColumn(column);
     JamShellTree1->setHeaderHidden(true);
 
-    listModel = new QFileSystemModel(this);
+    listModel = new PdfFileModel(this);
     // Folders stay visible (they open in the list); files only when they end in .pdf, any case.
     listModel->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     listModel->setNameFilters({"*.pdf"});
@@ -104,7 +124,16 @@ QWidget* TMainForm::BuildOpenPage()
     JamShellList1->setItemsExpandable(false);
     JamShellList1->setSortingEnabled(true);
     JamShellList1->sortByColumn(0, Qt::AscendingOrder);
-    JamShellList1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // Every entry is a PDF file or a folder: the type column would say nothing. The name takes
+    // the room that size and date leave.
+    JamShellList1->hideColumn(2);
+    QHeaderView* header = JamShellList1->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    const QFontMetrics metrics = JamShellList1->fontMetrics();
+    header->resizeSection(1, metrics.horizontalAdvance("9999,99 KiB") + 16);
+    const QDateTime widestDate(QDate(2028, 12, 28), QTime(23, 58));
+    header->resizeSection(3, metrics.horizontalAdvance(QLocale::system().toString(widestDate, QLocale::ShortFormat)) + 24);
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
     layout->addWidget(splitter, 1);
@@ -200,11 +229,14 @@ QWidget* TMainForm::BuildEditPage()
     layout->setRowStretch(2, 1);
     layout->setColumnStretch(1, 1);
 
-    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
-    connect(PageEd, &QSpinBox::valueChanged, this, [this](int value) {
-        document.currentPageNumber = value;
-        PaintBox1Paint();
-    });
+    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] { ZoomEdChange(); });
+    connect(PageEd, &QSpinBox::valueChanged, this, [this] { PageEdChange(); });
+    connect(LupeBtn, &QPushButton::clicked, this, [this] { LupeBtnClick(); });
+    connect(HandBtn, &QPushButton::clicked, this, [this] { HandBtnClick(); });
+    connect(PaintBox1, &TPaintBox::MouseDown, this,
+            [this](Qt::MouseButton button, int x, int y) { PaintBox1MouseDown(button, x, y); });
+    connect(PaintBox1, &TPaintBox::MouseMove, this, [this](int x, int y) { PaintBox1MouseMove(x, y); });
+    connect(PaintBox1, &TPaintBox::MouseUp, this, [this] { PaintBox1MouseUp(); });
     return page;
 }
 
@@ -254,7 +286,10 @@ QWidget* TMainForm::BuildInformationPage()
 
     NowBtn = new QPushButton("Auf jetzt setzen", page);
     NowBtn->setObjectName("NowBtn");
-    form->addRow(QString(), NowBtn);
+    auto* nowRow = new QHBoxLayout;
+    nowRow->addWidget(NowBtn);
+    nowRow->addStretch(1);
+    form->addRow(QString(), nowRow);
     connect(NowBtn, &QPushButton::clicked, this, [this] { NowBtnClick(); });
 
     body->addLayout(form, 1);

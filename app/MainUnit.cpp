@@ -78,6 +78,7 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     layout->addWidget(bottom);
     setCentralWidget(central);
     BuildStatusBar();
+    SetUpPageTools();
 
     resize(622, 489);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -113,6 +114,21 @@ void TMainForm::openfilenow(const QString& path)
     if (document.readingInProgress) return;
     document.readImages = ReadImagesCheck->isChecked();
     document.openfilenow(ToPath(path));
+    openedFileName_ = document.documentRead ? QFileInfo(path).fileName() : QString();
+    ShowPageStatus();
+}
+
+void TMainForm::ShowPageStatus()
+{
+    if (openedFileName_.isEmpty()) {
+        StatusText->clear();
+        return;
+    }
+    StatusText->setText(QString::fromUtf8("%1 – Seite %2 von %3, Zoom %4 %")
+                            .arg(openedFileName_)
+                            .arg(PageEd->value())
+                            .arg(document.pages.Count())
+                            .arg(ZoomEd->value()));
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -347,6 +363,7 @@ void TMainForm::PaintBox1Paint()
     if (document.readingInProgress) return;
     const int resolution = PaintBox1->logicalDpiX() > 0 ? PaintBox1->logicalDpiX() : 96;
     PaintBox1->SetPicture(RenderPage(document, PageEd->value(), ZoomEd->value(), resolution, displayFont_));
+    ShowPageStatus();
 }
 
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon)

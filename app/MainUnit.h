@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "app/Cursors.h"
 #include "core/UserInterfacePort.h"
 #include "pdfread/PdfDocument.h"
 #include "pdfwrite/OutlineFontMetrics.h"
@@ -89,6 +90,27 @@ public:
     // The page view: asks for a new picture of the current page (see PaintBox1Paint).
     void PaintBox1Paint();
 
+    // The page tools: the magnifier zooms around a click, the hand pans; x, y are paint-box
+    // pixels.
+    void PaintBox1MouseDown(Qt::MouseButton button, int x, int y);
+    void PaintBox1MouseMove(int x, int y);
+    void PaintBox1MouseUp();
+    // One wheel notch on the editing tab scrolls the page view by 20 pixels.
+    void FormMouseWheelUp();
+    void FormMouseWheelDown();
+    void ZoomEdChange();
+    void PageEdChange();
+    void LupeBtnClick();
+    void HandBtnClick();
+    // Sets the paint box's cursor to a cursor slot; setdragmod picks the active tool's slot.
+    void setcursor_(int slot);
+    void setdragmod();
+    // The hand's grab point while it pans.
+    bool Panning = false;
+    int32_t PanStartX = 0;
+    int32_t PanStartY = 0;
+    CursorSlots ScreenCursors;
+
     // UserInterfacePort.
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
     void ShowProgressWindow() override;
@@ -165,13 +187,20 @@ private:
     void ShowInformationFields();
     void InformationEdited();
     void SetDisplayFont(const QFont& font);
+    // The status bar's text: the open file, its page and the zoom.
+    void ShowPageStatus();
     void RevealPendingTreeFolder();
+    // Registers the tool cursors and takes the wheel over the page view.
+    void SetUpPageTools();
+    void MagnifierStep(int x, int y, bool zoomIn);
+    void ScrollPageView(int64_t horizontal, int64_t vertical);
 
     std::unique_ptr<UserDialogs> ownDialogs_;
     UserDialogs* dialogs_;
     QString programFolder_;
     QStringList startArguments_;
     QString pendingTreeFolder_;
+    QString openedFileName_;
     bool shown_ = false;
     bool destroyed_ = false;
     bool cancelRequested_ = false;
@@ -179,6 +208,7 @@ private:
     bool fillingFields_ = false;
     QFont displayFont_;
     QtMeasuringCanvas canvas_;
+    int paintBoxCursorSlot_ = -1;
 };
 
 }  // namespace folivo::app

@@ -1,0 +1,86 @@
+// The window's look at its start size and when resized: no control is cut short, and the page
+// view takes the room it is given. With FOLIVO_SCREENSHOT_DIR set, each tab page is also saved
+// as a picture there for people to look at.
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include "tests/app/AppTestSupport.h"
+
+namespace folivo::test {
+namespace {
+
+void SaveScreenshot(QWidget& window, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("FOLIVO_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    window.grab().save(folder + "/" + name + ".png");
+}
+
+// Every shown label and button of the page is at least as wide as its text needs (word-wrapped
+// labels: as high as their text needs at their width).
+void ExpectNothingCut(QWidget& page, const QString& tab)
+{
+    for (QWidget* widget : page.findChildren<QWidget*>()) {
+        if (!widget->isVisible()) continue;
+        const QString what = tab + ": " + widget->metaObject()->className() + " " + widget->objectName();
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            if (label->text().isEmpty()) continue;
+            if (label->wordWrap()) {
+                EXPECT_GE(label->height(), label->heightForWidth(label->width())) << what.toStdString() << " " << label->text().toStdString();
+            } else {
+                EXPECT_GE(label->width(), label->sizeHint().width()) << what.toStdString() << " " << label->text().toStdString();
+            }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            EXPECT_GE(button->width(), button->minimumSizeHint().width()) << what.toStdString() << " " << button->text().toStdString();
+        } else if (auto* spin = qobject_cast<QAbstractSpinBox*>(widget)) {
+            EXPECT_GE(spin->width(), spin->minimumSizeHint().width()) << what.toStdString();
+        }
+    }
+}
+
+TEST(Look, EveryTabAtTheStartSizeShowsItsControlsWhole)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "Beispiel.pdf");
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.openfilenow(QString::fromStdString(sample));
+    QCoreApplication::processEvents();
+    for (int tab = 0; tab < form.PageControl2->count(); ++tab) {
+        form.PageControl2->setCurrentIndex(tab);
+        QCoreApplication::processEvents();
+        ExpectNothingCut(*form.PageControl2->widget(tab), form.PageControl2->tabText(tab));
+        SaveScreenshot(form, QString("tab%1").arg(tab));
+    }
+    ExpectNothingCut(*form.StatusBar1, "Statusleiste");
+}
+
+TEST(Look, PageViewGrowsWithTheWindow)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "Beispiel.pdf");
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.openfilenow(QString::fromStdString(sample));
+    QCoreApplication::processEvents();
+    const QSize before = form.ScrollBox1->size();
+    form.resize(form.width() + 300, form.height() + 200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.ScrollBox1->width(), before.width() + 300);
+    EXPECT_EQ(form.ScrollBox1->height(), before.height() + 200);
+    SaveScreenshot(form, "tab1-large");
+}
+
+}  // namespace
+}  // namespace folivo::test
