@@ -25,7 +25,7 @@ run: build
 		./$(BUILD)/app/folivo $(SAMPLE); \
 	else \
 		echo "Keine Anzeige gefunden (weder DISPLAY noch WAYLAND_DISPLAY gesetzt): zeige stattdessen die Befehlszeilen-Demo."; \
-		./$(BUILD)/cli/folivo-cli info $(SAMPLE); \
+		scripts/demo $(BUILD); \
 	fi
 
 test: test-normal test-asan

@@ -109,6 +109,7 @@ public:
     bool Panning = false;
     int32_t PanStartX = 0;
     int32_t PanStartY = 0;
+    // The screen's cursor slots, registered when the window is created.
     CursorSlots ScreenCursors;
 
     // UserInterfacePort.
