@@ -9,6 +9,7 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -124,11 +125,15 @@ void TMainForm::ShowPageStatus()
         StatusText->clear();
         return;
     }
-    StatusText->setText(QString::fromUtf8("%1 – Seite %2 von %3, Zoom %4 %")
-                            .arg(openedFileName_)
-                            .arg(PageEd->value())
-                            .arg(document.pages.Count())
-                            .arg(ZoomEd->value()));
+    const QString where = QString::fromUtf8(" – Seite %1 von %2, Zoom %3 %")
+                              .arg(PageEd->value())
+                              .arg(document.pages.Count())
+                              .arg(ZoomEd->value());
+    // The panel has a fixed width: a long file name gives way in its middle, the page never.
+    const QFontMetrics metrics = StatusText->fontMetrics();
+    const int room = StatusText->contentsRect().width() - StatusText->margin() * 2 - metrics.horizontalAdvance(where) - 4;
+    StatusText->setText(metrics.elidedText(openedFileName_, Qt::ElideMiddle, std::max(room, 0)) + where);
+    StatusText->setToolTip(openedFileName_ + where);
 }
 
 void TMainForm::showEvent(QShowEvent* event)

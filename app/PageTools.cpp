@@ -2,6 +2,8 @@
 // over the page view, and the reactions to the zoom and page fields.
 #include <QApplication>
 #include <QEvent>
+#include <QIcon>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -12,6 +14,7 @@
 #include <cmath>
 
 #include "app/MainUnit.h"
+#include "app/Cursors.h"
 #include "app/PaintBox.h"
 #include "view/PageRenderer.h"
 
@@ -78,6 +81,9 @@ private:
 void TMainForm::SetUpPageTools()
 {
     ScreenCursors.RegisterProgramCursors();
+    // The tool buttons show the cursor that their tool puts over the page.
+    LupeBtn->setIcon(QIcon(QPixmap(ProgramCursorImage(LupeCursorSlot).resource)));
+    HandBtn->setIcon(QIcon(QPixmap(ProgramCursorImage(DragCursorSlot).resource)));
     auto* wheel = new PageWheelFilter(*this);
     for (QObject* watched : std::initializer_list<QObject*>{this, ScrollBox1, ScrollBox1->viewport(), PaintBox1,
                                                             ScrollBox1->horizontalScrollBar(),
@@ -105,11 +111,11 @@ void TMainForm::MagnifierStep(int x, int y, bool zoomIn)
     // The click in zoom-free units; whole units, so the centre moves by up to one unit.
     const int64_t px = static_cast<int64_t>(std::trunc(static_cast<double>(x) / z0));
     const int64_t py = static_cast<int64_t>(std::trunc(static_cast<double>(y) / z0));
-    // The field rounds (halves to even) and clamps; its change repaints.
-    ZoomEd->setValue(static_cast<int>(std::nearbyint(zoomIn ? z0 * 1.5 : z0 / 1.5)));
-
-    // Resizing and scrolling draw nothing until the new picture below.
+    // Changing the zoom, resizing and scrolling draw nothing: the page is drawn once, at the
+    // end, at the new zoom and position.
     document.readingInProgress = true;
+    // The field rounds (halves to even) and clamps.
+    ZoomEd->setValue(static_cast<int>(std::nearbyint(zoomIn ? z0 * 1.5 : z0 / 1.5)));
     const int z1 = ZoomEd->value();
     const QSize size = PageDrawingSize(document, PageEd->value(), z1, ViewResolution(PaintBox1));
     PaintBox1->SetBoxSize(size.width(), size.height());

@@ -82,5 +82,19 @@ TEST(Look, PageViewGrowsWithTheWindow)
     SaveScreenshot(form, "tab1-large");
 }
 
+TEST(Look, StatusTextKeepsPageAndZoomForLongFileNames)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, std::string(120, 'x') + ".pdf");
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.openfilenow(QString::fromStdString(sample));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.StatusText->text().endsWith(QString::fromUtf8("Seite 1 von 2, Zoom 50 %")));
+    EXPECT_LE(form.StatusText->sizeHint().width(), form.StatusText->width());
+}
+
 }  // namespace
 }  // namespace folivo::test
