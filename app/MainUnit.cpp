@@ -331,6 +331,7 @@ void TMainForm::NowBtnClick()
 
 void TMainForm::SaveBtnClick()
 {
+    if (document.readingInProgress) return;
     const QString path = dialogs_->SaveFileName(this, "PDF speichern unter...", "PDF-Dateien (*.pdf)");
     if (path.isEmpty()) return;
     SaveTo(path);
@@ -338,6 +339,8 @@ void TMainForm::SaveBtnClick()
 
 bool TMainForm::SaveTo(const QString& path)
 {
+    // The model is half built while a reading runs.
+    if (document.readingInProgress) return false;
     document.versionItem = PDFVersionBox->currentIndex();
     if (!document.SavePDFNew(ToPath(path))) return false;
     if (ShowPDFCheck->isChecked()) dialogs_->OpenWithDesktop(path);

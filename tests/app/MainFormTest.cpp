@@ -93,6 +93,8 @@ class ReenteringForm : public app::TMainForm {
 public:
     using TMainForm::TMainForm;
     QString second;
+    // Where a save asked for in the middle of the reading would go.
+    QString saveTarget;
     int turns = 0;
     void ProcessMessages() override
     {
@@ -102,11 +104,15 @@ public:
             second.clear();
             openfilenow(file);
         }
+        if (!saveTarget.isEmpty()) {
+            EXPECT_FALSE(SaveTo(saveTarget));
+            FileProtectBtnClick();
+        }
         TMainForm::ProcessMessages();
     }
 };
 
-TEST(MainForm, SecondReadingDuringAReadingDoesNothing)
+TEST(MainForm, ReadingSavingAndProtectingDuringAReadingDoNothing)
 {
     ScratchFolder folder;
     const std::string sample = CopySample(folder, "two.pdf");
@@ -119,9 +125,15 @@ TEST(MainForm, SecondReadingDuringAReadingDoesNothing)
     FakeDialogs dialogs;
     ReenteringForm form(&dialogs, QString::fromStdString(folder.File("")));
     form.second = QString::fromStdString(onePage);
+    form.saveTarget = QString::fromStdString(folder.File("half.pdf"));
     form.openfilenow(QString::fromStdString(sample));
     ASSERT_GT(form.turns, 0);
     EXPECT_TRUE(form.second.isEmpty());
+    // Neither a save nor the protection touched the half-read document.
+    EXPECT_FALSE(std::filesystem::exists(folder.File("half.pdf")));
+    for (uint32_t i = 0; i < form.document.fonts.Count(); ++i) EXPECT_FALSE(form.document.fonts.At(i)->addedByUser);
+    EXPECT_TRUE(dialogs.messages.empty());
+    form.saveTarget.clear();
     EXPECT_EQ(form.Label6->text(), "von 2");
     EXPECT_EQ(form.document.pages.Count(), 2u);
     // Once the first reading is over, the other file reads normally.
