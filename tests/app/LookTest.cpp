@@ -45,16 +45,26 @@ void ExpectNothingCut(QWidget& page, const QString& tab)
     }
 }
 
-TEST(Look, EveryTabAtTheStartSizeShowsItsControlsWhole)
-{
+// The window shown on screen with the sample open under fileName.
+class LookTest : public ::testing::Test {
+protected:
+    void ShowWithSample(const std::string& fileName = "Beispiel.pdf")
+    {
+        const std::string sample = CopySample(folder, fileName);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        form.openfilenow(QString::fromStdString(sample));
+        QCoreApplication::processEvents();
+    }
+
     ScratchFolder folder;
-    const std::string sample = CopySample(folder, "Beispiel.pdf");
-    Windows windows(folder.File(""));
+    Windows windows{folder.File("")};
     app::TMainForm& form = windows.main;
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.openfilenow(QString::fromStdString(sample));
-    QCoreApplication::processEvents();
+};
+
+TEST_F(LookTest, EveryTabAtTheStartSizeShowsItsControlsWhole)
+{
+    ShowWithSample();
     for (int tab = 0; tab < form.PageControl2->count(); ++tab) {
         form.PageControl2->setCurrentIndex(tab);
         QCoreApplication::processEvents();
@@ -64,16 +74,9 @@ TEST(Look, EveryTabAtTheStartSizeShowsItsControlsWhole)
     ExpectNothingCut(*form.StatusBar1, "Statusleiste");
 }
 
-TEST(Look, PageViewGrowsWithTheWindow)
+TEST_F(LookTest, PageViewGrowsWithTheWindow)
 {
-    ScratchFolder folder;
-    const std::string sample = CopySample(folder, "Beispiel.pdf");
-    Windows windows(folder.File(""));
-    app::TMainForm& form = windows.main;
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.openfilenow(QString::fromStdString(sample));
-    QCoreApplication::processEvents();
+    ShowWithSample();
     const QSize before = form.ScrollBox1->size();
     form.resize(form.width() + 300, form.height() + 200);
     QCoreApplication::processEvents();
@@ -82,16 +85,9 @@ TEST(Look, PageViewGrowsWithTheWindow)
     SaveScreenshot(form, "tab1-large");
 }
 
-TEST(Look, StatusTextKeepsPageAndZoomForLongFileNames)
+TEST_F(LookTest, StatusTextKeepsPageAndZoomForLongFileNames)
 {
-    ScratchFolder folder;
-    const std::string sample = CopySample(folder, std::string(120, 'x') + ".pdf");
-    Windows windows(folder.File(""));
-    app::TMainForm& form = windows.main;
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.openfilenow(QString::fromStdString(sample));
-    QCoreApplication::processEvents();
+    ShowWithSample(std::string(120, 'x') + ".pdf");
     EXPECT_TRUE(form.StatusText->text().endsWith(QString::fromUtf8("Seite 1 von 2, Zoom 50 %")));
     EXPECT_LE(form.StatusText->sizeHint().width(), form.StatusText->width());
 }
