@@ -165,7 +165,9 @@ int RunSave(int argc, char** argv)
         std::cerr << "folivo-cli save: Datum und Uhrzeit als \"JJJJ-MM-TT HH:MM:SS\" angeben\n" << Usage;
         return 1;
     }
-    if (options.protect) {
+    // A document the writer refuses gets no protection first: its message would claim a
+    // protection that is never saved.
+    if (options.protect && document.pagesRootReference.found) {
         QtOutlineFontMetrics metrics;
         document.FileProtectBtnClick(
             options.common.font, metrics, [&document](int page) { return PageViewHeight(document, page); },
