@@ -92,5 +92,34 @@ TEST_F(LookTest, StatusTextKeepsPageAndZoomForLongFileNames)
     EXPECT_LE(form.StatusText->sizeHint().width(), form.StatusText->width());
 }
 
+// Looks at the progress window in the middle of a reading.
+class ProgressLookForm : public app::TMainForm {
+public:
+    using TMainForm::TMainForm;
+    void ProcessMessages() override
+    {
+        TMainForm::ProcessMessages();
+        if (looked || !OpenPDFForm || !OpenPDFForm->isVisible()) return;
+        looked = true;
+        ExpectNothingCut(*OpenPDFForm, "Lesefenster");
+        EXPECT_TRUE(geometry().contains(mapToGlobal(OpenPDFForm->geometry().center())));
+        SaveScreenshot(*this, "reading");
+    }
+    bool looked = false;
+};
+
+TEST(Look, ProgressWindowShowsItsTextsWholeInTheMiddleOfTheWindow)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "Beispiel.pdf");
+    FakeDialogs dialogs;
+    ProgressLookForm form(&dialogs, QString::fromStdString(folder.File("")));
+    form.AttachForms(new app::TOpenPDFForm(&form), nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.openfilenow(QString::fromStdString(sample));
+    EXPECT_TRUE(form.looked);
+}
+
 }  // namespace
 }  // namespace folivo::test
