@@ -399,7 +399,15 @@ void TMainForm::SetProgressLabel(const std::string& text)
     if (OpenPDFForm) OpenPDFForm->Label1->setText(FromUtf8(text));
 }
 
-void TMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
+void TMainForm::ProcessMessages()
+{
+    // The reader asks once per page and the interpreter once per token, millions of times for
+    // a big document. Looking at the queue about sixty times a second keeps the window live and
+    // the cancel button prompt without making the reading ten times slower.
+    if (messageTimer_.isValid() && messageTimer_.elapsed() < MessageIntervalMs) return;
+    QCoreApplication::processEvents();
+    messageTimer_.start();
+}
 
 void TMainForm::ReadingFinished(int pageCount)
 {

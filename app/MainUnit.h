@@ -2,6 +2,7 @@
 // interface (messages, progress, the message loop, the end of a reading).
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QMainWindow>
 #include <QStringList>
@@ -207,6 +208,8 @@ private:
     bool cancelRequested_ = false;
     // True while the window itself fills the information widgets.
     bool fillingFields_ = false;
+    static constexpr qint64 MessageIntervalMs = 15;
+    QElapsedTimer messageTimer_;
     QFont displayFont_;
     QtMeasuringCanvas canvas_;
     int paintBoxCursorSlot_ = -1;

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <filesystem>
 
 #include "tests/TestDocuments.h"
@@ -196,6 +197,21 @@ TEST(MainForm, CancelButtonOnlyRaisesTheRequestAndTheNextReadingClearsIt)
     windows.main.openfilenow(QString::fromStdString(sample));
     EXPECT_FALSE(windows.main.CancelRequested());
     EXPECT_EQ(windows.main.Label6->text(), "von 2");
+}
+
+TEST(MainForm, CancelPressedDuringAReadingStopsItsPageLoop)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "s.pdf");
+    Windows windows(folder.File(""));
+    // The press waits in the queue until the reading lets the message loop run.
+    QTimer::singleShot(0, windows.openForm->BreakBtn, &QPushButton::click);
+    windows.main.openfilenow(QString::fromStdString(sample));
+    // The loop stopped before the last page's content was read.
+    ASSERT_EQ(windows.main.document.pages.Count(), 2u);
+    EXPECT_FALSE(windows.main.document.pages.At(1)->contentLoaded);
+    EXPECT_FALSE(windows.main.document.readingInProgress);
+    EXPECT_EQ(windows.main.PageControl2->currentIndex(), 1);
 }
 
 }  // namespace
