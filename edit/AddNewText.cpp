@@ -103,13 +103,15 @@ std::string ContentWithAddedText(std::string_view oldContent, const AddedTextBlo
 
 void PdfDocument::AddNewText(double x, double y)
 {
-    if (currentPageNumber < 1 || static_cast<uint32_t>(currentPageNumber) > pages.Count()) return;
+    if (!AddNewTextToDecodedPage(x, y)) ShowError(UndecodedPageMessage);
+}
+
+bool PdfDocument::AddNewTextToDecodedPage(double x, double y)
+{
+    if (currentPageNumber < 1 || static_cast<uint32_t>(currentPageNumber) > pages.Count()) return true;
     const uint32_t pageNumber = static_cast<uint32_t>(currentPageNumber);
     PageRecord* page = pages.At(pageNumber - 1);
-    if (!page->contentLoaded) {
-        ShowError("Der Inhalt der Seite konnte nicht dekodiert werden!");
-        return;
-    }
+    if (!page->contentLoaded) return false;
 
     const std::string_view oldContent =
         page->content ? std::string_view(reinterpret_cast<const char*>(page->content),
@@ -118,7 +120,7 @@ void PdfDocument::AddNewText(double x, double y)
     const std::string content =
         ContentWithAddedText(oldContent, BuildAddedTextBlock(addTextSettings, x, y), addTextSettings.pasteInBack);
     // Content lengths are 32-bit; a page that would outgrow them stays as it is.
-    if (content.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return;
+    if (content.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return true;
 
     auto* bytes = new uint8_t[content.size()];
     if (!content.empty()) std::memcpy(bytes, content.data(), content.size());
@@ -128,6 +130,7 @@ void PdfDocument::AddNewText(double x, double y)
     page->modified = 1;
 
     InterPretPage(page->content, page->contentLength, false, pageNumber);
+    return true;
 }
 
 }  // namespace folivo

@@ -123,7 +123,11 @@ public:
     // The add-text settings and adding their text to the page of currentPageNumber at x, y
     // (points of the page's user space; y is the first line's baseline).
     AddTextSettings addTextSettings;
+    static constexpr const char* UndecodedPageMessage = "Der Inhalt der Seite konnte nicht dekodiert werden!";
     void AddNewText(double x, double y);
+    // The same without the message: false when the page's content was not decoded (the page
+    // stays as it was).
+    bool AddNewTextToDecodedPage(double x, double y);
 
     // The document protection: a new TrueType font described from `font` and, on every page,
     // a text object selecting it. pageViewHeight(page) is the page view's height in pixels

@@ -155,14 +155,18 @@ void PdfDocument::FileProtectBtnClick(const DisplayFont& font, OutlineFontMetric
 
     documentModified = true;
 
-    // The block goes to the vertical middle of each page as the page view lays it out.
+    // The block goes to the vertical middle of each page as the page view lays it out. A page
+    // whose content was not decoded keeps it; one message tells of all of them, instead of one
+    // box per page (a document of blank pages without content would bring hundreds).
+    bool undecodedPages = false;
     for (uint32_t i = 1; i <= pages.Count(); ++i) {
         currentPageNumber = static_cast<int>(i);
         const int height = pageViewHeight ? pageViewHeight(currentPageNumber) : 0;
         // A view without zoom or resolution has no middle; its block goes to the baseline 0.
         const double y = zoom > 0 && resolution > 0 ? (height / 2) * 100.0 / zoom * 72.0 / resolution : 0.0;
-        AddNewText(0, y);
+        if (!AddNewTextToDecodedPage(0, y)) undecodedPages = true;
     }
+    if (undecodedPages) ShowError(UndecodedPageMessage);
     currentPageNumber = 1;
     ui_.ShowMessage(
         "Der PDF-Datei Schutz wurde hinzugefügt. Nach dem Speichern kann der Text durch Acrobat nun nicht mehr "

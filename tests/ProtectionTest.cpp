@@ -253,17 +253,20 @@ TEST(FileProtectBtnClick, ATakenNameGetsDigitsAndEachRunAddsAnotherFont)
     }
 }
 
-TEST(FileProtectBtnClick, UndecodedPagesAreReportedAndTheOthersProtected)
+TEST(FileProtectBtnClick, UndecodedPagesAreReportedOnceAndTheOthersProtected)
 {
+    // Page 1 has a filter that is not decoded, page 3 no content at all.
     const std::string pdf =
-        DocumentWithPages("/Kids [3 0 R 4 0 R] /Count 2",
-                          {"<< /Type /Page /Contents 5 0 R >>", "<< /Type /Page /Contents 6 0 R >>",
-                           StreamObject("/Filter /RunLengthDecode", "x"), StreamObject("", "0 0 m")})
+        DocumentWithPages("/Kids [3 0 R 4 0 R 5 0 R] /Count 3",
+                          {"<< /Type /Page /Contents 6 0 R >>", "<< /Type /Page /Contents 7 0 R >>",
+                           "<< /Type /Page >>", StreamObject("/Filter /RunLengthDecode", "x"),
+                           StreamObject("", "0 0 m")})
             .Build();
     Protected doc(pdf);
     doc.Run();
     EXPECT_FALSE(doc.opened.Page(0).modified);
     EXPECT_TRUE(doc.opened.Page(1).modified);
+    EXPECT_FALSE(doc.opened.Page(2).modified);
     ASSERT_EQ(doc.opened.port.messages.size(), 2u);
     EXPECT_EQ(doc.opened.port.messages[0].text, "Der Inhalt der Seite konnte nicht dekodiert werden!");
     EXPECT_EQ(doc.opened.port.messages[1].text, FinalMessage);
