@@ -209,8 +209,10 @@ QWidget* TMainForm::BuildEditPage()
     ToolBar1->setOrientation(Qt::Vertical);
     LupeBtn = new QPushButton("Lupe", ToolBar1);
     LupeBtn->setObjectName("LupeBtn");
+    LupeBtn->setToolTip(QString::fromUtf8("Lupe: Linksklick vergrößert, jede andere Maustaste verkleinert"));
     HandBtn = new QPushButton("Hand", ToolBar1);
     HandBtn->setObjectName("HandBtn");
+    HandBtn->setToolTip("Hand: die Seite mit gedrückter linker Maustaste verschieben");
     for (QPushButton* tool : {LupeBtn, HandBtn}) {
         tool->setCheckable(true);
         tool->setAutoExclusive(true);

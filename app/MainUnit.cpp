@@ -80,6 +80,7 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     setCentralWidget(central);
     BuildStatusBar();
     SetUpPageTools();
+    SetUpConveniences();
 
     resize(622, 489);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

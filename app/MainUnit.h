@@ -176,6 +176,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QWidget* BuildOpenPage();
@@ -194,6 +196,8 @@ private:
     void RevealPendingTreeFolder();
     // Registers the tool cursors and takes the wheel over the page view.
     void SetUpPageTools();
+    // Dropping files on the window and the usual keys (save, open, zoom).
+    void SetUpConveniences();
     void MagnifierStep(int x, int y, bool zoomIn);
     void ScrollPageView(int64_t horizontal, int64_t vertical);
 

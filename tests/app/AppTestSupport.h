@@ -48,7 +48,12 @@ public:
         confirmations.push_back({text, caption, MessageIcon::Information});
         return confirmAnswer;
     }
-    QString SaveFileName(QWidget*, const QString&, const QString&) override { return saveAnswer; }
+    QString SaveFileName(QWidget*, const QString&, const QString&) override
+    {
+        ++saveDialogsShown;
+        return saveAnswer;
+    }
+    int saveDialogsShown = 0;
     void OpenWithDesktop(const QString& path) override { opened.append(path); }
     void ShowAbout(QWidget*) override { ++aboutShown; }
     // Confirms with fontAnswer when set, else cancels.
