@@ -186,7 +186,7 @@ QWidget* TMainForm::BuildEditPage()
     fields->addWidget(new QLabel("Seite:", page));
     PageEd = new QSpinBox(page);
     PageEd->setObjectName("PageEd");
-    PageEd->setRange(1, 10000);
+    PageEd->setRange(1, PageFieldMaximum);
     PageEd->setValue(1);
     fields->addWidget(PageEd);
     Label6 = new QLabel("von 0", page);

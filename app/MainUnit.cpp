@@ -413,6 +413,8 @@ void TMainForm::ProcessMessages()
 void TMainForm::ReadingFinished(int pageCount)
 {
     Label6->setText("von " + QString::number(pageCount));
+    // The field goes up to 10000, or to the last page of a longer document.
+    PageEd->setMaximum(std::max(PageFieldMaximum, pageCount));
     PageEd->setValue(1);
     PDFVersionBox->setCurrentIndex(document.versionItem);
     ShowInformationFields();

@@ -213,6 +213,7 @@ private:
     // True while the window itself fills the information widgets.
     bool fillingFields_ = false;
     static constexpr qint64 MessageIntervalMs = 15;
+    static constexpr int PageFieldMaximum = 10000;
     QElapsedTimer messageTimer_;
     QFont displayFont_;
     QtMeasuringCanvas canvas_;

@@ -170,7 +170,7 @@ void TMainForm::ZoomEdChange() { PaintBox1Paint(); }
 
 void TMainForm::PageEdChange()
 {
-    const int pageCount = static_cast<int>(std::min<uint32_t>(document.pages.Count(), 10000));
+    const int pageCount = static_cast<int>(std::min<uint32_t>(document.pages.Count(), INT32_MAX));
     if (pageCount > 0 && PageEd->value() > pageCount) {
         // The field's own change event comes back here with the page count and repaints.
         PageEd->setValue(pageCount);

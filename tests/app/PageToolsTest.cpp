@@ -288,6 +288,19 @@ TEST_F(PageToolsTest, PageAboveThePageCountGoesBackToTheLastPage)
     EXPECT_EQ(form().document.currentPageNumber, 1);
 }
 
+TEST(PageField, ReachesTheLastPageOfDocumentsBeyondTenThousandPages)
+{
+    ScratchFolder folder;
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    EXPECT_EQ(form.PageEd->maximum(), 10000);
+    form.ReadingFinished(12345);
+    EXPECT_EQ(form.PageEd->maximum(), 12345);
+    EXPECT_EQ(form.Label6->text(), "von 12345");
+    form.ReadingFinished(2);
+    EXPECT_EQ(form.PageEd->maximum(), 10000);
+}
+
 TEST_F(PageToolsTest, MagnifierWaitsWhileAReadingRuns)
 {
     form().document.readingInProgress = true;
