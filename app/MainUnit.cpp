@@ -371,8 +371,13 @@ void TMainForm::PaintBox1Paint()
     // Nothing is drawn while a reading runs.
     if (document.readingInProgress) return;
     const int resolution = PaintBox1->logicalDpiX() > 0 ? PaintBox1->logicalDpiX() : 96;
-    PaintBox1->SetPicture(RenderPage(document, PageEd->value(), ZoomEd->value(), resolution, displayFont_));
+    const QImage picture = RenderPage(document, PageEd->value(), ZoomEd->value(), resolution, displayFont_);
+    PaintBox1->SetPicture(picture);
     ShowPageStatus();
+    // An empty view needs a word: the drawing of a huge page at this zoom is too large to hold.
+    if (picture.isNull() && !openedFileName_.isEmpty())
+        StatusText->setText(QString::fromUtf8("Die Seite ist bei %1 % zu groß zum Anzeigen, bitte verkleinern.")
+                                .arg(ZoomEd->value()));
 }
 
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon)

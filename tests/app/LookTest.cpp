@@ -10,6 +10,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/PaintBox.h"
+#include "tests/TestDocuments.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace folivo::test {
@@ -90,6 +92,22 @@ TEST_F(LookTest, StatusTextKeepsPageAndZoomForLongFileNames)
     ShowWithSample(std::string(120, 'x') + ".pdf");
     EXPECT_TRUE(form.StatusText->text().endsWith(QString::fromUtf8("Seite 1 von 2, Zoom 50 %")));
     EXPECT_LE(form.StatusText->sizeHint().width(), form.StatusText->width());
+}
+
+TEST_F(LookTest, HugePageTooLargeToDrawIsExplainedInTheStatusText)
+{
+    PdfBuilder builder;
+    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                       "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 14400 14400] >>"};
+    builder.trailerEntries = "/Root 1 0 R";
+    form.openfilenow(QString::fromStdString(folder.Write("plakat.pdf", builder.Build())));
+    QCoreApplication::processEvents();
+    form.ZoomEd->setValue(300);
+    EXPECT_TRUE(form.PaintBox1->Picture().isNull());
+    EXPECT_EQ(form.StatusText->text(), QString::fromUtf8("Die Seite ist bei 300 % zu groß zum Anzeigen, bitte verkleinern."));
+    form.ZoomEd->setValue(10);
+    EXPECT_FALSE(form.PaintBox1->Picture().isNull());
+    EXPECT_TRUE(form.StatusText->text().startsWith("plakat.pdf"));
 }
 
 // Looks at the progress window in the middle of a reading.
