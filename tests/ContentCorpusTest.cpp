@@ -25,6 +25,7 @@
 #include "core/Windows1252.h"
 #include "pdfread/PdfDocument.h"
 #include "tests/LetterWords.h"
+#include "tests/CorpusFixture.h"
 #include "tests/ManifestReader.h"
 #include "tests/OpeningWatch.h"
 #include "tests/PopplerListings.h"
@@ -36,7 +37,6 @@
 namespace folivo::test {
 namespace {
 
-const std::string CorpusDir = FOLIVO_CORPUS_DIR;
 // Far beyond what the largest file takes even in the sanitizer build: only a reading that never
 // ends runs into it.
 constexpr int HangSeconds = 500;
@@ -169,29 +169,8 @@ WordCoverage CompareWords(const ContentReading& reading, const std::vector<std::
     return coverage;
 }
 
-class ContentCorpusTest : public ::testing::Test {
+class ContentCorpusTest : public CorpusFixture {
 protected:
-    void SetUp() override
-    {
-        static const std::optional<Manifest> loaded = Manifest::Load(CorpusDir + "/MANIFEST.tsv");
-        if (!loaded) {
-            const char* require = std::getenv("FOLIVO_REQUIRE_CORPUS");
-            if (require && std::string(require) == "1") {
-                FAIL() << "FOLIVO_REQUIRE_CORPUS=1 but there is no " << CorpusDir << "/MANIFEST.tsv";
-            }
-            GTEST_SKIP() << "corpus tests skipped: no " << CorpusDir << "/MANIFEST.tsv";
-        }
-        manifest = &*loaded;
-    }
-
-    const std::string& Cell(size_t row, const std::string& column) const { return manifest->Cell(row, column); }
-
-    // Files with a classic cross-reference table and nothing the reader refuses.
-    bool Readable(size_t row) const
-    {
-        return Cell(row, "xref") == "table" && Cell(row, "objstm") == "0" && Cell(row, "encrypted") == "0";
-    }
-
     // Calls check for every readable file that selected accepts and the reader opened without
     // finding it invalid. Files are read only once selected, so that a test over a few files
     // does not wait for the large ones.
@@ -215,7 +194,6 @@ protected:
         if (!ToolWorks(versionCommand)) GTEST_SKIP() << "not compared: " << versionCommand << " does not run";
     }
 
-    const Manifest* manifest = nullptr;
 };
 
 TEST_F(ContentCorpusTest, EveryPageIsInterpreted)

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "pdfread/PdfDocument.h"
+#include "tests/CorpusFixture.h"
 #include "tests/ManifestReader.h"
 #include "tests/OpeningWatch.h"
 #include "tests/RecordingPort.h"
@@ -31,7 +32,6 @@
 namespace folivo::test {
 namespace {
 
-const std::string CorpusDir = FOLIVO_CORPUS_DIR;
 // A reading that takes longer hangs. Sanitizer builds run several times slower, so the
 // limit stretches with them.
 #if defined(__SANITIZE_ADDRESS__)
@@ -192,29 +192,8 @@ std::string PageOrderDifference(const std::vector<PageRef>& ours, const std::vec
     return {};
 }
 
-class CorpusTest : public ::testing::Test {
+class CorpusTest : public CorpusFixture {
 protected:
-    void SetUp() override
-    {
-        static const std::optional<Manifest> loaded = Manifest::Load(CorpusDir + "/MANIFEST.tsv");
-        if (!loaded) {
-            const char* require = std::getenv("FOLIVO_REQUIRE_CORPUS");
-            if (require && std::string(require) == "1") {
-                FAIL() << "FOLIVO_REQUIRE_CORPUS=1 but there is no " << CorpusDir << "/MANIFEST.tsv";
-            }
-            GTEST_SKIP() << "corpus tests skipped: no " << CorpusDir << "/MANIFEST.tsv";
-        }
-        manifest = &*loaded;
-    }
-
-    const std::string& Cell(size_t row, const std::string& column) const { return manifest->Cell(row, column); }
-
-    // Files with a classic cross-reference table and nothing the reader refuses.
-    bool Readable(size_t row) const
-    {
-        return Cell(row, "xref") == "table" && Cell(row, "objstm") == "0" && Cell(row, "encrypted") == "0";
-    }
-
     // Readable files whose page tree qpdf accepts without complaint and whose root /Count is
     // the number of pages in the tree.
     bool PageTreeSound(size_t row) const
@@ -237,7 +216,6 @@ protected:
         return count;
     }
 
-    const Manifest* manifest = nullptr;
 };
 
 TEST_F(CorpusTest, EveryFileOpensInTime)

@@ -22,6 +22,7 @@
 #include "content/FixedMeasuringCanvas.h"
 #include "pdfread/PdfDocument.h"
 #include "pdfwrite/Protection.h"
+#include "tests/CorpusFixture.h"
 #include "tests/ManifestReader.h"
 #include "tests/OpeningWatch.h"
 #include "tests/PageRenders.h"
@@ -50,7 +51,6 @@ constexpr bool SanitizerBuild = false;
 // per page is covered by the smaller ones.
 constexpr long SanitizerPageLimit = 400;
 
-const std::string CorpusDir = FOLIVO_CORPUS_DIR;
 const std::string CliPath = FOLIVO_CLI_PATH;
 // Far beyond what the largest file takes even in the sanitizer build: only a reading that never
 // ends runs into it.
@@ -499,19 +499,12 @@ struct CheckTally {
     }
 };
 
-class SaveCorpusTest : public ::testing::Test {
+class SaveCorpusTest : public CorpusFixture {
 protected:
     void SetUp() override
     {
-        static const std::optional<Manifest> loaded = Manifest::Load(CorpusDir + "/MANIFEST.tsv");
-        if (!loaded) {
-            const char* require = std::getenv("FOLIVO_REQUIRE_CORPUS");
-            if (require && std::string(require) == "1") {
-                FAIL() << "FOLIVO_REQUIRE_CORPUS=1 but there is no " << CorpusDir << "/MANIFEST.tsv";
-            }
-            GTEST_SKIP() << "corpus tests skipped: no " << CorpusDir << "/MANIFEST.tsv";
-        }
-        manifest = &*loaded;
+        CorpusFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         ASSERT_TRUE(std::filesystem::exists(CliPath)) << CliPath << " is missing: build folivo-cli first";
         haveQpdf = ToolWorks("qpdf --version");
         havePdfinfo = ToolWorks("pdfinfo -v");
@@ -535,7 +528,6 @@ protected:
                        uint32_t pageCount, const ScratchFolder& scratch);
     void Report(size_t eligible, double seconds);
 
-    const Manifest* manifest = nullptr;
     bool haveQpdf = false;
     bool havePdfinfo = false;
     bool havePdftoppm = false;

@@ -2,11 +2,11 @@
 // (the first page also at the smallest and largest) without a crash or a sanitizer report, at
 // the size the page view lays out.
 #include <QFont>
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
+#include "tests/CorpusFixture.h"
 #include "tests/RecordingPort.h"
 #include "view/PageRenderer.h"
 #include "view/QtMeasuringCanvas.h"
@@ -16,12 +16,8 @@ namespace {
 
 TEST(CorpusRender, EveryPageOfEveryDocumentIsDrawnAtItsSize)
 {
-    const std::filesystem::path corpus = FOLIVO_CORPUS_DIR;
-    if (!std::filesystem::exists(corpus / "MANIFEST.tsv")) {
-        const char* required = std::getenv("FOLIVO_REQUIRE_CORPUS");
-        if (required && std::string(required) == "1") FAIL() << "FOLIVO_REQUIRE_CORPUS=1 but there is no " << corpus;
-        GTEST_SKIP() << "corpus tests skipped: no " << corpus / "MANIFEST.tsv";
-    }
+    const std::filesystem::path corpus = test::CorpusDir;
+    if (!std::filesystem::exists(corpus / "MANIFEST.tsv")) FOLIVO_CORPUS_MISSING(corpus / "MANIFEST.tsv");
     int drawn = 0;
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
         if (entry.path().extension() != ".pdf") continue;
