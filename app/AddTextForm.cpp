@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 
-#include "core/Windows1252.h"
+#include "view/QtText.h"
 
 namespace folivo::app {
 
@@ -21,18 +21,6 @@ constexpr NamedColor Colors[] = {
     {"Schwarz", 0x000000}, {"Dunkelrot", 0x000080}, {"Rot", 0x0000FF},   {"Grün", 0x008000},
     {"Blau", 0xFF0000},    {"Gelb", 0x00FFFF},      {"Grau", 0x808080}, {"Weiß", 0xFFFFFF},
 };
-
-QString FromWindows1252(const std::string& bytes) { return QString::fromStdString(Windows1252ToUtf8(bytes)); }
-
-// A character without a Windows-1252 byte cannot be shown in the page's text.
-std::string ToWindows1252(const QString& text)
-{
-    std::string bytes;
-    for (const char32_t character : text.toUcs4()) {
-        if (const auto byte = Windows1252OfUnicode(character)) bytes += static_cast<char>(*byte);
-    }
-    return bytes;
-}
 
 }  // namespace
 
@@ -73,7 +61,7 @@ void TAddTextForm::ShowSettings()
 {
     filling_ = true;
     ComboBox1->clear();
-    for (const std::string& name : settings.fontNames) ComboBox1->addItem(FromWindows1252(name));
+    for (const std::string& name : settings.fontNames) ComboBox1->addItem(QStringFromWindows1252(name));
     ComboBox1->setCurrentIndex(settings.selectedFont < ComboBox1->count() ? settings.selectedFont : -1);
     FontSizeEd->setValue(settings.fontSize);
     int colorIndex = MerrowColorComboBox1->findData(settings.color);
@@ -85,7 +73,7 @@ void TAddTextForm::ShowSettings()
     MerrowColorComboBox1->setCurrentIndex(colorIndex);
     PasteinBackCheck->setChecked(settings.pasteInBack);
     QStringList lines;
-    for (const std::string& line : settings.lines) lines.append(FromWindows1252(line));
+    for (const std::string& line : settings.lines) lines.append(QStringFromWindows1252(line));
     Memo1->setPlainText(lines.join('\n'));
     filling_ = false;
 }
@@ -99,7 +87,7 @@ void TAddTextForm::ControlsEdited()
     settings.pasteInBack = PasteinBackCheck->isChecked();
     settings.lines.clear();
     if (!Memo1->toPlainText().isEmpty()) {
-        for (const QString& line : Memo1->toPlainText().split('\n')) settings.lines.push_back(ToWindows1252(line));
+        for (const QString& line : Memo1->toPlainText().split('\n')) settings.lines.push_back(Windows1252FromQString(line));
     }
 }
 

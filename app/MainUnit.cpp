@@ -33,7 +33,6 @@
 #include "app/ProgramFolder.h"
 #include "app/ProgressPanel.h"
 #include "app/UserDialogs.h"
-#include "core/Windows1252.h"
 #include "pdfwrite/InformationFields.h"
 #include "view/QtOutlineFontMetrics.h"
 #include "view/QtText.h"
@@ -253,15 +252,10 @@ void TMainForm::ChooseFontBtnClick()
 folivo::DisplayFont TMainForm::ProtectionFont() const
 {
     folivo::DisplayFont font;
-    font.family.clear();
-    // The face name as Windows-1252 bytes; a character without a byte there cannot be part
-    // of a PDF name written from them.
-    for (const char32_t character : displayFont_.family().toUcs4()) {
-        if (const auto byte = Windows1252OfUnicode(character)) font.family += static_cast<char>(*byte);
-    }
+    font.family = Windows1252FromQString(displayFont_.family());
     font.bold = displayFont_.bold();
     font.italic = displayFont_.italic();
-    const int resolution = PaintBox1->logicalDpiY() > 0 ? PaintBox1->logicalDpiY() : 96;
+    const int resolution = PageViewResolution();
     font.pixelHeight = displayFont_.pixelSize() > 0
                            ? displayFont_.pixelSize()
                            : std::max(1, static_cast<int>(std::lround(displayFont_.pointSizeF() * resolution / 72.0)));
@@ -272,7 +266,7 @@ void TMainForm::FileProtectBtnClick()
 {
     // Protection needs a read document; during a reading the model is half built.
     if (document.readingInProgress || !document.documentRead) return;
-    const int resolution = PaintBox1->logicalDpiX() > 0 ? PaintBox1->logicalDpiX() : 96;
+    const int resolution = PageViewResolution();
     const int zoom = ZoomEd->value();
     QtOutlineFontMetrics metrics;
     // The page view's height for a page is the height of the page drawn at the current zoom.
@@ -366,11 +360,16 @@ void TMainForm::SetProStatus(int value)
 
 void TMainForm::SBarPaintMore() { ProgressPanel->repaint(); }
 
+int TMainForm::PageViewResolution() const
+{
+    return PaintBox1->logicalDpiX() > 0 ? PaintBox1->logicalDpiX() : 96;
+}
+
 void TMainForm::PaintBox1Paint()
 {
     // Nothing is drawn while a reading runs.
     if (document.readingInProgress) return;
-    const int resolution = PaintBox1->logicalDpiX() > 0 ? PaintBox1->logicalDpiX() : 96;
+    const int resolution = PageViewResolution();
     const QImage picture = RenderPage(document, PageEd->value(), ZoomEd->value(), resolution, displayFont_);
     PaintBox1->SetPicture(picture);
     ShowPageStatus();

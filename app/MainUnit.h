@@ -90,6 +90,8 @@ public:
 
     // The page view: asks for a new picture of the current page (see PaintBox1Paint).
     void PaintBox1Paint();
+    // The paint box's pixels per inch (96 when the device reports none), for both axes.
+    int PageViewResolution() const;
 
     // The page tools: the magnifier zooms around a click, the hand pans; x, y are paint-box
     // pixels.

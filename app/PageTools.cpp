@@ -27,8 +27,6 @@ constexpr int WheelStepPixels = 20;
 // One notch of an ordinary mouse wheel, in eighths of a degree.
 constexpr int WheelNotch = 120;
 
-int ViewResolution(const QWidget* box) { return box->logicalDpiX() > 0 ? box->logicalDpiX() : 96; }
-
 int Clamped(int64_t value, const QScrollBar* bar)
 {
     return static_cast<int>(std::clamp<int64_t>(value, 0, std::max(bar->maximum(), 0)));
@@ -117,7 +115,7 @@ void TMainForm::MagnifierStep(int x, int y, bool zoomIn)
     // The field rounds (halves to even) and clamps.
     ZoomEd->setValue(static_cast<int>(std::nearbyint(zoomIn ? z0 * 1.5 : z0 / 1.5)));
     const int z1 = ZoomEd->value();
-    const QSize size = PageDrawingSize(document, PageEd->value(), z1, ViewResolution(PaintBox1));
+    const QSize size = PageDrawingSize(document, PageEd->value(), z1, PageViewResolution());
     PaintBox1->SetBoxSize(size.width(), size.height());
     // The scroll box learns the new size from the box's resize event, which a hidden box gets
     // only when shown, and shows or hides its bars only on a later turn of the event loop: ask
