@@ -152,6 +152,14 @@ struct CivilTime {
     bool operator==(const CivilTime&) const = default;
 };
 
+// A date of the information dictionary as read: its fields and its text ("D:...", with
+// the time zone as written). Empty text: the file had no usable date.
+struct InfoDateAsRead {
+    CivilDate date;
+    CivilTime time;
+    std::string text;
+};
+
 // The document information as the user sees and edits it: texts are UTF-8.
 struct InfoFields {
     std::string producer;
@@ -164,6 +172,14 @@ struct InfoFields {
     CivilTime createdTime;
     CivilDate modifiedDate;
     CivilTime modifiedTime;
+    // Whether each date is set: read from the file or set by the user. An absent date is shown
+    // as absent and not written; its fields keep the moment of opening as a starting point.
+    bool createdPresent = false;
+    bool modifiedPresent = false;
+    // The dates as the file wrote them, so that an unedited date is written back unchanged
+    // (with its time zone).
+    InfoDateAsRead createdAsRead;
+    InfoDateAsRead modifiedAsRead;
     // The user set a field since the document was read; a document without an information
     // dictionary then gets one when saved.
     bool changedByUser = false;

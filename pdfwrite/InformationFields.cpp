@@ -45,6 +45,7 @@ void SetModifiedToNow(InfoFields& info)
     localtime_r(&now, &local);
     info.modifiedDate = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
     info.modifiedTime = {local.tm_hour, local.tm_min, local.tm_sec};
+    info.modifiedPresent = true;
     info.changedByUser = true;
 }
 
