@@ -31,6 +31,11 @@ Op OperatorOf(std::string_view token)
         {"Tf", Op::Tf},   {"TL", Op::TL},     {"T*", Op::TStar}, {"Td", Op::Td}, {"TD", Op::TD},   {"Tm", Op::Tm},
         {"Tj", Op::Tj},   {"TJ", Op::TJ},     {"'", Op::Quote}, {"\"", Op::DoubleQuote},
     };
+    // Most tokens are numbers, names and strings: they never reach the table.
+    if (token.empty() || token.size() > 3) return Op::None;
+    const char first = token[0];
+    const bool letter = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
+    if (!letter && first != '\'' && first != '"') return Op::None;
     const auto found = operators.find(token);
     return found == operators.end() ? Op::None : found->second;
 }
@@ -86,18 +91,21 @@ void ContentInterpreter::Run(FileBuffer& content)
     while (content.position < content.size) {
         if (sources_.processMessages) sources_.processMessages();
         std::string token = ReadToken(content);
-        operands_.push_back(token);
-        Execute(OperatorOf(token), token);
-        if (inText_ && !token.empty() && (token[0] == 'T' || token[0] == '\'' || token[0] == '"')) operands_.clear();
-        if (!inText_) CompactOperands();
+        const Op op = OperatorOf(token);
+        const char first = token.empty() ? '\0' : token[0];
+        operands_.Push(std::move(token));
+        Execute(op);
+        if (inText_ && (first == 'T' || first == '\'' || first == '"')) operands_.Clear();
+        // Outside text objects the list only grows, and only its last entries are ever read.
+        if (!inText_ && operands_.Size() >= 8 * KeptOperands) operands_.KeepLast(KeptOperands);
     }
 }
 
-void ContentInterpreter::CompactOperands()
+ContentInterpreter::Omissions ContentInterpreter::Omitted() const
 {
-    // Outside text objects the list only grows, and only its last entries are ever read.
-    if (operands_.size() < 8 * KeptOperands) return;
-    operands_.erase(operands_.begin(), operands_.end() - KeptOperands);
+    Omissions omitted = omitted_;
+    omitted.operands = operands_.Lost();
+    return omitted;
 }
 
 bool ContentInterpreter::NumberOperand(size_t k, size_t m, double& value) const
@@ -108,37 +116,33 @@ bool ContentInterpreter::NumberOperand(size_t k, size_t m, double& value) const
     return true;
 }
 
-void ContentInterpreter::Execute(Op op, const std::string& token)
+void ContentInterpreter::Execute(Op op)
 {
     double value = 0;
     switch (op) {
     case Op::None:
         return;
-    case Op::q: {
-        ctmStack_.push_back(ctm_);
-        colourStack_.push_back({strokeColor_, fillColor_});
-        SavedPath saved{{}, lineWidth_};
-        for (uint32_t i = 0; i < path_->Count(); ++i) saved.segments.push_back(*path_->At(i));
-        pathStack_.push_back(std::move(saved));
+    case Op::q:
+        if (stateStack_.size() >= MaxSavedStates) {
+            ++unsavedStates_;
+            ++omitted_.savedStates;
+            return;
+        }
+        stateStack_.push_back({ctm_, strokeColor_, fillColor_, lineWidth_});
         return;
-    }
     case Op::Q:
-        if (!ctmStack_.empty()) {
-            ctm_ = ctmStack_.back();
-            ctmStack_.pop_back();
+        if (unsavedStates_ > 0) {
+            --unsavedStates_;
+            return;
         }
         // Colours belong to the saved state too: a background filled white inside q ... Q
         // must not leave the page's text white.
-        if (!colourStack_.empty()) {
-            strokeColor_ = colourStack_.back().first;
-            fillColor_ = colourStack_.back().second;
-            colourStack_.pop_back();
-        }
-        if (!pathStack_.empty()) {
-            lineWidth_ = pathStack_.back().lineWidth;
-            path_->Clear();
-            for (const PathSegment& segment : pathStack_.back().segments) *path_->Append() = segment;
-            pathStack_.pop_back();
+        if (!stateStack_.empty()) {
+            ctm_ = stateStack_.back().ctm;
+            strokeColor_ = stateStack_.back().strokeColor;
+            fillColor_ = stateStack_.back().fillColor;
+            lineWidth_ = stateStack_.back().lineWidth;
+            stateStack_.pop_back();
         }
         return;
     case Op::Do:
@@ -162,7 +166,7 @@ void ContentInterpreter::Execute(Op op, const std::string& token)
         if (Has(3) && ReadColour(3, op == Op::SC, false) && Has(4)) ReadColour(4, op == Op::SC, true);
         return;
     case Op::n:
-        path_->Clear();
+        ClearPath();
         return;
     case Op::s:
     case Op::b:
@@ -201,13 +205,13 @@ void ContentInterpreter::Execute(Op op, const std::string& token)
         return;
     case Op::BT:
         inText_ = true;
-        operands_.clear();
+        operands_.Clear();
         tm_ = Matrix{};
         advance_ = 0;
         return;
     case Op::ET:
         inText_ = false;
-        operands_.clear();
+        operands_.Clear();
         return;
     default:
         break;
@@ -263,7 +267,6 @@ void ContentInterpreter::Execute(Op op, const std::string& token)
         ShowText(op == Op::TJ);
         return;
     default:
-        (void)token;
         return;
     }
 }
@@ -286,7 +289,23 @@ bool ContentInterpreter::ReadColour(size_t m, bool stroking, bool cmyk)
 
 void ContentInterpreter::AppendSegment(double x1, double y1, double x2, double y2, double x3, double y3, bool drawn)
 {
+    // Segment arrays grow a whole step at a time; a step is only taken while the page has room.
+    constexpr uint32_t step = TDynaArray<PathSegment>::GrowthStep;
+    if (path_->Count() % step == 0) {
+        if (segmentSlots_ + step > MaxSegmentSlots) {
+            ++omitted_.segments;
+            return;
+        }
+        segmentSlots_ += step;
+    }
     *path_->Append() = PathSegment{lineWidth_, x1, y1, x2, y2, x3, y3, static_cast<uint8_t>(drawn)};
+}
+
+void ContentInterpreter::ClearPath()
+{
+    constexpr uint32_t step = TDynaArray<PathSegment>::GrowthStep;
+    segmentSlots_ -= (path_->Count() + step - 1) / step * step;
+    path_->Clear();
 }
 
 // Path operators store their coordinates one by one: an operand that is not a number leaves
@@ -349,6 +368,13 @@ void ContentInterpreter::ClosePath()
     pointY_ = y;
 }
 
+bool ContentInterpreter::ItemAllowed()
+{
+    if (staging_.Count() < MaxItems) return true;
+    ++omitted_.items;
+    return false;
+}
+
 PageItem* ContentInterpreter::AppendItem()
 {
     PageItem* item = staging_.Append();
@@ -374,6 +400,10 @@ PageItem* ContentInterpreter::AppendPlacedItem()
 
 void ContentInterpreter::PaintPath(Op op)
 {
+    if (!ItemAllowed()) {
+        ClearPath();
+        return;
+    }
     PageItem* item = AppendPlacedItem();
     item->IsPath = 1;
     item->Stroked = op == Op::S || op == Op::s || op == Op::B || op == Op::b || op == Op::BStar || op == Op::bStar;
@@ -388,6 +418,7 @@ void ContentInterpreter::ShowImage()
     TDynaArray<ImageObject>& pictures = sources_.pictures;
     for (uint32_t i = 0; i < pictures.Count(); ++i) {
         if (pictures.At(i)->name.View() != name) continue;
+        if (!ItemAllowed()) return;
         PageItem* item = AppendPlacedItem();
         item->IsImage = 1;
         item->ImageIndex = static_cast<int32_t>(i);
@@ -437,14 +468,12 @@ uint8_t ContentInterpreter::ConvertByte(uint8_t byte) const
 void ContentInterpreter::ShowText(bool kerning)
 {
     std::string shown;
-    std::vector<double> kerningList;
+    // Numbers of a TJ array, each after the byte it follows; most bytes have none.
+    std::vector<std::pair<size_t, double>> kerningList;
     auto append = [&](std::string_view bytes) {
-        for (unsigned char byte : bytes) {
-            shown += static_cast<char>(ConvertByte(byte));
-            kerningList.push_back(0);
-        }
+        for (unsigned char byte : bytes) shown += static_cast<char>(ConvertByte(byte));
     };
-    for (size_t i = 0; i + 1 < operands_.size(); ++i) {
+    for (size_t i = 0; i + 1 < operands_.Size(); ++i) {
         const std::string& entry = operands_[i];
         if (entry.size() > 1 && entry[0] == '<') {
             // Hex digits give the bytes as they are: no escapes to resolve.
@@ -460,14 +489,23 @@ void ContentInterpreter::ShowText(bool kerning)
             std::string_view text(entry);
             if (text[0] == '>') text.remove_prefix(1);
             const auto number = NumberText(text);
-            if (number && !kerningList.empty())
-                kerningList.back() = std::fabs(fontSize_ * tm_.d * ctm_.d) * -*number / 1000.0;
+            if (!number || shown.empty()) continue;
+            const double value = std::fabs(fontSize_ * tm_.d * ctm_.d) * -*number / 1000.0;
+            if (!kerningList.empty() && kerningList.back().first == shown.size() - 1) kerningList.back().second = value;
+            else kerningList.emplace_back(shown.size() - 1, value);
         }
     }
-    if (!shown.empty()) AppendTextItem(shown, kerningList);
+    if (shown.empty()) return;
+    if (textBytes_ + shown.size() > MaxTextBytes) {
+        omitted_.textBytes += shown.size();
+        return;
+    }
+    if (!ItemAllowed()) return;
+    textBytes_ += shown.size();
+    AppendTextItem(shown, kerningList);
 }
 
-void ContentInterpreter::AppendTextItem(const std::string& text, const std::vector<double>& kerning)
+void ContentInterpreter::AppendTextItem(const std::string& text, const std::vector<std::pair<size_t, double>>& kerning)
 {
     MeasuringCanvas& canvas = sources_.canvas;
     const double advance0 = advance_;
@@ -482,6 +520,11 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
     item->CharWidths = new double[text.size()];
     item->CharSpacings = new double[text.size()];
     const double scale = fontSize_ * tm_.d * ctm_.d;
+    const double charSpacing = std::fabs(tm_.d * ctm_.d) * charSpacing_;
+    // A byte's measured width depends on the byte alone: measure each byte once.
+    double measured[256];
+    bool isMeasured[256] = {};
+    auto nextKerning = kerning.begin();
     for (size_t i = 0; i < text.size(); ++i) {
         const auto code = static_cast<uint8_t>(text[i]);
         const int64_t k = static_cast<int64_t>(code) - font_.firstChar;
@@ -489,9 +532,14 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
         if (k >= 0 && k <= 255 && font_.widthPresent[k]) {
             width = font_.isType3 ? font_.widths[k] * std::fabs(scale) : font_.widths[k] / 1000.0 * scale;
         } else {
-            width = canvas.TextWidth(std::string_view(&text[i], 1)) * 72.0 / resolution_;
+            if (!isMeasured[code]) {
+                measured[code] = canvas.TextWidth(std::string_view(&text[i], 1)) * 72.0 / resolution_;
+                isMeasured[code] = true;
+            }
+            width = measured[code];
         }
-        const double spacing = std::fabs(tm_.d * ctm_.d) * charSpacing_ + kerning[i];
+        double spacing = charSpacing;
+        if (nextKerning != kerning.end() && nextKerning->first == i) spacing += (nextKerning++)->second;
         item->CharWidths[i] = width;
         item->CharSpacings[i] = spacing;
         advance_ += width + spacing;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "content/MeasuringCanvas.h"
+#include "content/OperandList.h"
 #include "content/PageItems.h"
 #include "core/DynaArray.h"
 #include "pdfread/DocumentModel.h"
@@ -36,6 +37,25 @@ public:
     // Interprets the buffer's bytes from its position to its end; items go to the staging list.
     void Run(FileBuffer& content);
 
+    // A page keeps at most this much: whatever its content asks for, a page costs bounded
+    // memory, and what lies beyond is left out and counted.
+    static constexpr uint64_t MaxTextBytes = uint64_t{16} << 20;  // shown text, 17 bytes each
+    static constexpr uint64_t MaxItems = uint64_t{1} << 19;
+    // Segment records allocated for paths (they come in steps of the array's growth).
+    static constexpr uint64_t MaxSegmentSlots = uint64_t{1} << 21;
+    // Graphics states saved at once; deeper q ... Q pairs change nothing further.
+    static constexpr size_t MaxSavedStates = size_t{1} << 16;
+
+    // What a run left out to stay within the bounds.
+    struct Omissions {
+        uint64_t operands = 0;  // read but dropped before an operator came
+        uint64_t textBytes = 0;
+        uint64_t items = 0;
+        uint64_t segments = 0;
+        uint64_t savedStates = 0;
+    };
+    Omissions Omitted() const;
+
     enum class Op;
 
 private:
@@ -48,15 +68,18 @@ private:
         uint8_t differences[256] = {};
         uint8_t differencePresent[256] = {};
     };
-    struct SavedPath {
-        std::vector<PathSegment> segments;
+    // The graphics state that q saves and Q restores. The current path is not part of it.
+    struct SavedState {
+        Matrix ctm;
+        uint32_t strokeColor;
+        uint32_t fillColor;
         double lineWidth;
     };
 
-    void Execute(Op op, const std::string& token);
-    bool Has(size_t count) const { return operands_.size() > count; }
+    void Execute(Op op);
+    bool Has(size_t count) const { return operands_.Size() > count; }
     // Operand k (1-based) of an operator that takes m operands.
-    const std::string& Operand(size_t k, size_t m) const { return operands_[operands_.size() - 1 - m + k - 1]; }
+    const std::string& Operand(size_t k, size_t m) const { return operands_[operands_.Size() - 1 - m + k - 1]; }
     bool NumberOperand(size_t k, size_t m, double& value) const;
     bool ReadColour(size_t m, bool stroking, bool cmyk);
     void SetColour(bool stroking, uint32_t colour) { (stroking ? strokeColor_ : fillColor_) = colour; }
@@ -71,11 +94,12 @@ private:
     void ConcatenateMatrix();
     void SelectFont();
     void ShowText(bool kerning);
-    void AppendTextItem(const std::string& text, const std::vector<double>& kerning);
+    void AppendTextItem(const std::string& text, const std::vector<std::pair<size_t, double>>& kerning);
     uint8_t ConvertByte(uint8_t byte) const;
     PageItem* AppendItem();
     PageItem* AppendPlacedItem();
-    void CompactOperands();
+    bool ItemAllowed();
+    void ClearPath();
 
     Sources sources_;
     TDynaArray<PageItem>& staging_;
@@ -99,11 +123,13 @@ private:
     TDynaArray<PathSegment>* path_;
     bool inText_ = false;
     double advance_ = 0;
-    std::vector<std::string> operands_;
-    std::vector<Matrix> ctmStack_;
-    std::vector<std::pair<uint32_t, uint32_t>> colourStack_;  // stroking, non-stroking
-    std::vector<SavedPath> pathStack_;
+    OperandList operands_;
+    std::vector<SavedState> stateStack_;
+    uint64_t unsavedStates_ = 0;  // q beyond the bound, still to be matched by Q
     PageItem* currentItem_ = nullptr;
+    uint64_t textBytes_ = 0;
+    uint64_t segmentSlots_ = 0;
+    Omissions omitted_;
 };
 
 // Colour byte of a component in 0 ... 1: trunc(v × 255) modulo 256.

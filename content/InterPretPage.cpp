@@ -1,9 +1,34 @@
 // The document's entry to the interpreter: one run over a page's content.
+#include <string>
+
 #include "content/ContentInterpreter.h"
 #include "content/FixedMeasuringCanvas.h"
 #include "pdfread/PdfDocument.h"
 
 namespace folivo {
+
+namespace {
+
+// One memo line for each bound a page's content went past.
+void ReportOmissions(UserInterfacePort& ui, const ContentInterpreter::Omissions& omitted, uint32_t pageNumber)
+{
+    const std::string page = "Seite " + std::to_string(pageNumber) + ": ";
+    auto report = [&](uint64_t count, const std::string& what) {
+        if (count > 0) ui.AddMemoLine(page + std::to_string(count) + " " + what);
+    };
+    using Limits = ContentInterpreter;
+    report(omitted.operands, "Operanden ohne Operator übersprungen.");
+    report(omitted.textBytes, "Textzeichen über der Grenze von " + std::to_string(Limits::MaxTextBytes >> 20) +
+                                  " MB je Seite übersprungen.");
+    report(omitted.items, "Seitenelemente über der Grenze von " + std::to_string(Limits::MaxItems) +
+                              " je Seite übersprungen.");
+    report(omitted.segments, "Pfadsegmente über der Grenze von " + std::to_string(Limits::MaxSegmentSlots) +
+                                 " je Seite übersprungen.");
+    report(omitted.savedStates, "Grafikzustände (q) über der Verschachtelungstiefe von " +
+                                    std::to_string(Limits::MaxSavedStates) + " nicht gesichert.");
+}
+
+}  // namespace
 
 void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool processMessages, uint32_t pageNumber)
 {
@@ -16,6 +41,7 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
     fileBuffer = {content, length, 0};
     interpreter.Run(fileBuffer);
     fileBuffer = saved;
+    ReportOmissions(ui_, interpreter.Omitted(), pageNumber);
 
     ReplacePageItems(PageItemList, StagingItemList, pageItemRanges, pageNumber);
 }

@@ -145,13 +145,13 @@ std::string DecodeLzw(std::string_view data, size_t maxOutput)
     return out;
 }
 
-void decodenow(const char* inputPath, const char* outputPath)
+void decodenow(const char* inputPath, const char* outputPath, size_t maxOutput)
 {
     if (!inputPath || !outputPath) return;
     bool ok = false;
     const std::string encoded = ReadWholeFile(inputPath, ok);
     if (!ok) return;
-    const std::string decoded = DecodeLzw(encoded);
+    const std::string decoded = DecodeLzw(encoded, maxOutput);
     std::FILE* file = std::fopen(outputPath, "wb");
     if (!file) return;
     const bool written = std::fwrite(decoded.data(), 1, decoded.size(), file) == decoded.size();

@@ -17,8 +17,8 @@ inline constexpr size_t LzwOutputLimit = size_t{256} << 20;
 // is returned.
 std::string DecodeLzw(std::string_view data, size_t maxOutput = LzwOutputLimit);
 
-// Reads the whole input file, decodes it and writes the result to the output file. When the
-// input cannot be read, no output file is written.
-void decodenow(const char* inputPath, const char* outputPath);
+// Reads the whole input file, decodes it (at most maxOutput bytes) and writes the result to the
+// output file. When the input cannot be read, no output file is written.
+void decodenow(const char* inputPath, const char* outputPath, size_t maxOutput = LzwOutputLimit);
 
 }  // namespace folivo

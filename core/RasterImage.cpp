@@ -3,6 +3,9 @@
 #include "core/JpegFile.h"
 #include "core/TiffFile.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +33,14 @@ void SetDefaultPalette(RasterImage& image)
         image.palette[i] = (level << 16) | (level << 8) | level;
     }
 }
+
+// Pixel memory starts with a count of the records that share it; the pixels follow, aligned as
+// malloc aligns.
+struct PixelHeader {
+    alignas(std::max_align_t) int64_t owners;
+};
+
+PixelHeader* HeaderOf(uint8_t* pixels) { return reinterpret_cast<PixelHeader*>(pixels - sizeof(PixelHeader)); }
 
 enum class FileKind { Unknown, Jpeg, Tiff };
 
@@ -68,8 +79,10 @@ bool newdib(RasterImage& image, int32_t width, int32_t height, int32_t bitsPerPi
 
     // calloc: large blocks come as untouched zero pages, so a forged size that fails on its
     // first row costs neither time nor memory.
-    auto* pixels = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(rowBytes * height), 1));
-    if (!pixels) return false;
+    auto* block = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(rowBytes * height) + sizeof(PixelHeader), 1));
+    if (!block) return false;
+    reinterpret_cast<PixelHeader*>(block)->owners = 1;
+    uint8_t* const pixels = block + sizeof(PixelHeader);
     image.width = width;
     image.height = height;
     image.bitsPerPixel = bitsPerPixel;
@@ -96,9 +109,53 @@ void OpenDib(RasterImage& image, const char* fileName, int, UserInterfacePort*)
     if (!image.pixels) std::memset(&image, 0, sizeof image);
 }
 
+void sharedib(const RasterImage& source, RasterImage& image)
+{
+    if (&source == &image) return;
+    std::memcpy(&image, &source, sizeof image);
+    if (image.pixels) ++HeaderOf(image.pixels)->owners;
+}
+
+bool sampledib(const RasterImage& source, int64_t maxPixels, RasterImage& sampled)
+{
+    std::memset(&sampled, 0, sizeof sampled);
+    const int32_t bits = source.bitsPerPixel;
+    if (!source.pixels || source.width <= 0 || source.height <= 0 || maxPixels <= 0 || !SupportedDepth(bits) ||
+        int64_t{source.bytesPerRow} * 8 < int64_t{source.width} * bits)
+        return false;
+    const double factor = std::min(1.0, std::sqrt(static_cast<double>(maxPixels) / source.width / source.height));
+    const auto width = std::max<int32_t>(1, static_cast<int32_t>(source.width * factor));
+    const auto height = std::max<int32_t>(1, static_cast<int32_t>(source.height * factor));
+    if (!newdib(sampled, width, height, bits)) return false;
+    sampled.paletteCount = source.paletteCount;
+    std::memcpy(sampled.palette, source.palette, sizeof sampled.palette);
+    const int32_t bytes = bits / 8;
+    const int mask = (1 << std::min(bits, 8)) - 1;
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* from = source.pixels + int64_t{y} * source.height / height * source.bytesPerRow;
+        uint8_t* to = sampled.pixels + int64_t{y} * sampled.bytesPerRow;
+        for (int32_t x = 0; x < width; ++x) {
+            const int64_t sx = int64_t{x} * source.width / width;
+            if (bits >= 8) {
+                std::memcpy(to + int64_t{x} * bytes, from + sx * bytes, static_cast<size_t>(bytes));
+                continue;
+            }
+            // Pixels below a byte sit from the most significant bits on.
+            const int fromShift = 8 - bits - static_cast<int>(sx * bits % 8);
+            const int toShift = 8 - bits - static_cast<int>(int64_t{x} * bits % 8);
+            const int value = (from[sx * bits / 8] >> fromShift) & mask;
+            to[int64_t{x} * bits / 8] = static_cast<uint8_t>(to[int64_t{x} * bits / 8] | (value << toShift));
+        }
+    }
+    return true;
+}
+
 void deldib(RasterImage& image)
 {
-    std::free(image.pixels);
+    if (image.pixels) {
+        PixelHeader* header = HeaderOf(image.pixels);
+        if (--header->owners == 0) std::free(header);
+    }
     image.pixels = nullptr;
     image.bytesPerRow = 0;
 }

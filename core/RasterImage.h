@@ -37,7 +37,16 @@ bool newdib(RasterImage& image, int32_t width, int32_t height, int32_t bitsPerPi
 // cannot be decoded the record has no pixels. owner may be null.
 void OpenDib(RasterImage& image, const char* fileName, int = 0, UserInterfacePort* owner = nullptr);
 
-// Releases the record's image memory.
+// Makes image a record of the same picture as source, sharing its pixels: no copy is made. The
+// pixels live until deldib has released every record that holds them. The record is
+// overwritten; an image it held must be released with deldib first.
+void sharedib(const RasterImage& source, RasterImage& image);
+
+// Makes `sampled` a copy of source reduced to at most maxPixels pixels (nearest neighbour, same
+// depth, palette and proportions). The record is overwritten. Returns whether pixels were made.
+bool sampledib(const RasterImage& source, int64_t maxPixels, RasterImage& sampled);
+
+// Releases the record's hold on its image memory; the memory goes with the last record.
 void deldib(RasterImage& image);
 
 }  // namespace folivo

@@ -1,8 +1,12 @@
 // A page's content streams: read, decoded and joined, then interpreted.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "content/TokenReader.h"
 #include "core/Decodenow.h"
@@ -21,7 +25,7 @@ void RemoveFile(const std::string& path)
 
 }  // namespace
 
-std::string PdfDocument::DecodeLzwThroughFiles(std::string data)
+std::string PdfDocument::DecodeLzwThroughFiles(std::string data, size_t limit)
 {
     const std::string input = programFolder + "tmpdec.tmp";
     const std::string output = programFolder + "tmpdec2.tmp";
@@ -30,7 +34,9 @@ std::string PdfDocument::DecodeLzwThroughFiles(std::string data)
         if (!file) return data;
         file.write(data.data(), static_cast<std::streamsize>(data.size()));
     }
-    decodenow(input.c_str(), output.c_str());
+    data.clear();
+    data.shrink_to_fit();
+    decodenow(input.c_str(), output.c_str(), limit);
     RemoveFile(input);
     std::ifstream decoded(output, std::ios::binary);
     if (!decoded) return data;
@@ -42,11 +48,23 @@ std::string PdfDocument::DecodeLzwThroughFiles(std::string data)
 
 void PdfDocument::ReadPageContent(int32_t pageNumber)
 {
+    // Pages are read from the first on; pages that share one huge stream decode it each, so the
+    // whole reading has a bound as well as each page.
+    if (pageNumber == 1) contentBytesRead_ = 0;
+    const uint64_t documentRoom = DocumentContentLimit - std::min(contentBytesRead_, DocumentContentLimit);
+    const size_t pageLimit = static_cast<size_t>(std::min<uint64_t>(InflateLimit, documentRoom));
     PageRecord& page = *currentPage;
-    std::string joined;
+    std::vector<std::string> parts;
+    size_t joinedSize = 0;
     bool unreadable = false;
-    for (uint32_t s = 0; s < page.contentStreams->Count() && !unreadable; ++s) {
+    bool tooLarge = false;
+    for (uint32_t s = 0; s < page.contentStreams->Count() && !unreadable && !tooLarge; ++s) {
         ContentStreamRef& stream = *page.contentStreams->At(s);
+        // Each stream is followed by a line end in the joined content.
+        if (joinedSize >= pageLimit) {
+            tooLarge = true;
+            break;
+        }
         if (!GotoObject(stream.objectNumber)) continue;
         ParseDictionary();
         page.hasFilters = 0;
@@ -73,48 +91,69 @@ void PdfDocument::ReadPageContent(int32_t pageNumber)
         if (!data) {
             invalid = true;
         } else {
-            const StreamDecoding decoding = DecodeContentStream(*data, *page.filterNames, pageNumber);
+            const size_t room = pageLimit - joinedSize - 1;
+            const StreamDecoding decoding = DecodeContentStream(*data, *page.filterNames, pageNumber, room);
             if (decoding == StreamDecoding::Decoded) {
-                joined += *data;
-                joined += '\n';
+                joinedSize += data->size() + 1;
+                parts.push_back(std::move(*data));
             }
             unreadable = decoding == StreamDecoding::Unsupported;
+            tooLarge = decoding == StreamDecoding::TooLarge;
         }
         delete page.filterNames;
         page.filterNames = nullptr;
     }
-    if (unreadable || joined.empty()) return;
-    InterPretPage(reinterpret_cast<const uint8_t*>(joined.data()), static_cast<int32_t>(joined.size()), true,
-                  static_cast<uint32_t>(pageNumber));
+    if (tooLarge) {
+        ui_.AddMemoLine("Seite " + std::to_string(pageNumber) + ": Inhalt über " + std::to_string(pageLimit >> 20) +
+                        " MB übersprungen (Grenze " + std::to_string(InflateLimit >> 20) + " MB je Seite, " +
+                        std::to_string(DocumentContentLimit >> 20) + " MB je Dokument).");
+    }
+    if (unreadable || joinedSize == 0) return;
+    contentBytesRead_ += joinedSize;
+    // The joined content goes straight into the page's buffer, part by part, so that it is
+    // never held twice over.
+    auto content = std::make_unique<uint8_t[]>(joinedSize);
+    size_t at = 0;
+    for (std::string& part : parts) {
+        std::memcpy(content.get() + at, part.data(), part.size());
+        at += part.size();
+        content[at++] = '\n';
+        std::string().swap(part);
+    }
+    InterPretPage(content.get(), static_cast<int32_t>(joinedSize), true, static_cast<uint32_t>(pageNumber));
     // The message loop may have run; the page record is reached again through the list.
     PageRecord& interpreted = *pages.At(static_cast<uint32_t>(pageNumber - 1));
     delete[] interpreted.content;
-    interpreted.content = new uint8_t[joined.size()];
-    std::memcpy(interpreted.content, joined.data(), joined.size());
-    interpreted.contentLength = static_cast<int32_t>(joined.size());
+    interpreted.content = content.release();
+    interpreted.contentLength = static_cast<int32_t>(joinedSize);
     interpreted.contentLoaded = 1;
 }
 
 PdfDocument::StreamDecoding PdfDocument::DecodeContentStream(std::string& data, const TokenList& filters,
-                                                             int32_t pageNumber)
+                                                             int32_t pageNumber, size_t limit)
 {
     for (const std::string& filter : filters) {
         if (filter == "/ASCII85Decode") {
-            data = DecodeAscii85(data);
+            data = DecodeAscii85(data, limit);
         } else if (filter == "/FlateDecode") {
-            auto inflated = Inflate(data);
+            bool overLimit = false;
+            auto inflated = Inflate(data, limit, &overLimit);
+            if (overLimit) return StreamDecoding::TooLarge;
             // A stream that does not inflate is skipped; the page keeps its other streams.
             if (!inflated) return StreamDecoding::Skipped;
             data = std::move(*inflated);
         } else if (filter == "/LZWDecode") {
-            data = DecodeLzwThroughFiles(std::move(data));
+            // One byte more than the room tells a stream that fits from one that was cut off.
+            data = DecodeLzwThroughFiles(std::move(data), limit + 1);
         } else {
             ui_.AddMemoLine("Die Komprimierung " + filter + " wird nicht unterstützt, deshalb kann die Seite " +
                             std::to_string(pageNumber) + " nicht gelesen werden!");
             return StreamDecoding::Unsupported;
         }
+        if (data.size() > limit) return StreamDecoding::TooLarge;
     }
-    return StreamDecoding::Decoded;
+    // Undecoded data counts as well: the page holds it as its content.
+    return data.size() > limit ? StreamDecoding::TooLarge : StreamDecoding::Decoded;
 }
 
 }  // namespace folivo

@@ -195,9 +195,12 @@ private:
     // keyword is missing.
     std::optional<std::string> ReadStreamData(int32_t length);
     void ReadPageContent(int32_t pageNumber);
-    enum class StreamDecoding { Decoded, Skipped, Unsupported };
-    StreamDecoding DecodeContentStream(std::string& data, const TokenList& filters, int32_t pageNumber);
-    std::string DecodeLzwThroughFiles(std::string data);
+    enum class StreamDecoding { Decoded, Skipped, Unsupported, TooLarge };
+    // TooLarge: the decoded data would pass limit bytes.
+    StreamDecoding DecodeContentStream(std::string& data, const TokenList& filters, int32_t pageNumber, size_t limit);
+    std::string DecodeLzwThroughFiles(std::string data, size_t limit);
+    // Decoded content of the pages read so far in this reading.
+    uint64_t contentBytesRead_ = 0;
 
     // Comments.
     void ReadPageComments();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "content/TokenReader.h"
@@ -161,9 +162,20 @@ void PdfDocument::DecodePictures()
 {
     int decoded = 0;
     if (readImages) {
+        // Several names may stand for one picture object: it is decoded once, and the records
+        // of its other names share the pixels.
+        std::unordered_map<uint32_t, uint32_t> firstOfObject;
         pictures.First();
         while (pictures.FetchNext()) {
-            if (currentPicture->hasFilter && DecodePicture(*currentPicture, pictures.CurrentIndex())) ++decoded;
+            if (!currentPicture->hasFilter) continue;
+            const uint32_t index = static_cast<uint32_t>(pictures.CurrentIndex() - 1);
+            const auto [first, isNew] = firstOfObject.emplace(currentPicture->dictionaryPosition, index);
+            if (!isNew) {
+                sharedib(pictures.At(first->second)->image, currentPicture->image);
+                if (currentPicture->image.pixels) ++decoded;
+            } else if (DecodePicture(*currentPicture, pictures.CurrentIndex())) {
+                ++decoded;
+            }
         }
     }
     for (int32_t i = static_cast<int32_t>(pictures.Count()) - 1; i >= 0; --i) {

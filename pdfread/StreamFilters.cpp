@@ -8,7 +8,7 @@
 
 namespace folivo {
 
-std::optional<std::string> Inflate(std::string_view data, size_t limit)
+std::optional<std::string> Inflate(std::string_view data, size_t limit, bool* tooLarge)
 {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return std::nullopt;
@@ -28,6 +28,7 @@ std::optional<std::string> Inflate(std::string_view data, size_t limit)
                 result = inflate(&stream, Z_NO_FLUSH);
                 inflateEnd(&stream);
                 if (result == Z_STREAM_END && stream.avail_out == 1) return output;
+                if (tooLarge && (result == Z_OK || result == Z_STREAM_END)) *tooLarge = true;
                 return std::nullopt;
             }
             output.resize(std::min(limit, output.size() * 2));
@@ -51,14 +52,14 @@ std::optional<std::string> Inflate(std::string_view data, size_t limit)
     return output;
 }
 
-std::string DecodeAscii85(std::string_view data)
+std::string DecodeAscii85(std::string_view data, size_t limit)
 {
     size_t end = data.size();
     while (end > 0 && (data[end - 1] == '\r' || data[end - 1] == '\n')) --end;
     if (end >= 2 && data.substr(end - 2, 2) == "~>") end -= 2;
 
     std::string output;
-    output.reserve(end / 5 * 4 + 4);
+    output.reserve(std::min(end / 5 * 4 + 4, limit + 1));
     uint32_t digits[5];
     int count = 0;
     auto flush = [&](int groupDigits) {
@@ -68,7 +69,7 @@ std::string DecodeAscii85(std::string_view data)
         const int bytes = groupDigits == 5 ? 4 : groupDigits - 1;
         for (int i = 0; i < bytes; ++i) output += static_cast<char>((word >> (24 - 8 * i)) & 0xFF);
     };
-    for (size_t i = 0; i < end; ++i) {
+    for (size_t i = 0; i < end && output.size() <= limit; ++i) {
         const auto ch = static_cast<unsigned char>(data[i]);
         if (ch == 'z' && count == 0) {
             output.append(4, '\0');

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,13 +12,18 @@ namespace folivo {
 // No stream inflates beyond this: a stream that would is treated as undecodable, so no
 // compressed bomb can exhaust memory.
 inline constexpr size_t InflateLimit = size_t{256} << 20;
+// A page's joined content stays within InflateLimit; a whole reading within this, however
+// many pages share one stream.
+inline constexpr uint64_t DocumentContentLimit = uint64_t{256} << 20;
 
-// zlib-format data. Empty when nothing inflates or the output would pass `limit`. Data that
-// breaks off or fails its checksum after yielding output keeps that output.
-std::optional<std::string> Inflate(std::string_view data, size_t limit = InflateLimit);
+// zlib-format data. Empty when nothing inflates or the output would pass `limit` (then
+// *tooLarge is set, when given). Data that breaks off or fails its checksum after yielding
+// output keeps that output.
+std::optional<std::string> Inflate(std::string_view data, size_t limit = InflateLimit, bool* tooLarge = nullptr);
 
 // ASCII85: groups of five digits "!" ... "u", "z" for four zero bytes at a group start; the
-// end marker "~>" and trailing line ends are not data.
-std::string DecodeAscii85(std::string_view data);
+// end marker "~>" and trailing line ends are not data. Decoding stops once the output passes
+// `limit` ("z" makes four bytes of one): a result longer than limit was cut off there.
+std::string DecodeAscii85(std::string_view data, size_t limit = InflateLimit);
 
 }  // namespace folivo

@@ -26,6 +26,9 @@ constexpr int MaxDrawingSide = 32767;
 constexpr int64_t MaxDrawingPixels = int64_t{64} << 20;
 // Font engines misbehave at enormous pixel heights; no screen text comes near this.
 constexpr int MaxFontPixelHeight = 8192;
+// Larger pictures are reduced before drawing: no drawing shows more of them, and converting
+// them whole would take gigabytes.
+constexpr int64_t MaxPicturePixels = int64_t{16} << 20;
 
 int Truncated(double value)
 {
@@ -105,8 +108,9 @@ private:
     int zoom_;
     int resolution_;
     QFont displayFont_;
-    // Each picture is converted once per drawing, however often the page shows it.
-    std::map<int32_t, QImage> pictureImages_;
+    // Each picture is converted once per drawing, however often the page shows it and under
+    // however many names: names of one picture share its pixels.
+    std::map<const uint8_t*, QImage> pictureImages_;
 };
 
 void PagePainter::DrawText(const PageItem& item)
@@ -114,15 +118,21 @@ void PagePainter::DrawText(const PageItem& item)
     const std::string_view text = item.Text.View();
     if (text.empty()) return;
     const QFont font = PreparedFont(displayFont_, TextPixelHeight(item.FontSize, zoom_, resolution_));
+    const QFontMetrics metrics(font, painter_.device());
+    // Characters whose origin lies this far outside the drawing leave no pixel in it.
+    const int margin = metrics.maxWidth() + metrics.height();
+    const int top = geometry_.PageY(item.Y);
+    const QSize size(painter_.device()->width(), painter_.device()->height());
+    if (top > size.height() + margin || top < -margin) return;
     painter_.setFont(font);
     painter_.setPen(ColourOf(item.FillColor));
     // Characters are placed by their top-left corner; QPainter places them by the baseline.
-    const int ascent = QFontMetrics(font, painter_.device()).ascent();
-    const int top = geometry_.PageY(item.Y);
+    const int ascent = metrics.ascent();
     double offset = 0;
     for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
-        const QPoint origin(geometry_.PageX(item.X + offset), top);
-        painter_.drawText(QPoint(origin.x(), origin.y() + ascent), QStringFromWindows1252(text.substr(i, 1)));
+        const int left = geometry_.PageX(item.X + offset);
+        if (left >= -margin && left <= size.width() + margin)
+            painter_.drawText(QPoint(left, top + ascent), QStringFromWindows1252(text.substr(i, 1)));
         if (item.CharWidths) offset += item.CharWidths[i];
         if (item.CharSpacings) offset += item.CharSpacings[i];
     }
@@ -130,11 +140,18 @@ void PagePainter::DrawText(const PageItem& item)
 
 const QImage& PagePainter::PictureImage(int32_t index)
 {
-    auto found = pictureImages_.find(index);
-    if (found == pictureImages_.end()) {
-        found = pictureImages_.emplace(index, QImageFromRaster(document_.pictures.At(static_cast<uint32_t>(index))->image)).first;
+    const RasterImage& raster = document_.pictures.At(static_cast<uint32_t>(index))->image;
+    auto found = pictureImages_.find(raster.pixels);
+    if (found != pictureImages_.end()) return found->second;
+    QImage converted;
+    if (int64_t{raster.width} * raster.height <= MaxPicturePixels) {
+        converted = QImageFromRaster(raster);
+    } else {
+        RasterImage sampled{};
+        if (sampledib(raster, MaxPicturePixels, sampled)) converted = QImageFromRaster(sampled);
+        deldib(sampled);
     }
-    return found->second;
+    return pictureImages_.emplace(raster.pixels, std::move(converted)).first->second;
 }
 
 void PagePainter::DrawImage(const PageItem& item)

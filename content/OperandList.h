@@ -1,0 +1,40 @@
+// The operands read since an operator last consumed them. A content stream may pile up any
+// number of them before an operator comes; the list keeps a bounded tail, since operators only
+// ever read the latest entries.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+namespace folivo {
+
+class OperandList {
+public:
+    // More than any operator or text array of a real page holds.
+    static constexpr size_t MaxCount = size_t{1} << 16;
+    // Room for a string of several megabytes before its operator.
+    static constexpr size_t MaxBytes = size_t{16} << 20;
+
+    // Appends the token; when the list passes a bound, the oldest entries are dropped until it
+    // is down to half of it (a single token beyond half the bytes goes too).
+    void Push(std::string token);
+    void Clear();
+    // Keeps only the last `count` entries; what it drops does not count as lost.
+    void KeepLast(size_t count);
+
+    size_t Size() const { return entries_.size(); }
+    const std::string& operator[](size_t index) const { return entries_[index]; }
+    // Entries dropped for the bounds since the list was made.
+    uint64_t Lost() const { return lost_; }
+
+private:
+    void Drop(size_t count);
+
+    std::deque<std::string> entries_;
+    size_t bytes_ = 0;
+    uint64_t lost_ = 0;
+};
+
+}  // namespace folivo
