@@ -102,6 +102,9 @@ QWidget* TMainForm::BuildOpenPage()
         return false;
     }));
 
+    // Qt's file system model follows changes to the files themselves (the list's sizes and
+    // dates) only with this set; it reads it once, when it first looks at a file.
+    if (!qEnvironmentVariableIsSet("QT_FILESYSTEMMODEL_WATCH_FILES")) qputenv("QT_FILESYSTEMMODEL_WATCH_FILES", "1");
     auto* splitter = new QSplitter(Qt::Horizontal, page);
     treeModel = new QFileSystemModel(this);
     treeModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -125,22 +128,29 @@ QWidget* TMainForm::BuildOpenPage()
     JamShellList1->setSortingEnabled(true);
     JamShellList1->sortByColumn(0, Qt::AscendingOrder);
     // Every entry is a PDF file or a folder: the type column would say nothing. The name takes
-    // the room that size and date leave.
+    // the room that size and date leave; they are as wide as their widest entry.
     JamShellList1->hideColumn(2);
     QHeaderView* header = JamShellList1->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
-    const QFontMetrics metrics = JamShellList1->fontMetrics();
-    header->resizeSection(1, metrics.horizontalAdvance("9999,99 KiB") + 16);
-    const QDateTime widestDate(QDate(2028, 12, 28), QTime(23, 58));
-    header->resizeSection(3, metrics.horizontalAdvance(QLocale::system().toString(widestDate, QLocale::ShortFormat)) + 24);
+    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    // A long name gives way in its middle, so that ".pdf" stays in sight.
+    JamShellList1->setTextElideMode(Qt::ElideMiddle);
+    // However small the window or far the splitter is moved, the name keeps room for a name:
+    // the list is never narrower than size, date and that room.
+    connect(header, &QHeaderView::sectionResized, this, [this, header](int section) {
+        if (section == 0) return;
+        const int nameRoom = JamShellList1->fontMetrics().averageCharWidth() * FileNameRoomChars;
+        JamShellList1->setMinimumWidth(header->sectionSize(1) + header->sectionSize(3) + nameRoom +
+                                       2 * JamShellList1->frameWidth() +
+                                       JamShellList1->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    });
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
     layout->addWidget(splitter, 1);
 
-    connect(treeModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-        if (pendingTreeFolder_.startsWith(loaded)) RevealPendingTreeFolder();
-    });
+    connect(treeModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) { TreeFolderLoaded(loaded); });
     connect(JamShellTree1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid()) JamShellList1->setRootIndex(listModel->setRootPath(treeModel->filePath(current)));
@@ -267,7 +277,7 @@ QWidget* TMainForm::BuildInformationPage()
     edit(Edit6, "Edit6", "Stichworte:");
 
     const auto datePair = [&](QDateEdit*& date, const char* dateName, QTimeEdit*& time, const char* timeName,
-                              const QString& label) {
+                              const QString& label, bool created) {
         auto* row = new QHBoxLayout;
         date = new QDateEdit(page);
         date->setObjectName(dateName);
@@ -280,11 +290,11 @@ QWidget* TMainForm::BuildInformationPage()
         row->addWidget(time);
         row->addStretch(1);
         form->addRow(label, row);
-        connect(date, &QDateEdit::dateChanged, this, [this] { InformationEdited(); });
-        connect(time, &QTimeEdit::timeChanged, this, [this] { InformationEdited(); });
+        connect(date, &QDateEdit::dateChanged, this, [this, created] { DateEdited(created); });
+        connect(time, &QTimeEdit::timeChanged, this, [this, created] { DateEdited(created); });
     };
-    datePair(DateTimePicker1, "DateTimePicker1", DateTimePicker2, "DateTimePicker2", "Erstellt:");
-    datePair(DateTimePicker3, "DateTimePicker3", DateTimePicker4, "DateTimePicker4", QString::fromUtf8("Geändert:"));
+    datePair(DateTimePicker1, "DateTimePicker1", DateTimePicker2, "DateTimePicker2", "Erstellt:", true);
+    datePair(DateTimePicker3, "DateTimePicker3", DateTimePicker4, "DateTimePicker4", QString::fromUtf8("Geändert:"), false);
 
     NowBtn = new QPushButton("Auf jetzt setzen", page);
     NowBtn->setObjectName("NowBtn");

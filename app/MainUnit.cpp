@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontMetrics>
@@ -28,6 +29,7 @@
 
 #include "app/AddTextForm.h"
 #include "app/OpenPDFForm.h"
+#include "app/OptionalDateTime.h"
 #include "app/PaintBox.h"
 #include "app/PrefFolders.h"
 #include "app/ProgramFolder.h"
@@ -46,6 +48,8 @@ QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data()
 std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 
 std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+const char* const NoDocumentText = "Es ist keine PDF-Datei geöffnet.";
 
 }  // namespace
 
@@ -115,8 +119,22 @@ void TMainForm::openfilenow(const QString& path)
     if (document.readingInProgress) return;
     document.readImages = ReadImagesCheck->isChecked();
     document.openfilenow(ToPath(path));
-    openedFileName_ = document.documentRead ? QFileInfo(path).fileName() : QString();
+    const bool open = DocumentOpen();
+    openedFilePath_ = open ? QFileInfo(path).absoluteFilePath() : QString();
+    openedFileName_ = open ? QFileInfo(path).fileName() : QString();
     ShowPageStatus();
+}
+
+bool TMainForm::DocumentOpen() const
+{
+    return document.documentRead && !document.invalid && document.pages.Count() > 0;
+}
+
+bool TMainForm::RefusedWithoutDocument(const QString& caption)
+{
+    if (DocumentOpen()) return false;
+    dialogs_->ShowMessage(this, QString::fromUtf8(NoDocumentText), caption, MessageIcon::Information);
+    return true;
 }
 
 void TMainForm::ShowPageStatus()
@@ -197,19 +215,50 @@ void TMainForm::PrefListBoxDblClick()
 
 void TMainForm::ShowFolder(const QString& folder)
 {
-    pendingTreeFolder_ = folder;
+    pendingTreeFolder_ = QDir::cleanPath(folder);
+    keepInSightFolder_.clear();
     RevealPendingTreeFolder();
     JamShellList1->setRootIndex(listModel->setRootPath(folder));
 }
 
+namespace {
+
+// folder is path or lies below it (whole names: "/home/anna" is not below "/home/ann").
+bool IsWithin(const QString& folder, const QString& path)
+{
+    const QString parent = QDir::cleanPath(path);
+    return folder == parent || folder.startsWith(parent.endsWith('/') ? parent : parent + '/');
+}
+
+}  // namespace
+
 void TMainForm::RevealPendingTreeFolder()
 {
-    // The model loads folders in the background: selecting a deep folder has to wait until
-    // its parents are known, so this runs again whenever a folder has been loaded.
+    // The model loads folders in the background: a folder it does not know yet is selected
+    // when a folder above it has been loaded. The selection is made once; later loads (any
+    // change in a folder above) leave the user's choice alone.
+    if (pendingTreeFolder_.isEmpty()) return;
     const QModelIndex treeIndex = treeModel->index(pendingTreeFolder_);
     if (!treeIndex.isValid()) return;
+    keepInSightFolder_ = pendingTreeFolder_;
+    pendingTreeFolder_.clear();
     JamShellTree1->setCurrentIndex(treeIndex);
     JamShellTree1->scrollTo(treeIndex);
+}
+
+void TMainForm::TreeFolderLoaded(const QString& loaded)
+{
+    if (!pendingTreeFolder_.isEmpty()) {
+        if (IsWithin(pendingTreeFolder_, loaded)) RevealPendingTreeFolder();
+        return;
+    }
+    // The selected folder's brothers arrive after it and may push it out of sight: once they
+    // are there, it is scrolled to again, if it is still the tree's choice.
+    if (keepInSightFolder_.isEmpty() || QFileInfo(keepInSightFolder_).path() != QDir::cleanPath(loaded)) return;
+    const QModelIndex current = JamShellTree1->currentIndex();
+    if (current.isValid() && QDir::cleanPath(treeModel->filePath(current)) == keepInSightFolder_)
+        JamShellTree1->scrollTo(current);
+    keepInSightFolder_.clear();
 }
 
 QString TMainForm::ShownFolder() const
@@ -264,8 +313,8 @@ folivo::DisplayFont TMainForm::ProtectionFont() const
 
 void TMainForm::FileProtectBtnClick()
 {
-    // Protection needs a read document; during a reading the model is half built.
-    if (document.readingInProgress || !document.documentRead) return;
+    // During a reading the model is half built.
+    if (document.readingInProgress || RefusedWithoutDocument(QString::fromUtf8("Dateischutz hinzufügen"))) return;
     const int resolution = PageViewResolution();
     const int zoom = ZoomEd->value();
     QtOutlineFontMetrics metrics;
@@ -289,10 +338,18 @@ void TMainForm::ShowInformationFields()
     Edit4->setText(FromUtf8(info.title));
     Edit5->setText(FromUtf8(info.subject));
     Edit6->setText(FromUtf8(info.keywords));
-    DateTimePicker1->setDate(QDate(info.createdDate.year, info.createdDate.month, info.createdDate.day));
-    DateTimePicker2->setTime(QTime(info.createdTime.hour, info.createdTime.minute, info.createdTime.second));
-    DateTimePicker3->setDate(QDate(info.modifiedDate.year, info.modifiedDate.month, info.modifiedDate.day));
-    DateTimePicker4->setTime(QTime(info.modifiedTime.hour, info.modifiedTime.minute, info.modifiedTime.second));
+    fillingFields_ = false;
+    ShowDates();
+}
+
+void TMainForm::ShowDates()
+{
+    fillingFields_ = true;
+    const InfoFields& info = document.info;
+    ShowOptionalDate(*DateTimePicker1, info.createdDate, info.createdPresent);
+    ShowOptionalTime(*DateTimePicker2, info.createdTime, info.createdPresent);
+    ShowOptionalDate(*DateTimePicker3, info.modifiedDate, info.modifiedPresent);
+    ShowOptionalTime(*DateTimePicker4, info.modifiedTime, info.modifiedPresent);
     fillingFields_ = false;
 }
 
@@ -306,15 +363,22 @@ void TMainForm::InformationEdited()
     info.title = ToUtf8(Edit4->text());
     info.subject = ToUtf8(Edit5->text());
     info.keywords = ToUtf8(Edit6->text());
-    const QDate created = DateTimePicker1->date();
-    const QTime createdTime = DateTimePicker2->time();
-    const QDate modified = DateTimePicker3->date();
-    const QTime modifiedTime = DateTimePicker4->time();
-    info.createdDate = {created.year(), created.month(), created.day()};
-    info.createdTime = {createdTime.hour(), createdTime.minute(), createdTime.second()};
-    info.modifiedDate = {modified.year(), modified.month(), modified.day()};
-    info.modifiedTime = {modifiedTime.hour(), modifiedTime.minute(), modifiedTime.second()};
     info.changedByUser = true;
+}
+
+void TMainForm::DateEdited(bool created)
+{
+    if (fillingFields_) return;
+    InfoFields& info = document.info;
+    QDateEdit& datePicker = created ? *DateTimePicker1 : *DateTimePicker3;
+    QTimeEdit& timePicker = created ? *DateTimePicker2 : *DateTimePicker4;
+    // A picker still showing the date absent leaves the starting point in the fields.
+    if (ShowsValue(datePicker)) (created ? info.createdDate : info.modifiedDate) = PickedDate(datePicker);
+    if (ShowsValue(timePicker)) (created ? info.createdTime : info.modifiedTime) = PickedTime(timePicker);
+    (created ? info.createdPresent : info.modifiedPresent) = true;
+    info.changedByUser = true;
+    // The other picker of the pair now shows its part of the date too.
+    ShowDates();
 }
 
 void TMainForm::NowBtnClick()
@@ -326,8 +390,9 @@ void TMainForm::NowBtnClick()
 
 void TMainForm::SaveBtnClick()
 {
-    if (document.readingInProgress) return;
-    const QString path = dialogs_->SaveFileName(this, "PDF speichern unter...", "PDF-Dateien (*.pdf)");
+    if (document.readingInProgress || RefusedWithoutDocument("PDF speichern unter")) return;
+    const QString path = dialogs_->SaveFileName(this, "PDF speichern unter...", "PDF-Dateien (*.pdf)",
+                                                QFileInfo(openedFilePath_).absolutePath());
     if (path.isEmpty()) return;
     SaveTo(path);
 }
@@ -338,7 +403,12 @@ bool TMainForm::SaveTo(const QString& path)
     if (document.readingInProgress) return false;
     document.versionItem = PDFVersionBox->currentIndex();
     if (!document.SavePDFNew(ToPath(path))) return false;
-    if (ShowPDFCheck->isChecked()) dialogs_->OpenWithDesktop(path);
+    if (ShowPDFCheck->isChecked() && !dialogs_->OpenWithDesktop(path))
+        dialogs_->ShowMessage(this,
+                              QString::fromUtf8("Die Datei %1 wurde gespeichert, konnte aber nicht mit dem "
+                                                "Standardprogramm für PDF-Dateien geöffnet werden.")
+                                  .arg(QDir::toNativeSeparators(path)),
+                              "PDF anzeigen", MessageIcon::Warning);
     return true;
 }
 
@@ -369,6 +439,12 @@ void TMainForm::PaintBox1Paint()
 {
     // Nothing is drawn while a reading runs.
     if (document.readingInProgress) return;
+    // Without a document there is no page to show, not even a blank sheet.
+    if (!DocumentOpen()) {
+        PaintBox1->SetPicture(QImage());
+        ShowPageStatus();
+        return;
+    }
     const int resolution = PageViewResolution();
     const QImage picture = RenderPage(document, PageEd->value(), ZoomEd->value(), resolution, displayFont_);
     PaintBox1->SetPicture(picture);
@@ -423,6 +499,7 @@ void TMainForm::ReadingFinished(int pageCount)
     PDFVersionBox->setCurrentIndex(document.versionItem);
     ShowInformationFields();
     PageControl2->setCurrentIndex(1);
+    ScrollPageViewToTop(true);
     // The reading flag is still set here; page 1 is drawn once the reading has returned.
     QMetaObject::invokeMethod(this, [this] { PaintBox1Paint(); }, Qt::QueuedConnection);
 }

@@ -54,6 +54,8 @@ public:
 
     // Reads a file unless a reading is in progress.
     void openfilenow(const QString& path);
+    // A readable document with pages is open.
+    bool DocumentOpen() const;
 
     // The command-line arguments (without the program) that the first showing looks at.
     void SetStartArguments(const QStringList& arguments) { startArguments_ = arguments; }
@@ -191,11 +193,19 @@ private:
 
     // The information page shows the document's fields; edits go back into them.
     void ShowInformationFields();
+    void ShowDates();
     void InformationEdited();
+    // A picker of the creation (pickers 1/2) or modification date (3/4) changed.
+    void DateEdited(bool created);
+    // True (after telling the user) when no document is open for what the user asked.
+    bool RefusedWithoutDocument(const QString& caption);
+    // The page view at the top of the page, and at its left when fromLeft.
+    void ScrollPageViewToTop(bool fromLeft);
     void SetDisplayFont(const QFont& font);
     // The status bar's text: the open file, its page and the zoom.
     void ShowPageStatus();
     void RevealPendingTreeFolder();
+    void TreeFolderLoaded(const QString& loaded);
     // Registers the tool cursors and takes the wheel over the page view.
     void SetUpPageTools();
     // Dropping files on the window and the usual keys (save, open, zoom).
@@ -207,7 +217,12 @@ private:
     UserDialogs* dialogs_;
     QString programFolder_;
     QStringList startArguments_;
+    // The folder the tree still has to select once the model knows it; empty when none.
     QString pendingTreeFolder_;
+    // The folder the tree selected for ShowFolder, to be scrolled into sight again once its
+    // parent's other folders have arrived; empty when none.
+    QString keepInSightFolder_;
+    QString openedFilePath_;
     QString openedFileName_;
     bool shown_ = false;
     bool destroyed_ = false;
@@ -216,6 +231,8 @@ private:
     bool fillingFields_ = false;
     static constexpr qint64 MessageIntervalMs = 15;
     static constexpr int PageFieldMaximum = 10000;
+    // The file list's name column is at least this many average characters wide.
+    static constexpr int FileNameRoomChars = 24;
     QElapsedTimer messageTimer_;
     QFont displayFont_;
     QtMeasuringCanvas canvas_;

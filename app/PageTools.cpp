@@ -175,7 +175,15 @@ void TMainForm::PageEdChange()
         return;
     }
     document.currentPageNumber = PageEd->value();
+    // A new page is read from its top; the horizontal position stays, as for a column.
+    ScrollPageViewToTop(false);
     PaintBox1Paint();
+}
+
+void TMainForm::ScrollPageViewToTop(bool fromLeft)
+{
+    ScrollBox1->verticalScrollBar()->setValue(0);
+    if (fromLeft) ScrollBox1->horizontalScrollBar()->setValue(0);
 }
 
 void TMainForm::LupeBtnClick()

@@ -39,13 +39,32 @@ bool QtUserDialogs::ConfirmOkCancel(QWidget* parent, const QString& text, const 
     return box.exec() == QMessageBox::Ok;
 }
 
-QString QtUserDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filter)
+void PreparePdfSaveDialog(QFileDialog& dialog, const QString& caption, const QString& filter, const QString& folder)
 {
-    // QFileDialog asks before overwriting unless told not to.
-    return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+    dialog.setWindowTitle(caption);
+    dialog.setNameFilter(filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog adds the suffix before it checks for an existing file, so the overwrite
+    // question is asked about the name that is really written.
+    dialog.setDefaultSuffix("pdf");
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
 }
 
-void QtUserDialogs::OpenWithDesktop(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+QString QtUserDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                    const QString& folder)
+{
+    QFileDialog dialog(parent);
+    PreparePdfSaveDialog(dialog, caption, filter, folder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+bool QtUserDialogs::OpenWithDesktop(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 void QtUserDialogs::ShowAbout(QWidget* parent)
 {

@@ -6,6 +6,7 @@
 
 #include "core/UserInterfacePort.h"
 
+class QFileDialog;
 class QFont;
 class QWidget;
 
@@ -18,10 +19,12 @@ public:
     virtual void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) = 0;
     // OK / Cancel with the information icon; true on OK.
     virtual bool ConfirmOkCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
-    // The save dialog (it asks before overwriting); empty when cancelled.
-    virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter) = 0;
-    // The desktop's "open" for a file.
-    virtual void OpenWithDesktop(const QString& path) = 0;
+    // The save dialog for a PDF file, opened in folder (it asks before overwriting and adds
+    // ".pdf" to a name without extension); empty when cancelled.
+    virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                 const QString& folder) = 0;
+    // The desktop's "open" for a file; false when the desktop could not open it.
+    virtual bool OpenWithDesktop(const QString& path) = 0;
     // The modal about box, caption "Info".
     virtual void ShowAbout(QWidget* parent) = 0;
     // The font dialog preset with font; true (and font changed) when the user confirmed.
@@ -33,10 +36,15 @@ class QtUserDialogs : public UserDialogs {
 public:
     void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) override;
     bool ConfirmOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
-    QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter) override;
-    void OpenWithDesktop(const QString& path) override;
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                         const QString& folder) override;
+    bool OpenWithDesktop(const QString& path) override;
     void ShowAbout(QWidget* parent) override;
     bool ChooseFont(QWidget* parent, QFont& font) override;
 };
+
+// Sets up dialog as the PDF save dialog: saving, asking before overwriting, in folder, with
+// ".pdf" added to a name that has no extension.
+void PreparePdfSaveDialog(QFileDialog& dialog, const QString& caption, const QString& filter, const QString& folder);
 
 }  // namespace folivo::app

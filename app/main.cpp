@@ -5,6 +5,7 @@
 #include "app/AddTextForm.h"
 #include "app/MainUnit.h"
 #include "app/OpenPDFForm.h"
+#include "app/QtTranslations.h"
 
 int main(int argc, char** argv)
 {
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     // X11 takes the icon from the window; Wayland shells look it up through the desktop file.
     QGuiApplication::setDesktopFileName("folivo");
     QApplication::setWindowIcon(QIcon(":/icons/folivo.svg"));
+    folivo::app::InstallGermanQtTranslations(application);
 
     folivo::app::TMainForm MainForm;
     auto* OpenPDFForm = new folivo::app::TOpenPDFForm(&MainForm);

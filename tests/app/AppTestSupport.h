@@ -48,13 +48,22 @@ public:
         confirmations.push_back({text, caption, MessageIcon::Information});
         return confirmAnswer;
     }
-    QString SaveFileName(QWidget*, const QString&, const QString&) override
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString& folder) override
     {
         ++saveDialogsShown;
+        saveFolder = folder;
         return saveAnswer;
     }
     int saveDialogsShown = 0;
-    void OpenWithDesktop(const QString& path) override { opened.append(path); }
+    // The folder the last save dialog opened in.
+    QString saveFolder;
+    // Whether the desktop manages to open a file.
+    bool desktopOpens = true;
+    bool OpenWithDesktop(const QString& path) override
+    {
+        opened.append(path);
+        return desktopOpens;
+    }
     void ShowAbout(QWidget*) override { ++aboutShown; }
     // Confirms with fontAnswer when set, else cancels.
     bool ChooseFont(QWidget*, QFont& font) override

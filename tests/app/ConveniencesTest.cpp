@@ -56,6 +56,11 @@ TEST(Conveniences, KeysSaveOpenAndZoom)
     QTest::keySequence(&form, QKeySequence::ZoomOut);
     EXPECT_EQ(form.ZoomEd->value(), 40);
 
+    // Saving asks for a name only when there is a document to save.
+    QTest::keySequence(&form, QKeySequence::Save);
+    EXPECT_EQ(windows.dialogs.saveDialogsShown, 0);
+    EXPECT_EQ(windows.dialogs.messages.size(), 1u);
+    form.openfilenow(QString::fromStdString(CopySample(folder, "s.pdf")));
     QTest::keySequence(&form, QKeySequence::Save);
     EXPECT_EQ(windows.dialogs.saveDialogsShown, 1);
     QTest::keySequence(&form, QKeySequence::Open);

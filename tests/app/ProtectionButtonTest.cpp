@@ -70,7 +70,7 @@ TEST(ProtectionButton, ProtectsEveryPageWithTheChosenFontAndSavesIt)
     }
 }
 
-TEST(ProtectionButton, DoesNothingWithoutADocumentAndCancelledFontKeepsTheFont)
+TEST(ProtectionButton, IsRefusedWithoutADocumentAndCancelledFontKeepsTheFont)
 {
     ScratchFolder folder;
     Windows windows(folder.File(""));
@@ -81,7 +81,8 @@ TEST(ProtectionButton, DoesNothingWithoutADocumentAndCancelledFontKeepsTheFont)
     EXPECT_EQ(form.ProtectionFont().pixelHeight, 15);
 
     QTest::mouseClick(form.FileProtectBtn, Qt::LeftButton);
-    EXPECT_TRUE(windows.dialogs.messages.empty());
+    ASSERT_EQ(windows.dialogs.messages.size(), 1u);
+    EXPECT_EQ(windows.dialogs.messages[0].text, QString::fromUtf8("Es ist keine PDF-Datei geöffnet."));
     EXPECT_EQ(form.document.fonts.Count(), 0u);
 }
 
