@@ -95,4 +95,7 @@ struct Windows {
 // The sample document of the repository (two pages), copied into folder.
 std::string CopySample(const ScratchFolder& folder, const std::string& name);
 
+// A one-page document whose information has a title and no dates, written into folder.
+std::string WriteUndatedPdf(const ScratchFolder& folder, const std::string& name);
+
 }  // namespace folivo::test

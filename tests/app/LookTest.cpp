@@ -3,9 +3,14 @@
 // as a picture there for people to look at.
 #include <QAbstractButton>
 #include <QDir>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTreeView>
 #include <QLabel>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -108,6 +113,71 @@ TEST_F(LookTest, HugePageTooLargeToDrawIsExplainedInTheStatusText)
     form.ZoomEd->setValue(10);
     EXPECT_FALSE(form.PaintBox1->Picture().isNull());
     EXPECT_TRUE(form.StatusText->text().startsWith("plakat.pdf"));
+}
+
+TEST_F(LookTest, FileListNameTakesTheFreeWidthAtEverySize)
+{
+    const QString file = QString::fromStdString(folder.Write("Rechnung-2024-03.pdf", std::string(123456, 'x')));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.listModel->index(file).isValid(); }, 10000));
+    QTreeView& list = *form.JamShellList1;
+    const QHeaderView& header = *list.header();
+    // The smallest size the window takes, its first size and a large one.
+    for (const QSize size : {QSize(1, 1), QSize(622, 489), QSize(1400, 900)}) {
+        form.resize(size);
+        QCoreApplication::processEvents();
+        const std::string what = std::to_string(form.width()) + "x" + std::to_string(form.height());
+        EXPECT_EQ(header.sectionSize(0) + header.sectionSize(1) + header.sectionSize(3), list.viewport()->width()) << what;
+        EXPECT_FALSE(list.horizontalScrollBar()->isVisible()) << what;
+        // The width each column's entries need (the tree view hides this from its users).
+        const QAbstractItemView& entries = list;
+        for (const int column : {0, 1, 3})
+            EXPECT_GE(header.sectionSize(column), entries.sizeHintForColumn(column)) << what << " " << column;
+        SaveScreenshot(form, QString("tab0-%1").arg(QString::fromStdString(what)));
+    }
+}
+
+TEST_F(LookTest, WithoutADocumentThePageViewStaysEmptyAtEveryZoom)
+{
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.PageControl2->setCurrentIndex(1);
+    struct State {
+        const char* name;
+        std::string file;
+        bool pageShown;
+    };
+    const std::vector<State> states = {{"ohne Datei", "", false},
+                                       {"Beispiel", CopySample(folder, "Beispiel.pdf"), true},
+                                       {"keine PDF-Datei", folder.Write("kaputt.pdf", "no pdf here"), false}};
+    for (const State& state : states) {
+        if (!state.file.empty()) form.openfilenow(QString::fromStdString(state.file));
+        for (const int zoom : {300, 10, 50, 120}) {
+            form.ZoomEd->setValue(zoom);
+            QCoreApplication::processEvents();
+            const std::string what = std::string(state.name) + " " + std::to_string(zoom);
+            EXPECT_EQ(form.PaintBox1->Picture().isNull(), !state.pageShown) << what;
+            EXPECT_EQ(form.PaintBox1->size().isEmpty(), !state.pageShown) << what;
+            EXPECT_EQ(form.StatusText->text().isEmpty(), !state.pageShown) << what << " " << form.StatusText->text().toStdString();
+        }
+        SaveScreenshot(form, QString("tab1-%1").arg(state.name));
+    }
+}
+
+TEST_F(LookTest, AbsentDatesShowAsAbsent)
+{
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.openfilenow(QString::fromStdString(WriteUndatedPdf(folder, "ohne-datum.pdf")));
+    form.PageControl2->setCurrentIndex(2);
+    QCoreApplication::processEvents();
+    for (QAbstractSpinBox* picker : std::initializer_list<QAbstractSpinBox*>{form.DateTimePicker1, form.DateTimePicker2,
+                                                                             form.DateTimePicker3, form.DateTimePicker4}) {
+        EXPECT_EQ(picker->text(), "nicht gesetzt") << picker->objectName().toStdString();
+    }
+    ExpectNothingCut(*form.PageControl2->widget(2), "Informationen");
+    SaveScreenshot(form, "tab2-ohne-datum");
 }
 
 // Looks at the progress window in the middle of a reading.

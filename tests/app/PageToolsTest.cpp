@@ -301,6 +301,30 @@ TEST(PageField, ReachesTheLastPageOfDocumentsBeyondTenThousandPages)
     EXPECT_EQ(form.PageEd->maximum(), 10000);
 }
 
+TEST_F(PageToolsTest, NewPageStartsAtItsTopAndAnotherDocumentAtItsTopLeft)
+{
+    SetZoom(200);
+    const auto scrollToEnd = [this] {
+        hbar()->setValue(hbar()->maximum());
+        vbar()->setValue(vbar()->maximum());
+        ASSERT_GT(hbar()->value(), 0);
+        ASSERT_GT(vbar()->value(), 0);
+    };
+    scrollToEnd();
+    const int column = hbar()->value();
+    form().PageEd->setValue(2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(vbar()->value(), 0);
+    EXPECT_EQ(hbar()->value(), column);
+
+    scrollToEnd();
+    form().openfilenow(QString::fromStdString(CopySample(folder_, "zweites.pdf")));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form().PageEd->value(), 1);
+    EXPECT_EQ(hbar()->value(), 0);
+    EXPECT_EQ(vbar()->value(), 0);
+}
+
 TEST_F(PageToolsTest, MagnifierWaitsWhileAReadingRuns)
 {
     form().document.readingInProgress = true;
