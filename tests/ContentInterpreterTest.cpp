@@ -313,5 +313,75 @@ TEST_F(InterpreterTest, LongContentOutsideTextKeepsFewOperands)
     EXPECT_EQ(items[0]->Segments->Count(), 200001u);
 }
 
+// The path is not part of the graphics state: q and Q leave it alone, while colours, matrix and
+// line width come back.
+TEST_F(InterpreterTest, SavedStatesKeepStateButNotThePath)
+{
+    struct Case {
+        const char* content;
+        uint32_t segments;
+        double lineWidth;  // of the last segment
+    };
+    const Case cases[] = {
+        {"0 0 m 1 1 l q Q S", 2, 1},
+        {"0 0 m q 2 w 1 1 l Q 2 2 l S", 3, 1},
+        {"q 0 0 m 1 1 l Q S", 2, 1},
+        {"3 w q 5 w Q 0 0 m 1 1 l S", 2, 3},
+        {"0 0 m q q q Q Q Q Q Q 1 1 l S", 2, 1},  // unmatched Q changes nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        const auto items = Run(c.content);
+        ASSERT_EQ(items.size(), 1u);
+        ASSERT_EQ(items[0]->Segments->Count(), c.segments);
+        EXPECT_EQ(items[0]->Segments->At(c.segments - 1)->LineWidth, c.lineWidth);
+    }
+}
+
+// Bounds of one page's run: each is passed by a generated content, the run goes on, and what
+// was left out is counted.
+TEST_F(InterpreterTest, BoundsLeaveOutAndCount)
+{
+    AddFont("/F1");
+    std::string numbers = "BT /F1 10 Tf ";
+    for (size_t i = 0; i < 3 * OperandList::MaxCount; ++i) numbers += "7 ";
+    numbers += "(x) Tj ET";
+    std::string saves;
+    for (size_t i = 0; i < ContentInterpreter::MaxSavedStates + 10; ++i) saves += "q ";
+    saves += "1 0 0 RG ";
+    for (size_t i = 0; i < ContentInterpreter::MaxSavedStates + 10; ++i) saves += "Q ";
+    saves += "0 0 m S";
+    const std::string big(ContentInterpreter::MaxTextBytes / 2 + 1, 'A');
+    const std::string text = "BT (" + big + ") Tj (" + big + ") Tj (B) Tj ET";
+
+    struct Case {
+        std::string content;
+        uint64_t ContentInterpreter::Omissions::*counter;
+        uint64_t omitted;
+        size_t items;
+    };
+    const Case cases[] = {
+        {numbers, &ContentInterpreter::Omissions::operands, 2 * OperandList::MaxCount, 1},
+        {saves, &ContentInterpreter::Omissions::savedStates, 10, 1},
+        {text, &ContentInterpreter::Omissions::textBytes, big.size(), 2},
+    };
+    for (const Case& c : cases) {
+        ContentInterpreter interpreter({fonts, pictures, canvas, {}}, staging, 1);
+        FileBuffer buffer{reinterpret_cast<const uint8_t*>(c.content.data()), static_cast<int32_t>(c.content.size()), 0};
+        interpreter.Run(buffer);
+        EXPECT_GE(interpreter.Omitted().*c.counter, c.omitted);
+        EXPECT_EQ(staging.Count(), c.items);
+        ClearStagingItems(staging);
+    }
+    // The text after the numbers is still shown; the stroke colour set inside the deep saves is
+    // undone by the Q that match saved states.
+    const auto shown = Run(numbers);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(TextOf(shown[0]), "x");
+    const auto stroked = Run(saves, 2);
+    ASSERT_EQ(stroked.size(), 1u);
+    EXPECT_EQ(stroked[0]->StrokeColor, 0u);
+}
+
 }  // namespace
 }  // namespace folivo

@@ -539,5 +539,59 @@ TEST_F(RasterImageTest, UnreadableFilesGiveNoImage)
     EXPECT_FALSE(Decodes(nullptr));
 }
 
+// Records that share pixels: each release drops one hold, the last frees the memory (the
+// sanitizer build finds a double free or a leak here).
+TEST(SharedRaster, RecordsShareOnePixelBlock)
+{
+    RasterImage first{}, second{}, third{};
+    ASSERT_TRUE(newdib(first, 3, 2, 24));
+    first.pixels[0] = 42;
+    sharedib(first, second);
+    sharedib(second, third);
+    EXPECT_EQ(second.pixels, first.pixels);
+    EXPECT_EQ(third.width, 3);
+    deldib(first);
+    EXPECT_EQ(first.pixels, nullptr);
+    EXPECT_EQ(second.pixels[0], 42);  // still held by the others
+    deldib(third);
+    deldib(second);
+    deldib(second);  // a released record holds nothing
+    RasterImage empty{};
+    sharedib(empty, first);
+    EXPECT_EQ(first.pixels, nullptr);
+}
+
+// Reduced copies keep every depth's pixels where nearest-neighbour sampling puts them.
+TEST(SharedRaster, SampledCopiesKeepDepthAndPixels)
+{
+    for (int32_t bits : {1, 2, 4, 8, 24, 32}) {
+        SCOPED_TRACE(bits);
+        RasterImage source{}, sampled{};
+        ASSERT_TRUE(newdib(source, 40, 20, bits));
+        // Column x holds value x modulo the depth's range in its first byte or index.
+        const int range = bits >= 8 ? 256 : 1 << bits;
+        for (int32_t y = 0; y < 20; ++y) {
+            uint8_t* row = source.pixels + y * source.bytesPerRow;
+            for (int32_t x = 0; x < 40; ++x) {
+                const int value = x % range;
+                if (bits >= 8) row[x * bits / 8] = static_cast<uint8_t>(value);
+                else row[x * bits / 8] |= static_cast<uint8_t>(value << (8 - bits - x * bits % 8));
+            }
+        }
+        ASSERT_TRUE(sampledib(source, 200, sampled));
+        EXPECT_EQ(sampled.width, 20);
+        EXPECT_EQ(sampled.height, 10);
+        EXPECT_EQ(sampled.bitsPerPixel, bits);
+        EXPECT_EQ(sampled.paletteCount, source.paletteCount);
+        for (int32_t x = 0; x < 20; ++x) {
+            const uint8_t* row = sampled.pixels + 9 * sampled.bytesPerRow;
+            const int value = bits >= 8 ? row[x * bits / 8] : (row[x * bits / 8] >> (8 - bits - x * bits % 8)) & (range - 1);
+            EXPECT_EQ(value, (2 * x) % range) << x;
+        }
+        deldib(sampled);
+        deldib(source);
+    }
+}
+
 }  // namespace
 }  // namespace folivo

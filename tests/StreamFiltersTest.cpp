@@ -50,5 +50,24 @@ TEST(Ascii85, GroupsZerosAndEndMarker)
     EXPECT_EQ(DecodeAscii85("!"), "");  // a single digit gives nothing
 }
 
+// Decoders stop at their limit, and tell an output that was cut from one that fits.
+TEST(StreamLimits, DecodersStopAtTheLimit)
+{
+    const std::string zeros(1 << 20, '\0');
+    bool tooLarge = false;
+    EXPECT_FALSE(Inflate(Deflate(zeros), 1000, &tooLarge));
+    EXPECT_TRUE(tooLarge);
+    tooLarge = false;
+    EXPECT_FALSE(Inflate("not zlib at all", 1000, &tooLarge));
+    EXPECT_FALSE(tooLarge);  // damaged, not too large
+    EXPECT_EQ(Inflate(Deflate(zeros), zeros.size(), &tooLarge)->size(), zeros.size());
+    EXPECT_FALSE(tooLarge);
+
+    const std::string manyZ(1000, 'z');
+    EXPECT_EQ(DecodeAscii85(manyZ, 4000).size(), 4000u);
+    EXPECT_GT(DecodeAscii85(manyZ, 100).size(), 100u);
+    EXPECT_LE(DecodeAscii85(manyZ, 100).size(), 104u);
+}
+
 }  // namespace
 }  // namespace folivo
