@@ -20,8 +20,10 @@ constexpr const char* Usage =
     "  --json       Ausgabe als JSON-Objekt\n"
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
 
-std::string DateTimeText(const CivilDate& date, const CivilTime& time)
+// An absent date is an empty text (null in JSON).
+std::string DateTimeText(const CivilDate& date, const CivilTime& time, bool present)
 {
+    if (!present) return {};
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.year, date.month, date.day, time.hour,
                   time.minute, time.second);
@@ -75,8 +77,8 @@ void PrintText(PdfDocument& document, const ConsolePort& port)
               << "title: " << OneLine(info.title) << '\n'
               << "subject: " << OneLine(info.subject) << '\n'
               << "keywords: " << OneLine(info.keywords) << '\n'
-              << "created: " << DateTimeText(info.createdDate, info.createdTime) << '\n'
-              << "modified: " << DateTimeText(info.modifiedDate, info.modifiedTime) << '\n'
+              << "created: " << DateTimeText(info.createdDate, info.createdTime, info.createdPresent) << '\n'
+              << "modified: " << DateTimeText(info.modifiedDate, info.modifiedTime, info.modifiedPresent) << '\n'
               << "fonts: " << document.fonts.Count() << '\n'
               << "pictures: " << document.pictures.Count() << '\n';
     int number = 0;
@@ -106,8 +108,9 @@ void PrintJson(PdfDocument& document, const ConsolePort& port)
         {"title", text(info.title)},
         {"subject", text(info.subject)},
         {"keywords", text(info.keywords)},
-        {"created", DateTimeText(info.createdDate, info.createdTime)},
-        {"modified", DateTimeText(info.modifiedDate, info.modifiedTime)},
+        {"created", info.createdPresent ? nlohmann::json(DateTimeText(info.createdDate, info.createdTime, true)) : nullptr},
+        {"modified",
+         info.modifiedPresent ? nlohmann::json(DateTimeText(info.modifiedDate, info.modifiedTime, true)) : nullptr},
         {"fonts", document.fonts.Count()},
         {"pictures", document.pictures.Count()},
     };

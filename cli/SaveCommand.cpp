@@ -128,12 +128,14 @@ bool ApplyFields(const SaveOptions& options, InfoFields& info)
     }
     if (!options.created.empty()) {
         if (!ParseDateTime(options.created, info.createdDate, info.createdTime)) return false;
+        info.createdPresent = true;
         info.changedByUser = true;
     }
     if (options.modified == "now") {
         SetModifiedToNow(info);
     } else if (!options.modified.empty()) {
         if (!ParseDateTime(options.modified, info.modifiedDate, info.modifiedTime)) return false;
+        info.modifiedPresent = true;
         info.changedByUser = true;
     }
     return true;
@@ -165,15 +167,19 @@ int RunSave(int argc, char** argv)
         std::cerr << "folivo-cli save: Datum und Uhrzeit als \"JJJJ-MM-TT HH:MM:SS\" angeben\n" << Usage;
         return 1;
     }
-    // A document the writer refuses gets no protection first: its message would claim a
-    // protection that is never saved.
-    if (options.protect && document.pagesRootReference.found) {
+    // A document without a pages root cannot be saved; the reading has said so already. It
+    // gets no protection first: its message would claim a protection that is never saved.
+    if (!document.HasPagesRoot()) return 2;
+    if (options.protect) {
         QtOutlineFontMetrics metrics;
         document.FileProtectBtnClick(
             options.common.font, metrics, [&document](int page) { return PageViewHeight(document, page); },
             PageViewResolution, PageViewZoom);
     }
-    return document.SavePDFNew(options.output) ? 0 : 2;
+    // What was read of an invalid document is still written, but the caller learns that the
+    // input was damaged.
+    if (!document.SavePDFNew(options.output)) return 2;
+    return document.invalid ? 2 : 0;
 }
 
 }  // namespace folivo::cli

@@ -31,7 +31,11 @@ void PdfDocument::ReadComment(AnnotationRecord& comment, double pageTop)
     comment.open = 0;
     comment.freeText = 0;
     comment.icon = 2;
-    if (!GotoObject(comment.objectNumber)) return;
+    if (comment.directStart > 0) {
+        fileBuffer.position = comment.directStart;
+    } else if (!GotoObject(comment.objectNumber)) {
+        return;
+    }
     ParseDictionary();
     for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
         const TokenList& tokens = *DictEntryList->At(i)->tokens;

@@ -33,30 +33,40 @@ std::string InformationText(std::string_view bytes)
     return text;
 }
 
+// A date of the information dictionary: set and remembered as read, so that saving writes it
+// back unchanged unless the user edits it.
+void ReadDate(const std::string& text, CivilDate& date, CivilTime& time, bool& present, InfoDateAsRead& asRead)
+{
+    if (!ApplyPdfDate(text, date, time)) return;
+    present = true;
+    asRead = {date, time, text};
+}
+
 }  // namespace
 
-void ApplyPdfDate(std::string_view text, CivilDate& date, CivilTime& time)
+bool ApplyPdfDate(std::string_view text, CivilDate& date, CivilTime& time)
 {
-    if (text.size() < 3 || text.substr(0, 2) != "D:") return;
+    if (text.size() < 3 || text.substr(0, 2) != "D:") return false;
     text.remove_prefix(2);
     static constexpr std::array<size_t, 6> widths = {4, 2, 2, 2, 2, 2};
     std::array<std::string_view, 6> parts;
     for (size_t i = 0; i < widths.size(); ++i) {
-        if (text.size() < widths[i]) return;
+        if (text.size() < widths[i]) return false;
         parts[i] = text.substr(0, widths[i]);
         text.remove_prefix(widths[i]);
     }
     std::array<int, 6> values{};
     for (size_t i = 0; i < parts.size(); ++i) {
         const auto value = IntegerText(parts[i]);
-        if (!value) return;
+        if (!value) return false;
         values[i] = *value;
     }
     const CivilDate newDate{values[0], values[1], values[2]};
-    if (!IsValidDate(newDate)) return;
+    if (!IsValidDate(newDate)) return false;
     date = newDate;
     const CivilTime newTime{values[3], values[4], values[5]};
     if (IsValidTime(newTime)) time = newTime;
+    return true;
 }
 
 std::string PdfDocument::ReadStringValue(const TokenList& tokens)
@@ -102,9 +112,11 @@ void PdfDocument::ReadDocumentInformation()
             if (tokens[0] == key) *field = InformationText(ReadStringValue(tokens));
         }
         if (tokens[0] == "/CreationDate") {
-            ApplyPdfDate(InformationText(ReadStringValue(tokens)), info.createdDate, info.createdTime);
+            ReadDate(InformationText(ReadStringValue(tokens)), info.createdDate, info.createdTime, info.createdPresent,
+                     info.createdAsRead);
         } else if (tokens[0] == "/ModDate") {
-            ApplyPdfDate(InformationText(ReadStringValue(tokens)), info.modifiedDate, info.modifiedTime);
+            ReadDate(InformationText(ReadStringValue(tokens)), info.modifiedDate, info.modifiedTime,
+                     info.modifiedPresent, info.modifiedAsRead);
         }
     }
     InfoEntries = TakeDictionary();

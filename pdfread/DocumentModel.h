@@ -58,6 +58,10 @@ struct AnnotationRecord {
     int32_t kind;  // AnnotationKind
     int32_t objectNumber;
     int32_t generation;
+    // A comment given as a dictionary inside the /Annots array rather than by reference: the
+    // file positions of its "<<" and just after its ">>"; both 0 for a referenced comment.
+    int32_t directStart;
+    int32_t directEnd;
 };
 
 struct PageRecord {

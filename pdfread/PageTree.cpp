@@ -1,4 +1,5 @@
 // The catalog, the page tree, each page's dictionary and resource dictionary.
+#include <algorithm>
 #include <memory>
 #include <unordered_set>
 
@@ -22,6 +23,15 @@ void ReadBox(const TokenList& tokens, double box[4])
 }
 
 bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
+
+// Where the token at the read position begins: after the white space before it.
+int32_t TokenStart(const FileBuffer& buffer)
+{
+    auto blank = [](uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == 0; };
+    int32_t at = std::max(buffer.position, 0);
+    while (at < buffer.size && blank(buffer.data[at])) ++at;
+    return at;
+}
 
 }  // namespace
 
@@ -74,10 +84,13 @@ TokenList PdfDocument::ResolvedArray(const TokenList& tokens)
 bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids, InheritedAttributes& attributes)
 {
     ParseDictionary();
+    bool hasKids = false;
+    bool typePage = false;
     for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
         const DictEntry& entry = *DictEntryList->At(i);
         const TokenList& tokens = *entry.tokens;
         if (tokens.size() < 2) continue;
+        if (tokens[0] == "/Type") typePage = tokens[1] == "/Page";
         if (tokens[0] == "/Resources") {
             attributes.resources = std::make_shared<const TokenList>(tokens);
             attributes.resourcesPosition = LocateValue(entry);
@@ -89,6 +102,7 @@ bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids, InheritedAttribut
             attributes.rotate = std::make_shared<const TokenList>(tokens);
         }
         if (tokens.size() < 3 || tokens[0] != "/Kids") continue;
+        hasKids = true;
         std::vector<ObjectReference> found;
         if (tokens[1] == "[") {
             found = ReferencesIn(tokens, 2);
@@ -98,7 +112,12 @@ bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids, InheritedAttribut
         kids.insert(kids.end(), found.begin(), found.end());
     }
     ReleaseDictionary();
-    return !kids.empty();
+    return hasKids && !typePage;
+}
+
+bool PdfDocument::IsObjectInUse(int32_t number) const
+{
+    return number > 0 && static_cast<size_t>(number) < XrefTable.size() && XrefTable[static_cast<size_t>(number)].inUse;
 }
 
 void PdfDocument::WalkPageTree()
@@ -106,7 +125,8 @@ void PdfDocument::WalkPageTree()
     // Depth first, in /Kids order, so that pages come in document order whatever the depth of
     // their leaves. A node is taken once: kids that lead back to a node already met are
     // skipped, so loops end and the work stays linear. Each level carries what its pages
-    // inherit from the nodes above them.
+    // inherit from the nodes above them. A node with /Kids is never a page, even when all its
+    // kids were met before, and a kid that names no object of the file is damage, not a page.
     std::unordered_set<int32_t> met{pagesRootReference.objectNumber};
     auto freshKids = [&](std::vector<ObjectReference>& kids) {
         std::vector<ObjectReference> fresh;
@@ -136,17 +156,17 @@ void PdfDocument::WalkPageTree()
             continue;
         }
         const ObjectReference node = level.kids[level.next++];
+        if (!IsObjectInUse(node.objectNumber) || !GotoObject(node.objectNumber)) {
+            invalid = true;
+            continue;
+        }
         std::vector<ObjectReference> kids;
         InheritedAttributes attributes = level.attributes;
-        if (!GotoObject(node.objectNumber)) {
-            invalid = true;
-        } else {
-            ReadKids(kids, attributes);
-            kids = freshKids(kids);
-        }
-        if (kids.empty()) {
+        const bool isNode = ReadKids(kids, attributes);
+        kids = freshKids(kids);
+        if (!isNode) {
             AppendPage(node, level.attributes);
-        } else {
+        } else if (!kids.empty()) {
             stack.push_back({std::move(kids), std::move(attributes)});  // invalidates `level`
         }
     }
@@ -206,19 +226,21 @@ void PdfDocument::ReadPageDictionary(const InheritedAttributes& inherited)
                 page.hasResources = 1;
             }
         } else if (IsKey(tokens, "/Contents") && tokens.size() >= 4) {
-            for (const ObjectReference& stream : ReadReferenceList(tokens, false)) {
+            for (const ObjectReference& stream : ReadReferenceList(tokens)) {
                 ContentStreamRef* ref = page.contentStreams->Append();
                 ref->objectNumber = stream.objectNumber;
                 ref->generation = stream.generation;
                 ref->inUse = 1;
             }
         } else if (IsKey(tokens, "/Annots") && tokens.size() >= 4) {
-            for (const ObjectReference& annotation : ReadReferenceList(tokens, true)) {
+            for (const AnnotationElement& element : ReadAnnotationArray(entry)) {
                 AnnotationRecord* comment = page.comments->Append();
                 comment->inUse = 1;
                 comment->icon = 2;
-                comment->objectNumber = annotation.objectNumber;
-                comment->generation = annotation.generation;
+                comment->objectNumber = element.reference.objectNumber;
+                comment->generation = element.reference.generation;
+                comment->directStart = element.directStart;
+                comment->directEnd = element.directEnd;
             }
         }
     }
@@ -241,13 +263,56 @@ void PdfDocument::ReadPageDictionary(const InheritedAttributes& inherited)
     if (!ownRotate) keep(inherited.rotate);
 }
 
-std::vector<ObjectReference> PdfDocument::ReadReferenceList(const TokenList& tokens, bool annotations)
+std::vector<PdfDocument::AnnotationElement> PdfDocument::ReadAnnotationArray(const DictEntry& entry)
+{
+    const TokenList& tokens = *entry.tokens;
+    std::optional<int32_t> start;
+    if (tokens[1] == "[") start = entry.valuePosition;
+    else if (tokens[3] == "R") start = LocateValue(entry);
+    if (!start) return {};
+
+    // References and dictionaries at the array's top level; references inside a direct
+    // dictionary (its appearance streams, its file specification) are its own, not comments.
+    std::vector<AnnotationElement> elements;
+    const int32_t saved = fileBuffer.position;
+    fileBuffer.position = *start;
+    if (ReadToken(fileBuffer) == "[") {
+        int depth = 0;
+        int32_t dictionaryStart = 0;
+        TokenList recent;  // the last top-level tokens, for "N G R"
+        while (fileBuffer.position < fileBuffer.size) {
+            const int32_t tokenStart = TokenStart(fileBuffer);
+            const std::string token = ReadToken(fileBuffer);
+            if (depth == 0 && token == "]") break;
+            if (token == "<<" || token == "[") {
+                if (depth++ == 0 && token == "<<") dictionaryStart = tokenStart;
+                recent.clear();
+            } else if (token == ">>" || token == "]") {
+                if (depth == 0) continue;
+                if (--depth > 0) continue;
+                if (token == ">>" && dictionaryStart > 0) elements.push_back({{}, dictionaryStart, tokenStart + 2});
+                dictionaryStart = 0;
+            } else if (depth == 0) {
+                recent.push_back(token);
+                if (recent.size() > 3) recent.erase(recent.begin());
+                const auto references = recent.size() == 3 ? ReferencesIn(recent, 0) : std::vector<ObjectReference>{};
+                if (!references.empty()) {
+                    elements.push_back({references.front(), 0, 0});
+                    recent.clear();
+                }
+            }
+        }
+    }
+    fileBuffer.position = saved;
+    return elements;
+}
+
+std::vector<ObjectReference> PdfDocument::ReadReferenceList(const TokenList& tokens)
 {
     if (tokens[1] == "[") return ReferencesIn(tokens, 2);
     if (tokens[3] != "R") return {};
     const auto number = IntegerText(tokens[1]);
     if (!number) return {};
-    if (annotations) return ReadReferencedArray(*number);
 
     // /Contents: either the stream itself or an array of streams.
     std::vector<ObjectReference> references;

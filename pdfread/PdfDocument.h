@@ -100,6 +100,8 @@ public:
 
     // Reader services over the file buffer and the cross-reference table.
     bool GotoObject(int32_t number);
+    // The cross-reference table lists the number as an object in use.
+    bool IsObjectInUse(int32_t number) const;
     void ParseDictionary();
     void ReleaseDictionary();
     bool MatchText(std::string_view text);
@@ -114,6 +116,9 @@ public:
     // /Length of a stream dictionary entry, direct or referenced; -1 when unknown. Keeps the
     // read position.
     int32_t ReadStreamLength(const TokenList& tokens);
+
+    // The catalog names a pages root that the file holds: what was read can be saved.
+    bool HasPagesRoot() const { return pagesRootReference.found && IsObjectInUse(pagesRootReference.objectNumber); }
 
     // Writes the document as a complete new PDF file at path, with the version item and the
     // information fields. Never leaves a half-written file there: a failure shows a message
@@ -168,13 +173,24 @@ private:
         std::shared_ptr<const TokenList> cropBox;
         std::shared_ptr<const TokenList> rotate;
     };
+    // Appends the node's kids; true when the node is an inner node of the tree (it has /Kids
+    // and is not typed /Page).
     bool ReadKids(std::vector<ObjectReference>& kids, InheritedAttributes& attributes);
     // The entry's array, read from the referenced object when the value is a reference.
     TokenList ResolvedArray(const TokenList& tokens);
     void AppendPage(const ObjectReference& node, const InheritedAttributes& inherited);
     void ReadPageDictionaries();
     void ReadPageDictionary(const InheritedAttributes& inherited);
-    std::vector<ObjectReference> ReadReferenceList(const TokenList& tokens, bool annotations);
+    // The content streams of a /Contents entry: one stream, or an array inline or by reference.
+    std::vector<ObjectReference> ReadReferenceList(const TokenList& tokens);
+    // One element of a page's /Annots array: a reference, or a dictionary written into the
+    // array (its file positions).
+    struct AnnotationElement {
+        ObjectReference reference;
+        int32_t directStart = 0;
+        int32_t directEnd = 0;
+    };
+    std::vector<AnnotationElement> ReadAnnotationArray(const DictEntry& entry);
     void ReadResourceDictionaries();
     void ReadPages();
 

@@ -1,6 +1,7 @@
 #include "pdfread/TextStrings.h"
 
 #include "content/TokenReader.h"
+#include "core/PdfDocEncoding.h"
 #include "core/Windows1252.h"
 
 namespace folivo {
@@ -85,7 +86,7 @@ std::string PdfTextToUtf8(std::string_view bytes)
         for (char32_t c : Utf8ToCodePoints(bytes.substr(3))) AppendUtf8(out, c);
         return out;
     }
-    return Windows1252ToUtf8(bytes);
+    return PdfDocToUtf8(bytes);
 }
 
 }  // namespace folivo

@@ -22,12 +22,12 @@ std::string StringValueBytes(const TokenList& tokens, size_t index);
 std::string HexStringBytes(std::string_view digits);
 
 // A text string's bytes as UTF-8: UTF-16BE after its byte order mark FE FF, UTF-8 after
-// EF BB BF, otherwise Windows-1252.
+// EF BB BF, otherwise PDFDocEncoding.
 std::string PdfTextToUtf8(std::string_view bytes);
 
 // Sets date and time from a date string "D:YYYYMMDDHHmmSS..." (anything after the seconds is
 // ignored). Nothing is set when the text is too short or a part is not a number; an invalid
-// date sets nothing; an invalid time leaves the time as it was.
-void ApplyPdfDate(std::string_view text, CivilDate& date, CivilTime& time);
+// date sets nothing; an invalid time leaves the time as it was. True when the date was set.
+bool ApplyPdfDate(std::string_view text, CivilDate& date, CivilTime& time);
 
 }  // namespace folivo

@@ -14,7 +14,7 @@ namespace folivo {
 
 namespace {
 
-// Media boxes and comment rectangles are written as whole numbers, rounded half to even.
+// Comment rectangles are written as whole numbers, rounded half to even.
 std::string Rounded(double value)
 {
     const double rounded = std::nearbyint(value);
@@ -80,46 +80,48 @@ void DocumentWriter::WriteObjectHeader(int32_t number, int32_t generation)
 void DocumentWriter::PlanNumbers()
 {
     PdfDocument& doc = document_;
-    // New objects continue after every number the document uses, so none is given twice.
-    int32_t highest = static_cast<int32_t>(doc.XrefTable.size()) - 1;
-    auto see = [&](int32_t number) { highest = std::max(highest, number); };
-    see(doc.pagesRootReference.objectNumber);
-    if (doc.infoReference.found) see(doc.infoReference.objectNumber);
+    // New objects continue after the input's table. Numbers that the document refers to beyond
+    // it name no object, but are skipped too, so that no such reference comes to mean one of
+    // the new objects; they get no table entries of their own.
+    const auto tableSize = static_cast<int32_t>(doc.XrefTable.size());
+    lastObjectNumber_ = std::max(tableSize - 1, 0);
+    auto refersBeyond = [&](int32_t number) {
+        if (number >= tableSize) danglingNumbers_.insert(number);
+    };
+    if (doc.infoReference.found) refersBeyond(doc.infoReference.objectNumber);
     std::unordered_set<int32_t> streamsOfUnchangedPages;
     for (uint32_t i = 0; i < doc.pages.Count(); ++i) {
         const PageRecord& page = *doc.pages.At(i);
-        see(page.objectNumber);
         notCopied_.insert(page.objectNumber);
         for (uint32_t s = 0; s < page.contentStreams->Count(); ++s) {
-            see(page.contentStreams->At(s)->objectNumber);
+            refersBeyond(page.contentStreams->At(s)->objectNumber);
             if (!page.modified) streamsOfUnchangedPages.insert(page.contentStreams->At(s)->objectNumber);
         }
-        for (uint32_t c = 0; c < page.comments->Count(); ++c) see(page.comments->At(c)->objectNumber);
+        for (uint32_t c = 0; c < page.comments->Count(); ++c) {
+            if (page.comments->At(c)->directStart == 0) refersBeyond(page.comments->At(c)->objectNumber);
+        }
     }
-    lastObjectNumber_ = highest;
-    firstNewNumber_ = highest;
     notCopied_.insert(doc.pagesRootReference.objectNumber);
 
-    uint32_t addedFonts = 0;
     for (uint32_t i = 0; i < doc.fonts.Count(); ++i) {
         const FontRecord& font = *doc.fonts.At(i);
         if (!font.addedByUser) continue;
+        fontNumbers_.push_back(NewNumber());
         if (!fontRefs_.empty()) fontRefs_ += ' ';
-        fontRefs_ += std::string(font.resourceName.View()) + " " + std::to_string(highest + ++addedFonts) + " 0 R";
+        fontRefs_ += std::string(font.resourceName.View()) + " " + std::to_string(fontNumbers_.back()) + " 0 R";
     }
-    lastObjectNumber_ += static_cast<int32_t>(addedFonts);
 
-    // The document information: under the input's number, or new when the user filled in
-    // fields of a document that had none.
-    if (doc.infoReference.found) {
+    // The document information: under the input's number when it was read there, or new
+    // when the user filled in fields of a document that had none.
+    if (doc.infoReference.found && doc.InfoEntries && doc.IsObjectInUse(doc.infoReference.objectNumber)) {
         information_ = doc.infoReference;
         notCopied_.insert(information_.objectNumber);
     } else if (doc.info.changedByUser) {
-        information_ = {++lastObjectNumber_, 0, true};
+        information_ = {NewNumber(), 0, true};
     }
 
-    // A modified page's new content goes under its first stream's number unless another page
-    // still needs that stream or already took the number.
+    // A modified page's new content goes under its first stream's number unless that names no
+    // object of the input, another page still needs that stream or already took the number.
     newContent_.assign(doc.pages.Count(), ObjectReference{});
     std::unordered_set<int32_t> taken;
     for (uint32_t i = 0; i < doc.pages.Count(); ++i) {
@@ -131,13 +133,22 @@ void DocumentWriter::PlanNumbers()
         }
         if (page.contentStreams->Count() > 0) {
             const ContentStreamRef& first = *page.contentStreams->At(0);
-            if (!streamsOfUnchangedPages.count(first.objectNumber) && taken.insert(first.objectNumber).second) {
+            if (doc.IsObjectInUse(first.objectNumber) && !streamsOfUnchangedPages.count(first.objectNumber) &&
+                taken.insert(first.objectNumber).second) {
                 newContent_[i] = {first.objectNumber, first.generation, true};
                 continue;
             }
         }
-        newContent_[i] = {++lastObjectNumber_, 0, true};
+        newContent_[i] = {NewNumber(), 0, true};
     }
+}
+
+int32_t DocumentWriter::NewNumber()
+{
+    do {
+        ++lastObjectNumber_;
+    } while (danglingNumbers_.count(lastObjectNumber_));
+    return lastObjectNumber_;
 }
 
 void DocumentWriter::CollectInsertions()
@@ -245,11 +256,12 @@ int64_t DocumentWriter::ObjectEnd(int64_t start)
 
 void DocumentWriter::WriteAddedFonts()
 {
-    int32_t number = firstNewNumber_;
+    size_t added = 0;
     for (uint32_t i = 0; i < document_.fonts.Count(); ++i) {
         const FontRecord& font = *document_.fonts.At(i);
         if (!font.addedByUser) continue;
-        AddXref(++number, 0);
+        const int32_t number = fontNumbers_[added++];
+        AddXref(number, 0);
         WriteObjectHeader(number, 0);
         out_.WriteLine("<<");
         out_.WriteLine("/Type /Font");
@@ -285,8 +297,11 @@ void DocumentWriter::WriteInformation()
     out_.WriteLine("/Title " + text(info.title));
     out_.WriteLine("/Subject " + text(info.subject));
     out_.WriteLine("/Keywords " + text(info.keywords));
-    out_.WriteLine("/CreationDate (" + PdfDateText(info.createdDate, info.createdTime) + ")");
-    out_.WriteLine("/ModDate (" + PdfDateText(info.modifiedDate, info.modifiedTime) + ")");
+    const auto created = InformationDateText(info.createdDate, info.createdTime, info.createdPresent, info.createdAsRead);
+    if (created) out_.WriteLine("/CreationDate " + text(*created));
+    const auto modified =
+        InformationDateText(info.modifiedDate, info.modifiedTime, info.modifiedPresent, info.modifiedAsRead);
+    if (modified) out_.WriteLine("/ModDate " + text(*modified));
     out_.WriteLine(">>");
     out_.WriteLine("endobj");
 }
@@ -319,13 +334,18 @@ void DocumentWriter::WritePage(uint32_t index)
     WriteObjectHeader(page.objectNumber, page.generation);
     out_.WriteLine("<<");
     WritePageDictionary(page);
-    const int32_t annotations = ++lastObjectNumber_;
+    // A page without resources still needs the added fonts that its new text selects.
+    if (!page.hasResources && !fontRefs_.empty() && !HasKeptEntry(page, "/Resources"))
+        out_.WriteLine("/Resources << /Font << " + fontRefs_ + " >> >>");
+    const int32_t annotations = NewNumber();
     if (page.modified) {
         const ObjectReference& content = newContent_[index];
         out_.WriteLine("/Contents " + std::to_string(content.objectNumber) + " " + std::to_string(content.generation) + " R");
     }
-    out_.WriteLine("/MediaBox [ " + Rounded(page.mediaBox[0]) + " " + Rounded(page.mediaBox[1]) + " " +
-                   Rounded(page.mediaBox[2]) + " " + Rounded(page.mediaBox[3]) + " ]");
+    // The box as read: rounding would change the page's size and could leave a kept crop box
+    // sticking out of it.
+    out_.WriteLine("/MediaBox [ " + PdfNumber(page.mediaBox[0]) + " " + PdfNumber(page.mediaBox[1]) + " " +
+                   PdfNumber(page.mediaBox[2]) + " " + PdfNumber(page.mediaBox[3]) + " ]");
     out_.WriteLine("/Annots " + std::to_string(annotations) + " 0 R");
     const ObjectReference& root = document_.pagesRootReference;
     out_.WriteLine("/Parent " + std::to_string(root.objectNumber) + " " + std::to_string(root.generation) + " R");
@@ -361,6 +381,15 @@ void DocumentWriter::WritePageDictionary(const PageRecord& page)
     }
 }
 
+bool DocumentWriter::HasKeptEntry(const PageRecord& page, const char* key)
+{
+    if (!page.keptEntries) return false;
+    for (uint32_t i = 0; i < page.keptEntries->Count(); ++i) {
+        if ((*page.keptEntries->At(i)->tokens)[0] == key) return true;
+    }
+    return false;
+}
+
 std::string DocumentWriter::KeptEntryLine(const PageRecord& page, const TokenList& tokens) const
 {
     std::string line;
@@ -385,10 +414,19 @@ void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
 {
     AddXref(arrayNumber, 0);
     WriteObjectHeader(arrayNumber, 0);
+    // Comments given as dictionaries in the input's array stay there as they were written.
+    const std::string_view file(reinterpret_cast<const char*>(document_.fileBuffer.data),
+                                static_cast<size_t>(document_.fileBuffer.size));
     std::string array = "[ ";
     for (uint32_t i = 0; i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
-        array += std::to_string(comment.objectNumber) + " " + std::to_string(comment.generation) + " R ";
+        if (comment.directStart > 0) {
+            array += file.substr(static_cast<size_t>(comment.directStart),
+                                 static_cast<size_t>(comment.directEnd - comment.directStart));
+            array += ' ';
+        } else {
+            array += std::to_string(comment.objectNumber) + " " + std::to_string(comment.generation) + " R ";
+        }
     }
     out_.WriteLine(array + "]");
     out_.WriteLine("endobj");
@@ -396,7 +434,7 @@ void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
     const double top = page.mediaBox[3];
     for (uint32_t i = 0; i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
-        if (comment.kind == AnnotOther) continue;
+        if (comment.kind == AnnotOther || comment.directStart > 0) continue;
         WriteObjectHeader(comment.objectNumber, comment.generation);
         out_.WriteLine("<<");
         out_.WriteLine("/Type /Annot");

@@ -31,6 +31,8 @@ private:
 
     void WriteHeader();
     void PlanNumbers();
+    // The next number for a new object.
+    int32_t NewNumber();
     void CopyUnchangedObjects();
     void CopyObject(int32_t number);
     // End (exclusive) of the object that starts at `start`: after its "endobj", or the buffer's
@@ -45,6 +47,7 @@ private:
     void WritePage(uint32_t index);
     void WritePageContent(PageRecord& page, const ObjectReference& stream);
     void WritePageDictionary(const PageRecord& page);
+    static bool HasKeptEntry(const PageRecord& page, const char* key);
     std::string KeptEntryLine(const PageRecord& page, const TokenList& tokens) const;
     void WriteComments(const PageRecord& page, int32_t arrayNumber);
     void WriteCrossReferenceTable();
@@ -54,7 +57,9 @@ private:
     PdfDocument& document_;
     PdfOutput out_;
     int32_t lastObjectNumber_ = 0;
-    int32_t firstNewNumber_ = 0;
+    // Numbers the document refers to that lie beyond the input's table; new objects skip them.
+    std::unordered_set<int32_t> danglingNumbers_;
+    std::vector<int32_t> fontNumbers_;
     std::string fontRefs_;
     std::vector<XrefOutEntry> xref_;
     // Objects that the writer writes itself or drops, so they are not copied.

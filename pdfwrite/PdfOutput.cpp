@@ -1,11 +1,23 @@
 #include "pdfwrite/PdfOutput.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace folivo {
 
 std::string ZeroPad(std::string text, size_t width)
 {
     if (text.size() < width) text.insert(0, width - text.size(), '0');
     return text;
+}
+
+std::string PdfNumber(double value)
+{
+    if (!std::isfinite(value) || value == 0) return "0";
+    char text[400];  // room for every finite double in fixed notation
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    if (result.ec != std::errc()) return "0";
+    return std::string(text, result.ptr);
 }
 
 std::string EscapeLiteralString(std::string_view text)

@@ -27,6 +27,10 @@ private:
 // Prefixes "0" until the text is at least `width` characters long.
 std::string ZeroPad(std::string text, size_t width);
 
+// A number as PDF writes it: the shortest decimal text that reads back as the same value, with
+// "." as decimal point and never an exponent; 0 for a value that is not finite.
+std::string PdfNumber(double value);
+
 // The body of a PDF literal string for the bytes of `text`.
 std::string EscapeLiteralString(std::string_view text);
 

@@ -41,7 +41,7 @@ mode_t TargetMode(const std::string& path)
 
 bool PdfDocument::SavePDFNew(const std::string& path)
 {
-    if (!pagesRootReference.found) {
+    if (!HasPagesRoot()) {
         ShowError("Dies ist keine gültige PDF-Datei.");
         return false;
     }

@@ -68,11 +68,12 @@ TEST(CommentReader, RectanglesAreNormalised)
     EXPECT_EQ(Comment(opened, 2).text.View(), std::string_view("\xFE\xFF\x00\x41", 4));
 }
 
-TEST(CommentReader, InlineArrayWithDirectDictionariesIsSkipped)
+TEST(CommentReader, InlineArrayHoldsReferencesAndDirectDictionaries)
 {
-    auto opened = WithAnnotations("[<< /Subtype /Text >> 4 0 R]", {"<< /Subtype /Text /Name /Help >>"});
-    ASSERT_EQ(opened.Page(0).comments->Count(), 1u);
-    EXPECT_EQ(Comment(opened, 0).icon, 6);
+    auto opened = WithAnnotations("[<< /Subtype /Text /Name /Key >> 4 0 R]", {"<< /Subtype /Text /Name /Help >>"});
+    ASSERT_EQ(opened.Page(0).comments->Count(), 2u);
+    EXPECT_EQ(Comment(opened, 0).icon, 5);
+    EXPECT_EQ(Comment(opened, 1).icon, 6);
 }
 
 }  // namespace

@@ -117,10 +117,12 @@ TEST(DocumentWriter, InformationFields)
     opened->info.author = "Ωμέγα";
     opened->info.createdDate = {2003, 2, 3};
     opened->info.createdTime = {14, 5, 9};
+    opened->info.createdPresent = true;
     const std::string output = Saved(*opened.document);
+    const int offset = LocalOffsetMinutes({2003, 2, 3}, {14, 5, 9});
     EXPECT_NE(output.find("5 0 obj\r<<\r/Trapped /False\r/Producer ()\r/Creator ()\r/Author (\xFE\xFF\\003\xA9\\003\xBC\\003\xAD"
                           "\\003\xB3\\003\xB1)\r/Title (Gr\xF6\xDF" "e \\(neu\\) \\\\)\r/Subject ()\r/Keywords ()\r"
-                          "/CreationDate (D:20030203140509Z)\r"),
+                          "/CreationDate (" + PdfDateText({2003, 2, 3}, {14, 5, 9}, offset) + ")\r>>\r"),
               std::string::npos)
         << output;
     EXPECT_NE(output.find("/Info 5 0 R\r/Root 1 0 R"), std::string::npos);
@@ -241,8 +243,10 @@ TEST(WriterText, EscapingAndDates)
     EXPECT_EQ(EscapeLiteralString(std::string("a\\(b)\b\t\n\f\r\x01\x1B\xFF", 13)), "a\\\\\\(b\\)\\b\\t\\n\\f\\r\\001\\033\xFF");
     EXPECT_EQ(ZeroPad("42", 5), "00042");
     EXPECT_EQ(ZeroPad("123456", 5), "123456");
-    EXPECT_EQ(PdfDateText({2003, 2, 3}, {14, 5, 9}), "D:20030203140509Z");
-    EXPECT_EQ(InformationStringBytes("Größe €"), "Gr\xF6\xDF" "e \x80");
+    EXPECT_EQ(PdfDateText({2003, 2, 3}, {14, 5, 9}, 60), "D:20030203140509+01'00'");
+    EXPECT_EQ(PdfDateText({2022, 1, 1}, {1, 29, 0}, -420), "D:20220101012900-07'00'");
+    EXPECT_EQ(PdfDateText({2022, 1, 1}, {1, 29, 0}, 330), "D:20220101012900+05'30'");
+    EXPECT_EQ(InformationStringBytes("Größe €"), "Gr\xF6\xDF" "e \xA0");
     EXPECT_EQ(InformationStringBytes("\xF0\x9F\x98\x80"), std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6));
 }
 
