@@ -3,7 +3,8 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
+#include <array>
+#include <cctype>
 
 #include "content/TokenReader.h"
 #include "core/CharsetTables.h"
@@ -19,25 +20,42 @@ namespace {
 
 using Op = ContentInterpreter::Op;
 
+struct OperatorName {
+    std::string_view name;
+    Op op;
+};
+
+constexpr OperatorName LongOperators[] = {
+    {"Do", Op::Do},   {"rg", Op::rg}, {"RG", Op::RG}, {"sc", Op::sc}, {"scn", Op::sc}, {"SC", Op::SC},
+    {"SCN", Op::SC},  {"sh", Op::n},  {"f*", Op::fStar}, {"B*", Op::BStar}, {"b*", Op::bStar}, {"re", Op::re},
+    {"cm", Op::cm},   {"BT", Op::BT}, {"ET", Op::ET}, {"Tc", Op::Tc}, {"Tf", Op::Tf}, {"TL", Op::TL},
+    {"T*", Op::TStar}, {"Td", Op::Td}, {"TD", Op::TD}, {"Tm", Op::Tm}, {"Tj", Op::Tj}, {"TJ", Op::TJ},
+};
+
+// Operators of one byte, by that byte; the most frequent tokens of path-heavy pages.
+constexpr std::array<Op, 256> MakeShortOperators()
+{
+    std::array<Op, 256> table{};
+    const std::pair<char, Op> names[] = {
+        {'q', Op::q}, {'Q', Op::Q}, {'g', Op::g}, {'G', Op::G}, {'k', Op::k}, {'K', Op::K}, {'n', Op::n},
+        {'s', Op::s}, {'S', Op::S}, {'f', Op::f}, {'F', Op::F}, {'B', Op::B}, {'b', Op::b}, {'h', Op::h},
+        {'c', Op::c}, {'v', Op::v}, {'y', Op::y}, {'m', Op::m}, {'l', Op::l}, {'w', Op::w}, {'\'', Op::Quote},
+        {'"', Op::DoubleQuote},
+    };
+    for (const auto& [name, op] : names) table[static_cast<uint8_t>(name)] = op;
+    return table;
+}
+constexpr std::array<Op, 256> ShortOperators = MakeShortOperators();
+
 Op OperatorOf(std::string_view token)
 {
-    static const std::unordered_map<std::string_view, Op> operators = {
-        {"q", Op::q},     {"Q", Op::Q},       {"Do", Op::Do},   {"g", Op::g},    {"G", Op::G},     {"rg", Op::rg},
-        {"RG", Op::RG},   {"k", Op::k},       {"K", Op::K},     {"sc", Op::sc},  {"scn", Op::sc},  {"SC", Op::SC},
-        {"SCN", Op::SC},  {"n", Op::n},       {"sh", Op::n},    {"s", Op::s},    {"S", Op::S},     {"f", Op::f},
-        {"F", Op::F},     {"f*", Op::fStar},  {"B", Op::B},     {"b", Op::b},    {"B*", Op::BStar}, {"b*", Op::bStar},
-        {"h", Op::h},     {"c", Op::c},       {"v", Op::v},     {"y", Op::y},    {"m", Op::m},     {"l", Op::l},
-        {"w", Op::w},     {"re", Op::re},     {"cm", Op::cm},   {"BT", Op::BT},  {"ET", Op::ET},   {"Tc", Op::Tc},
-        {"Tf", Op::Tf},   {"TL", Op::TL},     {"T*", Op::TStar}, {"Td", Op::Td}, {"TD", Op::TD},   {"Tm", Op::Tm},
-        {"Tj", Op::Tj},   {"TJ", Op::TJ},     {"'", Op::Quote}, {"\"", Op::DoubleQuote},
-    };
-    // Most tokens are numbers, names and strings: they never reach the table.
-    if (token.empty() || token.size() > 3) return Op::None;
-    const char first = token[0];
-    const bool letter = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
-    if (!letter && first != '\'' && first != '"') return Op::None;
-    const auto found = operators.find(token);
-    return found == operators.end() ? Op::None : found->second;
+    if (token.size() == 1) return ShortOperators[static_cast<uint8_t>(token[0])];
+    // Numbers, names and strings are longer or start otherwise.
+    if (token.size() < 2 || token.size() > 3 || !std::isalpha(static_cast<unsigned char>(token[0]))) return Op::None;
+    for (const OperatorName& entry : LongOperators) {
+        if (entry.name == token) return entry.op;
+    }
+    return Op::None;
 }
 
 int HexDigit(char ch)
@@ -77,14 +95,18 @@ uint32_t ColourOf(double red, double green, double blue)
 
 ContentInterpreter::ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber)
     : sources_(std::move(sources)), staging_(staging), pageNumber_(pageNumber), encoding_(WinAnsiEncoding),
-      path_(new TDynaArray<PathSegment>(&currentSegment_))
+      path_(new TDynaArray<PathSegment>(&currentSegment_)), budget_(sources_.budget ? *sources_.budget : ownBudget_)
 {
     ClearStagingItems(staging_);
     resolution_ = sources_.canvas.PixelsPerInch();
     if (resolution_ <= 0) resolution_ = 96;
 }
 
-ContentInterpreter::~ContentInterpreter() { delete path_; }
+ContentInterpreter::~ContentInterpreter()
+{
+    ClearPath();  // gives its segments back to the budget
+    delete path_;
+}
 
 void ContentInterpreter::Run(FileBuffer& content)
 {
@@ -292,11 +314,11 @@ void ContentInterpreter::AppendSegment(double x1, double y1, double x2, double y
     // Segment arrays grow a whole step at a time; a step is only taken while the page has room.
     constexpr uint32_t step = TDynaArray<PathSegment>::GrowthStep;
     if (path_->Count() % step == 0) {
-        if (segmentSlots_ + step > MaxSegmentSlots) {
+        if (budget_.segmentSlots < step) {
             ++omitted_.segments;
             return;
         }
-        segmentSlots_ += step;
+        budget_.segmentSlots -= step;
     }
     *path_->Append() = PathSegment{lineWidth_, x1, y1, x2, y2, x3, y3, static_cast<uint8_t>(drawn)};
 }
@@ -304,7 +326,7 @@ void ContentInterpreter::AppendSegment(double x1, double y1, double x2, double y
 void ContentInterpreter::ClearPath()
 {
     constexpr uint32_t step = TDynaArray<PathSegment>::GrowthStep;
-    segmentSlots_ -= (path_->Count() + step - 1) / step * step;
+    budget_.segmentSlots += (path_->Count() + step - 1) / step * step;
     path_->Clear();
 }
 
@@ -370,7 +392,10 @@ void ContentInterpreter::ClosePath()
 
 bool ContentInterpreter::ItemAllowed()
 {
-    if (staging_.Count() < MaxItems) return true;
+    if (budget_.items > 0) {
+        --budget_.items;
+        return true;
+    }
     ++omitted_.items;
     return false;
 }
@@ -496,12 +521,12 @@ void ContentInterpreter::ShowText(bool kerning)
         }
     }
     if (shown.empty()) return;
-    if (textBytes_ + shown.size() > MaxTextBytes) {
+    if (budget_.textBytes < shown.size()) {
         omitted_.textBytes += shown.size();
         return;
     }
     if (!ItemAllowed()) return;
-    textBytes_ += shown.size();
+    budget_.textBytes -= shown.size();
     AppendTextItem(shown, kerningList);
 }
 

@@ -29,6 +29,8 @@ public:
         MeasuringCanvas& canvas;
         // Runs before every token when messages are to be processed; may be empty.
         std::function<void()> processMessages;
+        // What the items may take, charged as they are made; null: a budget of the run's own.
+        PageItemBudget* budget = nullptr;
     };
 
     ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber);
@@ -37,16 +39,10 @@ public:
     // Interprets the buffer's bytes from its position to its end; items go to the staging list.
     void Run(FileBuffer& content);
 
-    // A page keeps at most this much: whatever its content asks for, a page costs bounded
-    // memory, and what lies beyond is left out and counted.
-    static constexpr uint64_t MaxTextBytes = uint64_t{16} << 20;  // shown text, 17 bytes each
-    static constexpr uint64_t MaxItems = uint64_t{1} << 19;
-    // Segment records allocated for paths (they come in steps of the array's growth).
-    static constexpr uint64_t MaxSegmentSlots = uint64_t{1} << 21;
     // Graphics states saved at once; deeper q ... Q pairs change nothing further.
     static constexpr size_t MaxSavedStates = size_t{1} << 16;
 
-    // What a run left out to stay within the bounds.
+    // What a run left out to stay within the bounds and its budget.
     struct Omissions {
         uint64_t operands = 0;  // read but dropped before an operator came
         uint64_t textBytes = 0;
@@ -127,8 +123,8 @@ private:
     std::vector<SavedState> stateStack_;
     uint64_t unsavedStates_ = 0;  // q beyond the bound, still to be matched by Q
     PageItem* currentItem_ = nullptr;
-    uint64_t textBytes_ = 0;
-    uint64_t segmentSlots_ = 0;
+    PageItemBudget ownBudget_;
+    PageItemBudget& budget_;
     Omissions omitted_;
 };
 

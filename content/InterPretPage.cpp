@@ -16,16 +16,16 @@ void ReportOmissions(UserInterfacePort& ui, const ContentInterpreter::Omissions&
     auto report = [&](uint64_t count, const std::string& what) {
         if (count > 0) ui.AddMemoLine(page + std::to_string(count) + " " + what);
     };
-    using Limits = ContentInterpreter;
+    const PageItemBudget limits;
     report(omitted.operands, "Operanden ohne Operator übersprungen.");
-    report(omitted.textBytes, "Textzeichen über der Grenze von " + std::to_string(Limits::MaxTextBytes >> 20) +
-                                  " MB je Seite übersprungen.");
-    report(omitted.items, "Seitenelemente über der Grenze von " + std::to_string(Limits::MaxItems) +
-                              " je Seite übersprungen.");
-    report(omitted.segments, "Pfadsegmente über der Grenze von " + std::to_string(Limits::MaxSegmentSlots) +
-                                 " je Seite übersprungen.");
+    report(omitted.textBytes, "Textzeichen über der Grenze von " + std::to_string(limits.textBytes >> 20) +
+                                  " MB Text je Dokument übersprungen.");
+    report(omitted.items, "Seitenelemente über der Grenze von " + std::to_string(limits.items) +
+                              " je Dokument übersprungen.");
+    report(omitted.segments, "Pfadsegmente über der Grenze von " + std::to_string(limits.segmentSlots) +
+                                 " je Dokument übersprungen.");
     report(omitted.savedStates, "Grafikzustände (q) über der Verschachtelungstiefe von " +
-                                    std::to_string(Limits::MaxSavedStates) + " nicht gesichert.");
+                                    std::to_string(ContentInterpreter::MaxSavedStates) + " nicht gesichert.");
 }
 
 }  // namespace
@@ -35,6 +35,11 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
     FixedMeasuringCanvas fallbackCanvas;
     ContentInterpreter::Sources sources{fonts, pictures, canvas ? *canvas : fallbackCanvas, {}};
     if (processMessages) sources.processMessages = [this] { ui_.ProcessMessages(); };
+    // The page's present items make way for the new ones.
+    const PageItemRanges::Range present = pageItemRanges.Of(pageNumber);
+    for (uint32_t i = present.first; i < present.first + present.count; ++i)
+        RefundPageItem(pageItemBudget_, *PageItemList.At(i));
+    sources.budget = &pageItemBudget_;
     ContentInterpreter interpreter(std::move(sources), StagingItemList, pageNumber);
 
     const FileBuffer saved = fileBuffer;

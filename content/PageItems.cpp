@@ -16,6 +16,14 @@ void ReleasePageItem(PageItem& item)
     item.Segments = nullptr;
 }
 
+void RefundPageItem(PageItemBudget& budget, const PageItem& item)
+{
+    constexpr uint32_t step = TDynaArray<PathSegment>::GrowthStep;
+    budget.items += 1;
+    budget.textBytes += item.Text.View().size();
+    if (item.Segments) budget.segmentSlots += (item.Segments->Count() + step - 1) / step * step;
+}
+
 void ClearStagingItems(TDynaArray<PageItem>& stagingItems)
 {
     for (uint32_t i = 0; i < stagingItems.Count(); ++i) ReleasePageItem(*stagingItems.At(i));

@@ -44,6 +44,18 @@ struct PageItem {
 // Releases what an item owns; the record itself stays.
 void ReleasePageItem(PageItem& item);
 
+// What page items may still take: a document's items together stay within these, whatever its
+// pages' content asks for, so that a reading costs bounded memory.
+struct PageItemBudget {
+    uint64_t items = uint64_t{1} << 20;
+    uint64_t textBytes = uint64_t{16} << 20;  // 17 bytes each with the widths and spacings
+    // Segment records of paths, allocated a whole growth step at a time.
+    uint64_t segmentSlots = uint64_t{1} << 21;
+};
+
+// Gives back to the budget what the item takes.
+void RefundPageItem(PageItemBudget& budget, const PageItem& item);
+
 // Where each page's items lie in the item list. A page's items are always contiguous: a
 // page's new items go to the end, and compacting keeps the order of the rest.
 class PageItemRanges {

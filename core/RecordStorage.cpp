@@ -20,6 +20,15 @@ size_t PageRounded(size_t bytes)
 
 bool IsMapped(size_t bytes) { return bytes >= MappedStorageBytes; }
 
+// Mapped blocks take address space in powers of two: growing by small steps then rarely moves
+// the mapping, which costs time in proportion to its size. Untouched pages cost no memory.
+size_t MappedSize(size_t bytes)
+{
+    size_t size = MappedStorageBytes;
+    while (size < bytes) size *= 2;
+    return PageRounded(size);
+}
+
 void* Allocate(size_t bytes)
 {
     if (!IsMapped(bytes)) {
@@ -27,7 +36,7 @@ void* Allocate(size_t bytes)
         if (!block) throw std::bad_alloc();
         return block;
     }
-    void* block = ::mmap(nullptr, PageRounded(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* block = ::mmap(nullptr, MappedSize(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED) throw std::bad_alloc();
     return block;
 }
@@ -35,7 +44,7 @@ void* Allocate(size_t bytes)
 void Release(void* block, size_t bytes)
 {
     if (!block) return;
-    if (IsMapped(bytes)) ::munmap(block, PageRounded(bytes));
+    if (IsMapped(bytes)) ::munmap(block, MappedSize(bytes));
     else std::free(block);
 }
 
@@ -54,7 +63,8 @@ void* ResizeRecordStorage(void* storage, size_t oldBytes, size_t newBytes)
         return block;
     }
     if (storage && IsMapped(oldBytes) && IsMapped(newBytes)) {
-        void* block = ::mremap(storage, PageRounded(oldBytes), PageRounded(newBytes), MREMAP_MAYMOVE);
+        if (MappedSize(oldBytes) == MappedSize(newBytes)) return storage;
+        void* block = ::mremap(storage, MappedSize(oldBytes), MappedSize(newBytes), MREMAP_MAYMOVE);
         if (block == MAP_FAILED) throw std::bad_alloc();
         return block;
     }

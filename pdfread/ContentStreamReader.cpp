@@ -50,7 +50,10 @@ void PdfDocument::ReadPageContent(int32_t pageNumber)
 {
     // Pages are read from the first on; pages that share one huge stream decode it each, so the
     // whole reading has a bound as well as each page.
-    if (pageNumber == 1) contentBytesRead_ = 0;
+    if (pageNumber == 1) {
+        contentBytesRead_ = 0;
+        pageItemBudget_ = {};
+    }
     const uint64_t documentRoom = DocumentContentLimit - std::min(contentBytesRead_, DocumentContentLimit);
     const size_t pageLimit = static_cast<size_t>(std::min<uint64_t>(InflateLimit, documentRoom));
     PageRecord& page = *currentPage;

@@ -217,6 +217,8 @@ private:
     std::string DecodeLzwThroughFiles(std::string data, size_t limit);
     // Decoded content of the pages read so far in this reading.
     uint64_t contentBytesRead_ = 0;
+    // What the page items of the document may still take.
+    PageItemBudget pageItemBudget_;
 
     // Comments.
     void ReadPageComments();

@@ -1,6 +1,7 @@
 // Pictures: the XObject resources of all pages, their dictionaries, and decoding them into
 // bitmaps through temporary files in the program folder.
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -158,9 +159,24 @@ std::optional<std::string> PdfDocument::ReadStreamData(int32_t length)
     return ReadBytes(length);
 }
 
+namespace {
+
+// Decoded pictures of one document take at most this much memory together.
+constexpr int64_t PictureMemoryLimit = int64_t{512} << 20;
+
+// The pixel memory a picture will take at most, told from its dictionary before decoding.
+int64_t EstimatedPixelBytes(const ImageObject& picture)
+{
+    const int32_t bits = picture.filterKind == FilterCCITT ? 1 : std::max(24, picture.bitsPerComponent);
+    return RasterRowBytes(picture.width, bits) * std::max(picture.height, 0);
+}
+
+}  // namespace
+
 void PdfDocument::DecodePictures()
 {
     int decoded = 0;
+    int64_t pixelBytes = 0;
     if (readImages) {
         // Several names may stand for one picture object: it is decoded once, and the records
         // of its other names share the pixels.
@@ -173,8 +189,13 @@ void PdfDocument::DecodePictures()
             if (!isNew) {
                 sharedib(pictures.At(first->second)->image, currentPicture->image);
                 if (currentPicture->image.pixels) ++decoded;
+            } else if (pixelBytes + EstimatedPixelBytes(*currentPicture) > PictureMemoryLimit) {
+                ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
+                                " übersprungen: die Bilder brauchen zusammen mehr als " +
+                                std::to_string(PictureMemoryLimit >> 20) + " MB Speicher.");
             } else if (DecodePicture(*currentPicture, pictures.CurrentIndex())) {
                 ++decoded;
+                pixelBytes += int64_t{currentPicture->image.bytesPerRow} * currentPicture->image.height;
             }
         }
     }

@@ -14,7 +14,7 @@ namespace folivo {
 inline constexpr size_t InflateLimit = size_t{256} << 20;
 // A page's joined content stays within InflateLimit; a whole reading within this, however
 // many pages share one stream.
-inline constexpr uint64_t DocumentContentLimit = uint64_t{256} << 20;
+inline constexpr uint64_t DocumentContentLimit = uint64_t{64} << 20;
 
 // zlib-format data. Empty when nothing inflates or the output would pass `limit` (then
 // *tooLarge is set, when given). Data that breaks off or fails its checksum after yielding

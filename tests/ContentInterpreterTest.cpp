@@ -351,7 +351,7 @@ TEST_F(InterpreterTest, BoundsLeaveOutAndCount)
     saves += "1 0 0 RG ";
     for (size_t i = 0; i < ContentInterpreter::MaxSavedStates + 10; ++i) saves += "Q ";
     saves += "0 0 m S";
-    const std::string big(ContentInterpreter::MaxTextBytes / 2 + 1, 'A');
+    const std::string big(PageItemBudget{}.textBytes / 2 + 1, 'A');
     const std::string text = "BT (" + big + ") Tj (" + big + ") Tj (B) Tj ET";
 
     struct Case {

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -148,8 +149,11 @@ std::vector<HostileCase> Cases()
 {
     return {
         {"numbers-without-operator",
-         [] { return OnePage(DeflateRepeated("BT\n", "1 ", Scaled(120'000'000)), "/Filter /FlateDecode"); },
+         [] { return OnePage(DeflateRepeated("BT\n", "1 ", Scaled(30'000'000)), "/Filter /FlateDecode"); },
          "Operanden ohne Operator übersprungen"},
+        {"numbers-beyond-the-content-bound",
+         [] { return OnePage(DeflateRepeated("BT\n", "1 ", Scaled(120'000'000)), "/Filter /FlateDecode"); },
+         Sanitized ? "Operanden ohne Operator übersprungen" : "Inhalt über"},
         {"path-then-many-saves",
          [] {
              std::string content = "0 0 m ";
@@ -159,11 +163,11 @@ std::vector<HostileCase> Cases()
          },
          ""},
         {"deep-saves", [] {
-             return OnePage(DeflateRepeated("", "q ", Scaled(100'000'000), "0 0 m 9 9 l S"), "/Filter /FlateDecode");
+             return OnePage(DeflateRepeated("", "q ", Scaled(30'000'000), "0 0 m 9 9 l S"), "/Filter /FlateDecode");
          },
          "Verschachtelungstiefe"},
         {"many-one-segment-paths",
-         [] { return OnePage(DeflateRepeated("", "0 0 m 5 5 l S\n", Scaled(10'000'000)), "/Filter /FlateDecode"); },
+         [] { return OnePage(DeflateRepeated("", "0 0 m 5 5 l S\n", Scaled(4'000'000)), "/Filter /FlateDecode"); },
          Sanitized ? "" : "über der Grenze von"},
         {"jpeg-under-48-names",
          [] {
@@ -203,14 +207,39 @@ std::vector<HostileCase> Cases()
          Sanitized ? "" : "Inhalt über"},
         {"pages-sharing-a-huge-stream",
          [] {
-             const std::string line = "% a comment line that fills the content to a hundred megabytes\n";
+             const std::string line = "% a comment line that fills the content to forty megabytes ...\n";
              return Document(8, "3 0 R", "",
-                             {StreamObject("/Filter /FlateDecode", DeflateRepeated("", line, Scaled(100'000'000 / 64)))});
+                             {StreamObject("/Filter /FlateDecode", DeflateRepeated("", line, Scaled(40'000'000 / 64)))});
          },
          Sanitized ? "" : "MB je Dokument"},
+        {"pages-sharing-many-paths",
+         [] {
+             return Document(8, "3 0 R", "",
+                             {StreamObject("/Filter /FlateDecode", DeflateRepeated("", "0 0 m 5 5 l S\n", Scaled(2'000'000)))});
+         },
+         Sanitized ? "" : "je Dokument"},
+        {"distinct-big-pictures",
+         [] {
+             // Ten different objects, each 9000 x 9000 pixels: shared decoding does not help.
+             const int side = Sanitized ? 600 : 9000;
+             const std::string data = DeflateRepeated("", std::string(size_t(side) * 3, '\0'), side);
+             std::vector<std::string> streams;
+             std::string xobjects = "/XObject <<", content;
+             for (int i = 0; i < 10; ++i) {
+                 streams.push_back(StreamObject("/Type /XObject /Subtype /Image /Width " + std::to_string(side) +
+                                                    " /Height " + std::to_string(side) +
+                                                    " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode",
+                                                data));
+                 xobjects += " /Im" + std::to_string(i) + " " + std::to_string(3 + i) + " 0 R";
+                 content += "q 50 0 0 50 " + std::to_string(i * 50) + " 0 cm /Im" + std::to_string(i) + " Do Q\n";
+             }
+             streams.push_back(StreamObject("", content));
+             return Document(1, "13 0 R", xobjects + " >>", streams);
+         },
+         Sanitized ? "" : "übersprungen: die Bilder brauchen"},
         {"ascii85-zeros-after-flate",
          [] {
-             return OnePage(DeflateRepeated("", "z", Scaled(200'000'000), "~>"),
+             return OnePage(DeflateRepeated("", "z", Scaled(20'000'000), "~>"),
                             "/Filter [/FlateDecode /ASCII85Decode]");
          },
          Sanitized ? "" : "Inhalt über"},
@@ -256,6 +285,8 @@ CommandRun RunCli(const std::vector<std::string>& arguments, const std::string& 
     run.output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     return run;
 }
+
+void PrintTo(const HostileCase& hostile, std::ostream* out) { *out << hostile.name; }
 
 class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
 
