@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <ctime>
 
 #include "core/PdfDocEncoding.h"
@@ -11,6 +12,8 @@
 #include "pdfwrite/DocumentWriter.h"
 #include "pdfwrite/InformationFields.h"
 #include "tests/ReaderTestSupport.h"
+#include "tests/ScratchFolder.h"
+#include "tests/ToolOutput.h"
 
 namespace folivo::test {
 namespace {
@@ -209,6 +212,31 @@ TEST(SavedPages, DamagedTreesSaveSoundFiles)
     OpenedDocument rootless(builder.Build());
     EXPECT_TRUE(rootless->invalid);
     EXPECT_FALSE(rootless->HasPagesRoot());
+}
+
+// The command line writes what was read of a damaged file but says so once, with status 2;
+// a file without a pages root is not written.
+TEST(SavedPages, SaveCommandReportsInvalidInput)
+{
+    ScratchFolder folder;
+    const std::string damaged =
+        folder.Write("damaged.pdf", DocumentWithPages("/Kids [3 0 R 20000000 0 R]", {"<< /Type /Page >>"}).Build());
+    const std::string save = "( " + ShellQuoted(FOLIVO_CLI_PATH) + " save ";
+    ToolRun run = RunTool(save + ShellQuoted(damaged) + " -o " + ShellQuoted(folder.File("out.pdf")) + " 2>&1 )");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output, "folivo-cli: Dies ist keine gültige PDF-Datei.\n");
+    OpenedDocument saved(ReadBytes(folder.File("out.pdf")));
+    EXPECT_FALSE(saved->invalid);
+    EXPECT_EQ(saved->pages.Count(), 1u);
+
+    PdfBuilder rootless;
+    rootless.objects = {"<< /Type /Catalog /Pages 2147483647 0 R >>"};
+    rootless.trailerEntries = "/Root 1 0 R";
+    const std::string input = folder.Write("rootless.pdf", rootless.Build());
+    run = RunTool(save + ShellQuoted(input) + " --protect -o " + ShellQuoted(folder.File("none.pdf")) + " 2>&1 )");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output, "folivo-cli: Dies ist keine gültige PDF-Datei.\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.File("none.pdf")));
 }
 
 }  // namespace
