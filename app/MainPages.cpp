@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "app/MainUnit.h"
+#include "app/OptionalDateTime.h"
 #include "app/PaintBox.h"
 #include "app/ProgressPanel.h"
 
@@ -276,14 +277,13 @@ QWidget* TMainForm::BuildInformationPage()
     edit(Edit5, "Edit5", "Betreff:");
     edit(Edit6, "Edit6", "Stichworte:");
 
-    const auto datePair = [&](QDateEdit*& date, const char* dateName, QTimeEdit*& time, const char* timeName,
+    const auto datePair = [&](OptionalDateEdit*& date, const char* dateName, OptionalTimeEdit*& time, const char* timeName,
                               const QString& label, bool created) {
         auto* row = new QHBoxLayout;
-        date = new QDateEdit(page);
+        date = new OptionalDateEdit(page);
         date->setObjectName(dateName);
-        date->setCalendarPopup(true);
         date->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-        time = new QTimeEdit(page);
+        time = new OptionalTimeEdit(page);
         time->setObjectName(timeName);
         time->setDisplayFormat("HH:mm:ss");
         row->addWidget(date);

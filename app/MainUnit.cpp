@@ -346,10 +346,10 @@ void TMainForm::ShowDates()
 {
     fillingFields_ = true;
     const InfoFields& info = document.info;
-    ShowOptionalDate(*DateTimePicker1, info.createdDate, info.createdPresent);
-    ShowOptionalTime(*DateTimePicker2, info.createdTime, info.createdPresent);
-    ShowOptionalDate(*DateTimePicker3, info.modifiedDate, info.modifiedPresent);
-    ShowOptionalTime(*DateTimePicker4, info.modifiedTime, info.modifiedPresent);
+    DateTimePicker1->ShowDate(info.createdDate, info.createdPresent);
+    DateTimePicker2->ShowTime(info.createdTime, info.createdPresent);
+    DateTimePicker3->ShowDate(info.modifiedDate, info.modifiedPresent);
+    DateTimePicker4->ShowTime(info.modifiedTime, info.modifiedPresent);
     fillingFields_ = false;
 }
 
@@ -370,11 +370,11 @@ void TMainForm::DateEdited(bool created)
 {
     if (fillingFields_) return;
     InfoFields& info = document.info;
-    QDateEdit& datePicker = created ? *DateTimePicker1 : *DateTimePicker3;
-    QTimeEdit& timePicker = created ? *DateTimePicker2 : *DateTimePicker4;
+    const OptionalDateEdit& datePicker = created ? *DateTimePicker1 : *DateTimePicker3;
+    const OptionalTimeEdit& timePicker = created ? *DateTimePicker2 : *DateTimePicker4;
     // A picker still showing the date absent leaves the starting point in the fields.
-    if (ShowsValue(datePicker)) (created ? info.createdDate : info.modifiedDate) = PickedDate(datePicker);
-    if (ShowsValue(timePicker)) (created ? info.createdTime : info.modifiedTime) = PickedTime(timePicker);
+    if (datePicker.ShowsValue()) (created ? info.createdDate : info.modifiedDate) = datePicker.Value();
+    if (timePicker.ShowsValue()) (created ? info.createdTime : info.modifiedTime) = timePicker.Value();
     (created ? info.createdPresent : info.modifiedPresent) = true;
     info.changedByUser = true;
     // The other picker of the pair now shows its part of the date too.

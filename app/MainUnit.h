@@ -16,7 +16,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QFileSystemModel;
 class QLabel;
 class QLineEdit;
@@ -27,12 +26,13 @@ class QScrollArea;
 class QSpinBox;
 class QStatusBar;
 class QTabWidget;
-class QTimeEdit;
 class QToolBar;
 class QTreeView;
 
 namespace folivo::app {
 
+class OptionalDateEdit;
+class OptionalTimeEdit;
 class TAddTextForm;
 class TOpenPDFForm;
 class TPaintBox;
@@ -164,10 +164,10 @@ public:
     QLineEdit* Edit4 = nullptr;
     QLineEdit* Edit5 = nullptr;
     QLineEdit* Edit6 = nullptr;
-    QDateEdit* DateTimePicker1 = nullptr;
-    QTimeEdit* DateTimePicker2 = nullptr;
-    QDateEdit* DateTimePicker3 = nullptr;
-    QTimeEdit* DateTimePicker4 = nullptr;
+    OptionalDateEdit* DateTimePicker1 = nullptr;
+    OptionalTimeEdit* DateTimePicker2 = nullptr;
+    OptionalDateEdit* DateTimePicker3 = nullptr;
+    OptionalTimeEdit* DateTimePicker4 = nullptr;
     QPushButton* NowBtn = nullptr;
 
     QComboBox* PDFVersionBox = nullptr;

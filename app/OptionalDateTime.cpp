@@ -1,56 +1,90 @@
 #include "app/OptionalDateTime.h"
 
-#include <QDateEdit>
-#include <QTimeEdit>
+#include <QCalendarWidget>
+#include <QEvent>
+#include <QKeyEvent>
 
 namespace folivo::app {
 
+// A spin box shows its special value text at its minimum: an absent value sits there. Midnight
+// is a real time of day, so the text is set only while the value is absent.
 namespace {
 
-// The earliest date a Qt date picker takes.
-const QDate EarliestDate(100, 1, 1);
+bool AtAbsentValue(const QDateTimeEdit& picker)
+{
+    return !picker.specialValueText().isEmpty() && picker.dateTime() == picker.minimumDateTime();
+}
+
+// Typed characters would land behind the absent text, which no date format parses.
+bool Typing(const QKeyEvent& event)
+{
+    return !event.text().isEmpty() && event.text().at(0).isLetterOrNumber();
+}
 
 }  // namespace
 
-// A spin box shows its special value text at its minimum. An absent date's picker sits one day
-// before the starting point, its minimum, so that stepping up and the calendar begin there.
-void ShowOptionalDate(QDateEdit& picker, const CivilDate& date, bool present)
+OptionalDateEdit::OptionalDateEdit(QWidget* parent) : QDateEdit(parent)
 {
-    const QDate shown(date.year, date.month, date.day);
-    if (present) {
-        picker.setSpecialValueText(QString());
-        picker.setMinimumDate(EarliestDate);
-        picker.setDate(shown);
-        return;
-    }
-    const QDate before = shown.isValid() ? shown.addDays(-1) : QDate::currentDate().addDays(-1);
-    picker.setSpecialValueText(AbsentDateText);
-    picker.setMinimumDate(before);
-    picker.setDate(before);
+    setCalendarPopup(true);
+    calendarWidget()->installEventFilter(this);
 }
 
-// Midnight is a real time of day: the special value text is there only while the date is absent.
-void ShowOptionalTime(QTimeEdit& picker, const CivilTime& time, bool present)
+void OptionalDateEdit::ShowDate(const CivilDate& date, bool present)
 {
-    picker.setSpecialValueText(present ? QString() : AbsentDateText);
-    picker.setTime(present ? QTime(time.hour, time.minute, time.second) : picker.minimumTime());
+    start_ = QDate(date.year, date.month, date.day);
+    setSpecialValueText(present ? QString() : AbsentDateText);
+    setDate(present ? start_ : minimumDate());
 }
 
-bool ShowsValue(const QDateTimeEdit& picker)
+bool OptionalDateEdit::ShowsValue() const { return !AtAbsentValue(*this); }
+
+CivilDate OptionalDateEdit::Value() const { return {date().year(), date().month(), date().day()}; }
+
+void OptionalDateEdit::stepBy(int steps)
 {
-    return picker.specialValueText().isEmpty() || picker.dateTime() != picker.minimumDateTime();
+    if (ShowsValue() || !start_.isValid()) QDateEdit::stepBy(steps);
+    else setDate(start_);
 }
 
-CivilDate PickedDate(const QDateEdit& picker)
+void OptionalDateEdit::keyPressEvent(QKeyEvent* event)
 {
-    const QDate date = picker.date();
-    return {date.year(), date.month(), date.day()};
+    // Typing into an absent date edits the starting point.
+    if (!ShowsValue() && start_.isValid() && Typing(*event)) setDate(start_);
+    QDateEdit::keyPressEvent(event);
 }
 
-CivilTime PickedTime(const QTimeEdit& picker)
+bool OptionalDateEdit::eventFilter(QObject* watched, QEvent* event)
 {
-    const QTime time = picker.time();
-    return {time.hour(), time.minute(), time.second()};
+    // The calendar opens on the picker's date, which for an absent date is the earliest one:
+    // it shows the month of the starting point instead.
+    if (watched == calendarWidget() && event->type() == QEvent::Show && !ShowsValue() && start_.isValid())
+        calendarWidget()->setCurrentPage(start_.year(), start_.month());
+    return QDateEdit::eventFilter(watched, event);
+}
+
+OptionalTimeEdit::OptionalTimeEdit(QWidget* parent) : QTimeEdit(parent) {}
+
+void OptionalTimeEdit::ShowTime(const CivilTime& time, bool present)
+{
+    start_ = QTime(time.hour, time.minute, time.second);
+    setSpecialValueText(present ? QString() : AbsentDateText);
+    setTime(present ? start_ : minimumTime());
+}
+
+bool OptionalTimeEdit::ShowsValue() const { return !AtAbsentValue(*this); }
+
+CivilTime OptionalTimeEdit::Value() const { return {time().hour(), time().minute(), time().second()}; }
+
+void OptionalTimeEdit::stepBy(int steps)
+{
+    if (ShowsValue() || !start_.isValid()) QTimeEdit::stepBy(steps);
+    else setTime(start_);
+}
+
+void OptionalTimeEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (!ShowsValue() && start_.isValid() && Typing(*event)) setTime(start_);
+    QTimeEdit::keyPressEvent(event);
 }
 
 }  // namespace folivo::app

@@ -1,28 +1,53 @@
 // The information page's date and time pickers for a date that may be absent. An absent date
-// shows AbsentDateText in both pickers; the user's first change makes it a date again.
+// shows AbsentDateText; the user's first change (typing, stepping, the calendar) makes it a
+// date again, and stepping or the calendar start at the moment of opening.
 #pragma once
 
+#include <QDate>
+#include <QDateEdit>
 #include <QString>
+#include <QTime>
+#include <QTimeEdit>
 
 #include "pdfread/DocumentModel.h"
-
-class QDateEdit;
-class QDateTimeEdit;
-class QTimeEdit;
 
 namespace folivo::app {
 
 inline const QString AbsentDateText = "nicht gesetzt";
 
-// Shows date in picker, or shows it absent; date is then the starting point of the user's
-// first change (one step up gives that day).
-void ShowOptionalDate(QDateEdit& picker, const CivilDate& date, bool present);
-// Shows time in picker, or shows it absent.
-void ShowOptionalTime(QTimeEdit& picker, const CivilTime& time, bool present);
-// False while picker shows AbsentDateText.
-bool ShowsValue(const QDateTimeEdit& picker);
+class OptionalDateEdit : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit OptionalDateEdit(QWidget* parent = nullptr);
+    // Shows date, or shows it absent with date as the starting point.
+    void ShowDate(const CivilDate& date, bool present);
+    bool ShowsValue() const;
+    CivilDate Value() const;
 
-CivilDate PickedDate(const QDateEdit& picker);
-CivilTime PickedTime(const QTimeEdit& picker);
+protected:
+    void stepBy(int steps) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QDate start_;
+};
+
+class OptionalTimeEdit : public QTimeEdit {
+    Q_OBJECT
+public:
+    explicit OptionalTimeEdit(QWidget* parent = nullptr);
+    // Shows time, or shows it absent with time as the starting point.
+    void ShowTime(const CivilTime& time, bool present);
+    bool ShowsValue() const;
+    CivilTime Value() const;
+
+protected:
+    void stepBy(int steps) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QTime start_;
+};
 
 }  // namespace folivo::app

@@ -4,17 +4,16 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QHeaderView>
-#include <QScrollBar>
-#include <QTreeView>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
-#include <QDateEdit>
-#include <QTimeEdit>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 
+#include "app/OptionalDateTime.h"
 #include "app/PaintBox.h"
 #include "tests/TestDocuments.h"
 #include "tests/app/AppTestSupport.h"

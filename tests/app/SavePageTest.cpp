@@ -1,12 +1,11 @@
 // The information and save pages: edited fields reach the saved file.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimeEdit>
 
+#include "app/OptionalDateTime.h"
 #include "tests/RecordingPort.h"
 #include "tests/app/AppTestSupport.h"
 
