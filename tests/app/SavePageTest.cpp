@@ -1,9 +1,11 @@
 // The information and save pages: edited fields reach the saved file.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 
 #include "app/OptionalDateTime.h"
 #include "tests/RecordingPort.h"
@@ -63,6 +65,48 @@ TEST(SavePage, CancelledDialogSavesNothingAndUncheckedBoxOpensNothing)
     ASSERT_TRUE(windows.main.SaveTo(QString::fromStdString(target)));
     EXPECT_TRUE(windows.dialogs.opened.isEmpty());
     EXPECT_EQ(ReadBytes(target).substr(0, 8), "%PDF-1.4");
+}
+
+TEST(SavePage, DialogOpensInTheDocumentsFolderAndAddsPdfToANameWithoutExtension)
+{
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder.File("akten"));
+    Windows windows(folder.File(""));
+    windows.main.openfilenow(QString::fromStdString(CopySample(folder, "akten/brief.pdf")));
+    windows.main.SaveBtnClick();
+    const QString documentFolder = QString::fromStdString(folder.File("akten"));
+    EXPECT_EQ(windows.dialogs.saveFolder, documentFolder);
+
+    const struct {
+        const char* typed;
+        const char* saved;
+    } names[] = {{"bericht", "bericht.pdf"}, {"bericht.PDF", "bericht.PDF"}, {"bericht.v2", "bericht.v2"}};
+    for (const auto& name : names) {
+        QFileDialog dialog;
+        app::PreparePdfSaveDialog(dialog, "PDF speichern unter...", "PDF-Dateien (*.pdf)", documentFolder);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        EXPECT_EQ(dialog.directory().absolutePath(), documentFolder);
+        dialog.selectFile(name.typed);
+        // The user's "Speichern" (the dialog's own accept, as its button calls it).
+        QMetaObject::invokeMethod(&dialog, "accept");
+        EXPECT_EQ(dialog.result(), QDialog::Accepted) << name.typed;
+        EXPECT_EQ(dialog.selectedFiles(), QStringList{documentFolder + "/" + name.saved}) << name.typed;
+    }
+}
+
+TEST(SavePage, DesktopThatCannotShowTheSavedFileIsReported)
+{
+    ScratchFolder folder;
+    Windows windows(folder.File(""));
+    windows.main.openfilenow(QString::fromStdString(CopySample(folder, "in.pdf")));
+    windows.dialogs.desktopOpens = false;
+    const std::string target = folder.File("out.pdf");
+    ASSERT_TRUE(windows.main.SaveTo(QString::fromStdString(target)));
+    EXPECT_TRUE(std::filesystem::exists(target));
+    ASSERT_EQ(windows.dialogs.messages.size(), 1u);
+    EXPECT_EQ(windows.dialogs.messages[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(windows.dialogs.messages[0].text.contains(QString::fromStdString(target)));
+    EXPECT_TRUE(windows.dialogs.messages[0].text.contains("nicht")) << windows.dialogs.messages[0].text.toStdString();
 }
 
 TEST(InformationPage, NowButtonChangesOnlyTheModificationDate)
