@@ -19,7 +19,7 @@ namespace {
 constexpr const char* Usage =
     "Aufruf: folivo-cli save DATEI -o ZIEL [OPTIONEN]\n"
     "Öffnet DATEI wie das Programm, wendet die Optionen an und speichert eine neue PDF-Datei ZIEL.\n"
-    "  --version 1.2|1.3|1.4   PDF-Version (Vorgabe: die gelesene)\n"
+    "  --version 1.2|1.3|1.4|1.5|1.6|1.7|2.0   PDF-Version (Vorgabe: die gelesene)\n"
     "  --producer TEXT, --creator TEXT, --author TEXT, --title TEXT, --subject TEXT, --keywords TEXT\n"
     "  --created \"JJJJ-MM-TT HH:MM:SS\"   Erstellungsdatum\n"
     "  --modified \"JJJJ-MM-TT HH:MM:SS\"|now   Änderungsdatum\n"
@@ -88,7 +88,10 @@ int Parse(int argc, char** argv, SaveOptions& options)
             options.output = argv[++i];
         } else if (argument == "--version") {
             const std::string version = argv[++i];
-            options.versionItem = version == "1.2" ? 0 : version == "1.3" ? 1 : version == "1.4" ? 2 : -2;
+            options.versionItem = -2;
+            for (int item = 0; item < VersionCount; ++item) {
+                if (version == VersionTexts[item]) options.versionItem = item;
+            }
             if (options.versionItem == -2) {
                 std::cerr << "folivo-cli save: unbekannte Version " << version << '\n' << Usage;
                 return 1;

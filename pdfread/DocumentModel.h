@@ -24,10 +24,13 @@ struct FileBuffer {
 };
 
 struct XrefEntry {
+    // For an object inside an object stream, until that stream is read: the stream's number and
+    // the object's index in it.
     int32_t offset;
     int32_t generation;
     uint8_t inUse;
     uint8_t filled;
+    uint8_t compressed;
 };
 
 struct DictEntry {
@@ -189,7 +192,9 @@ struct InfoFields {
     bool changedByUser = false;
 };
 
-// The PDF version box: item 0 is 1.2, 1 is 1.3, 2 is 1.4.
+// The PDF version box: item 0 is 1.2, 1 is 1.3, 2 is 1.4, then 1.5, 1.6, 1.7 and 2.0.
+constexpr int VersionCount = 7;
+inline constexpr const char* VersionTexts[VersionCount] = {"1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "2.0"};
 constexpr int DefaultVersionItem = 1;
 
 }  // namespace folivo

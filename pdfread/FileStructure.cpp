@@ -11,25 +11,37 @@ void PdfDocument::ReadVersion()
 {
     fileBuffer.position = 5;
     const std::string version = ReadBytes(3);
-    if (version == "1.2") versionItem = 0;
-    else if (version == "1.3") versionItem = 1;
-    else if (version == "1.4") versionItem = 2;
+    for (int item = 0; item < VersionCount; ++item) {
+        if (version == VersionTexts[item]) versionItem = item;
+    }
 }
 
 void PdfDocument::ReadFileStructure()
 {
+    // A file whose cross-reference sections cannot be read, miss the catalog, or whose entries
+    // do not lead to their objects, is rebuilt from the objects themselves, as every viewer does.
+    const bool read = ReadCrossReferenceSections();
+    if (!read || !rootReference.found || !IsObjectInUse(rootReference.objectNumber) || !EntriesLeadToObjects())
+        RepairCrossReference();
+    LoadObjectStreams();
+}
+
+bool PdfDocument::ReadCrossReferenceSections()
+{
     int32_t sectionOffset = 0;
-    if (!FindStartXref(sectionOffset)) {
-        invalid = true;
-        return;
-    }
+    if (!FindStartXref(sectionOffset)) return false;
     std::unordered_set<int32_t> sectionsRead;
     while (sectionsRead.insert(sectionOffset).second) {
         int32_t prevOffset = sectionOffset;
-        if (!ReadCrossReferenceSection(sectionOffset, prevOffset)) return;
-        if (invalid || prevOffset == sectionOffset) return;
+        fileBuffer.position = sectionOffset;
+        const bool table = sectionOffset >= 0 && MatchText("xref");
+        const bool read = table ? ReadCrossReferenceSection(sectionOffset, prevOffset)
+                                : ReadCrossReferenceStream(sectionOffset, prevOffset, true);
+        if (!read || invalid) return false;
+        if (prevOffset == sectionOffset) return true;
         sectionOffset = prevOffset;
     }
+    return true;
 }
 
 bool PdfDocument::FindStartXref(int32_t& sectionOffset)
@@ -79,7 +91,13 @@ bool PdfDocument::ReadCrossReferenceSection(int32_t sectionOffset, int32_t& prev
             count = ReadTokenAsInteger(buffer);
         }
     }
-    ReadTrailer(prevOffset);
+    int32_t hybridStreamOffset = -1;
+    ReadTrailer(prevOffset, &hybridStreamOffset);
+    // A hybrid file's stream adds what the table lacks; the table's own entries win.
+    if (hybridStreamOffset >= 0) {
+        int32_t ignored = hybridStreamOffset;
+        ReadCrossReferenceStream(hybridStreamOffset, ignored, false);
+    }
     return true;
 }
 
@@ -104,7 +122,7 @@ bool PdfDocument::ReadSubsection(int32_t first, int32_t count)
     return true;
 }
 
-void PdfDocument::ReadTrailer(int32_t& prevOffset)
+void PdfDocument::ReadTrailer(int32_t& prevOffset, int32_t* hybridStreamOffset)
 {
     ParseDictionary();
     auto referenceOf = [](const TokenList& tokens, ObjectReference& reference) {
@@ -122,11 +140,14 @@ void PdfDocument::ReadTrailer(int32_t& prevOffset)
         if (key == "/Root") {
             referenceOf(tokens, rootReference);
         } else if (key == "/Encrypt") {
-            if (referenceOf(tokens, encryptReference)) encrypted = true;
+            // By reference or given inline: either way the strings and streams are ciphertext.
+            if (referenceOf(tokens, encryptReference) || (tokens.size() >= 2 && tokens[1] == "<<")) encrypted = true;
         } else if (key == "/Info") {
             referenceOf(tokens, infoReference);
         } else if (key == "/Prev" && tokens.size() >= 2) {
             if (const auto offset = IntegerText(tokens[1])) prevOffset = *offset;
+        } else if (key == "/XRefStm" && tokens.size() >= 2 && hybridStreamOffset) {
+            if (const auto offset = IntegerText(tokens[1])) *hybridStreamOffset = *offset;
         }
     }
     ReleaseDictionary();

@@ -90,6 +90,7 @@ void PdfDocument::BeginReading()
     encrypted = false;
     invalid = false;
     XrefTable.clear();
+    structuralObjects_.clear();
 }
 
 void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)

@@ -155,7 +155,26 @@ private:
     bool FindStartXref(int32_t& sectionOffset);
     bool ReadCrossReferenceSection(int32_t sectionOffset, int32_t& prevOffset);
     bool ReadSubsection(int32_t first, int32_t count);
-    void ReadTrailer(int32_t& prevOffset);
+    // Reads the trailer dictionary at the read position; a table's trailer may name the
+    // cross-reference stream of a hybrid file.
+    void ReadTrailer(int32_t& prevOffset, int32_t* hybridStreamOffset = nullptr);
+
+    // Cross-reference streams, object streams and repair.
+    bool ReadCrossReferenceSections();
+    bool ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, bool keepTrailer);
+    // The dictionary entries and decoded data of the stream whose dictionary starts at the read
+    // position; empty when it is no stream or its filters cannot be undone.
+    struct StreamObject {
+        std::vector<TokenList> entries;
+        std::string data;
+    };
+    std::optional<StreamObject> ReadStreamObject(size_t limit);
+    // Every entry in use leads to the header of its object.
+    bool EntriesLeadToObjects();
+    void RepairCrossReference();
+    void LoadObjectStreams();
+    // Cross-reference streams and object streams: read, never copied into a saved file.
+    std::vector<int32_t> structuralObjects_;
 
     // Document information.
     void ReadDocumentInformation();

@@ -66,9 +66,8 @@ std::string DocumentWriter::Write()
 
 void DocumentWriter::WriteHeader()
 {
-    static const char* const versions[] = {"%PDF-1.2", "%PDF-1.3", "%PDF-1.4"};
     const int item = document_.versionItem;
-    out_.WriteLine(item >= 0 && item <= 2 ? versions[item] : "%PDF-1.3");
+    out_.WriteLine(std::string("%PDF-") + (item >= 0 && item < VersionCount ? VersionTexts[item] : "1.3"));
     out_.WriteLine("%\xE2\xE3\xCF\xD3");
 }
 

@@ -37,11 +37,13 @@ TEST(FileStructure, HeaderVersionSelectsTheVersionItem)
     EXPECT_EQ(OpenedDocument(OnePageDocument("%PDF-1.2\n"))->versionItem, 0);
     EXPECT_EQ(OpenedDocument(OnePageDocument("%PDF-1.3\n"))->versionItem, 1);
     EXPECT_EQ(OpenedDocument(OnePageDocument("%PDF-1.4\n"))->versionItem, 2);
-    // A later version leaves the box as it was.
+    EXPECT_EQ(OpenedDocument(OnePageDocument("%PDF-1.7\n"))->versionItem, 5);
+    EXPECT_EQ(OpenedDocument(OnePageDocument("%PDF-2.0\n"))->versionItem, 6);
+    // A version the box does not offer leaves it as it was.
     RecordingPort port;
     PdfDocument document(port);
     document.OpenBytes(Bytes(OnePageDocument("%PDF-1.2\n")), "a.pdf");
-    document.OpenBytes(Bytes(OnePageDocument("%PDF-1.7\n")), "b.pdf");
+    document.OpenBytes(Bytes(OnePageDocument("%PDF-1.8\n")), "b.pdf");
     EXPECT_EQ(document.versionItem, 0);
 }
 
@@ -58,21 +60,39 @@ TEST(FileStructure, FindsEofWhateverFollowsIt)
     }
 }
 
-TEST(FileStructure, MissingEofOrStartxrefIsInvalid)
+TEST(FileStructure, DamagedStructureIsRepaired)
 {
-    std::string pdf = OnePageDocument();
-    std::string withoutEof = pdf.substr(0, pdf.rfind("%%EOF"));
-    OpenedDocument noEof(withoutEof);
-    EXPECT_TRUE(noEof->invalid);
-    EXPECT_EQ(noEof.port.MessageTexts(), std::vector<std::string>{InvalidMessage});
-    EXPECT_EQ(noEof.port.finishedPageCount, 0);
-
-    std::string renamed = pdf;
-    renamed.replace(renamed.rfind("startxref"), 9, "startXref");
-    EXPECT_TRUE(OpenedDocument(renamed)->invalid);
-
-    EXPECT_TRUE(OpenedDocument("")->invalid);
-    EXPECT_TRUE(OpenedDocument("%%EOF")->invalid);
+    const std::string pdf = OnePageDocument();
+    auto replaced = [&](const std::string& what, const std::string& by, size_t from = std::string::npos) {
+        std::string variant = pdf;
+        const size_t at = from == std::string::npos ? variant.rfind(what) : from;
+        return variant.replace(at, what.size(), by);
+    };
+    const size_t startxref = pdf.rfind("startxref\n") + 10;
+    const std::string sectionOffset = pdf.substr(startxref, pdf.find('\n', startxref) - startxref);
+    const std::pair<const char*, std::string> cases[] = {
+        {"no %%EOF", pdf.substr(0, pdf.rfind("%%EOF"))},
+        {"no startxref", replaced("startxref", "startXref")},
+        {"section offset not at xref", replaced(sectionOffset, "5", startxref)},
+        {"absurd subsection", replaced("xref\n0 4", "xref\n2000000000 2000000000")},
+        {"negative subsection", replaced("xref\n0 4", "xref\n-3 4")},
+        {"no trailer keyword", replaced("trailer", "trailor")},
+        {"offsets that miss their objects", replaced("0000000009 00000 n", "0000000011 00000 n")},
+    };
+    for (const auto& [name, variant] : cases) {
+        OpenedDocument opened(variant);
+        EXPECT_FALSE(opened->invalid) << name;
+        EXPECT_EQ(opened->pages.Count(), 1u) << name;
+        EXPECT_LT(opened->XrefTable.size(), 1000u) << name;
+        EXPECT_EQ(opened.port.memo.front(), "Die Querverweise der Datei waren beschädigt; die Datei wurde repariert.") << name;
+        EXPECT_TRUE(opened.port.messages.empty()) << name;
+    }
+    // Without any catalog there is nothing to repair.
+    for (const std::string& nothing : {std::string(), std::string("%%EOF"), std::string("%PDF-1.4\n1 0 obj\n(x)\nendobj\n")}) {
+        OpenedDocument opened(nothing);
+        EXPECT_TRUE(opened->invalid);
+        EXPECT_EQ(opened.port.MessageTexts(), std::vector<std::string>{InvalidMessage});
+    }
 }
 
 TEST(FileStructure, FileThatCannotBeOpened)
@@ -85,14 +105,6 @@ TEST(FileStructure, FileThatCannotBeOpened)
     EXPECT_FALSE(document.documentRead);
     EXPECT_EQ(port.finishedPageCount, 0);
     EXPECT_EQ(port.progressWindowClosed, 1);
-}
-
-TEST(FileStructure, SectionOffsetNotAtXrefIsInvalid)
-{
-    std::string pdf = OnePageDocument();
-    const size_t at = pdf.rfind("startxref\n") + 10;
-    pdf.replace(at, pdf.find('\n', at) - at, "5");
-    EXPECT_TRUE(OpenedDocument(pdf)->invalid);
 }
 
 // An original document plus an incremental update that replaces the page (object 3) and adds
@@ -126,14 +138,17 @@ TEST(FileStructure, NewestSectionWinsAndOlderObjectsAreFound)
 
 TEST(FileStructure, PrevChainLoopsEnd)
 {
-    // /Prev pointing at the section itself: the older section with the catalog is never read.
+    // /Prev pointing at the section itself: the older section with the catalog is never read,
+    // so the file is repaired from its objects.
     const std::string update = IncrementalDocument("0");
     const std::string xref = update.substr(update.rfind("startxref\n") + 10, update.rfind("\n%%EOF") - update.rfind("startxref\n") - 10);
     std::string selfLoop = update;
     selfLoop.replace(selfLoop.rfind("/Prev 0"), 7, "/Prev " + xref);
     OpenedDocument self(selfLoop);
-    EXPECT_TRUE(self->invalid);
+    EXPECT_FALSE(self->invalid);
     EXPECT_EQ(self->XrefTable.size(), 5u);
+    ASSERT_EQ(self->pages.Count(), 1u);
+    EXPECT_EQ(self.Page(0).mediaBox[2], 612);  // the newest definition of the page
 
     // Two sections pointing at each other; a fixed-width placeholder keeps every offset.
     std::string mutual = IncrementalDocument("");
@@ -166,20 +181,6 @@ TEST(FileStructure, UnconvertibleNumbersAreSkipped)
     EXPECT_FALSE(OpenedDocument(pdf)->invalid);
 }
 
-TEST(FileStructure, AbsurdSubsectionIsInvalidWithoutGrowingTheTable)
-{
-    std::string pdf = OnePageDocument();
-    const size_t at = pdf.find("xref\n0 ") + 5;
-    pdf.replace(at, pdf.find('\n', at) - at, "2000000000 2000000000");
-    OpenedDocument opened(pdf);
-    EXPECT_TRUE(opened->invalid);
-    EXPECT_LT(opened->XrefTable.size(), 1000u);
-
-    std::string negative = OnePageDocument();
-    negative.replace(negative.find("xref\n0 ") + 5, 1, "-3");
-    EXPECT_TRUE(OpenedDocument(negative)->invalid);
-}
-
 TEST(FileStructure, EntriesSplitOverLinesAndSubsections)
 {
     PdfBuilder builder = DocumentWithPages("/Kids [3 0 R] /Count 1", {"<< /Type /Page /Parent 2 0 R >>"});
@@ -200,13 +201,6 @@ TEST(FileStructure, EntriesSplitOverLinesAndSubsections)
     EXPECT_EQ(opened->pages.Count(), 1u);
 }
 
-TEST(FileStructure, MissingTrailerIsInvalid)
-{
-    std::string pdf = OnePageDocument();
-    pdf.replace(pdf.find("trailer"), 7, "trailor");
-    EXPECT_TRUE(OpenedDocument(pdf)->invalid);
-}
-
 TEST(FileStructure, EncryptedDocumentIsRefused)
 {
     PdfBuilder builder = DocumentWithPages("/Kids [3 0 R] /Count 1",
@@ -221,12 +215,17 @@ TEST(FileStructure, EncryptedDocumentIsRefused)
     EXPECT_EQ(opened->info.title, "");
 }
 
-TEST(FileStructure, MissingRootIsInvalid)
+TEST(FileStructure, MissingRootIsTheCatalogAmongTheObjects)
 {
     PdfBuilder builder = DocumentWithPages("/Kids [3 0 R] /Count 1", {"<< /Type /Page /Parent 2 0 R >>"});
-    builder.trailerEntries = "";
-    EXPECT_TRUE(OpenedDocument(builder.Build())->invalid);
-    builder.trailerEntries = "/Root 99 0 R";
+    for (const char* trailer : {"", "/Root 99 0 R"}) {
+        builder.trailerEntries = trailer;
+        OpenedDocument opened(builder.Build());
+        EXPECT_FALSE(opened->invalid) << trailer;
+        EXPECT_EQ(opened->pages.Count(), 1u) << trailer;
+    }
+    // Without a catalog the file stays invalid.
+    builder.objects[0] = "<< /Pages 2 0 R >>";
     EXPECT_TRUE(OpenedDocument(builder.Build())->invalid);
 }
 

@@ -1,0 +1,331 @@
+// Files beyond classic tables: cross-reference streams, objects inside object streams, and the
+// repair of files whose cross-reference information is damaged.
+#include <algorithm>
+#include <map>
+#include <unordered_set>
+
+#include "content/TokenReader.h"
+#include "pdfread/PdfDocument.h"
+#include "pdfread/StreamFilters.h"
+#include "syntax/CrossReferenceStream.h"
+#include "syntax/ObjectScan.h"
+#include "syntax/ObjectStream.h"
+#include "syntax/Predictors.h"
+
+namespace folivo {
+
+namespace {
+
+// Object streams of one document decode to at most this much together.
+constexpr size_t ObjectStreamLimit = size_t{256} << 20;
+
+const TokenList* FindEntry(const std::vector<TokenList>& entries, std::string_view key)
+{
+    for (const TokenList& tokens : entries) {
+        if (!tokens.empty() && tokens[0] == key) return &tokens;
+    }
+    return nullptr;
+}
+
+// The whole numbers among an entry's value tokens ("/W [1 2 1]" gives 1, 2, 1).
+std::vector<int64_t> NumbersOf(const TokenList* tokens)
+{
+    std::vector<int64_t> numbers;
+    if (!tokens) return numbers;
+    for (size_t i = 1; i < tokens->size(); ++i) {
+        if (const auto value = NumberText((*tokens)[i]); value && *value == static_cast<int64_t>(*value))
+            numbers.push_back(static_cast<int64_t>(*value));
+    }
+    return numbers;
+}
+
+// The number after `key` inside an entry's value (a /DecodeParms dictionary), or `fallback`.
+int NumberAfter(const TokenList* tokens, std::string_view key, int fallback)
+{
+    if (!tokens) return fallback;
+    for (size_t i = 1; i + 1 < tokens->size(); ++i) {
+        if ((*tokens)[i] == key) return IntegerText((*tokens)[i + 1]).value_or(fallback);
+    }
+    return fallback;
+}
+
+bool HasName(const TokenList* tokens, std::string_view name)
+{
+    return tokens && std::find(tokens->begin() + 1, tokens->end(), name) != tokens->end();
+}
+
+// Whether the object at `offset` is typed `type`: its first tokens are searched, so that a
+// scan over every object of a large file stays cheap.
+bool TypedAs(FileBuffer& buffer, int64_t offset, std::string_view type)
+{
+    buffer.position = static_cast<int32_t>(offset);
+    for (int i = 0; i < 3; ++i) ReadToken(buffer);
+    if (ReadToken(buffer) != "<<") return false;
+    std::string previous;
+    int depth = 1;
+    for (int i = 0; i < 64 && buffer.position < buffer.size; ++i) {
+        std::string token = ReadToken(buffer);
+        if (depth == 1 && previous == "/Type" && token == type) return true;
+        if (token == "<<") ++depth;
+        if (token == ">>" && --depth == 0) return false;
+        if (token == "stream" || token == "endobj") return false;
+        previous = std::move(token);
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<PdfDocument::StreamObject> PdfDocument::ReadStreamObject(size_t limit)
+{
+    StreamObject stream;
+    ParseDictionary();
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) stream.entries.push_back(*DictEntryList->At(i)->tokens);
+    ReleaseDictionary();
+
+    // The data: by /Length when "endstream" follows there, else up to "endstream".
+    const int32_t keyword = fileBuffer.position;
+    if (ReadToken(fileBuffer) != "stream") return std::nullopt;
+    int64_t start = keyword + 6;
+    if (start < fileBuffer.size && fileBuffer.data[start] == '\r') ++start;
+    if (start < fileBuffer.size && fileBuffer.data[start] == '\n') ++start;
+    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
+    const std::vector<int64_t> lengths = NumbersOf(FindEntry(stream.entries, "/Length"));
+    int64_t end = -1;
+    if (lengths.size() == 1 && lengths[0] >= 0 && start + lengths[0] <= fileBuffer.size) {
+        size_t after = static_cast<size_t>(start + lengths[0]);
+        while (after < file.size() && (file[after] == '\r' || file[after] == '\n' || file[after] == ' ')) ++after;
+        if (file.substr(after, 9) == "endstream") end = start + lengths[0];
+    }
+    if (end < 0) {
+        const size_t found = file.find("endstream", static_cast<size_t>(start));
+        if (found == std::string_view::npos) return std::nullopt;
+        end = static_cast<int64_t>(found);
+        if (end > start && file[static_cast<size_t>(end - 1)] == '\n') --end;
+        if (end > start && file[static_cast<size_t>(end - 1)] == '\r') --end;
+    }
+    std::string data(file.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+
+    const TokenList* filters = FindEntry(stream.entries, "/Filter");
+    const TokenList* parameters = FindEntry(stream.entries, "/DecodeParms");
+    for (size_t i = 1; filters && i < filters->size(); ++i) {
+        const std::string& name = (*filters)[i];
+        if (name == "[" || name == "]") continue;
+        if (name == "/FlateDecode" || name == "/Fl") {
+            auto inflated = Inflate(data, limit);
+            if (!inflated) return std::nullopt;
+            const PredictorParameters predictor{NumberAfter(parameters, "/Predictor", 1), NumberAfter(parameters, "/Colors", 1),
+                                                NumberAfter(parameters, "/BitsPerComponent", 8),
+                                                NumberAfter(parameters, "/Columns", 1)};
+            auto undone = UndoPredictor(*inflated, predictor);
+            if (!undone) return std::nullopt;
+            data = std::move(*undone);
+        } else if (name == "/ASCII85Decode" || name == "/A85") {
+            data = DecodeAscii85(data, limit);
+        } else {
+            return std::nullopt;
+        }
+    }
+    stream.data = std::move(data);
+    return stream;
+}
+
+bool PdfDocument::ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, bool keepTrailer)
+{
+    if (offset < 0 || offset >= fileBuffer.size) return false;
+    fileBuffer.position = offset;
+    const auto number = IntegerText(ReadToken(fileBuffer));
+    ReadToken(fileBuffer);
+    if (!number || ReadToken(fileBuffer) != "obj") return false;
+    const int32_t dictionary = fileBuffer.position;
+    const bool wasInvalid = invalid;
+    auto stream = ReadStreamObject(InflateLimit);
+    invalid = wasInvalid;
+    if (!stream || !HasName(FindEntry(stream->entries, "/Type"), "/XRef")) return false;
+
+    std::vector<int64_t> index = NumbersOf(FindEntry(stream->entries, "/Index"));
+    if (index.empty()) index = {0, NumbersOf(FindEntry(stream->entries, "/Size")).empty()
+                                       ? 0
+                                       : NumbersOf(FindEntry(stream->entries, "/Size")).front()};
+    const auto entries = ReadXrefStreamEntries(stream->data, NumbersOf(FindEntry(stream->entries, "/W")), index);
+    if (!entries) return false;
+    // Numbers far beyond what the file can hold are lies; they must not grow the table.
+    const int64_t numberLimit = 2 * static_cast<int64_t>(fileBuffer.size) + 1024;
+    for (const XrefStreamEntry& read : *entries) {
+        if (read.number >= numberLimit || read.type > 2) continue;
+        if (static_cast<size_t>(read.number) >= XrefTable.size()) XrefTable.resize(static_cast<size_t>(read.number) + 1, XrefEntry{});
+        XrefEntry& entry = XrefTable[static_cast<size_t>(read.number)];
+        if (entry.filled) continue;
+        entry.filled = 1;
+        entry.inUse = read.type != 0;
+        entry.compressed = read.type == 2;
+        entry.offset = static_cast<int32_t>(std::min<uint64_t>(read.second, INT32_MAX));
+        entry.generation = static_cast<int32_t>(std::min<uint64_t>(read.third, INT32_MAX));
+    }
+    structuralObjects_.push_back(*number);
+    if (keepTrailer) {
+        fileBuffer.position = dictionary;
+        ReadTrailer(prevOffset);
+    }
+    return true;
+}
+
+bool PdfDocument::EntriesLeadToObjects()
+{
+    // The entries of cross-reference streams themselves do not matter: they are read already.
+    const std::unordered_set<int32_t> structural(structuralObjects_.begin(), structuralObjects_.end());
+    for (size_t number = 1; number < XrefTable.size(); ++number) {
+        const XrefEntry& entry = XrefTable[number];
+        if (!entry.inUse || entry.compressed || structural.count(static_cast<int32_t>(number))) continue;
+        if (entry.offset <= 0 || entry.offset >= fileBuffer.size) return false;
+        fileBuffer.position = entry.offset;
+        const auto found = IntegerText(ReadToken(fileBuffer));
+        ReadToken(fileBuffer);
+        if (!found || *found != static_cast<int32_t>(number) || ReadToken(fileBuffer) != "obj") return false;
+    }
+    return true;
+}
+
+void PdfDocument::RepairCrossReference()
+{
+    XrefTable.clear();
+    structuralObjects_.clear();
+    rootReference = {};
+    infoReference = {};
+    invalid = false;
+    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
+    const int64_t numberLimit = 2 * static_cast<int64_t>(fileBuffer.size) + 1024;
+    // The last definition of a number in the file wins.
+    for (const FoundObject& object : ScanObjectHeaders(file)) {
+        if (object.number >= numberLimit) continue;
+        if (static_cast<size_t>(object.number) >= XrefTable.size()) XrefTable.resize(static_cast<size_t>(object.number) + 1, XrefEntry{});
+        XrefTable[static_cast<size_t>(object.number)] = {static_cast<int32_t>(object.offset), object.generation, 1, 1, 0};
+    }
+    ui_.AddMemoLine("Die Querverweise der Datei waren beschädigt; die Datei wurde repariert.");
+
+    // The trailer: the last trailer dictionary that names a catalog, else the last
+    // cross-reference stream, else the catalog among the objects.
+    const std::vector<int64_t> trailers = FindKeyword(file, "trailer");
+    for (auto it = trailers.rbegin(); it != trailers.rend() && !rootReference.found; ++it) {
+        fileBuffer.position = static_cast<int32_t>(*it + 7);
+        int32_t ignored = 0;
+        ReadTrailer(ignored);
+    }
+    std::vector<int32_t> objectStreams;
+    for (size_t number = XrefTable.size(); number-- > 1;) {
+        const XrefEntry& entry = XrefTable[number];
+        if (!entry.inUse) continue;
+        if (TypedAs(fileBuffer, entry.offset, "/ObjStm")) objectStreams.push_back(static_cast<int32_t>(number));
+        if (!TypedAs(fileBuffer, entry.offset, "/XRef")) continue;
+        structuralObjects_.push_back(static_cast<int32_t>(number));
+        if (!rootReference.found) {
+            fileBuffer.position = entry.offset;
+            for (int i = 0; i < 3; ++i) ReadToken(fileBuffer);
+            int32_t ignored = 0;
+            ReadTrailer(ignored);
+        }
+    }
+    for (size_t number = 1; number < XrefTable.size() && !rootReference.found; ++number) {
+        if (XrefTable[number].inUse && TypedAs(fileBuffer, XrefTable[number].offset, "/Catalog"))
+            rootReference = {static_cast<int32_t>(number), XrefTable[number].generation, true};
+    }
+
+    // Members of object streams count for the numbers that no header defines.
+    for (const int32_t container : objectStreams) {
+        GotoObject(container);
+        const bool wasInvalid = invalid;
+        auto stream = ReadStreamObject(InflateLimit);
+        invalid = wasInvalid;
+        if (!stream) continue;
+        const auto count = NumbersOf(FindEntry(stream->entries, "/N"));
+        const auto first = NumbersOf(FindEntry(stream->entries, "/First"));
+        if (count.empty() || first.empty()) continue;
+        const auto members = ReadObjectStreamMembers(stream->data, count.front(), first.front());
+        for (size_t k = 0; k < members.size(); ++k) {
+            const int32_t number = members[k].number;
+            if (number <= 0 || number >= numberLimit) continue;
+            if (static_cast<size_t>(number) >= XrefTable.size()) XrefTable.resize(static_cast<size_t>(number) + 1, XrefEntry{});
+            if (!XrefTable[static_cast<size_t>(number)].filled)
+                XrefTable[static_cast<size_t>(number)] = {container, static_cast<int32_t>(k), 1, 1, 1};
+        }
+    }
+    // Whatever the candidates for a trailer held, the file counts as damaged only when no
+    // pages root comes of it.
+    invalid = false;
+}
+
+void PdfDocument::LoadObjectStreams()
+{
+    // The members that the table names, by their stream.
+    std::map<int32_t, std::vector<int32_t>> byContainer;
+    for (size_t number = 1; number < XrefTable.size(); ++number) {
+        const XrefEntry& entry = XrefTable[number];
+        if (entry.inUse && entry.compressed) byContainer[entry.offset].push_back(static_cast<int32_t>(number));
+    }
+    if (byContainer.empty()) {
+        for (const int32_t number : structuralObjects_) XrefTable[static_cast<size_t>(number)].inUse = 0;
+        return;
+    }
+
+    // Each member becomes an object of its own, "N 0 obj ... endobj", behind the file's bytes,
+    // so that everything that reads or copies objects finds it like any other.
+    std::string appended;
+    size_t budget = ObjectStreamLimit;
+    bool skipped = false;
+    std::vector<std::pair<int32_t, size_t>> placed;  // number, position in `appended`
+    for (const auto& [container, numbers] : byContainer) {
+        const bool usable = container > 0 && static_cast<size_t>(container) < XrefTable.size() &&
+                            XrefTable[static_cast<size_t>(container)].inUse &&
+                            !XrefTable[static_cast<size_t>(container)].compressed;
+        std::optional<StreamObject> stream;
+        if (usable && GotoObject(container)) {
+            const bool wasInvalid = invalid;
+            stream = ReadStreamObject(budget);
+            invalid = wasInvalid;
+        }
+        std::vector<ObjectStreamMember> members;
+        if (stream && HasName(FindEntry(stream->entries, "/Type"), "/ObjStm")) {
+            const auto count = NumbersOf(FindEntry(stream->entries, "/N"));
+            const auto first = NumbersOf(FindEntry(stream->entries, "/First"));
+            if (!count.empty() && !first.empty()) members = ReadObjectStreamMembers(stream->data, count.front(), first.front());
+            budget -= std::min(budget, stream->data.size());
+            structuralObjects_.push_back(container);
+        } else if (usable) {
+            skipped = true;
+        }
+        for (const int32_t number : numbers) {
+            XrefEntry& entry = XrefTable[static_cast<size_t>(number)];
+            const auto index = static_cast<size_t>(entry.generation);
+            entry.compressed = 0;
+            entry.generation = 0;
+            if (index >= members.size() || members[index].number != number) {
+                entry.inUse = 0;
+                entry.offset = 0;
+                continue;
+            }
+            placed.emplace_back(number, appended.size());
+            appended += std::to_string(number) + " 0 obj\n";
+            appended.append(stream->data, members[index].start, members[index].end - members[index].start);
+            appended += "\nendobj\n";
+        }
+    }
+    if (skipped) ui_.AddMemoLine("Objekte in Objektströmen konnten nicht gelesen werden und fehlen.");
+    for (const int32_t number : structuralObjects_) XrefTable[static_cast<size_t>(number)].inUse = 0;
+    if (appended.empty()) return;
+    if (static_cast<int64_t>(fileBuffer.size) + static_cast<int64_t>(appended.size()) >= INT32_MAX) {
+        ui_.AddMemoLine("Objekte in Objektströmen konnten nicht gelesen werden und fehlen.");
+        for (const auto& [number, position] : placed) XrefTable[static_cast<size_t>(number)].inUse = 0;
+        return;
+    }
+
+    const auto size = static_cast<size_t>(fileBuffer.size);
+    auto joined = std::make_unique<uint8_t[]>(size + appended.size() + 1);
+    std::copy(fileBuffer.data, fileBuffer.data + size, joined.get());
+    std::copy(appended.begin(), appended.end(), joined.get() + size);
+    for (const auto& [number, position] : placed)
+        XrefTable[static_cast<size_t>(number)].offset = static_cast<int32_t>(size + position);
+    fileBytes_ = std::move(joined);
+    fileBuffer = {fileBytes_.get(), static_cast<int32_t>(size + appended.size()), 0};
+}
+
+}  // namespace folivo

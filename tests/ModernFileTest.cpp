@@ -1,0 +1,120 @@
+// Files of the newer kind: a cross-reference stream with a predictor, objects inside an object
+// stream, inline encryption; and what lying values in them cost.
+#include <gtest/gtest.h>
+
+#include "pdfwrite/DocumentWriter.h"
+#include "tests/ReaderTestSupport.h"
+
+namespace folivo::test {
+namespace {
+
+struct ModernOptions {
+    std::string widths = "[1 2 1]";
+    std::string prev;  // a /Prev entry for the stream, if any
+};
+
+// Catalog (1), pages root (2), page (3) and information (7) inside object stream 5; the content
+// stream (4) outside; cross-reference stream 6, Flate with the PNG "up" predictor.
+std::string ModernDocument(const ModernOptions& options = {})
+{
+    const std::string members[] = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                   "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
+                                   "<< /Title (Neu) >>"};
+    const int numbers[] = {1, 2, 3, 7};
+    std::string header, body;
+    for (int i = 0; i < 4; ++i) {
+        header += std::to_string(numbers[i]) + " " + std::to_string(body.size()) + " ";
+        body += members[i] + "\n";
+    }
+    std::string pdf = "%PDF-1.5\n";
+    const size_t content = pdf.size();
+    pdf += "4 0 obj\n" + StreamObject("", "0 0 m 100 100 l S") + "\nendobj\n";
+    const size_t objectStream = pdf.size();
+    pdf += "5 0 obj\n" +
+           StreamObject("/Type /ObjStm /N 4 /First " + std::to_string(header.size()) + " /Filter /FlateDecode",
+                        Deflate(header + body)) +
+           "\nendobj\n";
+    const size_t xref = pdf.size();
+
+    // Rows of type, offset (2 bytes), third field; each row as a difference to the one above.
+    const uint64_t rows[8][3] = {{0, 0, 255}, {2, 5, 0}, {2, 5, 1}, {2, 5, 2}, {1, content, 0}, {1, objectStream, 0},
+                                 {1, xref, 0}, {2, 5, 3}};
+    std::string raw, previous(4, '\0');
+    for (const auto& row : rows) {
+        const std::string bytes = {static_cast<char>(row[0]), static_cast<char>(row[1] >> 8), static_cast<char>(row[1]),
+                                   static_cast<char>(row[2])};
+        raw += '\2';
+        for (int k = 0; k < 4; ++k) raw += static_cast<char>(bytes[k] - previous[k]);
+        previous = bytes;
+    }
+    pdf += "6 0 obj\n" +
+           StreamObject("/Type /XRef /Size 8 /W " + options.widths +
+                            " /Root 1 0 R /Info 7 0 R /Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns 4 >> " +
+                            options.prev,
+                        Deflate(raw)) +
+           "\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+TEST(ModernFile, ObjectStreamsAndCrossReferenceStreamsOpenAndSaveClassic)
+{
+    OpenedDocument opened(ModernDocument());
+    EXPECT_FALSE(opened->invalid);
+    EXPECT_TRUE(opened.port.messages.empty());
+    ASSERT_EQ(opened->pages.Count(), 1u);
+    EXPECT_EQ(opened.Page(0).mediaBox[2], 200);
+    EXPECT_EQ(opened->info.title, "Neu");
+    EXPECT_EQ(opened->ItemCountsByPage(), std::vector<uint32_t>{1});
+    EXPECT_EQ(opened->versionItem, 3);
+
+    opened->versionItem = 2;
+    const std::string saved = DocumentWriter(*opened.document).Write();
+    EXPECT_EQ(saved.find("/ObjStm"), std::string::npos);
+    EXPECT_EQ(saved.find("/XRef"), std::string::npos);
+    EXPECT_NE(saved.find("1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>"), std::string::npos);
+    OpenedDocument reopened(saved);
+    EXPECT_FALSE(reopened->invalid);
+    EXPECT_EQ(reopened->pages.Count(), 1u);
+    EXPECT_EQ(reopened->info.title, "Neu");
+    EXPECT_TRUE(reopened.port.memo.empty() || reopened.port.memo.front().find("repariert") == std::string::npos);
+}
+
+TEST(ModernFile, LyingStreamsCostNothingAndAreRepaired)
+{
+    struct Case {
+        const char* name;
+        ModernOptions options;
+        bool repaired;
+    };
+    const Case cases[] = {
+        {"/Prev to itself", {"[1 2 1]", "/Prev 0"}, false},
+        {"negative width", {"[1 -2 1]", ""}, true},
+        {"huge width", {"[1 2000000000 1]", ""}, true},
+    };
+    for (const Case& c : cases) {
+        std::string pdf = ModernDocument(c.options);
+        if (c.options.prev == "/Prev 0") {
+            const std::string offset = pdf.substr(pdf.rfind("startxref\n") + 10, pdf.rfind("\n%%EOF") - pdf.rfind("startxref\n") - 10);
+            pdf = ModernDocument({"[1 2 1]", "/Prev " + offset});
+        }
+        OpenedDocument opened(pdf);
+        EXPECT_FALSE(opened->invalid) << c.name;
+        EXPECT_EQ(opened->pages.Count(), 1u) << c.name;
+        EXPECT_EQ(opened->info.title, "Neu") << c.name;
+        const bool repaired = !opened.port.memo.empty() && opened.port.memo.front().find("repariert") != std::string::npos;
+        EXPECT_EQ(repaired, c.repaired) << c.name;
+    }
+}
+
+TEST(ModernFile, InlineEncryptionIsRefused)
+{
+    PdfBuilder builder = DocumentWithPages("/Kids [3 0 R]", {"<< /Type /Page >>"});
+    builder.trailerEntries = "/Root 1 0 R /Encrypt << /Filter /Standard /V 1 /R 2 >>";
+    OpenedDocument opened(builder.Build());
+    EXPECT_TRUE(opened->encrypted);
+    EXPECT_TRUE(opened->invalid);
+    EXPECT_EQ(opened->pages.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace folivo::test
