@@ -321,7 +321,9 @@ QWidget* TMainForm::BuildSavePage()
     versionRow->addWidget(new QLabel("PDF Version:", page));
     PDFVersionBox = new QComboBox(page);
     PDFVersionBox->setObjectName("PDFVersionBox");
-    PDFVersionBox->addItems({"1.2 (Acrobat 3 and later)", "1.3 (Acrobat 4 and later)", "1.4 (Acrobat 5 and later)"});
+    PDFVersionBox->addItems({"1.2 (Acrobat 3 and later)", "1.3 (Acrobat 4 and later)", "1.4 (Acrobat 5 and later)",
+                             "1.5 (Acrobat 6 and later)", "1.6 (Acrobat 7 and later)", "1.7 (Acrobat 8 and later)",
+                             "2.0"});
     versionRow->addWidget(PDFVersionBox);
     versionRow->addStretch(1);
     layout->addLayout(versionRow);

@@ -31,6 +31,7 @@ TEST(MainForm, StartsWithItsTabsDefaultsAndNamedControls)
     EXPECT_EQ(form.Label6->text(), "von 0");
     EXPECT_EQ(form.ZoomEd->value(), 50);
     EXPECT_EQ(form.PDFVersionBox->currentText(), "1.3 (Acrobat 4 and later)");
+    EXPECT_EQ(form.PDFVersionBox->count(), VersionCount);
     EXPECT_TRUE(form.ShowPDFCheck->isChecked());
     EXPECT_EQ(form.Label4->text(), "Optimieren auf: Arial");
     EXPECT_EQ(form.DisplayFont().pixelSize(), 15);
