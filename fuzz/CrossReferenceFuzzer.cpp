@@ -1,0 +1,55 @@
+// Cross-reference streams, object streams, predictors and the repair scan: the pure parts
+// over parameters taken from the input's first bytes, then the input opened as a document
+// (without pictures), which runs the sections, the object streams and the repair together.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/UserInterfacePort.h"
+#include "pdfread/PdfDocument.h"
+#include "syntax/CrossReferenceStream.h"
+#include "syntax/ObjectScan.h"
+#include "syntax/ObjectStream.h"
+#include "syntax/Predictors.h"
+
+namespace {
+
+class SilentPort : public folivo::UserInterfacePort {
+public:
+    void ShowMessage(const std::string&, const std::string&, folivo::MessageIcon) override {}
+    void ShowProgressWindow() override {}
+    void CloseProgressWindow() override {}
+    void AddMemoLine(const std::string&) override {}
+    void SetProgressLabel(const std::string&) override {}
+    void SetProStatus(int) override {}
+    void ProcessMessages() override {}
+    bool CancelRequested() const override { return false; }
+    void ClearCancelRequest() override {}
+    void ReadingFinished(int) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    if (size >= 12) {
+        const std::string_view rest = input.substr(12);
+        auto byte = [&](size_t i) { return static_cast<int64_t>(data[i]); };
+        folivo::ReadXrefStreamEntries(rest, {byte(0) % 10 - 1, byte(1) % 10 - 1, byte(2) % 10 - 1},
+                                      {byte(3) << 24 | byte(4) << 16, byte(5) * 1000 - 5000, byte(6), byte(7)});
+        folivo::ReadObjectStreamMembers(rest, byte(8) * 100 - 100, byte(9) * 4);
+        folivo::UndoPredictor(rest, {data[10] % 16, data[11] % 34, 1 << (data[10] % 5), data[11] % 40});
+    }
+    folivo::ScanObjectHeaders(input);
+    folivo::FindKeyword(input, "trailer");
+
+    SilentPort port;
+    folivo::PdfDocument document(port);
+    document.readImages = false;
+    document.programFolder = "/nonexistent/";
+    document.OpenBytes(std::vector<uint8_t>(data, data + size), "fuzz.pdf");
+    return 0;
+}
