@@ -33,11 +33,8 @@ protected:
 
     const std::string& Cell(size_t row, const std::string& column) const { return manifest->Cell(row, column); }
 
-    // Files with a classic cross-reference table and nothing the reader refuses.
-    bool Readable(size_t row) const
-    {
-        return Cell(row, "xref") == "table" && Cell(row, "objstm") == "0" && Cell(row, "encrypted") == "0";
-    }
+    // Files the reader takes: tables, streams, object streams and damaged ones; not encrypted.
+    bool Readable(size_t row) const { return Cell(row, "encrypted") == "0"; }
 
     const Manifest* manifest = nullptr;
 };
