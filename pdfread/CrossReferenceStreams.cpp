@@ -144,9 +144,10 @@ bool PdfDocument::ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, 
     if (!stream || !HasName(FindEntry(stream->entries, "/Type"), "/XRef")) return false;
 
     std::vector<int64_t> index = NumbersOf(FindEntry(stream->entries, "/Index"));
-    if (index.empty()) index = {0, NumbersOf(FindEntry(stream->entries, "/Size")).empty()
-                                       ? 0
-                                       : NumbersOf(FindEntry(stream->entries, "/Size")).front()};
+    if (index.empty()) {
+        const std::vector<int64_t> size = NumbersOf(FindEntry(stream->entries, "/Size"));
+        index = {0, size.empty() ? 0 : size.front()};
+    }
     const auto entries = ReadXrefStreamEntries(stream->data, NumbersOf(FindEntry(stream->entries, "/W")), index);
     if (!entries) return false;
     // Numbers far beyond what the file can hold are lies; they must not grow the table.
