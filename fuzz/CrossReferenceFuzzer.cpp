@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/UserInterfacePort.h"
+#include "fuzz/SilentPort.h"
 #include "pdfread/PdfDocument.h"
 #include "syntax/CrossReferenceStream.h"
 #include "syntax/ObjectScan.h"
@@ -16,19 +16,7 @@
 
 namespace {
 
-class SilentPort : public folivo::UserInterfacePort {
-public:
-    void ShowMessage(const std::string&, const std::string&, folivo::MessageIcon) override {}
-    void ShowProgressWindow() override {}
-    void CloseProgressWindow() override {}
-    void AddMemoLine(const std::string&) override {}
-    void SetProgressLabel(const std::string&) override {}
-    void SetProStatus(int) override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() const override { return false; }
-    void ClearCancelRequest() override {}
-    void ReadingFinished(int) override {}
-};
+using folivo::fuzz::SilentPort;
 
 }  // namespace
 

@@ -8,24 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "core/UserInterfacePort.h"
+#include "fuzz/SilentPort.h"
 #include "pdfread/PdfDocument.h"
 
 namespace {
 
-class SilentPort : public folivo::UserInterfacePort {
-public:
-    void ShowMessage(const std::string&, const std::string&, folivo::MessageIcon) override {}
-    void ShowProgressWindow() override {}
-    void CloseProgressWindow() override {}
-    void AddMemoLine(const std::string&) override {}
-    void SetProgressLabel(const std::string&) override {}
-    void SetProStatus(int) override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() const override { return false; }
-    void ClearCancelRequest() override {}
-    void ReadingFinished(int) override {}
-};
+using folivo::fuzz::SilentPort;
 
 // Picture decoding writes temporary files into the program folder; each fuzzing process
 // (libFuzzer may run several jobs at once) gets its own so they never collide.

@@ -1,0 +1,24 @@
+// A user-interface port that shows nothing: the fuzz targets read documents without a window.
+#pragma once
+
+#include <string>
+
+#include "core/UserInterfacePort.h"
+
+namespace folivo::fuzz {
+
+class SilentPort : public UserInterfacePort {
+public:
+    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
+    void ShowProgressWindow() override {}
+    void CloseProgressWindow() override {}
+    void AddMemoLine(const std::string&) override {}
+    void SetProgressLabel(const std::string&) override {}
+    void SetProStatus(int) override {}
+    void ProcessMessages() override {}
+    bool CancelRequested() const override { return false; }
+    void ClearCancelRequest() override {}
+    void ReadingFinished(int) override {}
+};
+
+}  // namespace folivo::fuzz
