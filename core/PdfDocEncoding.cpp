@@ -39,23 +39,8 @@ std::optional<uint8_t> PdfDocOfUnicode(char32_t codePoint)
     return std::nullopt;
 }
 
-std::string PdfDocToUtf8(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size());
-    for (unsigned char byte : bytes) AppendUtf8(out, UnicodeOfPdfDoc(byte));
-    return out;
-}
+std::string PdfDocToUtf8(std::string_view bytes) { return SingleByteToUtf8(bytes, UnicodeOfPdfDoc); }
 
-std::optional<std::string> Utf8ToPdfDoc(std::string_view text)
-{
-    std::string bytes;
-    for (char32_t c : Utf8ToCodePoints(text)) {
-        const auto byte = PdfDocOfUnicode(c);
-        if (!byte) return std::nullopt;
-        bytes += static_cast<char>(*byte);
-    }
-    return bytes;
-}
+std::optional<std::string> Utf8ToPdfDoc(std::string_view text) { return Utf8ToSingleByte(text, PdfDocOfUnicode); }
 
 }  // namespace folivo

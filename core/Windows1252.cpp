@@ -49,13 +49,15 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
-std::string Windows1252ToUtf8(std::string_view bytes)
+std::string SingleByteToUtf8(std::string_view bytes, char32_t (*unicodeOf)(uint8_t))
 {
     std::string out;
     out.reserve(bytes.size());
-    for (unsigned char byte : bytes) AppendUtf8(out, UnicodeOfWindows1252(byte));
+    for (unsigned char byte : bytes) AppendUtf8(out, unicodeOf(byte));
     return out;
 }
+
+std::string Windows1252ToUtf8(std::string_view bytes) { return SingleByteToUtf8(bytes, UnicodeOfWindows1252); }
 
 std::u32string Utf8ToCodePoints(std::string_view text)
 {
@@ -96,15 +98,20 @@ std::u32string Utf8ToCodePoints(std::string_view text)
     return out;
 }
 
-std::optional<std::string> Utf8ToWindows1252(std::string_view text)
+std::optional<std::string> Utf8ToSingleByte(std::string_view text, std::optional<uint8_t> (*byteOf)(char32_t))
 {
     std::string out;
     for (char32_t c : Utf8ToCodePoints(text)) {
-        const auto byte = Windows1252OfUnicode(c);
+        const auto byte = byteOf(c);
         if (!byte) return std::nullopt;
         out += static_cast<char>(*byte);
     }
     return out;
+}
+
+std::optional<std::string> Utf8ToWindows1252(std::string_view text)
+{
+    return Utf8ToSingleByte(text, Windows1252OfUnicode);
 }
 
 }  // namespace folivo

@@ -22,6 +22,10 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view text);
 
 void AppendUtf8(std::string& out, char32_t codePoint);
 
+// The conversions of any single-byte code page, given its two lookups.
+std::string SingleByteToUtf8(std::string_view bytes, char32_t (*unicodeOf)(uint8_t));
+std::optional<std::string> Utf8ToSingleByte(std::string_view text, std::optional<uint8_t> (*byteOf)(char32_t));
+
 // Decodes UTF-8 into code points; invalid sequences become U+FFFD.
 std::u32string Utf8ToCodePoints(std::string_view text);
 
