@@ -196,5 +196,7 @@ struct InfoFields {
 constexpr int VersionCount = 7;
 inline constexpr const char* VersionTexts[VersionCount] = {"1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "2.0"};
 constexpr int DefaultVersionItem = 1;
+// From 1.5 on a saved file holds its objects in object streams, its table in a stream.
+constexpr int FirstCompactVersionItem = 3;
 
 }  // namespace folivo

@@ -1,10 +1,9 @@
 #include "pdfwrite/DocumentWriter.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string_view>
 
 #include "content/TokenReader.h"
@@ -32,14 +31,9 @@ std::string JoinTokens(const TokenList& tokens)
     return line;
 }
 
-std::string Compress(const uint8_t* data, size_t length)
-{
-    uLongf size = compressBound(length);
-    std::string compressed(size, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(compressed.data()), &size, data, length, 9) != Z_OK) return {};
-    compressed.resize(size);
-    return compressed;
-}
+// Members per object stream: large enough to compress well, small enough that a reader
+// decodes little for one object.
+constexpr size_t ObjectStreamMembers = 200;
 
 const char* const InformationKeys[] = {"/Producer", "/Author",       "/Creator", "/Title",
                                        "/Subject",  "/CreationDate", "/ModDate", "/Keywords"};
@@ -51,6 +45,7 @@ DocumentWriter::DocumentWriter(PdfDocument& document) : document_(document) {}
 std::string DocumentWriter::Write()
 {
     const FileBuffer saved = document_.fileBuffer;
+    compact_ = document_.versionItem >= FirstCompactVersionItem && document_.versionItem < VersionCount;
     WriteHeader();
     PlanNumbers();
     CollectInsertions();
@@ -59,7 +54,11 @@ std::string DocumentWriter::Write()
     WriteInformation();
     WritePagesRoot();
     for (uint32_t i = 0; i < document_.pages.Count(); ++i) WritePage(i);
-    WriteCrossReferenceTable();
+    if (compact_) {
+        WriteCrossReferenceStream();
+    } else {
+        WriteCrossReferenceTable();
+    }
     document_.fileBuffer = saved;
     return out_.Bytes();
 }
@@ -73,7 +72,36 @@ void DocumentWriter::WriteHeader()
 
 void DocumentWriter::WriteObjectHeader(int32_t number, int32_t generation)
 {
+    objectStart_ = out_.Position();
     out_.WriteLine(std::to_string(number) + " " + std::to_string(generation) + " obj");
+    bodyStart_ = out_.Position();
+}
+
+void DocumentWriter::EndObject(XrefOutEntry& entry)
+{
+    out_.WriteLine("endobj");
+    if (!compact_ || entry.generation != 0) return;
+    const int64_t bodyEnd = out_.Position() - 7;  // before "endobj" and its CR
+    const std::string body = out_.Bytes().substr(static_cast<size_t>(bodyStart_), static_cast<size_t>(bodyEnd - bodyStart_));
+    out_.Truncate(objectStart_);
+    Pack(entry, body);
+}
+
+void DocumentWriter::Pack(XrefOutEntry& entry, std::string_view body)
+{
+    if (pending_.Count() == 0) pendingNumber_ = NewNumber();
+    entry.container = pendingNumber_;
+    entry.offset = pending_.Add(entry.objectNumber, body);
+    // The entry may live in xref_, which the flush extends: it is complete before.
+    if (pending_.Count() >= ObjectStreamMembers) FlushObjectStream();
+}
+
+void DocumentWriter::FlushObjectStream()
+{
+    if (pending_.Count() == 0) return;
+    AddXref(pendingNumber_, 0);
+    out_.Append(pending_.ObjectText(pendingNumber_));
+    pending_.Clear();
 }
 
 void DocumentWriter::PlanNumbers()
@@ -201,20 +229,36 @@ void DocumentWriter::CopyObject(int32_t number)
     xref_.push_back({number, out_.Position(), entry.generation, copyable});
     if (!copyable) return;
 
-    const auto* data = reinterpret_cast<const char*>(document_.fileBuffer.data);
     const int64_t start = entry.offset;
-    const int64_t end = ObjectEnd(start);
-    int64_t at = start;
-    for (auto it = insertions_.lower_bound({start, 0}); it != insertions_.end() && it->first.first < end; ++it) {
-        out_.Append(std::string_view(data + at, static_cast<size_t>(it->first.first - at)));
-        out_.Append(it->second);
-        at = it->first.first;
+    const int64_t bodyStart = document_.fileBuffer.position;  // after "obj"
+    bool isStream = false;
+    const int64_t end = ObjectEnd(start, &isStream);
+    if (compact_ && !isStream && entry.generation == 0) {
+        const std::string_view file(reinterpret_cast<const char*>(document_.fileBuffer.data),
+                                    static_cast<size_t>(document_.fileBuffer.size));
+        const bool closed = end - 6 >= bodyStart && file.substr(static_cast<size_t>(end - 6), 6) == "endobj";
+        std::string body;
+        CopyWithInsertions(bodyStart, closed ? end - 6 : end, [&](std::string_view bytes) { body.append(bytes); });
+        Pack(xref_.back(), body);
+        return;
     }
-    out_.Append(std::string_view(data + at, static_cast<size_t>(end - at)));
+    CopyWithInsertions(start, end, [&](std::string_view bytes) { out_.Append(bytes); });
     out_.WriteLine("");
 }
 
-int64_t DocumentWriter::ObjectEnd(int64_t start)
+void DocumentWriter::CopyWithInsertions(int64_t from, int64_t to, const std::function<void(std::string_view)>& append)
+{
+    const auto* data = reinterpret_cast<const char*>(document_.fileBuffer.data);
+    int64_t at = from;
+    for (auto it = insertions_.lower_bound({from, 0}); it != insertions_.end() && it->first.first < to; ++it) {
+        append(std::string_view(data + at, static_cast<size_t>(it->first.first - at)));
+        append(it->second);
+        at = it->first.first;
+    }
+    append(std::string_view(data + at, static_cast<size_t>(to - at)));
+}
+
+int64_t DocumentWriter::ObjectEnd(int64_t start, bool* isStream)
 {
     FileBuffer& buffer = document_.fileBuffer;
     const std::string_view all(reinterpret_cast<const char*>(buffer.data), static_cast<size_t>(buffer.size));
@@ -222,9 +266,21 @@ int64_t DocumentWriter::ObjectEnd(int64_t start)
         const size_t found = all.find("endobj", static_cast<size_t>(from));
         return found == std::string_view::npos ? buffer.size : static_cast<int64_t>(found) + 6;
     };
-    const int64_t plain = endAfter(start);
-    const size_t stream = all.substr(0, static_cast<size_t>(plain)).find("stream", static_cast<size_t>(start));
-    if (stream == std::string_view::npos) return plain;
+    // The value is read as tokens, so that "endobj" or "stream" inside a string does not end it.
+    buffer.position = static_cast<int32_t>(start);
+    for (int i = 0; i < 3; ++i) ReadToken(buffer);
+    for (;;) {
+        if (buffer.position >= buffer.size) return buffer.size;
+        const int32_t before = buffer.position;
+        const std::string token = ReadToken(buffer);
+        if (token == "stream") break;
+        if (token == "endobj") {
+            const size_t keyword = all.rfind("endobj", static_cast<size_t>(buffer.position));
+            return keyword == std::string_view::npos || static_cast<int64_t>(keyword) < before ? endAfter(before)
+                                                                                              : static_cast<int64_t>(keyword) + 6;
+        }
+        if (buffer.position <= before) return endAfter(before);
+    }
 
     // A stream: step over its data by /Length when "endstream" follows there.
     buffer.position = static_cast<int32_t>(start);
@@ -240,7 +296,10 @@ int64_t DocumentWriter::ObjectEnd(int64_t start)
     }
     document_.ReleaseDictionary();
     const int32_t keyword = buffer.position;
-    if (length < 0 || ReadToken(buffer) != "stream") return plain;
+    const bool streamKeyword = ReadToken(buffer) == "stream";
+    if (isStream) *isStream = streamKeyword;
+    const int64_t plain = endAfter(keyword);
+    if (length < 0 || !streamKeyword) return plain;
     int64_t dataEnd = keyword + 6;
     if (dataEnd < buffer.size && all[static_cast<size_t>(dataEnd)] == '\r') ++dataEnd;
     if (dataEnd < buffer.size && all[static_cast<size_t>(dataEnd)] == '\n') ++dataEnd;
@@ -270,7 +329,7 @@ void DocumentWriter::WriteAddedFonts()
         out_.WriteLine("/BaseFont " + std::string(font.baseFontText.View()));
         out_.WriteLine(font.fontDictionaryText.View());
         out_.WriteLine(">>");
-        out_.WriteLine("endobj");
+        EndObject(xref_.back());
     }
 }
 
@@ -278,7 +337,7 @@ void DocumentWriter::WriteInformation()
 {
     if (!information_.found) return;
     const InfoFields& info = document_.info;
-    informationOffset_ = out_.Position();
+    informationEntry_ = {information_.objectNumber, out_.Position(), information_.generation, true};
     WriteObjectHeader(information_.objectNumber, information_.generation);
     out_.WriteLine("<<");
     if (document_.InfoEntries) {
@@ -302,13 +361,13 @@ void DocumentWriter::WriteInformation()
         InformationDateText(info.modifiedDate, info.modifiedTime, info.modifiedPresent, info.modifiedAsRead);
     if (modified) out_.WriteLine("/ModDate " + text(*modified));
     out_.WriteLine(">>");
-    out_.WriteLine("endobj");
+    EndObject(informationEntry_);
 }
 
 void DocumentWriter::WritePagesRoot()
 {
     const ObjectReference& root = document_.pagesRootReference;
-    pagesRootOffset_ = out_.Position();
+    pagesRootEntry_ = {root.objectNumber, out_.Position(), root.generation, true};
     WriteObjectHeader(root.objectNumber, root.generation);
     out_.WriteLine("<<");
     out_.WriteLine("/Type /Pages");
@@ -320,7 +379,7 @@ void DocumentWriter::WritePagesRoot()
     out_.WriteLine(kids + "]");
     out_.WriteLine("/Count " + std::to_string(document_.pages.Count()));
     out_.WriteLine(">>");
-    out_.WriteLine("endobj");
+    EndObject(pagesRootEntry_);
 }
 
 void DocumentWriter::WritePage(uint32_t index)
@@ -349,14 +408,15 @@ void DocumentWriter::WritePage(uint32_t index)
     const ObjectReference& root = document_.pagesRootReference;
     out_.WriteLine("/Parent " + std::to_string(root.objectNumber) + " " + std::to_string(root.generation) + " R");
     out_.WriteLine(">>");
-    out_.WriteLine("endobj");
+    EndObject(xref_.back());
     WriteComments(page, annotations);
 }
 
 void DocumentWriter::WritePageContent(PageRecord& page, const ObjectReference& stream)
 {
     page.newContentOffset = static_cast<uint32_t>(out_.Position());
-    const std::string compressed = Compress(page.content, static_cast<size_t>(std::max(page.contentLength, 0)));
+    const std::string compressed = Compress(
+        std::string_view(reinterpret_cast<const char*>(page.content), static_cast<size_t>(std::max(page.contentLength, 0))), 9);
     AddXref(stream.objectNumber, stream.generation);
     WriteObjectHeader(stream.objectNumber, stream.generation);
     // The length counts the line feed after the data.
@@ -428,7 +488,7 @@ void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
         }
     }
     out_.WriteLine(array + "]");
-    out_.WriteLine("endobj");
+    EndObject(xref_.back());
 
     const double top = page.mediaBox[3];
     for (uint32_t i = 0; i < page.comments->Count(); ++i) {
@@ -460,16 +520,14 @@ void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
     }
 }
 
-void DocumentWriter::WriteCrossReferenceTable()
+std::vector<DocumentWriter::XrefOutEntry> DocumentWriter::TableRows()
 {
-    const ObjectReference& root = document_.pagesRootReference;
     xref_.push_back({0, 0, 65535, false});
-    xref_.push_back({root.objectNumber, pagesRootOffset_, root.generation, true});
-    if (informationOffset_ >= 0) xref_.push_back({information_.objectNumber, informationOffset_, information_.generation, true});
+    xref_.push_back(pagesRootEntry_);
+    if (informationEntry_.inUse) xref_.push_back(informationEntry_);
     std::stable_sort(xref_.begin(), xref_.end(),
                      [](const XrefOutEntry& a, const XrefOutEntry& b) { return a.objectNumber < b.objectNumber; });
 
-    // One entry per number from 0 up, free where nothing was written.
     std::vector<XrefOutEntry> table;
     table.reserve(xref_.size());
     for (const XrefOutEntry& entry : xref_) {
@@ -485,7 +543,24 @@ void DocumentWriter::WriteCrossReferenceTable()
         it->offset = nextFree;
         nextFree = it->objectNumber;
     }
+    return table;
+}
 
+std::vector<std::string> DocumentWriter::TrailerReferences() const
+{
+    std::vector<std::string> lines;
+    auto reference = [](const char* key, int32_t number, int32_t generation) {
+        return std::string(key) + " " + std::to_string(number) + " " + std::to_string(generation) + " R";
+    };
+    if (informationEntry_.inUse) lines.push_back(reference("/Info", information_.objectNumber, information_.generation));
+    if (document_.rootReference.found)
+        lines.push_back(reference("/Root", document_.rootReference.objectNumber, document_.rootReference.generation));
+    return lines;
+}
+
+void DocumentWriter::WriteCrossReferenceTable()
+{
+    const std::vector<XrefOutEntry> table = TableRows();
     xrefPosition_ = out_.Position();
     out_.WriteLine("xref");
     out_.WriteLine("0 " + std::to_string(table.size()));
@@ -496,12 +571,33 @@ void DocumentWriter::WriteCrossReferenceTable()
     out_.WriteLine("trailer");
     out_.WriteLine("<<");
     out_.WriteLine("/Size " + std::to_string(table.size()));
-    if (informationOffset_ >= 0)
-        out_.WriteLine("/Info " + std::to_string(information_.objectNumber) + " " + std::to_string(information_.generation) + " R");
-    if (document_.rootReference.found)
-        out_.WriteLine("/Root " + std::to_string(document_.rootReference.objectNumber) + " " +
-                       std::to_string(document_.rootReference.generation) + " R");
+    for (const std::string& line : TrailerReferences()) out_.WriteLine(line);
     out_.WriteLine(">>");
+    WriteStartXref();
+}
+
+void DocumentWriter::WriteCrossReferenceStream()
+{
+    FlushObjectStream();
+    const int32_t number = NewNumber();
+    xrefPosition_ = out_.Position();
+    AddXref(number, 0);
+    std::vector<CompactXrefEntry> rows;
+    for (const XrefOutEntry& entry : TableRows()) {
+        if (!entry.inUse) {
+            rows.push_back({0, entry.offset, entry.generation});
+        } else if (entry.container != 0) {
+            rows.push_back({2, entry.container, entry.offset});
+        } else {
+            rows.push_back({1, entry.offset, entry.generation});
+        }
+    }
+    out_.Append(CrossReferenceStreamText(number, rows, TrailerReferences()));
+    WriteStartXref();
+}
+
+void DocumentWriter::WriteStartXref()
+{
     out_.WriteLine("startxref");
     out_.WriteLine(std::to_string(xrefPosition_));
     out_.WriteLine("%%EOF");

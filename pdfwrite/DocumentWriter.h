@@ -1,15 +1,19 @@
 // Writing the open document as a complete new PDF file: unchanged objects copied byte for byte,
-// everything the writer owns written anew, a fresh cross-reference table.
+// everything the writer owns written anew, a fresh cross-reference table. From version 1.5 on
+// the objects that are not streams go into object streams and the table becomes a stream.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <string_view>
 #include <string>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "pdfread/PdfDocument.h"
+#include "pdfwrite/CompactStructure.h"
 #include "pdfwrite/PdfOutput.h"
 
 namespace folivo {
@@ -27,6 +31,8 @@ private:
         int64_t offset;
         int32_t generation;
         bool inUse;
+        // The object stream holding the object (offset is then its index there); 0 for none.
+        int32_t container = 0;
     };
 
     void WriteHeader();
@@ -38,7 +44,9 @@ private:
     // End (exclusive) of the object that starts at `start`: after its "endobj", or the buffer's
     // end. A stream's data is stepped over by its /Length, so "endobj" bytes inside it do not
     // end the copy.
-    int64_t ObjectEnd(int64_t start);
+    int64_t ObjectEnd(int64_t start, bool* isStream = nullptr);
+    // Appends the input's bytes [from, to) with the insertions that fall among them.
+    void CopyWithInsertions(int64_t from, int64_t to, const std::function<void(std::string_view)>& append);
     bool HeaderNames(int64_t offset, int32_t number);
     void CollectInsertions();
     void WriteAddedFonts();
@@ -50,8 +58,19 @@ private:
     static bool HasKeptEntry(const PageRecord& page, const char* key);
     std::string KeptEntryLine(const PageRecord& page, const TokenList& tokens) const;
     void WriteComments(const PageRecord& page, int32_t arrayNumber);
+    // One entry per number from 0 up, free where nothing was written.
+    std::vector<XrefOutEntry> TableRows();
     void WriteCrossReferenceTable();
+    void WriteCrossReferenceStream();
+    // "/Info ..." and "/Root ..." as the trailer names them.
+    std::vector<std::string> TrailerReferences() const;
+    void WriteStartXref();
     void WriteObjectHeader(int32_t number, int32_t generation);
+    // Writes "endobj". In the compact layout an object of generation 0 moves from the output
+    // into the pending object stream, and its entry follows it there.
+    void EndObject(XrefOutEntry& entry);
+    void Pack(XrefOutEntry& entry, std::string_view body);
+    void FlushObjectStream();
     void AddXref(int32_t number, int32_t generation) { xref_.push_back({number, out_.Position(), generation, true}); }
 
     PdfDocument& document_;
@@ -69,9 +88,16 @@ private:
     // Texts inserted in front of input positions while copying, by position and kind.
     std::map<std::pair<int64_t, int>, std::string> insertions_;
     ObjectReference information_;
-    int64_t pagesRootOffset_ = 0;
-    int64_t informationOffset_ = -1;
+    XrefOutEntry pagesRootEntry_{};
+    XrefOutEntry informationEntry_{};
     int64_t xrefPosition_ = 0;
+    // Where the object written last begins, and its value after the "N G obj" line.
+    int64_t objectStart_ = 0;
+    int64_t bodyStart_ = 0;
+    // Object streams and a cross-reference stream (version 1.5 and later).
+    bool compact_ = false;
+    ObjectStreamBuilder pending_;
+    int32_t pendingNumber_ = 0;
 };
 
 }  // namespace folivo

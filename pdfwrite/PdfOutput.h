@@ -18,6 +18,8 @@ public:
     void Append(std::string_view bytes) { bytes_.append(bytes); }
 
     int64_t Position() const { return static_cast<int64_t>(bytes_.size()); }
+    // Drops everything from position on.
+    void Truncate(int64_t position) { bytes_.resize(static_cast<size_t>(position)); }
     const std::string& Bytes() const { return bytes_; }
 
 private:

@@ -1,7 +1,8 @@
 // Files of the newer kind: a cross-reference stream with a predictor, objects inside an object
-// stream, inline encryption; and what lying values in them cost.
+// stream, inline encryption; what lying values in them cost; and saving in that form.
 #include <gtest/gtest.h>
 
+#include "content/TokenReader.h"
 #include "pdfwrite/DocumentWriter.h"
 #include "tests/ReaderTestSupport.h"
 
@@ -103,6 +104,69 @@ TEST(ModernFile, LyingStreamsCostNothingAndAreRepaired)
         EXPECT_EQ(opened->info.title, "Neu") << c.name;
         const bool repaired = !opened.port.memo.empty() && opened.port.memo.front().find("repariert") != std::string::npos;
         EXPECT_EQ(repaired, c.repaired) << c.name;
+    }
+}
+
+// The tokens of an object's value, up to its "endobj" or "stream".
+std::vector<std::string> ObjectTokens(PdfDocument& document, int32_t number)
+{
+    std::vector<std::string> tokens;
+    if (!document.GotoObject(number)) return tokens;
+    for (std::string token; tokens.size() < 100 && (token = ReadToken(document.fileBuffer)) != "endobj" &&
+                            token != "stream" && !token.empty();)
+        tokens.push_back(token);
+    return tokens;
+}
+
+TEST(ModernFile, CompactSavesPackObjectsThatAreNoStreams)
+{
+    // A classic file saved as 1.5: a string naming "stream" and "endobj", a generation-1
+    // object, a stream whose data holds "endobj", more objects than one object stream holds.
+    PdfBuilder builder = DocumentWithPages("/Kids [3 0 R]", {"<< /Type /Page /Contents 4 0 R /Resources << /Font << >> >> >>",
+                                                            StreamObject("", "(endobj) Tj\nendobj"),
+                                                            "<< /Note (stream endobj) % a comment",
+                                                            "[ 1 2 3 ]"});
+    for (int i = 0; i < 250; ++i) builder.objects.push_back("(member " + std::to_string(i) + ")");
+    std::string classic = builder.Build();
+    classic.replace(classic.find("6 0 obj"), 7, "6 1 obj");
+    classic.replace(classic.find(" 00000 n", classic.find("xref") + 5 + 6 * 20), 8, " 00001 n");
+    classic.insert(classic.find("% a comment") + 11, "\n>>");
+
+    const std::string modern = ModernDocument();
+    for (const auto& [input, versionItem] : {std::pair{classic, 2}, {classic, 3}, {modern, 3}}) {
+        OpenedDocument opened(input);
+        ASSERT_FALSE(opened->invalid);
+        opened->versionItem = versionItem;
+        opened->info.title = "Geändert";
+        opened->info.changedByUser = true;
+        const std::string saved = DocumentWriter(*opened.document).Write();
+        const bool compact = versionItem >= FirstCompactVersionItem;
+        EXPECT_EQ(saved.find("\rxref\r") == std::string::npos, compact);
+        EXPECT_EQ(saved.substr(saved.size() - 6), "%%EOF\r");
+        // Streams and other generations stay outside, copied as they were.
+        const size_t stream = input.find("4 0 obj");
+        EXPECT_NE(saved.find(input.substr(stream, input.find("endobj\n", stream) + 6 - stream)), std::string::npos);
+        EXPECT_EQ(saved.find("\r3 0 obj") == std::string::npos, compact);
+
+        OpenedDocument reopened(saved);
+        EXPECT_FALSE(reopened->invalid);
+        EXPECT_TRUE(reopened.port.messages.empty());
+        EXPECT_TRUE(reopened.port.memo.empty() || reopened.port.memo.front().find("repariert") == std::string::npos);
+        EXPECT_EQ(reopened->pages.Count(), 1u);
+        EXPECT_EQ(reopened->info.title, "Geändert");
+        EXPECT_EQ(reopened->ItemCountsByPage(), opened->ItemCountsByPage());
+        // Every object reads the same, but those the writer writes anew: pages, information.
+        for (int32_t number = 1; number < static_cast<int32_t>(opened->XrefTable.size()); ++number) {
+            if (number == 2 || number == 3 || number == opened->infoReference.objectNumber ||
+                !opened->IsObjectInUse(number))
+                continue;
+            EXPECT_EQ(ObjectTokens(*reopened.document, number), ObjectTokens(*opened.document, number)) << number;
+        }
+        if (input == classic) {
+            EXPECT_NE(saved.find("6 1 obj\n"), std::string::npos);
+            const size_t first = saved.find("/Type /ObjStm");
+            EXPECT_EQ(saved.find("/Type /ObjStm", first + 1) != std::string::npos, compact);
+        }
     }
 }
 

@@ -72,6 +72,40 @@ std::map<int32_t, nlohmann::json> QpdfStreamDictionaries(const std::string& path
     return dictionaries;
 }
 
+std::optional<QpdfStructureCounts> QpdfCounts(const std::string& path)
+{
+    const nlohmann::json json =
+        QpdfJson("--json-stream-data=none --json-key=pages --json-key=outlines --json-key=qpdf", path);
+    if (json.is_discarded() || !json.contains("pages") || !json.contains("qpdf") || !json["qpdf"].is_array() ||
+        json["qpdf"].size() < 2) {
+        return std::nullopt;
+    }
+    const nlohmann::json& objects = json["qpdf"][1];
+    auto value = [&](const nlohmann::json& reference) -> const nlohmann::json* {
+        if (!reference.is_string()) return &reference;
+        const auto found = objects.find("obj:" + reference.get<std::string>());
+        return found != objects.end() && found->contains("value") ? &(*found)["value"] : nullptr;
+    };
+    QpdfStructureCounts counts;
+    for (const auto& page : json["pages"]) {
+        const nlohmann::json* dictionary = value(page.value("object", nlohmann::json()));
+        if (!dictionary || !dictionary->is_object() || !dictionary->contains("/Annots")) continue;
+        const nlohmann::json* annotations = value((*dictionary)["/Annots"]);
+        if (annotations && annotations->is_array()) counts.annotations += annotations->size();
+    }
+    std::vector<const nlohmann::json*> pending{&json["outlines"]};
+    while (!pending.empty()) {
+        const nlohmann::json* items = pending.back();
+        pending.pop_back();
+        if (!items->is_array()) continue;
+        counts.outlineItems += items->size();
+        for (const auto& item : *items) {
+            if (item.contains("kids")) pending.push_back(&item["kids"]);
+        }
+    }
+    return counts;
+}
+
 bool WriteCopyWithoutAnnotations(const std::string& path, const std::string& copyPath)
 {
     const auto pages = QpdfPageFacts(path);

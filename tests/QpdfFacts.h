@@ -31,6 +31,14 @@ std::optional<std::vector<QpdfPage>> QpdfPageFacts(const std::string& path);
 std::map<int32_t, nlohmann::json> QpdfStreamDictionaries(const std::string& path,
                                                          const std::vector<int32_t>& objectNumbers);
 
+// The comments of all pages (entries of their /Annots arrays) and the items of the outline.
+struct QpdfStructureCounts {
+    size_t annotations = 0;
+    size_t outlineItems = 0;
+    bool operator==(const QpdfStructureCounts&) const = default;
+};
+std::optional<QpdfStructureCounts> QpdfCounts(const std::string& path);
+
 // Writes a copy of the file whose pages have no /Annots, so that tools which draw annotation
 // appearances see only the pages' own content. Returns whether the copy was written.
 bool WriteCopyWithoutAnnotations(const std::string& path, const std::string& copyPath);

@@ -25,6 +25,7 @@
 #include "tests/CorpusFixture.h"
 #include "tests/ManifestReader.h"
 #include "tests/OpeningWatch.h"
+#include "tests/QpdfFacts.h"
 #include "tests/PageRenders.h"
 #include "tests/RecordingPort.h"
 #include "tests/ScratchFolder.h"
@@ -512,6 +513,7 @@ protected:
 
     void SaveEveryFile(Change change);
     void CheckWithQpdf(const std::string& file, const std::string& input, const std::string& saved);
+    void CheckStructure(const std::string& file, const std::string& input, const std::string& saved);
     void CheckWithPdfinfo(const std::string& file, const std::string& input, const std::string& saved,
                           const DocumentFacts& read, Change change, const Expected& expected);
     void CheckPictures(const std::string& file, const std::string& input, const std::string& saved,
@@ -524,6 +526,7 @@ protected:
 
     CheckTally saving{"saving"};
     CheckTally qpdf{"qpdf --check"};
+    CheckTally structure{"qpdf annotations and outline items"};
     CheckTally pdfinfo{"pdfinfo"};
     CheckTally pictures{"pdftoppm pictures"};
     CheckTally reading{"our reader"};
@@ -555,6 +558,22 @@ void SaveCorpusTest::CheckWithQpdf(const std::string& file, const std::string& i
     qpdf.Record(file, {});
     if (!marked.empty()) qpdfNotes.push_back(file + " (exit status " + std::to_string(check.exitCode) + "):\n      " +
                                              Joined(marked, "\n      "));
+}
+
+void SaveCorpusTest::CheckStructure(const std::string& file, const std::string& input, const std::string& saved)
+{
+    const auto before = QpdfCounts(input);
+    if (!before) return;
+    const auto after = QpdfCounts(saved);
+    if (!after) {
+        structure.Record(file, {"qpdf --json fails on the saved file"});
+    } else if (*after != *before) {
+        structure.Record(file, {"annotations " + std::to_string(after->annotations) + " of " +
+                                std::to_string(before->annotations) + ", outline items " +
+                                std::to_string(after->outlineItems) + " of " + std::to_string(before->outlineItems)});
+    } else {
+        structure.Record(file, {});
+    }
 }
 
 void SaveCorpusTest::CheckWithPdfinfo(const std::string& file, const std::string& input, const std::string& saved,
@@ -629,7 +648,7 @@ void SaveCorpusTest::Report(size_t eligible, double seconds)
     }
     if (!notes.empty()) std::cout << "[ NOTE     ] " << Joined(notes, "\n[ NOTE     ] ") << "\n";
     EXPECT_GT(eligible, 0u);
-    for (const CheckTally* tally : {&saving, &qpdf, &pdfinfo, &pictures, &reading}) {
+    for (const CheckTally* tally : {&saving, &qpdf, &structure, &pdfinfo, &pictures, &reading}) {
         std::cout << "[ CHECK    ] " << tally->name << ": " << tally->checked - tally->failures.size() << " of "
                   << tally->checked << " files pass\n";
         if (!tally->failures.empty()) {
@@ -688,7 +707,10 @@ void SaveCorpusTest::SaveEveryFile(Change change)
         }
         saving.Record(file, {});
 
-        if (haveQpdf) CheckWithQpdf(file, input, saved);
+        if (haveQpdf) {
+            CheckWithQpdf(file, input, saved);
+            CheckStructure(file, input, saved);
+        }
         if (havePdfinfo) CheckWithPdfinfo(file, input, saved, read, change, expected);
         if (havePdftoppm && !read.pages.empty()) {
             CheckPictures(file, input, saved, static_cast<uint32_t>(read.pages.size()), scratch);
