@@ -274,6 +274,13 @@ int64_t DocumentWriter::ObjectEnd(int64_t start, bool* isStream)
         const int32_t before = buffer.position;
         const std::string token = ReadToken(buffer);
         if (token == "stream") break;
+        if (!token.empty() && token[0] == '%') {
+            // A comment runs to the line end, whatever it holds.
+            const size_t lineEnd = all.find_first_of("\r\n", static_cast<size_t>(before));
+            if (lineEnd == std::string_view::npos) return buffer.size;
+            buffer.position = static_cast<int32_t>(lineEnd);
+            continue;
+        }
         if (token == "endobj") {
             const size_t keyword = all.rfind("endobj", static_cast<size_t>(buffer.position));
             return keyword == std::string_view::npos || static_cast<int64_t>(keyword) < before ? endAfter(before)
