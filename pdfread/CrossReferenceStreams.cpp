@@ -205,10 +205,14 @@ void PdfDocument::RepairCrossReference()
     ui_.AddMemoLine("Die Querverweise der Datei waren beschädigt; die Datei wurde repariert.");
 
     // The trailer: the last trailer dictionary that names a catalog, else the last
-    // cross-reference stream, else the catalog among the objects.
+    // cross-reference stream; FindCatalogAmongObjects stands in when neither names one the
+    // file holds.
     const std::vector<int64_t> trailers = FindKeyword(file, "trailer");
     for (auto it = trailers.rbegin(); it != trailers.rend() && !rootReference.found; ++it) {
-        fileBuffer.position = static_cast<int32_t>(*it + 7);
+        // The dictionary after the keyword, past the line end that tokens do not skip in front.
+        size_t at = static_cast<size_t>(*it + 7);
+        while (at < file.size() && std::string_view(" \t\r\n\f", 6).find(file[at]) != std::string_view::npos) ++at;
+        fileBuffer.position = static_cast<int32_t>(at);
         int32_t ignored = 0;
         ReadTrailer(ignored);
     }
@@ -225,10 +229,6 @@ void PdfDocument::RepairCrossReference()
             int32_t ignored = 0;
             ReadTrailer(ignored);
         }
-    }
-    for (size_t number = 1; number < XrefTable.size() && !rootReference.found; ++number) {
-        if (XrefTable[number].inUse && TypedAs(fileBuffer, XrefTable[number].offset, "/Catalog"))
-            rootReference = {static_cast<int32_t>(number), XrefTable[number].generation, true};
     }
 
     // Members of object streams count for the numbers that no header defines.
@@ -253,6 +253,15 @@ void PdfDocument::RepairCrossReference()
     // Whatever the candidates for a trailer held, the file counts as damaged only when no
     // pages root comes of it.
     invalid = false;
+}
+
+void PdfDocument::FindCatalogAmongObjects()
+{
+    rootReference = {};
+    for (size_t number = 1; number < XrefTable.size() && !rootReference.found; ++number) {
+        if (XrefTable[number].inUse && TypedAs(fileBuffer, XrefTable[number].offset, "/Catalog"))
+            rootReference = {static_cast<int32_t>(number), XrefTable[number].generation, true};
+    }
 }
 
 void PdfDocument::LoadObjectStreams()

@@ -24,6 +24,7 @@ void PdfDocument::ReadFileStructure()
     if (!read || !rootReference.found || !IsObjectInUse(rootReference.objectNumber) || !EntriesLeadToObjects())
         RepairCrossReference();
     LoadObjectStreams();
+    if (!rootReference.found || !IsObjectInUse(rootReference.objectNumber)) FindCatalogAmongObjects();
 }
 
 bool PdfDocument::ReadCrossReferenceSections()

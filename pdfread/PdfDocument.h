@@ -172,6 +172,8 @@ private:
     // Every entry in use leads to the header of its object.
     bool EntriesLeadToObjects();
     void RepairCrossReference();
+    // The first object typed /Catalog, once every object has its place in the buffer.
+    void FindCatalogAmongObjects();
     void LoadObjectStreams();
     // Cross-reference streams and object streams: read, never copied into a saved file.
     std::vector<int32_t> structuralObjects_;

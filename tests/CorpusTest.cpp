@@ -254,6 +254,22 @@ TEST_F(CorpusTest, PageCountsMatchQpdf)
     EXPECT_GT(checked, 0u);
 }
 
+TEST_F(CorpusTest, DamagedFilesThatQpdfRepairsOpenWithItsPageCount)
+{
+    const size_t checked = ForEachFile(
+        [this](size_t row) {
+            return Readable(row) && Cell(row, "categories").find("broken-xref") != std::string::npos &&
+                   Cell(row, "categories").find("bogus-page-count") == std::string::npos &&
+                   ParseInteger(Cell(row, "pages")).value_or(-1) > 0;
+        },
+        [this](const std::string& file, size_t row) {
+            const Reading& reading = Read(file);
+            EXPECT_FALSE(reading.invalid) << file << " was refused as invalid";
+            EXPECT_EQ(static_cast<int64_t>(reading.pages.size()), *ParseInteger(Cell(row, "pages"))) << file;
+        });
+    EXPECT_GT(checked, 0u);
+}
+
 TEST_F(CorpusTest, PageOrderMatchesQpdf)
 {
     if (!QpdfAvailable()) GTEST_SKIP() << "page order not compared: qpdf is not installed";

@@ -62,7 +62,9 @@ TEST(FileStructure, FindsEofWhateverFollowsIt)
 
 TEST(FileStructure, DamagedStructureIsRepaired)
 {
-    const std::string pdf = OnePageDocument();
+    PdfBuilder builder = DocumentWithPages("/Kids [3 0 R] /Count 1", {"<< /Type /Page /Parent 2 0 R >>", "<< /Title (Heil) >>"});
+    builder.trailerEntries = "/Root 1 0 R /Info 4 0 R";
+    const std::string pdf = builder.Build();
     auto replaced = [&](const std::string& what, const std::string& by, size_t from = std::string::npos) {
         std::string variant = pdf;
         const size_t at = from == std::string::npos ? variant.rfind(what) : from;
@@ -74,8 +76,8 @@ TEST(FileStructure, DamagedStructureIsRepaired)
         {"no %%EOF", pdf.substr(0, pdf.rfind("%%EOF"))},
         {"no startxref", replaced("startxref", "startXref")},
         {"section offset not at xref", replaced(sectionOffset, "5", startxref)},
-        {"absurd subsection", replaced("xref\n0 4", "xref\n2000000000 2000000000")},
-        {"negative subsection", replaced("xref\n0 4", "xref\n-3 4")},
+        {"absurd subsection", replaced("xref\n0 5", "xref\n2000000000 2000000000")},
+        {"negative subsection", replaced("xref\n0 5", "xref\n-3 5")},
         {"no trailer keyword", replaced("trailer", "trailor")},
         {"offsets that miss their objects", replaced("0000000009 00000 n", "0000000011 00000 n")},
     };
@@ -83,10 +85,17 @@ TEST(FileStructure, DamagedStructureIsRepaired)
         OpenedDocument opened(variant);
         EXPECT_FALSE(opened->invalid) << name;
         EXPECT_EQ(opened->pages.Count(), 1u) << name;
+        // The trailer found by the scan still names the information.
+        EXPECT_EQ(opened->info.title, std::string(name) == "no trailer keyword" ? "" : "Heil") << name;
         EXPECT_LT(opened->XrefTable.size(), 1000u) << name;
         EXPECT_EQ(opened.port.memo.front(), "Die Querverweise der Datei waren beschädigt; die Datei wurde repariert.") << name;
         EXPECT_TRUE(opened.port.messages.empty()) << name;
     }
+    // A repaired file stays refused when its trailer names an encryption.
+    OpenedDocument encrypted(replaced("startxref", "startXref").replace(pdf.find("/Info 4 0 R"), 0, "/Encrypt 4 0 R "));
+    EXPECT_TRUE(encrypted->encrypted);
+    EXPECT_TRUE(encrypted->invalid);
+
     // Without any catalog there is nothing to repair.
     for (const std::string& nothing : {std::string(), std::string("%%EOF"), std::string("%PDF-1.4\n1 0 obj\n(x)\nendobj\n")}) {
         OpenedDocument opened(nothing);

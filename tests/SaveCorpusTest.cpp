@@ -527,6 +527,7 @@ protected:
     CheckTally saving{"saving"};
     CheckTally qpdf{"qpdf --check"};
     CheckTally structure{"qpdf annotations and outline items"};
+    CheckTally size{"size of unchanged files with object streams"};
     CheckTally pdfinfo{"pdfinfo"};
     CheckTally pictures{"pdftoppm pictures"};
     CheckTally reading{"our reader"};
@@ -648,7 +649,8 @@ void SaveCorpusTest::Report(size_t eligible, double seconds)
     }
     if (!notes.empty()) std::cout << "[ NOTE     ] " << Joined(notes, "\n[ NOTE     ] ") << "\n";
     EXPECT_GT(eligible, 0u);
-    for (const CheckTally* tally : {&saving, &qpdf, &structure, &pdfinfo, &pictures, &reading}) {
+    for (const CheckTally* tally : {&saving, &qpdf, &structure, &size, &pdfinfo, &pictures, &reading}) {
+        if (tally->checked == 0) continue;
         std::cout << "[ CHECK    ] " << tally->name << ": " << tally->checked - tally->failures.size() << " of "
                   << tally->checked << " files pass\n";
         if (!tally->failures.empty()) {
@@ -706,6 +708,14 @@ void SaveCorpusTest::SaveEveryFile(Change change)
             continue;
         }
         saving.Record(file, {});
+        if (change == Change::None && manifest->Cell(row, "objstm") == "1") {
+            // Objects that came from object streams go back into them: no bloat.
+            const auto before = std::filesystem::file_size(input);
+            const auto after = std::filesystem::file_size(saved);
+            size.Record(file, after * 10 <= before * 11 ? std::vector<std::string>{}
+                                                         : std::vector<std::string>{std::to_string(after) + " bytes from " +
+                                                                                    std::to_string(before)});
+        }
 
         if (haveQpdf) {
             CheckWithQpdf(file, input, saved);
