@@ -14,7 +14,7 @@
 #include "core/Decodenow.h"
 #include "core/RasterImage.h"
 #include "pdfread/PdfDocument.h"
-#include "pdfread/StreamFilters.h"
+#include "syntax/StreamFilters.h"
 
 namespace {
 

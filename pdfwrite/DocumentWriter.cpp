@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "content/TokenReader.h"
 #include "pdfwrite/InformationFields.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 
