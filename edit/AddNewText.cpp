@@ -8,8 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include "document/PdfDocument.h"
 #include "edit/AddTextLines.h"
-#include "pdfread/PdfDocument.h"
 #include "pdfwrite/PdfOutput.h"
 
 namespace folivo {

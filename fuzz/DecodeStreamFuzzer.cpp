@@ -13,7 +13,7 @@
 
 #include "core/Decodenow.h"
 #include "core/RasterImage.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "syntax/StreamFilters.h"
 
 namespace {

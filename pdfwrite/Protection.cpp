@@ -8,7 +8,7 @@
 #include <mutex>
 #include <random>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 
 namespace folivo {
 

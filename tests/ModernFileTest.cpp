@@ -2,7 +2,7 @@
 // stream, inline encryption; and what lying values in them cost.
 #include <gtest/gtest.h>
 
-#include "pdfwrite/DocumentWriter.h"
+#include "document/DocumentWriter.h"
 #include "tests/ReaderTestSupport.h"
 
 namespace folivo::test {

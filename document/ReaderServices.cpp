@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {

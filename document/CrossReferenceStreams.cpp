@@ -4,7 +4,7 @@
 #include <map>
 #include <unordered_set>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "syntax/CrossReferenceStream.h"
 #include "syntax/ObjectScan.h"
 #include "syntax/ObjectStream.h"

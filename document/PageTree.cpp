@@ -3,7 +3,7 @@
 #include <memory>
 #include <unordered_set>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {

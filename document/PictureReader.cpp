@@ -9,7 +9,7 @@
 #include <unordered_set>
 
 #include "core/RasterImage.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/Decodenow.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 

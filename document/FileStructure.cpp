@@ -2,7 +2,7 @@
 // sections of the /Prev chain and their trailers.
 #include <unordered_set>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {

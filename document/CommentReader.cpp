@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "pdfread/PdfDocument.h"
-#include "pdfread/TextStrings.h"
+#include "document/PdfDocument.h"
+#include "model/TextStrings.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {

@@ -1,8 +1,8 @@
 // The document information dictionary into the information fields.
 #include <array>
 
-#include "pdfread/PdfDocument.h"
-#include "pdfread/TextStrings.h"
+#include "document/PdfDocument.h"
+#include "model/TextStrings.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {

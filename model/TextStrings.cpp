@@ -1,4 +1,4 @@
-#include "pdfread/TextStrings.h"
+#include "model/TextStrings.h"
 
 #include "core/PdfDocEncoding.h"
 #include "core/Windows1252.h"

@@ -3,8 +3,8 @@
 #include <unordered_set>
 
 #include "core/CharsetTables.h"
-#include "pdfread/PdfDocument.h"
-#include "pdfread/TextStrings.h"
+#include "document/PdfDocument.h"
+#include "model/TextStrings.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {

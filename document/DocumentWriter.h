@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "pdfwrite/PdfOutput.h"
 
 namespace folivo {

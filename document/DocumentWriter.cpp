@@ -1,4 +1,4 @@
-#include "pdfwrite/DocumentWriter.h"
+#include "document/DocumentWriter.h"
 
 #include <zlib.h>
 
