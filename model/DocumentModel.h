@@ -1,7 +1,7 @@
 // The records of an opened document. The reader walks the file once and fills flat lists of
 // these plain records; many of them remember byte positions in the file buffer rather than
 // copying data out of it. Records own what their pointers point to and are released by the
-// document (DocumentLists.cpp).
+// document (document/PdfDocument.cpp).
 #pragma once
 
 #include <cstdint>
