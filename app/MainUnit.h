@@ -10,7 +10,7 @@
 
 #include "app/Cursors.h"
 #include "core/UserInterfacePort.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "pdfwrite/OutlineFontMetrics.h"
 #include "view/QtMeasuringCanvas.h"
 

@@ -9,7 +9,7 @@
 #include <QTime>
 #include <QTimeEdit>
 
-#include "pdfread/DocumentModel.h"
+#include "model/DocumentModel.h"
 
 namespace folivo::app {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/ConsolePort.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "view/QtMeasuringCanvas.h"
 
 namespace folivo::cli {

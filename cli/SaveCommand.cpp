@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/CommandSession.h"
-#include "pdfread/TextStrings.h"
+#include "model/TextStrings.h"
 #include "pdfwrite/InformationFields.h"
 #include "view/QtOutlineFontMetrics.h"
 

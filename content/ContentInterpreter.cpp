@@ -6,8 +6,8 @@
 #include <array>
 #include <cctype>
 
-#include "content/TokenReader.h"
 #include "core/CharsetTables.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

@@ -13,7 +13,7 @@
 #include "content/OperandList.h"
 #include "content/PageItems.h"
 #include "core/DynaArray.h"
-#include "pdfread/DocumentModel.h"
+#include "model/DocumentModel.h"
 
 namespace folivo {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "document/PdfDocument.h"
 #include "fuzz/SilentPort.h"
-#include "pdfread/PdfDocument.h"
 #include "syntax/CrossReferenceStream.h"
 #include "syntax/ObjectScan.h"
 #include "syntax/ObjectStream.h"

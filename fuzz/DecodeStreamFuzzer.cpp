@@ -13,8 +13,8 @@
 
 #include "core/Decodenow.h"
 #include "core/RasterImage.h"
-#include "pdfread/PdfDocument.h"
-#include "pdfread/StreamFilters.h"
+#include "document/PdfDocument.h"
+#include "syntax/StreamFilters.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "document/PdfDocument.h"
 #include "fuzz/SilentPort.h"
-#include "pdfread/PdfDocument.h"
 
 namespace {
 

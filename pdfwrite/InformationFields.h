@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "pdfread/DocumentModel.h"
+#include "model/DocumentModel.h"
 
 namespace folivo {
 

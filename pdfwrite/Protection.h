@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/DynaArray.h"
-#include "pdfread/DocumentModel.h"
+#include "model/DocumentModel.h"
 #include "pdfwrite/OutlineFontMetrics.h"
 
 namespace folivo {

@@ -23,9 +23,9 @@
 
 #include "content/FixedMeasuringCanvas.h"
 #include "core/Windows1252.h"
-#include "pdfread/PdfDocument.h"
-#include "tests/LetterWords.h"
+#include "document/PdfDocument.h"
 #include "tests/CorpusFixture.h"
+#include "tests/LetterWords.h"
 #include "tests/ManifestReader.h"
 #include "tests/OpeningWatch.h"
 #include "tests/PopplerListings.h"

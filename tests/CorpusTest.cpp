@@ -23,7 +23,7 @@
 #include <variant>
 #include <vector>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "tests/CorpusFixture.h"
 #include "tests/ManifestReader.h"
 #include "tests/OpeningWatch.h"

@@ -1,7 +1,7 @@
 // The document information: strings of every form into UTF-8 fields, and the dates.
 #include <gtest/gtest.h>
 
-#include "pdfread/TextStrings.h"
+#include "model/TextStrings.h"
 #include "tests/ReaderTestSupport.h"
 
 namespace folivo::test {

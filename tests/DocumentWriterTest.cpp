@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "pdfwrite/DocumentWriter.h"
+#include "document/DocumentWriter.h"
 #include "pdfwrite/InformationFields.h"
 #include "tests/ReaderTestSupport.h"
 #include "tests/ScratchFolder.h"

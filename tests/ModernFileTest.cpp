@@ -2,8 +2,8 @@
 // stream, inline encryption; what lying values in them cost; and saving in that form.
 #include <gtest/gtest.h>
 
-#include "content/TokenReader.h"
-#include "pdfwrite/DocumentWriter.h"
+#include "document/DocumentWriter.h"
+#include "syntax/TokenReader.h"
 #include "tests/ReaderTestSupport.h"
 
 namespace folivo::test {

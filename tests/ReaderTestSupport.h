@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "tests/RecordingPort.h"
 #include "tests/TestDocuments.h"
 

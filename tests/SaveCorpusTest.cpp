@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "content/FixedMeasuringCanvas.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "pdfwrite/Protection.h"
 #include "tests/CorpusFixture.h"
 #include "tests/ManifestReader.h"

@@ -9,7 +9,7 @@
 
 #include "core/PdfDocEncoding.h"
 #include "core/Windows1252.h"
-#include "pdfwrite/DocumentWriter.h"
+#include "document/DocumentWriter.h"
 #include "pdfwrite/InformationFields.h"
 #include "tests/ReaderTestSupport.h"
 #include "tests/ScratchFolder.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "pdfread/StreamFilters.h"
+#include "syntax/StreamFilters.h"
 
 namespace folivo {
 namespace {

@@ -1,4 +1,4 @@
-#include "content/TokenReader.h"
+#include "syntax/TokenReader.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QSize>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 
 namespace folivo {
 

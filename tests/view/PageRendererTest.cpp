@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "tests/RecordingPort.h"
 #include "view/RasterQImage.h"
 

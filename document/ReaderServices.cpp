@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "content/TokenReader.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

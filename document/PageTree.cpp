@@ -3,8 +3,8 @@
 #include <memory>
 #include <unordered_set>
 
-#include "content/TokenReader.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

@@ -3,7 +3,7 @@
 
 #include "content/ContentInterpreter.h"
 #include "content/FixedMeasuringCanvas.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 
 namespace folivo {
 

@@ -2,8 +2,8 @@
 // sections of the /Prev chain and their trailers.
 #include <unordered_set>
 
-#include "content/TokenReader.h"
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

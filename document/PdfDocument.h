@@ -15,8 +15,8 @@
 #include "core/DynaArray.h"
 #include "core/UserInterfacePort.h"
 #include "edit/AddTextSettings.h"
+#include "model/DocumentModel.h"
 #include "pdfwrite/OutlineFontMetrics.h"
-#include "pdfread/DocumentModel.h"
 
 namespace folivo {
 

@@ -1,4 +1,4 @@
-#include "content/TokenReader.h"
+#include "syntax/TokenReader.h"
 
 #include <algorithm>
 #include <array>

@@ -8,10 +8,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "content/TokenReader.h"
 #include "core/RasterImage.h"
-#include "pdfread/PdfDocument.h"
-#include "pdfread/StreamFilters.h"
+#include "document/PdfDocument.h"
+#include "syntax/StreamFilters.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

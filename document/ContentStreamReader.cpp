@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "content/TokenReader.h"
 #include "core/Decodenow.h"
-#include "pdfread/PdfDocument.h"
-#include "pdfread/StreamFilters.h"
+#include "document/PdfDocument.h"
+#include "syntax/StreamFilters.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

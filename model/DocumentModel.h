@@ -1,7 +1,7 @@
 // The records of an opened document. The reader walks the file once and fills flat lists of
 // these plain records; many of them remember byte positions in the file buffer rather than
 // copying data out of it. Records own what their pointers point to and are released by the
-// document (DocumentLists.cpp).
+// document (document/PdfDocument.cpp).
 #pragma once
 
 #include <cstdint>
@@ -11,33 +11,9 @@
 #include "core/DynaArray.h"
 #include "core/OwnedText.h"
 #include "core/RasterImage.h"
+#include "syntax/SyntaxTypes.h"
 
 namespace folivo {
-
-// The tokens of one dictionary entry: token 0 is the key, the rest are the value's tokens.
-using TokenList = std::vector<std::string>;
-
-struct FileBuffer {
-    const uint8_t* data = nullptr;
-    int32_t size = 0;
-    int32_t position = 0;
-};
-
-struct XrefEntry {
-    // For an object inside an object stream, until that stream is read: the stream's number and
-    // the object's index in it.
-    int32_t offset;
-    int32_t generation;
-    uint8_t inUse;
-    uint8_t filled;
-    uint8_t compressed;
-};
-
-struct DictEntry {
-    TokenList* tokens;
-    int32_t keyPosition;
-    int32_t valuePosition;  // just after the key token and the blanks behind it
-};
 
 struct ContentStreamRef {
     int32_t length;

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "pdfread/PdfDocument.h"
-#include "pdfwrite/DocumentWriter.h"
+#include "document/DocumentWriter.h"
+#include "document/PdfDocument.h"
 
 namespace folivo {
 

@@ -1,5 +1,5 @@
 // The document's life cycle: reading a file from start to end, and releasing what it holds.
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 
 #include <climits>
 #include <ctime>

@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "content/TokenReader.h"
-#include "pdfread/PdfDocument.h"
-#include "pdfread/TextStrings.h"
+#include "document/PdfDocument.h"
+#include "model/TextStrings.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

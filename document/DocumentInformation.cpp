@@ -1,9 +1,9 @@
 // The document information dictionary into the information fields.
 #include <array>
 
-#include "content/TokenReader.h"
-#include "pdfread/PdfDocument.h"
-#include "pdfread/TextStrings.h"
+#include "document/PdfDocument.h"
+#include "model/TextStrings.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

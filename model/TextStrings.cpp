@@ -1,8 +1,8 @@
-#include "pdfread/TextStrings.h"
+#include "model/TextStrings.h"
 
-#include "content/TokenReader.h"
 #include "core/PdfDocEncoding.h"
 #include "core/Windows1252.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

@@ -2,10 +2,10 @@
 // interpreter needs of each font (encoding, differences, widths, box, Type3 mark).
 #include <unordered_set>
 
-#include "content/TokenReader.h"
 #include "core/CharsetTables.h"
-#include "pdfread/PdfDocument.h"
-#include "pdfread/TextStrings.h"
+#include "document/PdfDocument.h"
+#include "model/TextStrings.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

@@ -4,13 +4,13 @@
 #include <map>
 #include <unordered_set>
 
-#include "content/TokenReader.h"
-#include "pdfread/PdfDocument.h"
-#include "pdfread/StreamFilters.h"
+#include "document/PdfDocument.h"
 #include "syntax/CrossReferenceStream.h"
 #include "syntax/ObjectScan.h"
 #include "syntax/ObjectStream.h"
 #include "syntax/Predictors.h"
+#include "syntax/StreamFilters.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "pdfread/DocumentModel.h"
+#include "syntax/SyntaxTypes.h"
 
 namespace folivo {
 

@@ -1,4 +1,4 @@
-#include "pdfread/StreamFilters.h"
+#include "syntax/StreamFilters.h"
 
 #include <zlib.h>
 

@@ -1,4 +1,4 @@
-#include "pdfwrite/DocumentWriter.h"
+#include "document/DocumentWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,8 +6,8 @@
 #include <functional>
 #include <string_view>
 
-#include "content/TokenReader.h"
 #include "pdfwrite/InformationFields.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "pdfread/PdfDocument.h"
+#include "document/PdfDocument.h"
 #include "pdfwrite/CompactStructure.h"
 #include "pdfwrite/PdfOutput.h"
 
