@@ -70,6 +70,7 @@ CommandSession::CommandSession(const CommandOptions& options)
     document.canvas = &canvas;
     document.programFolder = ProgramFolder();
     document.readImages = options.readImages;
+    document.interpretPages = options.interpretPages;
     document.openfilenow(options.path);
 }
 

@@ -15,6 +15,8 @@ struct CommandOptions {
     std::string path;
     bool json = false;
     bool readImages = true;
+    // Set by commands that need neither pixels nor page items.
+    bool interpretPages = true;
     // The display font, which text is measured with (and the protection describes).
     DisplayFont font;
 

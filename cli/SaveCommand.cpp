@@ -162,6 +162,9 @@ int RunSave(int argc, char** argv)
     const int parsed = Parse(argc, argv, options);
     if (parsed != 0) return parsed < 0 ? 0 : 1;
 
+    // Saving copies the pictures' bytes and needs the items only of pages that get text.
+    options.common.readImages = false;
+    options.common.interpretPages = false;
     CommandSession session(options.common);
     PdfDocument& document = session.document;
     if (!document.documentRead) return 2;

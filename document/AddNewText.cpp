@@ -39,7 +39,7 @@ bool PdfDocument::AddNewTextToDecodedPage(double x, double y)
     page->contentLength = static_cast<int32_t>(content.size());
     page->modified = 1;
 
-    InterPretPage(page->content, page->contentLength, false, pageNumber);
+    if (interpretPages) InterPretPage(page->content, page->contentLength, false, pageNumber);
     return true;
 }
 

@@ -123,7 +123,7 @@ void PdfDocument::ReadPageContent(int32_t pageNumber)
         content[at++] = '\n';
         std::string().swap(part);
     }
-    InterPretPage(content.get(), static_cast<int32_t>(joinedSize), true, static_cast<uint32_t>(pageNumber));
+    if (interpretPages) InterPretPage(content.get(), static_cast<int32_t>(joinedSize), true, static_cast<uint32_t>(pageNumber));
     // The message loop may have run; the page record is reached again through the list.
     PageRecord& interpreted = *pages.At(static_cast<uint32_t>(pageNumber - 1));
     delete[] interpreted.content;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string_view>
 
+#include "pdfwrite/Compression.h"
 #include "pdfwrite/InformationFields.h"
 #include "syntax/TokenReader.h"
 
@@ -53,6 +54,7 @@ std::string DocumentWriter::Write()
     WriteAddedFonts();
     WriteInformation();
     WritePagesRoot();
+    CompressModifiedPages();
     for (uint32_t i = 0; i < document_.pages.Count(); ++i) WritePage(i);
     if (compact_) {
         WriteCrossReferenceStream();
@@ -392,7 +394,7 @@ void DocumentWriter::WritePagesRoot()
 void DocumentWriter::WritePage(uint32_t index)
 {
     PageRecord& page = *document_.pages.At(index);
-    if (page.modified) WritePageContent(page, newContent_[index]);
+    if (page.modified) WritePageContent(page, index, newContent_[index]);
 
     page.newPageOffset = static_cast<uint32_t>(out_.Position());
     AddXref(page.objectNumber, page.generation);
@@ -419,11 +421,23 @@ void DocumentWriter::WritePage(uint32_t index)
     WriteComments(page, annotations);
 }
 
-void DocumentWriter::WritePageContent(PageRecord& page, const ObjectReference& stream)
+void DocumentWriter::CompressModifiedPages()
+{
+    std::vector<std::string_view> contents(document_.pages.Count());
+    for (uint32_t i = 0; i < document_.pages.Count(); ++i) {
+        const PageRecord& page = *document_.pages.At(i);
+        if (page.modified && page.content)
+            contents[i] = std::string_view(reinterpret_cast<const char*>(page.content),
+                                           static_cast<size_t>(std::max(page.contentLength, 0)));
+    }
+    compressedContent_ = CompressEach(contents, 9);
+}
+
+void DocumentWriter::WritePageContent(PageRecord& page, uint32_t index, const ObjectReference& stream)
 {
     page.newContentOffset = static_cast<uint32_t>(out_.Position());
-    const std::string compressed = Compress(
-        std::string_view(reinterpret_cast<const char*>(page.content), static_cast<size_t>(std::max(page.contentLength, 0))), 9);
+    std::string compressed;
+    compressed.swap(compressedContent_[index]);
     AddXref(stream.objectNumber, stream.generation);
     WriteObjectHeader(stream.objectNumber, stream.generation);
     // The length counts the line feed after the data.

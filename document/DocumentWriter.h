@@ -53,7 +53,9 @@ private:
     void WriteInformation();
     void WritePagesRoot();
     void WritePage(uint32_t index);
-    void WritePageContent(PageRecord& page, const ObjectReference& stream);
+    // The new content of every modified page, compressed at once; by page index.
+    void CompressModifiedPages();
+    void WritePageContent(PageRecord& page, uint32_t index, const ObjectReference& stream);
     void WritePageDictionary(const PageRecord& page);
     static bool HasKeptEntry(const PageRecord& page, const char* key);
     std::string KeptEntryLine(const PageRecord& page, const TokenList& tokens) const;
@@ -85,6 +87,7 @@ private:
     std::unordered_set<int32_t> notCopied_;
     // The content stream each modified page gets; by page index.
     std::vector<ObjectReference> newContent_;
+    std::vector<std::string> compressedContent_;
     // Texts inserted in front of input positions while copying, by position and kind.
     std::map<std::pair<int64_t, int>, std::string> insertions_;
     ObjectReference information_;

@@ -57,6 +57,9 @@ public:
     // information fields, the current page box value.
     int versionItem = DefaultVersionItem;
     bool readImages = true;
+    // Reading and adding text turn a page's content into its items. A batch save never shows
+    // or lists them and keeps no items at all.
+    bool interpretPages = true;
     InfoFields info;
     int currentPageNumber = 1;
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "pdfwrite/Compression.h"
+
 namespace folivo {
 
 namespace {
@@ -40,17 +42,6 @@ std::string StreamObject(int32_t number, const std::string& dictionary, const st
 }
 
 }  // namespace
-
-std::string Compress(std::string_view data, int level)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::string compressed(size, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(compressed.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                  static_cast<uLong>(data.size()), level) != Z_OK)
-        return {};
-    compressed.resize(size);
-    return compressed;
-}
 
 int32_t ObjectStreamBuilder::Add(int32_t number, std::string_view body)
 {

@@ -9,9 +9,6 @@
 
 namespace folivo {
 
-// Zlib data of the bytes at the given level; empty when compressing fails.
-std::string Compress(std::string_view data, int level);
-
 // Objects that are not streams, gathered into one object stream (generation 0 only).
 class ObjectStreamBuilder {
 public:

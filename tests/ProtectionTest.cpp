@@ -2,6 +2,7 @@
 // and the saved file.
 #include <gtest/gtest.h>
 
+#include "document/DocumentWriter.h"
 #include "pdfwrite/Protection.h"
 #include "tests/ReaderTestSupport.h"
 #include "tests/ScratchFolder.h"
@@ -322,6 +323,23 @@ TEST(FileProtectBtnClick, SavedFileCarriesTheFontOnEveryPage)
     }
     const std::string wrapped = "q\r\n0 0 m 50 50 l S\nQ\r\n";
     EXPECT_EQ(ContentOf(*reopened.pages.At(1)).substr(0, wrapped.size()), wrapped);
+}
+
+TEST(FileProtectBtnClick, ADocumentReadWithoutItemsIsProtectedAlike)
+{
+    // The batch save reads no page items; the protected file must not differ for that.
+    Protected withItems(TwoPages());
+    withItems.Run();
+    RecordingPort port;
+    PdfDocument withoutItems(port);
+    withoutItems.interpretPages = false;
+    withoutItems.OpenBytes(Bytes(TwoPages()), "test.pdf");
+    FakeMetrics metrics;
+    withoutItems.FileProtectBtnClick(DisplayFont{}, metrics, [](int) { return 1123; }, 96, 50);
+
+    EXPECT_GT(withItems.opened->PageItemList.Count(), 0u);
+    EXPECT_EQ(withoutItems.PageItemList.Count(), 0u);
+    EXPECT_EQ(DocumentWriter(withoutItems).Write(), DocumentWriter(*withItems.opened.document).Write());
 }
 
 }  // namespace
