@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 #include <thread>
 
 namespace folivo {
@@ -28,7 +29,13 @@ std::vector<std::string> CompressEach(const std::vector<std::string_view>& block
     };
     const size_t helpers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u) - 1, blocks.size() / 2);
     std::vector<std::thread> threads;
-    for (size_t t = 0; t < std::min<size_t>(helpers, 7); ++t) threads.emplace_back(work);
+    for (size_t t = 0; t < std::min<size_t>(helpers, 7); ++t) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // fewer helpers; this thread does the rest
+        }
+    }
     work();
     for (std::thread& thread : threads) thread.join();
     return compressed;
