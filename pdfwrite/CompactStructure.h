@@ -16,7 +16,6 @@ public:
     // stream.
     int32_t Add(int32_t number, std::string_view body);
     size_t Count() const { return numbers_.size(); }
-    size_t Size() const { return bodies_.size(); }
     // The whole stream object under `number`, lines ended by CR as everywhere in the file.
     std::string ObjectText(int32_t number) const;
     void Clear();
