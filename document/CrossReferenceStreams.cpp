@@ -211,7 +211,7 @@ void PdfDocument::RepairCrossReference()
     for (auto it = trailers.rbegin(); it != trailers.rend() && !rootReference.found; ++it) {
         // The dictionary after the keyword, past the line end that tokens do not skip in front.
         size_t at = static_cast<size_t>(*it + 7);
-        while (at < file.size() && std::string_view(" \t\r\n\f", 6).find(file[at]) != std::string_view::npos) ++at;
+        while (at < file.size() && IsWhiteSpace(file[at])) ++at;
         fileBuffer.position = static_cast<int32_t>(at);
         int32_t ignored = 0;
         ReadTrailer(ignored);

@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include "pdfwrite/Compression.h"
+#include "syntax/SyntaxTypes.h"
 
 namespace folivo {
 
 namespace {
 
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
 
 std::string_view Trimmed(std::string_view text)
 {

@@ -1,12 +1,13 @@
 #include "syntax/ObjectScan.h"
 
+#include "syntax/SyntaxTypes.h"
+
 namespace folivo {
 
 namespace {
 
-bool IsWhite(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0'; }
 bool IsDelimiter(char c) { return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' || c == '/' || c == '%'; }
-bool EndsWord(char c) { return IsWhite(c) || IsDelimiter(c); }
+bool EndsWord(char c) { return IsWhiteSpace(c) || IsDelimiter(c); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The digits that end just before `end`, at most ten; their start, or `end` when none.
@@ -44,14 +45,14 @@ std::vector<FoundObject> ScanObjectHeaders(std::string_view file)
         // Backwards: blanks, the generation, blanks, the number, and a word boundary.
         size_t at = static_cast<size_t>(keyword);
         const size_t generationEnd = at;
-        while (at > 0 && IsWhite(file[at - 1])) --at;
+        while (at > 0 && IsWhiteSpace(file[at - 1])) --at;
         if (at == generationEnd) continue;
         const size_t generationStart = DigitsBefore(file, at);
         if (generationStart == at) continue;
         const std::string_view generation = file.substr(generationStart, at - generationStart);
         at = generationStart;
         const size_t numberEnd = at;
-        while (at > 0 && IsWhite(file[at - 1])) --at;
+        while (at > 0 && IsWhiteSpace(file[at - 1])) --at;
         if (at == numberEnd) continue;
         const size_t numberStart = DigitsBefore(file, at);
         if (numberStart == at || (numberStart > 0 && !EndsWord(file[numberStart - 1]))) continue;

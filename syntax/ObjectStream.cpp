@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <optional>
 
+#include "syntax/SyntaxTypes.h"
+
 namespace folivo {
 
 namespace {
 
-bool IsWhite(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0'; }
-
 // The next unsigned whole number of the header at `at`, or empty at anything else.
 std::optional<int64_t> NextNumber(std::string_view data, size_t& at, size_t end)
 {
-    while (at < end && IsWhite(data[at])) ++at;
+    while (at < end && IsWhiteSpace(data[at])) ++at;
     if (at >= end || data[at] < '0' || data[at] > '9') return std::nullopt;
     int64_t value = 0;
     while (at < end && data[at] >= '0' && data[at] <= '9') {

@@ -8,6 +8,9 @@
 
 namespace folivo {
 
+// The six white-space bytes of the file syntax.
+inline bool IsWhiteSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0'; }
+
 // The tokens of one dictionary entry: token 0 is the key, the rest are the value's tokens.
 using TokenList = std::vector<std::string>;
 
