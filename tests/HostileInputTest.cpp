@@ -2,7 +2,6 @@
 // German what it left out. The files are generated here; the big ones at full size only outside
 // the sanitizer build, which runs the same cases scaled down.
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -22,6 +21,7 @@
 
 #include "tests/ScratchFolder.h"
 #include "tests/TestDocuments.h"
+#include "tests/TestJpeg.h"
 
 extern char** environ;
 
@@ -77,28 +77,8 @@ std::string DeflateRepeated(const std::string& head, const std::string& chunk, i
 // An even grey picture: a big size in a small file.
 std::string GreyJpeg(int width, int height)
 {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 10, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3, 128);
-    JSAMPROW rows[1] = {row.data()};
-    while (info.next_scanline < info.image_height) jpeg_write_scanlines(&info, rows, 1);
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<const char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
+    return EncodeJpeg({width, height, JCS_RGB, 3, JCS_YCbCr, false, false, 10},
+                      [width](int, uint8_t* row) { std::fill(row, row + 3 * width, uint8_t{128}); });
 }
 
 // A document whose pages each show `contents` (object 4 and on) with the given resources.

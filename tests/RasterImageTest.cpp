@@ -1,6 +1,7 @@
 #include "core/RasterImage.h"
 
 #include "tests/ScratchFolder.h"
+#include "tests/TestJpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -142,54 +143,21 @@ TEST_F(RasterImageTest, DeldibTwiceIsHarmless)
 
 // ---- JPEG ----
 
-struct JpegLayout {
-    int width, height;
-    J_COLOR_SPACE input;
-    int components;
-    J_COLOR_SPACE stored;
-    bool adobeMarker;
-    bool progressive;
-};
+using test::JpegLayout;
 
-std::string EncodeJpeg(const JpegLayout& layout, const std::function<uint8_t(int x, int y, int component)>& sample)
+// A picture given sample by sample.
+std::string SampledJpeg(const JpegLayout& layout, const std::function<uint8_t(int x, int y, int component)>& sample)
 {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(layout.width);
-    info.image_height = static_cast<JDIMENSION>(layout.height);
-    info.input_components = layout.components;
-    info.in_color_space = layout.input;
-    jpeg_set_defaults(&info);
-    jpeg_set_colorspace(&info, layout.stored);
-    info.write_Adobe_marker = layout.adobeMarker ? TRUE : FALSE;
-    jpeg_set_quality(&info, 95, TRUE);
-    if (layout.progressive) jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(layout.width * layout.components));
-    while (info.next_scanline < info.image_height) {
-        const int y = static_cast<int>(info.next_scanline);
+    return test::EncodeJpeg(layout, [&](int y, uint8_t* row) {
         for (int x = 0; x < layout.width; ++x)
-            for (int c = 0; c < layout.components; ++c)
-                row[static_cast<size_t>(x * layout.components + c)] = sample(x, y, c);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<const char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
+            for (int c = 0; c < layout.components; ++c) row[x * layout.components + c] = sample(x, y, c);
+    });
 }
 
 // Top half one flat colour, bottom half another (samples in the input colour space).
 std::string FlatJpeg(const JpegLayout& layout, const std::vector<uint8_t>& top, const std::vector<uint8_t>& bottom)
 {
-    return EncodeJpeg(layout, [&](int, int y, int c) { return (y < layout.height / 2 ? top : bottom)[c]; });
+    return SampledJpeg(layout, [&](int, int y, int c) { return (y < layout.height / 2 ? top : bottom)[c]; });
 }
 
 std::string RedOverBlueJpeg(bool progressive = false)
@@ -200,7 +168,7 @@ std::string RedOverBlueJpeg(bool progressive = false)
 // Noise compresses badly, so most of the file is entropy-coded data.
 std::string NoisyJpeg(bool progressive)
 {
-    return EncodeJpeg({64, 64, JCS_RGB, 3, JCS_YCbCr, false, progressive}, [](int x, int y, int c) {
+    return SampledJpeg({64, 64, JCS_RGB, 3, JCS_YCbCr, false, progressive}, [](int x, int y, int c) {
         return static_cast<uint8_t>((static_cast<uint32_t>(x * 7919 + y * 104729 + c * 31) * 2654435761u) >> 24);
     });
 }
