@@ -9,6 +9,7 @@
 #include "syntax/ObjectScan.h"
 #include "syntax/ObjectStream.h"
 #include "syntax/Predictors.h"
+#include "syntax/StreamData.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 
@@ -86,17 +87,13 @@ std::optional<PdfDocument::StreamObject> PdfDocument::ReadStreamObject(size_t li
     // The data: by /Length when "endstream" follows there, else up to "endstream".
     const int32_t keyword = fileBuffer.position;
     if (ReadToken(fileBuffer) != "stream") return std::nullopt;
-    int64_t start = keyword + 6;
-    if (start < fileBuffer.size && fileBuffer.data[start] == '\r') ++start;
-    if (start < fileBuffer.size && fileBuffer.data[start] == '\n') ++start;
     const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
+    const int64_t start = StreamDataStart(file, keyword);
     const std::vector<int64_t> lengths = NumbersOf(FindEntry(stream.entries, "/Length"));
     int64_t end = -1;
-    if (lengths.size() == 1 && lengths[0] >= 0 && start + lengths[0] <= fileBuffer.size) {
-        size_t after = static_cast<size_t>(start + lengths[0]);
-        while (after < file.size() && (file[after] == '\r' || file[after] == '\n' || file[after] == ' ')) ++after;
-        if (file.substr(after, 9) == "endstream") end = start + lengths[0];
-    }
+    if (lengths.size() == 1 && lengths[0] >= 0 && lengths[0] <= fileBuffer.size - start &&
+        EndstreamFollows(file, start + lengths[0]))
+        end = start + lengths[0];
     if (end < 0) {
         const size_t found = file.find("endstream", static_cast<size_t>(start));
         if (found == std::string_view::npos) return std::nullopt;

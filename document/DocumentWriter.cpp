@@ -8,6 +8,7 @@
 
 #include "pdfwrite/Compression.h"
 #include "pdfwrite/InformationFields.h"
+#include "syntax/StreamData.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -309,16 +310,9 @@ int64_t DocumentWriter::ObjectEnd(int64_t start, bool* isStream)
     if (isStream) *isStream = streamKeyword;
     const int64_t plain = endAfter(keyword);
     if (length < 0 || !streamKeyword) return plain;
-    int64_t dataEnd = keyword + 6;
-    if (dataEnd < buffer.size && all[static_cast<size_t>(dataEnd)] == '\r') ++dataEnd;
-    if (dataEnd < buffer.size && all[static_cast<size_t>(dataEnd)] == '\n') ++dataEnd;
-    dataEnd += length;
-    int64_t after = dataEnd;
-    while (after < buffer.size && (all[static_cast<size_t>(after)] == '\r' || all[static_cast<size_t>(after)] == '\n' ||
-                                   all[static_cast<size_t>(after)] == ' '))
-        ++after;
-    if (after > buffer.size || all.substr(static_cast<size_t>(after), 9) != "endstream") return plain;
-    return endAfter(after);
+    const int64_t dataEnd = StreamDataStart(all, keyword) + length;
+    if (!EndstreamFollows(all, dataEnd)) return plain;
+    return endAfter(dataEnd);
 }
 
 void DocumentWriter::WriteAddedFonts()

@@ -10,6 +10,7 @@
 
 #include "core/RasterImage.h"
 #include "document/PdfDocument.h"
+#include "syntax/StreamData.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 
@@ -149,13 +150,10 @@ void PdfDocument::ReadPictureDictionaries()
 
 std::optional<std::string> PdfDocument::ReadStreamData(int32_t length)
 {
-    // Stream data starts after the end of line that follows "stream": one CR LF, LF or CR.
-    // Further blank bytes belong to the data.
     const int32_t keyword = fileBuffer.position;
     if (ReadToken(fileBuffer) != "stream") return std::nullopt;
-    fileBuffer.position = keyword + 6;
-    if (fileBuffer.position < fileBuffer.size && fileBuffer.data[fileBuffer.position] == '\r') ++fileBuffer.position;
-    if (fileBuffer.position < fileBuffer.size && fileBuffer.data[fileBuffer.position] == '\n') ++fileBuffer.position;
+    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
+    fileBuffer.position = static_cast<int32_t>(StreamDataStart(file, keyword));
     return ReadBytes(length);
 }
 
