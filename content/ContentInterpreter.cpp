@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string_view>
+#include <algorithm>
 #include <array>
 #include <cctype>
 
@@ -168,7 +170,7 @@ void ContentInterpreter::Execute(Op op)
         }
         return;
     case Op::Do:
-        if (Has(1)) ShowImage();
+        if (Has(1) && !EnterForm()) ShowImage();
         return;
     case Op::g:
     case Op::G:
@@ -449,6 +451,58 @@ void ContentInterpreter::ShowImage()
         item->ImageIndex = static_cast<int32_t>(i);
         return;
     }
+}
+
+bool ContentInterpreter::EnterForm()
+{
+    if (!sources_.form) return false;
+    const std::string name = Operand(1, 1);
+    std::optional<FormContent> form = sources_.form(name, formScopes_.empty() ? 0 : formScopes_.back());
+    if (!form) return false;
+    operands_.Clear();
+    const size_t size = form->content ? form->content->size() : 0;
+    // A form inside itself would never end; nesting and repetition are bounded as well.
+    const bool drawing = std::find(formScopes_.begin(), formScopes_.end(), form->scope) != formScopes_.end();
+    if (drawing || formScopes_.size() >= MaxFormDepth || formEntriesLeft_ == 0 || size > formBytesLeft_ ||
+        size > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        ++omitted_.forms;
+        return true;
+    }
+    --formEntriesLeft_;
+    formBytesLeft_ -= size;
+
+    // The form runs in a state of its own: whatever it sets, the page's state returns after it.
+    const Matrix ctm = ctm_, tm = tm_;
+    const double fontSize = fontSize_, leading = leading_, charSpacing = charSpacing_, lineWidth = lineWidth_;
+    const std::string fontName = fontName_;
+    const InterpreterFont font = font_;
+    const int32_t encoding = encoding_;
+    const uint32_t strokeColor = strokeColor_, fillColor = fillColor_;
+    const bool inText = inText_;
+    const size_t savedStates = stateStack_.size();
+    const uint64_t unsavedStates = unsavedStates_;
+
+    const Matrix& m = form->matrix;
+    ctm_ = {m.a * ctm.a + m.b * ctm.c, m.a * ctm.b + m.b * ctm.d, m.c * ctm.a + m.d * ctm.c,
+            m.c * ctm.b + m.d * ctm.d, m.e * ctm.a + m.f * ctm.c + ctm.e, m.e * ctm.b + m.f * ctm.d + ctm.f};
+    inText_ = false;
+    formScopes_.push_back(form->scope);
+    FileBuffer content{reinterpret_cast<const uint8_t*>(size ? form->content->data() : ""), static_cast<int32_t>(size), 0};
+    Run(content);
+    formScopes_.pop_back();
+
+    ClearPath();
+    operands_.Clear();
+    if (stateStack_.size() > savedStates) stateStack_.resize(savedStates);
+    unsavedStates_ = unsavedStates;
+    ctm_ = ctm, tm_ = tm;
+    fontSize_ = fontSize, leading_ = leading, charSpacing_ = charSpacing, lineWidth_ = lineWidth;
+    fontName_ = fontName;
+    font_ = font;
+    encoding_ = encoding;
+    strokeColor_ = strokeColor, fillColor_ = fillColor;
+    inText_ = inText;
+    return true;
 }
 
 void ContentInterpreter::ConcatenateMatrix()

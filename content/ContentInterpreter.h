@@ -1,10 +1,12 @@
 // The reduced content-stream interpreter: one page's decoded content becomes text runs, image
-// placements and paths. One text matrix, curves as control polygons; clipping, dash patterns,
-// word spacing, scaling, rise and rendering modes are ignored.
+// placements and paths; form XObjects are entered. One text matrix, curves as control polygons;
+// clipping, dash patterns, word spacing, scaling, rise and rendering modes are ignored.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +23,14 @@ struct Matrix {
     double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
 };
 
+// A form XObject ready to run: its decoded content, its /Matrix, and the scope in which the
+// names it uses are looked up (its own resources first).
+struct FormContent {
+    std::shared_ptr<const std::string> content;
+    Matrix matrix;
+    int32_t scope = 0;
+};
+
 class ContentInterpreter {
 public:
     struct Sources {
@@ -31,6 +41,9 @@ public:
         std::function<void()> processMessages;
         // What the items may take, charged as they are made; null: a budget of the run's own.
         PageItemBudget* budget = nullptr;
+        // The form named `name` in the scope of the page (0) or of a form entered before; empty
+        // when the name is no form. May be empty: then no form is entered.
+        std::function<std::optional<FormContent>(const std::string& name, int32_t scope)> form = nullptr;
     };
 
     ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber);
@@ -41,6 +54,11 @@ public:
 
     // Graphics states saved at once; deeper q ... Q pairs change nothing further.
     static constexpr size_t MaxSavedStates = size_t{1} << 16;
+    // Forms inside forms; deeper ones are not entered.
+    static constexpr size_t MaxFormDepth = 32;
+    // What one run may read in entered forms together, however often they are drawn.
+    static constexpr uint64_t FormBytesPerRun = uint64_t{256} << 20;
+    static constexpr uint64_t FormEntriesPerRun = uint64_t{1} << 16;
 
     // What a run left out to stay within the bounds and its budget.
     struct Omissions {
@@ -49,6 +67,7 @@ public:
         uint64_t items = 0;
         uint64_t segments = 0;
         uint64_t savedStates = 0;
+        uint64_t forms = 0;  // not entered: a loop, too deep, or past the run's bound
     };
     Omissions Omitted() const;
 
@@ -87,6 +106,8 @@ private:
     void ClosePath();
     void PaintPath(Op op);
     void ShowImage();
+    // Draws the form that the operand names, if it is one; false for any other name.
+    bool EnterForm();
     void ConcatenateMatrix();
     void SelectFont();
     void ShowText(bool kerning);
@@ -123,6 +144,10 @@ private:
     std::vector<SavedState> stateStack_;
     uint64_t unsavedStates_ = 0;  // q beyond the bound, still to be matched by Q
     PageItem* currentItem_ = nullptr;
+    // The scopes of the forms being drawn, outermost first.
+    std::vector<int32_t> formScopes_;
+    uint64_t formBytesLeft_ = FormBytesPerRun;
+    uint64_t formEntriesLeft_ = FormEntriesPerRun;
     PageItemBudget ownBudget_;
     PageItemBudget& budget_;
     Omissions omitted_;

@@ -24,6 +24,8 @@ void ReportOmissions(UserInterfacePort& ui, const ContentInterpreter::Omissions&
                               " je Dokument übersprungen.");
     report(omitted.segments, "Pfadsegmente über der Grenze von " + std::to_string(limits.segmentSlots) +
                                  " je Dokument übersprungen.");
+    report(omitted.forms, "Formobjekte nicht gezeichnet (Schleife, Verschachtelung über " +
+                              std::to_string(ContentInterpreter::MaxFormDepth) + " oder zu viel Inhalt).");
     report(omitted.savedStates, "Grafikzustände (q) über der Verschachtelungstiefe von " +
                                     std::to_string(ContentInterpreter::MaxSavedStates) + " nicht gesichert.");
 }
@@ -40,12 +42,14 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
     for (uint32_t i = present.first; i < present.first + present.count; ++i)
         RefundPageItem(pageItemBudget_, *PageItemList.At(i));
     sources.budget = &pageItemBudget_;
+    formNames_.clear();
+    sources.form = [this, pageNumber](const std::string& name, int32_t scope) {
+        return ResolveForm(pageNumber, name, scope);
+    };
     ContentInterpreter interpreter(std::move(sources), StagingItemList, pageNumber);
 
-    const FileBuffer saved = fileBuffer;
-    fileBuffer = {content, length, 0};
-    interpreter.Run(fileBuffer);
-    fileBuffer = saved;
+    FileBuffer pageContent{content, length, 0};
+    interpreter.Run(pageContent);
     ReportOmissions(ui_, interpreter.Omitted(), pageNumber);
 
     ReplacePageItems(PageItemList, StagingItemList, pageItemRanges, pageNumber);

@@ -91,6 +91,7 @@ void PdfDocument::BeginReading()
     invalid = false;
     XrefTable.clear();
     structuralObjects_.clear();
+    formContents_.clear();
 }
 
 void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)
@@ -173,6 +174,7 @@ void PdfDocument::ShowError(const std::string& text) { ui_.ShowMessage(text, App
 void PdfDocument::DiscardDocument()
 {
     DiscardAllItems(PageItemList, StagingItemList, pageItemRanges);
+    formContents_.clear();
     for (uint32_t i = 0; i < pictures.Count(); ++i) {
         ImageObject& picture = *pictures.At(i);
         ReleaseText(picture.name);

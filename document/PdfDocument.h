@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
+#include "content/ContentInterpreter.h"
 #include "content/MeasuringCanvas.h"
 #include "content/PageItems.h"
 #include "core/DynaArray.h"
@@ -239,6 +242,28 @@ private:
     // TooLarge: the decoded data would pass limit bytes.
     StreamDecoding DecodeContentStream(std::string& data, const TokenList& filters, int32_t pageNumber, size_t limit);
     std::string DecodeLzwThroughFiles(std::string data, size_t limit);
+
+    // Form XObjects.
+    std::optional<FormContent> ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope);
+    // The /XObject dictionary of a form's resources as tokens, its "<<" at start; empty when
+    // the form has none.
+    TokenList FormXObjects(int32_t form, size_t& start);
+    // Pictures drawn inside a form (and the forms it draws) join the list under their names,
+    // as those of the pages do; each form is searched once.
+    static constexpr size_t MaxFormsSearched = 4096;
+    void AppendFormPictures(int32_t form, int32_t pageIndex, std::unordered_set<std::string>& names,
+                            std::unordered_set<int32_t>& visited, size_t depth = 1);
+    // The object that `name` names in the /XObject resources of the page (scope 0) or of the
+    // form object `scope`.
+    std::optional<int32_t> FormNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
+    // The decoded form, or null when the object is no form or cannot be decoded.
+    std::shared_ptr<const FormContent> LoadForm(int32_t number, uint32_t pageNumber);
+    // The dictionary at the position as one token list from "<<" to ">>"; keeps the read
+    // position and the parsed entries.
+    TokenList DictionaryTokensAt(int32_t position);
+    // By page interpretation: the name lookups; by reading: the forms.
+    std::map<std::pair<int32_t, std::string>, std::optional<int32_t>> formNames_;
+    std::map<int32_t, std::shared_ptr<const FormContent>> formContents_;
     // Decoded content of the pages read so far in this reading.
     uint64_t contentBytesRead_ = 0;
     // What the page items of the document may still take.

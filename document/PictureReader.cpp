@@ -70,6 +70,7 @@ std::string CcittTiffWrapper(int32_t width, int32_t height, std::string_view dat
 void PdfDocument::ReadPictureList()
 {
     std::unordered_set<std::string> names;
+    std::unordered_set<int32_t> formsSearched;
     pages.First();
     while (pages.FetchNext()) {
         PageRecord& page = *currentPage;
@@ -87,7 +88,9 @@ void PdfDocument::ReadPictureList()
             picture->name = MakeText(key);
             if (const auto position = LocateValue(entry)) picture->dictionaryPosition = static_cast<uint32_t>(*position);
         }
+        const std::vector<ObjectReference> xobjects = ReferencesIn(DictionaryTokensAt(page.xobjectDictionaryPosition), 0);
         ReleaseDictionary();
+        for (const ObjectReference& xobject : xobjects) AppendFormPictures(xobject.objectNumber, pageIndex, names, formsSearched);
     }
     ui_.AddMemoLine(std::to_string(pictures.Count()) + " Bilder/Objekte gefunden...");
 }

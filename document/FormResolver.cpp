@@ -1,0 +1,198 @@
+// Form XObjects for the interpreter: a name is looked up in the resources of the page or of the
+// form that uses it, and each form's content is decoded once per reading.
+#include <algorithm>
+#include <memory>
+
+#include "document/PdfDocument.h"
+#include "syntax/StreamFilters.h"
+#include "syntax/TokenReader.h"
+
+namespace folivo {
+
+namespace {
+
+// Where the value of `key` starts among a dictionary's tokens (tokens[start] is its "<<"),
+// looking at the top level only; 0 when it is missing.
+size_t ValueIndex(const TokenList& tokens, size_t start, std::string_view key)
+{
+    int depth = 0;
+    for (size_t i = start; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        if (token == "<<" || token == "[") {
+            ++depth;
+        } else if (token == ">>" || token == "]") {
+            if (--depth <= 0) return 0;
+        } else if (depth == 1 && token == key && i + 1 < tokens.size()) {
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+// The object number of a reference "N G R" at tokens[at].
+std::optional<int32_t> ReferenceAt(const TokenList& tokens, size_t at)
+{
+    if (at == 0 || at + 2 >= tokens.size() || tokens[at + 2] != "R") return std::nullopt;
+    return IntegerText(tokens[at]);
+}
+
+}  // namespace
+
+TokenList PdfDocument::DictionaryTokensAt(int32_t position)
+{
+    TokenList tokens;
+    const FileBuffer saved = fileBuffer;
+    const bool wasInvalid = invalid;
+    auto held = std::move(DictEntryList);
+    DictEntryList = NewEntryList();
+    fileBuffer.position = position;
+    ParseDictionary();
+    tokens.push_back("<<");
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& entry = *DictEntryList->At(i)->tokens;
+        tokens.insert(tokens.end(), entry.begin(), entry.end());
+    }
+    tokens.push_back(">>");
+    ReleaseDictionary();
+    DictEntryList = std::move(held);
+    invalid = wasInvalid;
+    fileBuffer = saved;
+    return tokens;
+}
+
+TokenList PdfDocument::FormXObjects(int32_t form, size_t& start)
+{
+    // The form's /Resources and their /XObject, each given inline or by reference.
+    start = 0;
+    if (!IsObjectInUse(form) || !GotoObject(form)) return {};
+    TokenList tokens = DictionaryTokensAt(fileBuffer.position);
+    size_t resources = ValueIndex(tokens, 0, "/Resources");
+    if (const auto number = ReferenceAt(tokens, resources)) {
+        if (!IsObjectInUse(*number) || !GotoObject(*number)) return {};
+        tokens = DictionaryTokensAt(fileBuffer.position);
+        resources = 0;
+    } else if (resources == 0 || tokens[resources] != "<<") {
+        return {};
+    }
+    const size_t value = ValueIndex(tokens, resources, "/XObject");
+    if (const auto number = ReferenceAt(tokens, value)) {
+        if (!IsObjectInUse(*number) || !GotoObject(*number)) return {};
+        return DictionaryTokensAt(fileBuffer.position);
+    }
+    if (value == 0 || tokens[value] != "<<") return {};
+    start = value;
+    return tokens;
+}
+
+std::optional<int32_t> PdfDocument::FormNamed(uint32_t pageNumber, const std::string& name, int32_t scope)
+{
+    TokenList xobjects;
+    size_t start = 0;
+    if (scope == 0) {
+        if (pageNumber < 1 || pageNumber > pages.Count()) return std::nullopt;
+        const PageRecord& page = *pages.At(pageNumber - 1);
+        if (!page.hasXObjects) return std::nullopt;
+        xobjects = DictionaryTokensAt(static_cast<int32_t>(page.xobjectDictionaryPosition));
+    } else {
+        xobjects = FormXObjects(scope, start);
+    }
+    return ReferenceAt(xobjects, ValueIndex(xobjects, start, name));
+}
+
+void PdfDocument::AppendFormPictures(int32_t form, int32_t pageIndex, std::unordered_set<std::string>& names,
+                                     std::unordered_set<int32_t>& visited, size_t depth)
+{
+    if (depth > ContentInterpreter::MaxFormDepth || visited.size() >= MaxFormsSearched || !visited.insert(form).second)
+        return;
+    size_t start = 0;
+    const TokenList xobjects = FormXObjects(form, start);
+    int nesting = 0;
+    for (size_t i = start; i < xobjects.size(); ++i) {
+        const std::string& token = xobjects[i];
+        if (token == "<<" || token == "[") ++nesting;
+        if (token == ">>" || token == "]") --nesting;
+        if (nesting != 1 || token.empty() || token[0] != '/') continue;
+        const auto number = ReferenceAt(xobjects, i + 1);
+        if (!number || !IsObjectInUse(*number) || !GotoObject(*number)) continue;
+        const int32_t position = fileBuffer.position;
+        const TokenList dictionary = DictionaryTokensAt(position);
+        const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
+        if (subtype != 0 && dictionary[subtype] == "/Form") {
+            AppendFormPictures(*number, pageIndex, names, visited, depth + 1);
+        } else if (names.insert(token).second) {
+            ImageObject* picture = pictures.Append();
+            picture->pageIndex = pageIndex;
+            picture->name = MakeText(token);
+            picture->dictionaryPosition = static_cast<uint32_t>(position);
+        }
+        i += 3;
+    }
+}
+
+std::shared_ptr<const FormContent> PdfDocument::LoadForm(int32_t number, uint32_t pageNumber)
+{
+    if (!IsObjectInUse(number) || !GotoObject(number)) return nullptr;
+    const TokenList dictionary = DictionaryTokensAt(fileBuffer.position);
+    const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
+    if (subtype == 0 || dictionary[subtype] != "/Form") return nullptr;
+    Matrix matrix;
+    if (size_t at = ValueIndex(dictionary, 0, "/Matrix"); at != 0 && dictionary[at] == "[") {
+        double m[6];
+        size_t found = 0;
+        for (++at; found < 6 && at < dictionary.size() && dictionary[at] != "]"; ++at) {
+            const auto value = NumberText(dictionary[at]);
+            if (!value) break;
+            m[found++] = *value;
+        }
+        if (found == 6) matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
+    }
+
+    // The stream's data, decoded within what the reading may still take.
+    const bool wasInvalid = invalid;
+    auto held = std::move(DictEntryList);
+    DictEntryList = NewEntryList();
+    ParseDictionary();
+    int32_t length = -1;
+    TokenList filters;
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        if (tokens[0] == "/Length") length = ReadStreamLength(tokens);
+        if (tokens[0] != "/Filter") continue;
+        for (size_t t = 1; t < tokens.size(); ++t)
+            if (tokens[t] != "[" && tokens[t] != "]") filters.push_back(tokens[t]);
+    }
+    ReleaseDictionary();
+    DictEntryList = std::move(held);
+    std::optional<std::string> data;
+    if (length >= 0) data = ReadStreamData(length);
+    invalid = wasInvalid;
+    if (!data) return nullptr;
+    const uint64_t room = DocumentContentLimit - std::min(contentBytesRead_, DocumentContentLimit);
+    const size_t limit = static_cast<size_t>(std::min<uint64_t>(InflateLimit, room));
+    if (DecodeContentStream(*data, filters, static_cast<int32_t>(pageNumber), limit) != StreamDecoding::Decoded)
+        return nullptr;
+    contentBytesRead_ += data->size();
+    return std::make_shared<const FormContent>(
+        FormContent{std::make_shared<const std::string>(std::move(*data)), matrix, number});
+}
+
+std::optional<FormContent> PdfDocument::ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope)
+{
+    const FileBuffer saved = fileBuffer;
+    // Names are looked up once per page and scope, forms decoded once per reading.
+    const auto key = std::make_pair(scope, name);
+    auto named = formNames_.find(key);
+    if (named == formNames_.end()) named = formNames_.emplace(key, FormNamed(pageNumber, name, scope)).first;
+    std::shared_ptr<const FormContent> form;
+    if (named->second) {
+        auto loaded = formContents_.find(*named->second);
+        if (loaded == formContents_.end())
+            loaded = formContents_.emplace(*named->second, LoadForm(*named->second, pageNumber)).first;
+        form = loaded->second;
+    }
+    fileBuffer = saved;
+    if (!form) return std::nullopt;
+    return *form;
+}
+
+}  // namespace folivo

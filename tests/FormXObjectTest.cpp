@@ -1,0 +1,103 @@
+// Form XObjects: entered with their matrix and resources, nested, and bounded against loops.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/ReaderTestSupport.h"
+
+namespace folivo::test {
+namespace {
+
+// A grey pixel, one picture the reader decodes.
+const std::string Image =
+    StreamObject("/Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /Filter /FlateDecode", Deflate("\x80\x80\x80"));
+
+std::string Form(const std::string& entries, const std::string& content)
+{
+    return StreamObject("/Type /XObject /Subtype /Form " + entries, content);
+}
+
+// Page 3 draws /Fm1 (5), then a picture of its own. /Fm1 moves by (50, 60), draws its picture
+// and /Fm2 (6), known only from /Fm1's resources, which scales by 2 and draws at (5, 5).
+std::vector<std::string> NestedForms()
+{
+    return {"<< /Type /Page /Resources << /XObject << /Fm1 5 0 R /Im1 7 0 R >> >> /Contents 4 0 R >>",
+            StreamObject("", "/Fm1 Do /Im1 Do"),
+            Form("/Matrix [1 0 0 1 50 60] /Resources << /XObject << /Fm2 6 0 R /Im2 8 0 R >> >>",
+                 "q 9 0 0 9 0 0 cm 0 0 0 rg /Im2 Do Q /Fm2 Do"),
+            Form("/Matrix [2 0 0 2 0 0]", "1 0 0 1 5 5 cm /Im1 Do"),
+            Image,
+            Image};
+}
+
+std::vector<PageItem> ItemsOfFirstPage(PdfDocument& document)
+{
+    std::vector<PageItem> items;
+    const PageItemRanges::Range range = document.pageItemRanges.Of(1);
+    for (uint32_t i = range.first; i < range.first + range.count; ++i) items.push_back(*document.PageItemList.At(i));
+    return items;
+}
+
+TEST(FormXObjects, FormsDrawWithTheirMatrixAndResourcesAndLeaveThePageStateAsItWas)
+{
+    OpenedDocument opened(DocumentWithPages("/Kids [3 0 R]", NestedForms()).Build());
+    ASSERT_FALSE(opened->invalid);
+    // /Im2 exists only inside the form; it joins the pictures under its name.
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < opened->pictures.Count(); ++i) names.emplace_back(opened->pictures.At(i)->name.View());
+    EXPECT_NE(std::find(names.begin(), names.end(), "/Im2"), names.end());
+
+    const std::vector<PageItem> items = ItemsOfFirstPage(*opened.document);
+    ASSERT_EQ(items.size(), 3u);
+    const double expected[3][3] = {{50, 60, 9}, {60, 70, 2}, {0, 0, 1}};  // x, y, scale
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(items[i].IsImage) << i;
+        EXPECT_DOUBLE_EQ(items[i].X, expected[i][0]) << i;
+        EXPECT_DOUBLE_EQ(items[i].Y, expected[i][1]) << i;
+        EXPECT_DOUBLE_EQ(items[i].ScaleX, expected[i][2]) << i;
+    }
+}
+
+TEST(FormXObjects, LoopsAndDeepNestingEndAndAreNamedInTheMemo)
+{
+    // /Self draws itself; /Ping and /Pong draw each other; /Deep starts a chain of 10000 forms.
+    // Each form of a loop draws one path before its calls, so what was drawn can be counted.
+    constexpr int Chain = 10000;
+    std::vector<std::string> objects = {
+        "<< /Type /Page /Resources << /XObject << /Self 5 0 R /Ping 6 0 R /Deep 8 0 R >> >> /Contents 4 0 R >>",
+        StreamObject("", "/Self Do /Ping Do /Deep Do"),
+        Form("/Resources << /XObject << /Self 5 0 R >> >>", "0 0 m 1 1 l S /Self Do"),
+        Form("/Resources << /XObject << /Pong 7 0 R >> >>", "0 0 m 1 1 l S /Pong Do"),
+        Form("/Resources << /XObject << /Ping 6 0 R >> >>", "0 0 m 1 1 l S /Ping Do"),
+    };
+    for (int i = 0; i < Chain; ++i) {
+        const int next = 9 + i;
+        objects.push_back(Form("/Resources << /XObject << /Next " + std::to_string(next) + " 0 R >> >>",
+                               "0 0 m 1 1 l S /Next Do"));
+    }
+    OpenedDocument opened(DocumentWithPages("/Kids [3 0 R]", objects).Build());
+    ASSERT_FALSE(opened->invalid);
+    // Self once, Ping and Pong once each, and the chain down to the depth bound.
+    EXPECT_EQ(ItemsOfFirstPage(*opened.document).size(), 1u + 2u + ContentInterpreter::MaxFormDepth);
+    ASSERT_FALSE(opened.port.memo.empty());
+    const auto memo = std::find_if(opened.port.memo.begin(), opened.port.memo.end(),
+                                   [](const std::string& line) { return line.find("Formobjekte") != std::string::npos; });
+    ASSERT_NE(memo, opened.port.memo.end());
+    EXPECT_EQ(*memo, "Seite 1: 3 Formobjekte nicht gezeichnet (Schleife, Verschachtelung über 32 oder zu viel Inhalt).");
+}
+
+TEST(FormXObjects, NamesThatAreNoFormsChangeNothing)
+{
+    // A missing name, an image, and a "form" whose object is no stream.
+    std::vector<std::string> objects = {
+        "<< /Type /Page /Resources << /XObject << /Im1 5 0 R /Bad 6 0 R >> >> /Contents 4 0 R >>",
+        StreamObject("", "/Missing Do /Im1 Do /Bad Do 0 0 m 1 1 l S"), Image, "<< /Subtype /Form >>"};
+    OpenedDocument opened(DocumentWithPages("/Kids [3 0 R]", objects).Build());
+    const std::vector<PageItem> items = ItemsOfFirstPage(*opened.document);
+    ASSERT_EQ(items.size(), 2u);  // the image and the path; the broken form is nothing
+    EXPECT_TRUE(items[0].IsImage);
+    EXPECT_TRUE(items[1].IsPath);
+}
+
+}  // namespace
+}  // namespace folivo::test
