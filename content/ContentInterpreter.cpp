@@ -82,6 +82,12 @@ constexpr size_t KeptOperands = 8;
 
 }  // namespace
 
+Matrix Concatenated(const Matrix& m, const Matrix& base)
+{
+    return {m.a * base.a + m.b * base.c, m.a * base.b + m.b * base.d, m.c * base.a + m.d * base.c,
+            m.c * base.b + m.d * base.d, m.e * base.a + m.f * base.c + base.e, m.e * base.b + m.f * base.d + base.f};
+}
+
 uint8_t ColourByte(double value)
 {
     const double scaled = std::trunc(value * 255.0);
@@ -460,18 +466,31 @@ bool ContentInterpreter::EnterForm()
     std::optional<FormContent> form = sources_.form(name, formScopes_.empty() ? 0 : formScopes_.back());
     if (!form) return false;
     operands_.Clear();
-    const size_t size = form->content ? form->content->size() : 0;
+    RunForm(*form, Concatenated(form->matrix, ctm_));
+    return true;
+}
+
+void ContentInterpreter::DrawForm(const FormContent& form, const Matrix& placement)
+{
+    operands_.Clear();
+    ClearPath();
+    RunForm(form, Concatenated(form.matrix, placement));
+}
+
+void ContentInterpreter::RunForm(const FormContent& form, const Matrix& formCtm)
+{
+    const size_t size = form.content ? form.content->size() : 0;
     // A form inside itself would never end; nesting and repetition are bounded as well.
-    const bool drawing = std::find(formScopes_.begin(), formScopes_.end(), form->scope) != formScopes_.end();
+    const bool drawing = std::find(formScopes_.begin(), formScopes_.end(), form.scope) != formScopes_.end();
     if (drawing || formScopes_.size() >= MaxFormDepth || formEntriesLeft_ == 0 || size > formBytesLeft_ ||
         size > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
         ++omitted_.forms;
-        return true;
+        return;
     }
     --formEntriesLeft_;
     formBytesLeft_ -= size;
 
-    // The form runs in a state of its own: whatever it sets, the page's state returns after it.
+    // The form runs in a state of its own: whatever it sets, the state returns after it.
     const Matrix ctm = ctm_, tm = tm_;
     const double fontSize = fontSize_, leading = leading_, charSpacing = charSpacing_, lineWidth = lineWidth_;
     const std::string fontName = fontName_;
@@ -482,12 +501,10 @@ bool ContentInterpreter::EnterForm()
     const size_t savedStates = stateStack_.size();
     const uint64_t unsavedStates = unsavedStates_;
 
-    const Matrix& m = form->matrix;
-    ctm_ = {m.a * ctm.a + m.b * ctm.c, m.a * ctm.b + m.b * ctm.d, m.c * ctm.a + m.d * ctm.c,
-            m.c * ctm.b + m.d * ctm.d, m.e * ctm.a + m.f * ctm.c + ctm.e, m.e * ctm.b + m.f * ctm.d + ctm.f};
+    ctm_ = formCtm;
     inText_ = false;
-    formScopes_.push_back(form->scope);
-    FileBuffer content{reinterpret_cast<const uint8_t*>(size ? form->content->data() : ""), static_cast<int32_t>(size), 0};
+    formScopes_.push_back(form.scope);
+    FileBuffer content{reinterpret_cast<const uint8_t*>(size ? form.content->data() : ""), static_cast<int32_t>(size), 0};
     Run(content);
     formScopes_.pop_back();
 
@@ -502,7 +519,6 @@ bool ContentInterpreter::EnterForm()
     encoding_ = encoding;
     strokeColor_ = strokeColor, fillColor_ = fillColor;
     inText_ = inText;
-    return true;
 }
 
 void ContentInterpreter::ConcatenateMatrix()
@@ -511,13 +527,7 @@ void ContentInterpreter::ConcatenateMatrix()
     for (size_t k = 1; k <= 6; ++k) {
         if (!NumberOperand(k, 6, m[k - 1])) return;
     }
-    const Matrix old = ctm_;
-    ctm_.a = m[0] * old.a + m[1] * old.c;
-    ctm_.b = m[0] * old.b + m[1] * old.d;
-    ctm_.c = m[2] * old.a + m[3] * old.c;
-    ctm_.d = m[2] * old.b + m[3] * old.d;
-    ctm_.e = m[4] * old.a + m[5] * old.c + old.e;
-    ctm_.f = m[4] * old.b + m[5] * old.d + old.f;
+    ctm_ = Concatenated({m[0], m[1], m[2], m[3], m[4], m[5]}, ctm_);
 }
 
 void ContentInterpreter::SelectFont()

@@ -23,12 +23,16 @@ struct Matrix {
     double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
 };
 
+// m applied first, then base: the matrix that "m cm" makes of the current matrix base.
+Matrix Concatenated(const Matrix& m, const Matrix& base);
+
 // A form XObject ready to run: its decoded content, its /Matrix, and the scope in which the
 // names it uses are looked up (its own resources first).
 struct FormContent {
     std::shared_ptr<const std::string> content;
     Matrix matrix;
     int32_t scope = 0;
+    double box[4] = {0, 0, 0, 0};  // /BBox in form space
 };
 
 class ContentInterpreter {
@@ -51,6 +55,9 @@ public:
 
     // Interprets the buffer's bytes from its position to its end; items go to the staging list.
     void Run(FileBuffer& content);
+    // Draws a form placed by `placement` on the page's default space, whatever the content
+    // before left in the state (an annotation's appearance).
+    void DrawForm(const FormContent& form, const Matrix& placement);
 
     // Graphics states saved at once; deeper q ... Q pairs change nothing further.
     static constexpr size_t MaxSavedStates = size_t{1} << 16;
@@ -108,6 +115,8 @@ private:
     void ShowImage();
     // Draws the form that the operand names, if it is one; false for any other name.
     bool EnterForm();
+    // Runs the form's content with the current matrix `ctm`, in a state of its own.
+    void RunForm(const FormContent& form, const Matrix& ctm);
     void ConcatenateMatrix();
     void SelectFont();
     void ShowText(bool kerning);

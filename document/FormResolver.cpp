@@ -4,39 +4,12 @@
 #include <memory>
 
 #include "document/PdfDocument.h"
+#include "syntax/DictionaryTokens.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
 
-namespace {
-
-// Where the value of `key` starts among a dictionary's tokens (tokens[start] is its "<<"),
-// looking at the top level only; 0 when it is missing.
-size_t ValueIndex(const TokenList& tokens, size_t start, std::string_view key)
-{
-    int depth = 0;
-    for (size_t i = start; i < tokens.size(); ++i) {
-        const std::string& token = tokens[i];
-        if (token == "<<" || token == "[") {
-            ++depth;
-        } else if (token == ">>" || token == "]") {
-            if (--depth <= 0) return 0;
-        } else if (depth == 1 && token == key && i + 1 < tokens.size()) {
-            return i + 1;
-        }
-    }
-    return 0;
-}
-
-// The object number of a reference "N G R" at tokens[at].
-std::optional<int32_t> ReferenceAt(const TokenList& tokens, size_t at)
-{
-    if (at == 0 || at + 2 >= tokens.size() || tokens[at + 2] != "R") return std::nullopt;
-    return IntegerText(tokens[at]);
-}
-
-}  // namespace
 
 TokenList PdfDocument::DictionaryTokensAt(int32_t position)
 {
@@ -96,7 +69,10 @@ std::optional<int32_t> PdfDocument::FormNamed(uint32_t pageNumber, const std::st
     } else {
         xobjects = FormXObjects(scope, start);
     }
-    return ReferenceAt(xobjects, ValueIndex(xobjects, start, name));
+    const auto found = ReferenceAt(xobjects, ValueIndex(xobjects, start, name));
+    // A form without the name in its own resources uses the page's.
+    if (!found && scope != 0) return FormNamed(pageNumber, name, 0);
+    return found;
 }
 
 void PdfDocument::AppendFormPictures(int32_t form, int32_t pageIndex, std::unordered_set<std::string>& names,
@@ -133,19 +109,15 @@ std::shared_ptr<const FormContent> PdfDocument::LoadForm(int32_t number, uint32_
 {
     if (!IsObjectInUse(number) || !GotoObject(number)) return nullptr;
     const TokenList dictionary = DictionaryTokensAt(fileBuffer.position);
+    // Appearance streams often leave out their subtype; a box tells them from other streams.
     const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
-    if (subtype == 0 || dictionary[subtype] != "/Form") return nullptr;
-    Matrix matrix;
-    if (size_t at = ValueIndex(dictionary, 0, "/Matrix"); at != 0 && dictionary[at] == "[") {
-        double m[6];
-        size_t found = 0;
-        for (++at; found < 6 && at < dictionary.size() && dictionary[at] != "]"; ++at) {
-            const auto value = NumberText(dictionary[at]);
-            if (!value) break;
-            m[found++] = *value;
-        }
-        if (found == 6) matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
-    }
+    const size_t box = ValueIndex(dictionary, 0, "/BBox");
+    if (subtype != 0 ? dictionary[subtype] != "/Form" : box == 0) return nullptr;
+    FormContent form{nullptr, {}, number};
+    double m[6];
+    if (NumbersAt(dictionary, ValueIndex(dictionary, 0, "/Matrix"), m, 6))
+        form.matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
+    NumbersAt(dictionary, box, form.box, 4);
 
     // The stream's data, decoded within what the reading may still take.
     const bool wasInvalid = invalid;
@@ -172,8 +144,15 @@ std::shared_ptr<const FormContent> PdfDocument::LoadForm(int32_t number, uint32_
     if (DecodeContentStream(*data, filters, static_cast<int32_t>(pageNumber), limit) != StreamDecoding::Decoded)
         return nullptr;
     contentBytesRead_ += data->size();
-    return std::make_shared<const FormContent>(
-        FormContent{std::make_shared<const std::string>(std::move(*data)), matrix, number});
+    form.content = std::make_shared<const std::string>(std::move(*data));
+    return std::make_shared<const FormContent>(std::move(form));
+}
+
+std::shared_ptr<const FormContent> PdfDocument::CachedForm(int32_t number, uint32_t pageNumber)
+{
+    auto loaded = formContents_.find(number);
+    if (loaded == formContents_.end()) loaded = formContents_.emplace(number, LoadForm(number, pageNumber)).first;
+    return loaded->second;
 }
 
 std::optional<FormContent> PdfDocument::ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope)
@@ -183,13 +162,7 @@ std::optional<FormContent> PdfDocument::ResolveForm(uint32_t pageNumber, const s
     const auto key = std::make_pair(scope, name);
     auto named = formNames_.find(key);
     if (named == formNames_.end()) named = formNames_.emplace(key, FormNamed(pageNumber, name, scope)).first;
-    std::shared_ptr<const FormContent> form;
-    if (named->second) {
-        auto loaded = formContents_.find(*named->second);
-        if (loaded == formContents_.end())
-            loaded = formContents_.emplace(*named->second, LoadForm(*named->second, pageNumber)).first;
-        form = loaded->second;
-    }
+    const std::shared_ptr<const FormContent> form = named->second ? CachedForm(*named->second, pageNumber) : nullptr;
     fileBuffer = saved;
     if (!form) return std::nullopt;
     return *form;

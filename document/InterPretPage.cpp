@@ -50,6 +50,7 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
 
     FileBuffer pageContent{content, length, 0};
     interpreter.Run(pageContent);
+    DrawAppearances(interpreter, pageNumber);
     ReportOmissions(ui_, interpreter.Omitted(), pageNumber);
 
     ReplacePageItems(PageItemList, StagingItemList, pageItemRanges, pageNumber);

@@ -258,6 +258,12 @@ private:
     std::optional<int32_t> FormNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
     // The decoded form, or null when the object is no form or cannot be decoded.
     std::shared_ptr<const FormContent> LoadForm(int32_t number, uint32_t pageNumber);
+    std::shared_ptr<const FormContent> CachedForm(int32_t number, uint32_t pageNumber);
+    // The form of a comment's normal appearance (/AP /N, by /AS among states); none for a
+    // hidden comment or one without.
+    std::optional<int32_t> AppearanceOf(const AnnotationRecord& comment);
+    // Draws the appearances of the page's comments but its text notes, which keep their boxes.
+    void DrawAppearances(ContentInterpreter& interpreter, uint32_t pageNumber);
     // The dictionary at the position as one token list from "<<" to ">>"; keeps the read
     // position and the parsed entries.
     TokenList DictionaryTokensAt(int32_t position);

@@ -92,6 +92,15 @@ void PdfDocument::ReadPictureList()
         ReleaseDictionary();
         for (const ObjectReference& xobject : xobjects) AppendFormPictures(xobject.objectNumber, pageIndex, names, formsSearched);
     }
+    // Pictures that only the comments' appearances draw.
+    pages.First();
+    while (pages.FetchNext()) {
+        const PageRecord& page = *currentPage;
+        for (uint32_t i = 0; page.comments && i < page.comments->Count(); ++i) {
+            if (const auto form = AppearanceOf(*page.comments->At(i)))
+                AppendFormPictures(*form, pages.CurrentIndex() - 1, names, formsSearched);
+        }
+    }
     ui_.AddMemoLine(std::to_string(pictures.Count()) + " Bilder/Objekte gefunden...");
 }
 

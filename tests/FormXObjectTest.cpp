@@ -1,4 +1,5 @@
-// Form XObjects: entered with their matrix and resources, nested, and bounded against loops.
+// Form XObjects: entered with their matrix and resources, nested, and bounded against loops;
+// comments drawn through their appearance forms.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -97,6 +98,49 @@ TEST(FormXObjects, NamesThatAreNoFormsChangeNothing)
     ASSERT_EQ(items.size(), 2u);  // the image and the path; the broken form is nothing
     EXPECT_TRUE(items[0].IsImage);
     EXPECT_TRUE(items[1].IsPath);
+}
+
+TEST(FormXObjects, CommentsShowTheirNormalAppearanceOnTheirRectangle)
+{
+    // Each appearance draws its own picture 10 units wide in a box of 10, so the item tells
+    // which appearance was drawn, where and how large.
+    auto appearance = [](const std::string& picture, const std::string& entries = "") {
+        return Form("/BBox [0 0 10 10] " + entries + " /Resources << /XObject << " + picture + " 6 0 R >> >>",
+                    "10 0 0 10 0 0 cm " + picture + " Do");
+    };
+    std::vector<std::string> objects = {
+        "<< /Type /Page /MediaBox [0 0 600 800] /Contents 4 0 R /Annots [7 0 R 8 0 R 9 0 R 10 0 R 11 0 R] >>",
+        StreamObject("", ""),
+        "<< /Subtype /Form >>",  // no stream, never drawn
+        Image,
+        // A field 20 × 20 at (100, 200), one scaled by its matrix, a hidden one, a text note,
+        // a check box in state /Off.
+        "<< /Subtype /Widget /Rect [100 200 120 220] /AP << /N 12 0 R >> >>",
+        "<< /Subtype /Stamp /Rect [300 400 310 410] /AP 13 0 R >>",
+        "<< /Subtype /Widget /F 2 /Rect [0 0 50 50] /AP << /N 12 0 R >> >>",
+        "<< /Subtype /Text /Rect [0 0 50 50] /AP << /N 12 0 R >> >>",
+        "<< /Subtype /Widget /AS /Off /Rect [50 60 60 70] /AP << /N << /On 12 0 R /Off 14 0 R >> >> >>",
+        appearance("/Im1"),
+        "<< /N 15 0 R >>",
+        appearance("/Im3"),
+        appearance("/Im2", "/Matrix [2 0 0 2 0 0]"),
+    };
+    OpenedDocument opened(DocumentWithPages("/Kids [3 0 R]", objects).Build());
+    ASSERT_FALSE(opened->invalid);
+    const std::vector<PageItem> items = ItemsOfFirstPage(*opened.document);
+    ASSERT_EQ(items.size(), 3u);
+    struct Expected {
+        const char* picture;
+        double x, y, scale;
+    };
+    const Expected expected[] = {{"/Im1", 100, 200, 20}, {"/Im2", 300, 400, 10}, {"/Im3", 50, 60, 10}};
+    for (size_t i = 0; i < 3; ++i) {
+        ASSERT_TRUE(items[i].IsImage) << i;
+        EXPECT_EQ(opened->pictures.At(static_cast<uint32_t>(items[i].ImageIndex))->name.View(), expected[i].picture) << i;
+        EXPECT_DOUBLE_EQ(items[i].X, expected[i].x) << i;
+        EXPECT_DOUBLE_EQ(items[i].Y, expected[i].y) << i;
+        EXPECT_DOUBLE_EQ(items[i].ScaleX, expected[i].scale) << i;
+    }
 }
 
 }  // namespace
