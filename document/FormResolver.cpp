@@ -86,7 +86,7 @@ void PdfDocument::AppendFormPictures(int32_t form, int32_t pageIndex, std::unord
     for (size_t i = start; i < xobjects.size(); ++i) {
         const std::string& token = xobjects[i];
         if (token == "<<" || token == "[") ++nesting;
-        if (token == ">>" || token == "]") --nesting;
+        if ((token == ">>" || token == "]") && --nesting <= 0) break;  // the end of the /XObject dictionary
         if (nesting != 1 || token.empty() || token[0] != '/') continue;
         const auto number = ReferenceAt(xobjects, i + 1);
         if (!number || !IsObjectInUse(*number) || !GotoObject(*number)) continue;

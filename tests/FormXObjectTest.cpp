@@ -24,7 +24,7 @@ std::vector<std::string> NestedForms()
 {
     return {"<< /Type /Page /Resources << /XObject << /Fm1 5 0 R /Im1 7 0 R >> >> /Contents 4 0 R >>",
             StreamObject("", "/Fm1 Do /Im1 Do"),
-            Form("/Matrix [1 0 0 1 50 60] /Resources << /XObject << /Fm2 6 0 R /Im2 8 0 R >> >>",
+            Form("/Matrix [1 0 0 1 50 60] /Resources << /XObject << /Fm2 6 0 R /Im2 8 0 R >> /ExtGState << /GS0 7 0 R >> >>",
                  "q 9 0 0 9 0 0 cm 0 0 0 rg /Im2 Do Q /Fm2 Do"),
             Form("/Matrix [2 0 0 2 0 0]", "1 0 0 1 5 5 cm /Im1 Do"),
             Image,
@@ -47,6 +47,7 @@ TEST(FormXObjects, FormsDrawWithTheirMatrixAndResourcesAndLeaveThePageStateAsItW
     std::vector<std::string> names;
     for (uint32_t i = 0; i < opened->pictures.Count(); ++i) names.emplace_back(opened->pictures.At(i)->name.View());
     EXPECT_NE(std::find(names.begin(), names.end(), "/Im2"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "/GS0"), names.end());
 
     const std::vector<PageItem> items = ItemsOfFirstPage(*opened.document);
     ASSERT_EQ(items.size(), 3u);
