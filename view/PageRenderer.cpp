@@ -192,6 +192,7 @@ void PagePainter::DrawComments(const PageRecord& page)
     // Opaque text background in the brush's colour.
     painter_.setBackgroundMode(Qt::OpaqueMode);
     painter_.setBackground(yellow);
+    painter_.setPen(Qt::black);
     for (uint32_t i = 0; i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
         if (comment.kind != AnnotText && comment.kind != AnnotFreeText && comment.kind != AnnotStamp) continue;
@@ -199,10 +200,11 @@ void PagePainter::DrawComments(const PageRecord& page)
         const int top = mapping_.CommentY(comment.top);
         const int right = mapping_.CommentX(comment.right);
         const int bottom = mapping_.CommentY(comment.bottom);
-        painter_.setPen(QPen(Qt::black, 0));
-        painter_.setBrush(yellow);
-        // The outline covers the pixels from left up to right - 1, as a filled rectangle's edge does.
-        painter_.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
+        // The outline covers the pixels from left up to right - 1, as a filled rectangle's edge
+        // does. Filled areas rather than a one-pixel pen: areas keep their pixels when the page
+        // is turned, where a thin line would move by one.
+        painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), Qt::black);
+        painter_.fillRect(QRect(QPoint(left + 1, top + 1), QPoint(right - 2, bottom - 2)), yellow);
         std::string_view text = comment.text.View();
         text = text.substr(0, text.find('\0'));
         if (text.empty()) continue;
@@ -211,7 +213,6 @@ void PagePainter::DrawComments(const PageRecord& page)
         painter_.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, QStringFromWindows1252(text));
     }
     painter_.setBackgroundMode(Qt::TransparentMode);
-    painter_.setBrush(Qt::NoBrush);
 }
 
 }  // namespace
