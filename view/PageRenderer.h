@@ -19,8 +19,9 @@ inline constexpr int PrinterPixelsPerInch = 600;
 
 // Where a page's points land in its drawing at one zoom and resolution. Unturned, the media
 // box's lower-left corner sits at the bottom-left and y grows upwards; the drawing shows the page
-// turned clockwise by its rotation, so a quarter turn swaps the drawing's sides. The drawing and
-// the window's page size, magnifier and hand all take their pixels from here.
+// turned clockwise by its rotation, so a quarter turn swaps the drawing's sides. The drawing, the
+// window's page size (and with it the scroll area, magnifier and hand) and the protection's page
+// height all come from here.
 class PageMapping {
 public:
     PageMapping(const double mediaBox[4], int rotation, int zoom, int resolution);
