@@ -318,10 +318,11 @@ void TMainForm::FileProtectBtnClick()
     const int resolution = PageViewResolution();
     const int zoom = ZoomEd->value();
     QtOutlineFontMetrics metrics;
-    // The page view's height for a page is the height of the page drawn at the current zoom.
+    // The page view's height for a page is the height of the page drawn at the current zoom,
+    // upright: the text goes into the content, which a page's rotation does not turn.
     document.FileProtectBtnClick(
         ProtectionFont(), metrics,
-        [this, resolution, zoom](int page) { return PageDrawingSize(document, page, zoom, resolution).height(); },
+        [this, resolution, zoom](int page) { return UnturnedPageDrawingSize(document, page, zoom, resolution).height(); },
         resolution, zoom);
     if (AddTextForm) AddTextForm->ShowSettings();
     PageEd->setValue(1);

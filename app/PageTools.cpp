@@ -106,7 +106,8 @@ void TMainForm::MagnifierStep(int x, int y, bool zoomIn)
     // The flag below would end a reading that is running its message loop.
     if (document.readingInProgress) return;
     const int z0 = ZoomEd->value();
-    // The click in zoom-free units; whole units, so the centre moves by up to one unit.
+    // The click in zoom-free units; whole units, so the centre moves by up to one unit. Drawing
+    // pixels serve, turned page or not: the drawing grows from its top-left corner with the zoom.
     const int64_t px = static_cast<int64_t>(std::trunc(static_cast<double>(x) / z0));
     const int64_t py = static_cast<int64_t>(std::trunc(static_cast<double>(y) / z0));
     // Changing the zoom, resizing and scrolling draw nothing: the page is drawn once, at the

@@ -10,6 +10,7 @@
 #include "cli/CommandSession.h"
 #include "model/TextStrings.h"
 #include "pdfwrite/InformationFields.h"
+#include "view/PageRenderer.h"
 #include "view/QtOutlineFontMetrics.h"
 
 namespace folivo::cli {
@@ -144,14 +145,12 @@ bool ApplyFields(const SaveOptions& options, InfoFields& info)
     return true;
 }
 
-// The height of the page view's paint box with the page shown: the page's height at the
-// view's zoom and resolution.
+// The height of the page view's paint box with the page shown upright: the page's height at
+// the view's zoom and resolution.
 int PageViewHeight(const PdfDocument& document, int pageNumber)
 {
     if (pageNumber < 1 || static_cast<uint32_t>(pageNumber) > document.pages.Count()) return 0;
-    const PageRecord& page = *document.pages.At(static_cast<uint32_t>(pageNumber - 1));
-    const double points = page.mediaBox[3] - page.mediaBox[1];
-    return static_cast<int>(PageViewZoom * (points * PageViewResolution / 72.0) / 100.0);
+    return UnturnedPageDrawingSize(document, pageNumber, PageViewZoom, PageViewResolution).height();
 }
 
 }  // namespace

@@ -22,6 +22,13 @@ void ReadBox(const TokenList& tokens, double box[4])
     }
 }
 
+// Any multiple of 90 degrees, negative or beyond a full turn, as 0, 90, 180 or 270.
+int32_t QuarterTurn(int32_t degrees)
+{
+    const int32_t turn = (degrees % 360 + 360) % 360;
+    return turn % 90 == 0 ? turn : 0;
+}
+
 bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
 
 // Where the token at the read position begins: after the white space before it.
@@ -79,6 +86,20 @@ TokenList PdfDocument::ResolvedArray(const TokenList& tokens)
     }
     fileBuffer.position = saved;
     return resolved.size() > 1 ? resolved : tokens;
+}
+
+int32_t PdfDocument::PageRotation(const TokenList& tokens)
+{
+    std::optional<int32_t> degrees;
+    if (tokens.size() >= 4 && tokens[3] == "R") {
+        const auto number = IntegerText(tokens[1]);
+        const int32_t saved = fileBuffer.position;
+        if (number && IsObjectInUse(*number) && GotoObject(*number)) degrees = IntegerText(ReadToken(fileBuffer));
+        fileBuffer.position = saved;
+    } else if (tokens.size() >= 2) {
+        degrees = IntegerText(tokens[1]);
+    }
+    return degrees ? QuarterTurn(*degrees) : 0;
 }
 
 bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids, InheritedAttributes& attributes)
@@ -219,6 +240,7 @@ void PdfDocument::ReadPageDictionary(const InheritedAttributes& inherited)
             ownCropBox = true;
         } else if (IsKey(tokens, "/Rotate")) {
             ownRotate = true;
+            page.rotation = PageRotation(tokens);
         } else if (IsKey(tokens, "/Resources")) {
             ownResources = true;
             if (const auto position = LocateValue(entry)) {
@@ -260,7 +282,10 @@ void PdfDocument::ReadPageDictionary(const InheritedAttributes& inherited)
     }
     if (!ownMediaBox) keep(inherited.mediaBox);
     if (!ownCropBox) keep(inherited.cropBox);
-    if (!ownRotate) keep(inherited.rotate);
+    if (!ownRotate && inherited.rotate) {
+        keep(inherited.rotate);
+        page.rotation = PageRotation(*inherited.rotate);
+    }
 }
 
 std::vector<PdfDocument::AnnotationElement> PdfDocument::ReadAnnotationArray(const DictEntry& entry)

@@ -205,6 +205,8 @@ private:
     bool ReadKids(std::vector<ObjectReference>& kids, InheritedAttributes& attributes);
     // The entry's array, read from the referenced object when the value is a reference.
     TokenList ResolvedArray(const TokenList& tokens);
+    // A /Rotate entry's quarter turn (0, 90, 180, 270); 0 for what is not a multiple of 90.
+    int32_t PageRotation(const TokenList& tokens);
     void AppendPage(const ObjectReference& node, const InheritedAttributes& inherited);
     void ReadPageDictionaries();
     void ReadPageDictionary(const InheritedAttributes& inherited);

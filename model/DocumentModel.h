@@ -59,6 +59,9 @@ struct PageRecord {
     uint8_t hasFilters;
     TokenList* filterNames;
     double mediaBox[4];  // lower-left x, lower-left y, upper-right x, upper-right y
+    // 0, 90, 180 or 270: the page is shown turned clockwise by this many degrees (/Rotate, its
+    // own or inherited). Only the view turns; the content and the saved entries stay as read.
+    int32_t rotation;
     TDynaArray<ContentStreamRef>* contentStreams;
     TDynaArray<DictEntry>* keptEntries;
     TDynaArray<AnnotationRecord>* comments;

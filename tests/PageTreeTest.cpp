@@ -154,6 +154,8 @@ TEST(PageTree, PagesInheritFromTheNearestAncestor)
     EXPECT_EQ(keys(1), (std::vector<std::string>{"/Type /Page", "/Resources 6", "/MediaBox [", "/CropBox [", "/Rotate 180"}));
     EXPECT_EQ(opened.Page(0).mediaBox[3], 400);
     EXPECT_EQ(opened.Page(1).mediaBox[3], 600);
+    EXPECT_EQ(opened.Page(0).rotation, 90);
+    EXPECT_EQ(opened.Page(1).rotation, 180);
     // Fonts of inherited resources are found.
     ASSERT_TRUE(opened.Page(1).hasFonts);
     ASSERT_EQ(opened->fonts.Count(), 1u);

@@ -52,27 +52,6 @@ QFont PreparedFont(const QFont& displayFont, int pixelHeight)
     return font;
 }
 
-// Positions on one page at one zoom and resolution.
-class PageGeometry {
-public:
-    PageGeometry(const double mediaBox[4], int zoom, int resolution, int height)
-        : x1_(mediaBox[0]), y1_(mediaBox[1]), zoom_(zoom), resolution_(resolution), height_(height)
-    {
-    }
-
-    // A length in points.
-    int Pixels(double points) const { return Truncated(zoom_ * (points * resolution_ / 72.0) / 100.0); }
-    int PageX(double x) const { return Pixels(x - x1_); }
-    int PageY(double y) const { return Truncated(height_ - static_cast<double>(Pixels(y - y1_))); }
-    // Comment coordinates are inches from the top-left corner; y is not flipped.
-    int CommentX(double inches) const { return Truncated(zoom_ * ((inches - x1_ / 72.0) * resolution_) / 100.0); }
-    int CommentY(double inches) const { return Truncated(zoom_ * ((inches - y1_ / 72.0) * resolution_) / 100.0); }
-
-private:
-    double x1_, y1_;
-    int zoom_, resolution_, height_;
-};
-
 bool IsPage(const PdfDocument& document, int pageNumber)
 {
     return pageNumber >= 1 && static_cast<uint32_t>(pageNumber) <= document.pages.Count();
@@ -80,11 +59,13 @@ bool IsPage(const PdfDocument& document, int pageNumber)
 
 class PagePainter {
 public:
-    PagePainter(const PdfDocument& document, QImage& image, const PageGeometry& geometry, int zoom, int resolution,
+    PagePainter(const PdfDocument& document, QImage& image, const PageMapping& mapping, int zoom, int resolution,
                 const QFont& displayFont)
-        : document_(document), painter_(&image), geometry_(geometry), zoom_(zoom), resolution_(resolution),
+        : document_(document), painter_(&image), mapping_(mapping), zoom_(zoom), resolution_(resolution),
           displayFont_(displayFont)
     {
+        // Items and comments are placed on the upright page; the painter turns them all alike.
+        if (mapping.Rotation() != 0) painter_.setWorldTransform(mapping.Turn());
     }
 
     void DrawItem(const PageItem& item)
@@ -104,7 +85,7 @@ private:
 
     const PdfDocument& document_;
     QPainter painter_;
-    const PageGeometry& geometry_;
+    const PageMapping& mapping_;
     int zoom_;
     int resolution_;
     QFont displayFont_;
@@ -121,8 +102,8 @@ void PagePainter::DrawText(const PageItem& item)
     const QFontMetrics metrics(font, painter_.device());
     // Characters whose origin lies this far outside the drawing leave no pixel in it.
     const int margin = metrics.maxWidth() + metrics.height();
-    const int top = geometry_.PageY(item.Y);
-    const QSize size(painter_.device()->width(), painter_.device()->height());
+    const int top = mapping_.PageY(item.Y);
+    const QSize size = mapping_.UnturnedSize();
     if (top > size.height() + margin || top < -margin) return;
     painter_.setFont(font);
     painter_.setPen(ColourOf(item.FillColor));
@@ -130,7 +111,7 @@ void PagePainter::DrawText(const PageItem& item)
     const int ascent = metrics.ascent();
     double offset = 0;
     for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
-        const int left = geometry_.PageX(item.X + offset);
+        const int left = mapping_.PageX(item.X + offset);
         if (left >= -margin && left <= size.width() + margin)
             painter_.drawText(QPoint(left, top + ascent), QStringFromWindows1252(text.substr(i, 1)));
         if (item.CharWidths) offset += item.CharWidths[i];
@@ -159,10 +140,10 @@ void PagePainter::DrawImage(const PageItem& item)
     if (item.ImageIndex < 0 || static_cast<uint32_t>(item.ImageIndex) >= document_.pictures.Count()) return;
     const QImage& source = PictureImage(item.ImageIndex);
     if (source.isNull()) return;
-    const int left = geometry_.PageX(item.X);
-    const int top = geometry_.PageY(item.Y + item.ScaleY);
-    const int width = geometry_.Pixels(item.ScaleX);
-    const int height = geometry_.Pixels(item.ScaleY);
+    const int left = mapping_.PageX(item.X);
+    const int top = mapping_.PageY(item.Y + item.ScaleY);
+    const int width = mapping_.Pixels(item.ScaleX);
+    const int height = mapping_.Pixels(item.ScaleY);
     if (width == 0 || height == 0) return;
     // A negative extent mirrors the picture, as a stretch to a reversed rectangle does.
     QRect target(left, top, width, height);
@@ -182,12 +163,12 @@ void PagePainter::DrawPath(const PageItem& item)
         const PathSegment& segment = *item.Segments->At(i);
         if (!segment.IsDrawn) continue;
         const auto point = [&](double x, double y) {
-            return QPoint(geometry_.PageX(item.X + x * item.ScaleX), geometry_.PageY(item.Y + y * item.ScaleY));
+            return QPoint(mapping_.PageX(item.X + x * item.ScaleX), mapping_.PageY(item.Y + y * item.ScaleY));
         };
         const QPoint corners[3] = {point(segment.X1, segment.Y1), point(segment.X2, segment.Y2), point(segment.X3, segment.Y3)};
         points << corners[0] << corners[1] << corners[2];
         if (item.Stroked) {
-            QPen pen(ColourOf(item.StrokeColor), std::clamp(geometry_.Pixels(segment.LineWidth), 0, MaxPenWidth), Qt::SolidLine, Qt::RoundCap,
+            QPen pen(ColourOf(item.StrokeColor), std::clamp(mapping_.Pixels(segment.LineWidth), 0, MaxPenWidth), Qt::SolidLine, Qt::RoundCap,
                      Qt::RoundJoin);
             painter_.setPen(pen);
             painter_.setBrush(Qt::NoBrush);
@@ -211,17 +192,19 @@ void PagePainter::DrawComments(const PageRecord& page)
     // Opaque text background in the brush's colour.
     painter_.setBackgroundMode(Qt::OpaqueMode);
     painter_.setBackground(yellow);
+    painter_.setPen(Qt::black);
     for (uint32_t i = 0; i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
         if (comment.kind != AnnotText && comment.kind != AnnotFreeText && comment.kind != AnnotStamp) continue;
-        const int left = geometry_.CommentX(comment.left);
-        const int top = geometry_.CommentY(comment.top);
-        const int right = geometry_.CommentX(comment.right);
-        const int bottom = geometry_.CommentY(comment.bottom);
-        painter_.setPen(QPen(Qt::black, 0));
-        painter_.setBrush(yellow);
-        // The outline covers the pixels from left up to right - 1, as a filled rectangle's edge does.
-        painter_.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
+        const int left = mapping_.CommentX(comment.left);
+        const int top = mapping_.CommentY(comment.top);
+        const int right = mapping_.CommentX(comment.right);
+        const int bottom = mapping_.CommentY(comment.bottom);
+        // The outline covers the pixels from left up to right - 1, as a filled rectangle's edge
+        // does. Filled areas rather than a one-pixel pen: areas keep their pixels when the page
+        // is turned, where a thin line would move by one.
+        painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), Qt::black);
+        painter_.fillRect(QRect(QPoint(left + 1, top + 1), QPoint(right - 2, bottom - 2)), yellow);
         std::string_view text = comment.text.View();
         text = text.substr(0, text.find('\0'));
         if (text.empty()) continue;
@@ -230,10 +213,43 @@ void PagePainter::DrawComments(const PageRecord& page)
         painter_.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, QStringFromWindows1252(text));
     }
     painter_.setBackgroundMode(Qt::TransparentMode);
-    painter_.setBrush(Qt::NoBrush);
 }
 
 }  // namespace
+
+PageMapping::PageMapping(const double mediaBox[4], int rotation, int zoom, int resolution)
+    : x1_(mediaBox[0]), y1_(mediaBox[1]), rotation_(rotation), zoom_(zoom), resolution_(resolution)
+{
+    if (rotation_ != 90 && rotation_ != 180 && rotation_ != 270) rotation_ = 0;
+    unturned_ = QSize(Pixels(mediaBox[2] - mediaBox[0]), Pixels(mediaBox[3] - mediaBox[1]));
+}
+
+std::optional<PageMapping> PageMapping::Of(const PdfDocument& document, int pageNumber, int zoom, int resolution)
+{
+    if (!IsPage(document, pageNumber)) return std::nullopt;
+    const PageRecord& page = *document.pages.At(static_cast<uint32_t>(pageNumber - 1));
+    return PageMapping(page.mediaBox, page.rotation, zoom, resolution);
+}
+
+int PageMapping::Pixels(double points) const { return Truncated(zoom_ * (points * resolution_ / 72.0) / 100.0); }
+
+int PageMapping::PageY(double y) const { return Truncated(unturned_.height() - static_cast<double>(Pixels(y - y1_))); }
+
+int PageMapping::CommentX(double inches) const { return Truncated(zoom_ * ((inches - x1_ / 72.0) * resolution_) / 100.0); }
+
+int PageMapping::CommentY(double inches) const { return Truncated(zoom_ * ((inches - y1_ / 72.0) * resolution_) / 100.0); }
+
+QTransform PageMapping::Turn() const
+{
+    // Whole-pixel offsets keep the pixel grid on itself: a turned drawing has the same pixels.
+    const qreal width = unturned_.width(), height = unturned_.height();
+    switch (rotation_) {
+    case 90: return QTransform(0, 1, -1, 0, height, 0);
+    case 180: return QTransform(-1, 0, 0, -1, width, height);
+    case 270: return QTransform(0, -1, 1, 0, 0, width);
+    default: return QTransform();
+    }
+}
 
 int TextPixelHeight(double fontSize, int zoom, int resolution)
 {
@@ -255,9 +271,13 @@ QSize PageDrawingSize(const PdfDocument& document, int pageNumber, int zoom, int
         return QSize(Truncated(zoom * (resolution * static_cast<double>(PrinterPageWidthPixels) / PrinterPixelsPerInch) / 100.0),
                      Truncated(zoom * (resolution * static_cast<double>(PrinterPageHeightPixels) / PrinterPixelsPerInch) / 100.0));
     }
-    const double* box = document.pages.At(static_cast<uint32_t>(pageNumber - 1))->mediaBox;
-    const PageGeometry geometry(box, zoom, resolution, 0);
-    return QSize(geometry.Pixels(box[2] - box[0]), geometry.Pixels(box[3] - box[1]));
+    return PageMapping::Of(document, pageNumber, zoom, resolution)->Size();
+}
+
+QSize UnturnedPageDrawingSize(const PdfDocument& document, int pageNumber, int zoom, int resolution)
+{
+    if (const auto mapping = PageMapping::Of(document, pageNumber, zoom, resolution)) return mapping->UnturnedSize();
+    return PageDrawingSize(document, pageNumber, zoom, resolution);
 }
 
 QImage RenderPage(const PdfDocument& document, int pageNumber, int zoom, int resolution, const QFont& displayFont)
@@ -277,9 +297,9 @@ QImage RenderPage(const PdfDocument& document, int pageNumber, int zoom, int res
     if (!IsPage(document, pageNumber)) return image;
 
     const PageRecord& page = *document.pages.At(static_cast<uint32_t>(pageNumber - 1));
-    const PageGeometry geometry(page.mediaBox, zoom, resolution, size.height());
+    const PageMapping mapping(page.mediaBox, page.rotation, zoom, resolution);
     {
-        PagePainter painter(document, image, geometry, zoom, resolution, displayFont);
+        PagePainter painter(document, image, mapping, zoom, resolution, displayFont);
         const PageItemRanges::Range items = document.pageItemRanges.Of(static_cast<uint32_t>(pageNumber));
         for (uint32_t i = items.first; i < items.first + items.count; ++i) painter.DrawItem(*document.PageItemList.At(i));
         painter.DrawComments(page);

@@ -274,6 +274,56 @@ TEST(PageRendererTest, ImageSitsOnTheMediaBoxCornerWithItsScaledSize)
     EXPECT_EQ(CountWhere(image, IsWhite), 816 * 1056 - 96 * 48);
 }
 
+TEST(PageRendererTest, PicturesTextAndCommentsTurnWithThePage)
+{
+    // A 288 × 144 point page (at zoom 50: 192 × 96 pixels upright) with a 2 × 1 picture whose
+    // left pixel is red and right one blue on the bottom-left inch, a yellow note on the top-left
+    // inch and a line of text near the top-right corner.
+    const struct {
+        int rotation;
+        QSize size;
+        QPoint red, blue;  // the middles of the picture's halves
+        QRect note;
+        QRect textArea;  // the quarter of the drawing that holds the text
+    } cases[] = {
+        {0, {192, 96}, {24, 72}, {72, 72}, {0, 0, 48, 24}, {96, 0, 96, 48}},
+        {90, {96, 192}, {24, 24}, {24, 72}, {72, 0, 24, 48}, {48, 96, 48, 96}},
+        {180, {192, 96}, {168, 24}, {120, 24}, {144, 72, 48, 24}, {0, 48, 96, 48}},
+        {270, {96, 192}, {72, 168}, {72, 120}, {0, 144, 24, 48}, {0, 0, 48, 96}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rotation);
+        MemoryDocument document;
+        document.AddPage(0, 0, 288, 144);
+        document.document.pages.At(0)->rotation = c.rotation;
+        ImageObject& picture = *document.document.pictures.Append();
+        ASSERT_TRUE(newdib(picture.image, 2, 1, 24));
+        picture.image.pixels[2] = 0xFF;  // blue, green, red
+        picture.image.pixels[3] = 0xFF;
+        PageItem& item = document.AddItem(1);
+        item.IsImage = 1;
+        item.ImageIndex = 0;
+        item.ScaleX = 144;
+        item.ScaleY = 72;
+        document.AddComment(0, AnnotStamp, 0, 0, 1, 0.5);
+        document.AddText(1, "Wort", 200, 120, 12, {8, 8, 8, 8});
+
+        const QImage image = document.Render(1, 50);
+        ASSERT_EQ(image.size(), c.size);
+        EXPECT_EQ(QColor(image.pixel(c.red)), QColor(Qt::red));
+        EXPECT_EQ(QColor(image.pixel(c.blue)), QColor(Qt::blue));
+        // The note's outline runs along its box; inside it is yellow.
+        const QRect& note = c.note;
+        for (const QPoint corner : {note.topLeft(), note.topRight(), note.bottomLeft(), note.bottomRight()})
+            EXPECT_EQ(QColor(image.pixel(corner)), QColor(Qt::black)) << corner.x() << ',' << corner.y();
+        EXPECT_EQ(QColor(image.pixel(note.center())), QColor(Qt::yellow));
+        // Black ink: the text's in its quarter, the outline's in the note, none elsewhere.
+        const auto black = [](QRgb pixel) { return qRed(pixel) < 128 && qGreen(pixel) < 128 && qBlue(pixel) < 128; };
+        EXPECT_GT(CountWhere(image.copy(c.textArea), black), 20);
+        EXPECT_EQ(CountWhere(image, black) - CountWhere(image.copy(c.textArea), black), CountWhere(image.copy(note), black));
+    }
+}
+
 TEST(PageRendererTest, PaletteBitmapsConvertThroughTheirPalette)
 {
     RasterImage mono;

@@ -1,0 +1,111 @@
+// Turned pages: the reader's quarter turn from the page's own or inherited /Rotate, and the
+// drawing of a wide page turned clockwise by it.
+#include <QFont>
+#include <QImage>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "tests/ReaderTestSupport.h"
+#include "view/PageRenderer.h"
+
+namespace folivo {
+namespace {
+
+// The bounding box of the pixels that are not white; empty for a white image.
+QRect InkBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+struct TurnCase {
+    const char* name;
+    std::string rootEntries;  // of the pages root, which the page inherits from
+    std::string pageEntries;
+    int rotation;
+};
+
+TEST(PageRotation, TurnsTheDrawingClockwiseByTheReadQuarterTurn)
+{
+    const TurnCase cases[] = {
+        {"none", "", "", 0},
+        {"90", "", "/Rotate 90", 90},
+        {"180", "", "/Rotate 180", 180},
+        {"270", "", "/Rotate 270", 270},
+        {"-90", "", "/Rotate -90", 270},
+        {"450", "", "/Rotate 450", 90},
+        {"-720", "", "/Rotate -720", 0},
+        {"45", "", "/Rotate 45", 0},
+        {"inherited 90", "/Rotate 90", "", 90},
+        {"inherited -270", "/Rotate -270", "", 90},
+        {"inherited 180, own 0", "/Rotate 180", "/Rotate 0", 0},
+        {"inherited 90, own 270", "/Rotate 90", "/Rotate 270", 270},
+    };
+    // A 200 × 100 page with one filled rectangle near its bottom-left corner (10..50, 10..30).
+    // At zoom 75 and 96 pixels per inch a point is a pixel, so the upright drawing has the
+    // rectangle at columns 10..49, rows 70..89.
+    const std::string content = "0 0 1 rg 10 10 40 20 re f";
+    for (const TurnCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::OpenedDocument opened(
+            test::DocumentWithPages("/Kids [3 0 R] /Count 1 /MediaBox [0 0 200 100] " + c.rootEntries,
+                                    {"<< /Type /Page /Parent 2 0 R /Contents 4 0 R " + c.pageEntries + " >>",
+                                     test::StreamObject("", content)})
+                .Build());
+        ASSERT_TRUE(opened->documentRead);
+        EXPECT_EQ(opened.Page(0).rotation, c.rotation);
+
+        const bool quarter = c.rotation % 180 != 0;
+        EXPECT_EQ(PageDrawingSize(*opened.document, 1, 75, 96), quarter ? QSize(100, 200) : QSize(200, 100));
+        EXPECT_EQ(UnturnedPageDrawingSize(*opened.document, 1, 75, 96), QSize(200, 100));
+        const QImage image = RenderPage(*opened.document, 1, 75, 96, QFont("Arial"));
+        ASSERT_EQ(image.size(), PageDrawingSize(*opened.document, 1, 75, 96));
+        // The bottom-left corner goes to the top-left for 90, the top-right for 180 and the
+        // bottom-right for 270.
+        const QRect expected = c.rotation == 90    ? QRect(10, 10, 20, 40)
+                               : c.rotation == 180 ? QRect(150, 10, 40, 20)
+                               : c.rotation == 270 ? QRect(70, 150, 20, 40)
+                                                   : QRect(10, 70, 40, 20);
+        EXPECT_EQ(InkBox(image), expected);
+        EXPECT_EQ(image.pixel(expected.center()) & 0xFFFFFF, 0x0000FFu);
+    }
+}
+
+TEST(PageRotation, OddValuesCountAsUpright)
+{
+    // Reals, names, huge numbers and missing values are no quarter turn; a reference is read
+    // from its object.
+    const struct {
+        std::string entries;
+        std::vector<std::string> more;
+        int rotation;
+    } cases[] = {
+        {"/Rotate 90.0", {}, 0},
+        {"/Rotate /Ninety", {}, 0},
+        {"/Rotate 99999999999999", {}, 0},
+        {"/Rotate 2147483640", {}, 0},
+        {"/Rotate -2147483648", {}, 0},
+        {"/Rotate 2147483430", {}, 270},
+        {"/Rotate", {}, 0},
+        {"/Rotate 4 0 R", {"180"}, 180},
+        {"/Rotate 4 0 R", {"-90"}, 270},
+        {"/Rotate 4 0 R", {"<< /A 90 >>"}, 0},
+        {"/Rotate 9 0 R", {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entries + (c.more.empty() ? "" : " -> " + c.more[0]));
+        std::vector<std::string> objects{"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] " + c.entries + " >>"};
+        objects.insert(objects.end(), c.more.begin(), c.more.end());
+        test::OpenedDocument opened(test::DocumentWithPages("/Kids [3 0 R] /Count 1", objects).Build());
+        ASSERT_EQ(opened->pages.Count(), 1u);
+        EXPECT_EQ(opened.Page(0).rotation, c.rotation);
+        EXPECT_EQ(RenderPage(*opened.document, 1, 75, 96, QFont("Arial")).size(),
+                  c.rotation % 180 ? QSize(100, 200) : QSize(200, 100));
+    }
+}
+
+}  // namespace
+}  // namespace folivo
