@@ -62,11 +62,9 @@ void PdfDocument::DrawAppearances(ContentInterpreter& interpreter, uint32_t page
     const double pageTop = page.mediaBox[3];
     for (uint32_t i = 0; i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
-        if (comment.kind == AnnotText) continue;
-        const auto number = AppearanceOf(comment);
-        if (!number) continue;
+        if (comment.kind == AnnotText || comment.appearance <= 0) continue;
         const FileBuffer saved = fileBuffer;
-        const std::shared_ptr<const FormContent> form = CachedForm(*number, pageNumber);
+        const std::shared_ptr<const FormContent> form = CachedForm(comment.appearance, pageNumber);
         fileBuffer = saved;
         if (!form) continue;
 

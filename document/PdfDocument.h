@@ -264,7 +264,8 @@ private:
     // The form of a comment's normal appearance (/AP /N, by /AS among states); none for a
     // hidden comment or one without.
     std::optional<int32_t> AppearanceOf(const AnnotationRecord& comment);
-    // Draws the appearances of the page's comments but its text notes, which keep their boxes.
+    // Draws the appearances (found while reading the picture list) of the page's comments but
+    // its text notes, which keep their boxes.
     void DrawAppearances(ContentInterpreter& interpreter, uint32_t pageNumber);
     // The dictionary at the position as one token list from "<<" to ">>"; keeps the read
     // position and the parsed entries.

@@ -92,13 +92,15 @@ void PdfDocument::ReadPictureList()
         ReleaseDictionary();
         for (const ObjectReference& xobject : xobjects) AppendFormPictures(xobject.objectNumber, pageIndex, names, formsSearched);
     }
-    // Pictures that only the comments' appearances draw.
+    // The comments' appearances, found once: they are drawn with every interpretation of the
+    // page and may bring pictures of their own.
     pages.First();
     while (pages.FetchNext()) {
         const PageRecord& page = *currentPage;
         for (uint32_t i = 0; page.comments && i < page.comments->Count(); ++i) {
-            if (const auto form = AppearanceOf(*page.comments->At(i)))
-                AppendFormPictures(*form, pages.CurrentIndex() - 1, names, formsSearched);
+            AnnotationRecord& comment = *page.comments->At(i);
+            comment.appearance = AppearanceOf(comment).value_or(0);
+            if (comment.appearance > 0) AppendFormPictures(comment.appearance, pages.CurrentIndex() - 1, names, formsSearched);
         }
     }
     ui_.AddMemoLine(std::to_string(pictures.Count()) + " Bilder/Objekte gefunden...");

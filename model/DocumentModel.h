@@ -41,6 +41,8 @@ struct AnnotationRecord {
     // file positions of its "<<" and just after its ">>"; both 0 for a referenced comment.
     int32_t directStart;
     int32_t directEnd;
+    // The form object of the normal appearance to draw; 0 for none.
+    int32_t appearance;
 };
 
 struct PageRecord {
