@@ -15,7 +15,7 @@ namespace folivo {
 
 enum class ContentInterpreter::Op {
     None, q, Q, Do, g, G, rg, RG, k, K, sc, SC, n, s, S, f, F, fStar, B, b, BStar, bStar, h, c, v, y, m, l, w, re,
-    cm, BT, ET, Tc, Tf, TL, TStar, Td, TD, Tm, Tj, TJ, Quote, DoubleQuote,
+    cm, BT, ET, Tc, Tf, TL, Tr, TStar, Td, TD, Tm, Tj, TJ, Quote, DoubleQuote,
 };
 
 namespace {
@@ -30,7 +30,7 @@ struct OperatorName {
 constexpr OperatorName LongOperators[] = {
     {"Do", Op::Do},   {"rg", Op::rg}, {"RG", Op::RG}, {"sc", Op::sc}, {"scn", Op::sc}, {"SC", Op::SC},
     {"SCN", Op::SC},  {"sh", Op::n},  {"f*", Op::fStar}, {"B*", Op::BStar}, {"b*", Op::bStar}, {"re", Op::re},
-    {"cm", Op::cm},   {"BT", Op::BT}, {"ET", Op::ET}, {"Tc", Op::Tc}, {"Tf", Op::Tf}, {"TL", Op::TL},
+    {"cm", Op::cm},   {"BT", Op::BT}, {"ET", Op::ET}, {"Tc", Op::Tc}, {"Tf", Op::Tf}, {"TL", Op::TL}, {"Tr", Op::Tr},
     {"T*", Op::TStar}, {"Td", Op::Td}, {"TD", Op::TD}, {"Tm", Op::Tm}, {"Tj", Op::Tj}, {"TJ", Op::TJ},
 };
 
@@ -242,6 +242,10 @@ void ContentInterpreter::Execute(Op op)
     case Op::ET:
         inText_ = false;
         operands_.Clear();
+        return;
+    case Op::Tr:
+        // Set anywhere: files put it before or inside their text objects.
+        if (Has(1) && NumberOperand(1, 1, value)) renderMode_ = static_cast<int>(value);
         return;
     default:
         break;
@@ -496,6 +500,7 @@ void ContentInterpreter::RunForm(const FormContent& form, const Matrix& formCtm)
     const std::string fontName = fontName_;
     const InterpreterFont font = font_;
     const int32_t encoding = encoding_;
+    const int renderMode = renderMode_;
     const uint32_t strokeColor = strokeColor_, fillColor = fillColor_;
     const bool inText = inText_;
     const size_t savedStates = stateStack_.size();
@@ -517,6 +522,7 @@ void ContentInterpreter::RunForm(const FormContent& form, const Matrix& formCtm)
     fontName_ = fontName;
     font_ = font;
     encoding_ = encoding;
+    renderMode_ = renderMode;
     strokeColor_ = strokeColor, fillColor_ = fillColor;
     inText_ = inText;
 }
@@ -606,6 +612,7 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
     item->LineHeight = canvas.TextHeight(" ") * 72.0 / resolution_;
     item->Y = tm_.e * ctm_.b + tm_.f * ctm_.d + ctm_.f + item->LineHeight;
     item->FontName = MakeText(fontName_);
+    item->Invisible = renderMode_ == 3;
     item->CharWidths = new double[text.size()];
     item->CharSpacings = new double[text.size()];
     const double scale = fontSize_ * tm_.d * ctm_.d;

@@ -1,6 +1,7 @@
 // The reduced content-stream interpreter: one page's decoded content becomes text runs, image
 // placements and paths; form XObjects are entered. One text matrix, curves as control polygons;
-// clipping, dash patterns, word spacing, scaling, rise and rendering modes are ignored.
+// clipping, dash patterns, word spacing, scaling and rise are ignored; of the rendering modes
+// only "invisible" counts.
 #pragma once
 
 #include <cstdint>
@@ -137,6 +138,7 @@ private:
     double fontSize_ = 1;
     double leading_ = 0;
     double charSpacing_ = 0;
+    int renderMode_ = 0;  // Tr
     std::string fontName_ = "/R1";
     InterpreterFont font_;
     int32_t encoding_;

@@ -30,6 +30,8 @@ struct PageItem {
     uint8_t Filled;
     uint8_t IsPath;
     uint8_t IsImage;
+    // Text in rendering mode 3 (the recognised text over a scanned page): an item, never drawn.
+    uint8_t Invisible;
     int32_t ImageIndex;
     double ScaleX;
     double ScaleY;

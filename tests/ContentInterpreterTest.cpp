@@ -244,6 +244,15 @@ TEST_F(InterpreterTest, EncodingsAndDifferences)
     (void)mac;
 }
 
+TEST_F(InterpreterTest, InvisibleTextIsAnItemMarkedNotToBeDrawn)
+{
+    // Mode 3 holds across text objects until another mode is set.
+    const auto items = Run("3 Tr BT (ocr) Tj ET BT (too) Tj ET 0 Tr BT (seen) Tj ET 7 Tr BT (clip) Tj ET");
+    ASSERT_EQ(items.size(), 4u);
+    const uint8_t invisible[] = {1, 1, 0, 0};
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(items[i]->Invisible, invisible[i]) << i;
+}
+
 TEST_F(InterpreterTest, OtherStringOperandsAreShownToo)
 {
     AddFont("/F1");

@@ -72,7 +72,7 @@ public:
     {
         if (item.IsImage) DrawImage(item);
         else if (item.IsPath) DrawPath(item);
-        else DrawText(item);
+        else if (!item.Invisible) DrawText(item);
     }
 
     void DrawComments(const PageRecord& page);

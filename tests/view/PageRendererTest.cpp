@@ -233,6 +233,17 @@ TEST(PageRendererTest, TextEndsAtAZeroByte)
     EXPECT_LT(columns.back(), 96 + 60);
 }
 
+TEST(PageRendererTest, InvisibleTextIsNotDrawn)
+{
+    MemoryDocument document;
+    document.AddPage(0, 0, 612, 792);
+    document.AddText(1, "H", 72, 720, 36, {100}).Invisible = 1;
+    document.AddText(1, "H", 300, 720, 36, {100});
+    const auto columns = MarkedColumns(document.Render(1, 100), QRect(0, 0, 816, 300), IsDark);
+    ASSERT_FALSE(columns.empty());
+    EXPECT_GE(columns.front(), 400);  // only the second, at 300 points
+}
+
 TEST(PageRendererTest, ImageSitsOnTheMediaBoxCornerWithItsScaledSize)
 {
     MemoryDocument document;
