@@ -545,6 +545,10 @@ void ContentInterpreter::SelectFont()
         font_.firstChar = record.firstChar;
         font_.isType3 = record.isType3;
         font_.boxHeight = record.boxHeight;
+        // A Type3 box is in glyph space; its matrix (often 0.001) brings it to text space.
+        const bool glyphSpace = record.isType3 && record.hasFontMatrix;
+        font_.glyphScaleX = glyphSpace ? std::fabs(record.fontMatrixX) : 1;
+        font_.glyphScaleY = glyphSpace ? std::fabs(record.fontMatrixY) : 1;
         std::memcpy(font_.widths, record.widths, sizeof font_.widths);
         std::memcpy(font_.widthPresent, record.widthPresent, sizeof font_.widthPresent);
         std::memcpy(font_.differences, record.differences, sizeof font_.differences);
@@ -607,7 +611,7 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
     PageItem* item = AppendItem();
     item->Text = MakeText(text);
     item->X = tm_.e * ctm_.a + tm_.f * ctm_.c + ctm_.e + advance0;
-    item->FontSize = std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * fontSize_ * font_.boxHeight);
+    item->FontSize = std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * fontSize_ * font_.boxHeight * font_.glyphScaleY);
     canvas.SelectDisplayFont(PixelHeight(item->FontSize, resolution_));
     item->LineHeight = canvas.TextHeight(" ") * 72.0 / resolution_;
     item->Y = tm_.e * ctm_.b + tm_.f * ctm_.d + ctm_.f + item->LineHeight;
@@ -626,7 +630,7 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
         const int64_t k = static_cast<int64_t>(code) - font_.firstChar;
         double width;
         if (k >= 0 && k <= 255 && font_.widthPresent[k]) {
-            width = font_.isType3 ? font_.widths[k] * std::fabs(scale) : font_.widths[k] / 1000.0 * scale;
+            width = font_.isType3 ? font_.widths[k] * font_.glyphScaleX * std::fabs(scale) : font_.widths[k] / 1000.0 * scale;
         } else {
             if (!isMeasured[code]) {
                 measured[code] = canvas.TextWidth(std::string_view(&text[i], 1)) * 72.0 / resolution_;

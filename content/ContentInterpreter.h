@@ -86,6 +86,9 @@ private:
         uint32_t firstChar = 0;
         bool isType3 = false;
         double boxHeight = 1;
+        // Glyph space to text space: a Type3 font's /FontMatrix, 1 for every other font.
+        double glyphScaleX = 1;
+        double glyphScaleY = 1;
         double widths[256] = {};
         uint8_t widthPresent[256] = {};
         uint8_t differences[256] = {};

@@ -1,5 +1,6 @@
 // Font resources: one record per resource name of the whole document, with what the
 // interpreter needs of each font (encoding, differences, widths, box, Type3 mark).
+#include <cmath>
 #include <unordered_set>
 
 #include "core/CharsetTables.h"
@@ -85,6 +86,13 @@ void PdfDocument::ReadFontDictionaries()
                 if (y1 && y2) {
                     font.boxHeight = *y2 - *y1;
                     if (x1 && x2) font.boxWidth = *x2 - *x1;
+                }
+            } else if (IsKey(tokens, "/FontMatrix") && tokens[1] == "[" && tokens.size() >= 6) {
+                const auto a = NumberText(tokens[2]), d = NumberText(tokens[5]);
+                if (a && d && std::isfinite(*a) && std::isfinite(*d)) {
+                    font.fontMatrixX = *a;
+                    font.fontMatrixY = *d;
+                    font.hasFontMatrix = 1;
                 }
             } else if (IsKey(tokens, "/Encoding")) {
                 if (!IsReference(tokens)) {

@@ -116,6 +116,10 @@ struct FontRecord {
     uint8_t hasDescriptor;
     double boxWidth;
     double boxHeight;
+    // A Type3 font's /FontMatrix scales (a and d): its glyph space to text space.
+    uint8_t hasFontMatrix;
+    double fontMatrixX;
+    double fontMatrixY;
     OwnedText charSetText;
     uint32_t charSetCount;
     uint8_t charSetCodes[256];

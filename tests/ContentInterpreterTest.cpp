@@ -90,6 +90,28 @@ TEST_F(InterpreterTest, TextRunWithKnownWidths)
     EXPECT_DOUBLE_EQ(run.TextWidth, total);
 }
 
+TEST_F(InterpreterTest, Type3GlyphSpaceIsScaledByTheFontMatrix)
+{
+    // Glyph units of 1/1000 with a box 1000 high: 12-point text is 12 points high, a glyph
+    // 500 wide half an em. Without a matrix the box and widths count as text space.
+    for (const bool withMatrix : {true, false}) {
+        FontRecord& font = AddFont(withMatrix ? "/T3" : "/T0");
+        font.isType3 = 1;
+        font.boxHeight = 1000;
+        font.firstChar = 'A';
+        font.widths[0] = 500;
+        font.widthPresent[0] = 1;
+        font.hasFontMatrix = withMatrix;
+        font.fontMatrixX = font.fontMatrixY = 0.001;
+    }
+    const auto runs = Run("BT /T3 12 Tf (A) Tj ET BT /T0 12 Tf (A) Tj ET");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_DOUBLE_EQ(runs[0]->FontSize, 12);
+    EXPECT_DOUBLE_EQ(runs[0]->CharWidths[0], 6);
+    EXPECT_DOUBLE_EQ(runs[1]->FontSize, 12000);
+    EXPECT_DOUBLE_EQ(runs[1]->CharWidths[0], 6000);
+}
+
 TEST_F(InterpreterTest, TextOutsideATextObjectShowsNothing)
 {
     EXPECT_TRUE(Run("(Hello) Tj").empty());

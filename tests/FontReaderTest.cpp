@@ -34,6 +34,16 @@ TEST(FontReader, OneRecordPerResourceNameOwnedByTheFirstPage)
     EXPECT_EQ(opened.port.memo[1], "2 Schriftarten gefunden...");
 }
 
+TEST(FontReader, Type3FontMatrixScales)
+{
+    auto opened = WithFonts("<< /Subtype /Type3 /FontMatrix [0.001 0 0 -0.002 0 0] /FontBBox [0 0 750 1000] >>",
+                            "<< /Subtype /Type3 /FontMatrix [x 0 0 1 0 0] >>");
+    EXPECT_TRUE(Font(opened, 0).hasFontMatrix);
+    EXPECT_EQ(Font(opened, 0).fontMatrixX, 0.001);
+    EXPECT_EQ(Font(opened, 0).fontMatrixY, -0.002);
+    EXPECT_FALSE(Font(opened, 1).hasFontMatrix);  // a matrix that does not read counts as none
+}
+
 TEST(FontReader, DefaultsWhenTheDictionaryIsUnreachable)
 {
     PdfBuilder builder = DocumentWithPages("/Kids [3 0 R]", {"<< /Type /Page /Resources << /Font << /F9 99 0 R >> >> >>"});
