@@ -545,6 +545,7 @@ void ContentInterpreter::SelectFont()
         font_.firstChar = record.firstChar;
         font_.isType3 = record.isType3;
         font_.boxHeight = record.boxHeight;
+        font_.style = record.style;
         // A Type3 box is in glyph space; its matrix (often 0.001) brings it to text space.
         const bool glyphSpace = record.isType3 && record.hasFontMatrix;
         font_.glyphScaleX = glyphSpace ? std::fabs(record.fontMatrixX) : 1;
@@ -612,6 +613,8 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
     item->Text = MakeText(text);
     item->X = tm_.e * ctm_.a + tm_.f * ctm_.c + ctm_.e + advance0;
     item->FontSize = std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * fontSize_ * font_.boxHeight * font_.glyphScaleY);
+    item->FontStyle = font_.style;
+    canvas.SelectDisplayStyle(font_.style);
     canvas.SelectDisplayFont(PixelHeight(item->FontSize, resolution_));
     item->LineHeight = canvas.TextHeight(" ") * 72.0 / resolution_;
     item->Y = tm_.e * ctm_.b + tm_.f * ctm_.d + ctm_.f + item->LineHeight;
@@ -645,6 +648,8 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
         advance_ += width + spacing;
     }
     item->TextWidth = advance_ - advance0;
+    // Whoever measures next (the protection, adding text) measures the plain display font.
+    canvas.SelectDisplayStyle(0);
 }
 
 }  // namespace folivo

@@ -89,6 +89,7 @@ private:
         // Glyph space to text space: a Type3 font's /FontMatrix, 1 for every other font.
         double glyphScaleX = 1;
         double glyphScaleY = 1;
+        uint8_t style = 0;
         double widths[256] = {};
         uint8_t widthPresent[256] = {};
         uint8_t differences[256] = {};

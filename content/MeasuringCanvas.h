@@ -1,6 +1,7 @@
 // What the interpreter measures text with: the page view's canvas and its display font.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace folivo {
@@ -14,6 +15,8 @@ public:
 
     // Selects the display font at a character height (em height) in pixels, at least 1.
     virtual void SelectDisplayFont(int pixelHeight) = 0;
+    // Gives the display font a style (FontStyleBits) until the next call; 0 is the plain font.
+    virtual void SelectDisplayStyle(uint8_t style) { (void)style; }
 
     // Extent of a Windows-1252 text in the selected font, in whole pixels as the platform's
     // text extent gives them.

@@ -32,6 +32,7 @@ struct PageItem {
     uint8_t IsImage;
     // Text in rendering mode 3 (the recognised text over a scanned page): an item, never drawn.
     uint8_t Invisible;
+    uint8_t FontStyle;  // text runs: FontStyleBits of their font
     int32_t ImageIndex;
     double ScaleX;
     double ScaleY;

@@ -12,6 +12,42 @@ namespace folivo {
 
 namespace {
 
+bool Contains(std::string_view name, std::string_view part) { return name.find(part) != std::string_view::npos; }
+
+// The style a base font name tells, as in "/ABCDEF+Times-BoldItalic" or "/Arial,Bold".
+uint8_t StyleOfBaseFont(std::string_view name)
+{
+    uint8_t style = 0;
+    if (Contains(name, "Bold") || Contains(name, "Black") || Contains(name, "Heavy") || Contains(name, "Semibold"))
+        style |= StyleBold;
+    if (Contains(name, "Italic") || Contains(name, "Oblique")) style |= StyleItalic;
+    if (Contains(name, "Courier") || Contains(name, "Mono") || Contains(name, "Consolas")) {
+        style |= StyleFixedPitch;
+    } else if (!Contains(name, "Sans") &&
+               (Contains(name, "Times") || Contains(name, "Serif") || Contains(name, "Roman") ||
+                Contains(name, "Georgia") || Contains(name, "Garamond") || Contains(name, "Palatino") ||
+                Contains(name, "Bookman") || Contains(name, "Cambria") || Contains(name, "Century") ||
+                Contains(name, "Minion") || Contains(name, "CMR") || Contains(name, "LMRoman"))) {
+        style |= StyleSerif;
+    }
+    return style;
+}
+
+// The style of a descriptor's /Flags: fixed pitch, serif, italic and force bold.
+uint8_t StyleOfFlags(int64_t flags)
+{
+    uint8_t style = 0;
+    if (flags & 1) style |= StyleFixedPitch;
+    if (flags & 2) style |= StyleSerif;
+    if (flags & 64) style |= StyleItalic;
+    if (flags & (1 << 18)) style |= StyleBold;
+    return style;
+}
+
+}  // namespace
+
+namespace {
+
 bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
 
 bool IsReference(const TokenList& tokens) { return tokens.size() >= 4 && tokens[3] == "R"; }
@@ -87,6 +123,8 @@ void PdfDocument::ReadFontDictionaries()
                     font.boxHeight = *y2 - *y1;
                     if (x1 && x2) font.boxWidth = *x2 - *x1;
                 }
+            } else if (IsKey(tokens, "/BaseFont")) {
+                font.style |= StyleOfBaseFont(tokens[1]);
             } else if (IsKey(tokens, "/FontMatrix") && tokens[1] == "[" && tokens.size() >= 6) {
                 const auto a = NumberText(tokens[2]), d = NumberText(tokens[5]);
                 if (a && d && std::isfinite(*a) && std::isfinite(*d)) {
@@ -141,7 +179,16 @@ void PdfDocument::ReadFontDescriptors()
         ParseDictionary();
         for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
             const TokenList& tokens = *DictEntryList->At(i)->tokens;
-            if (!IsKey(tokens, "/CharSet") || tokens.size() < 2) continue;
+            if (tokens.size() < 2) continue;
+            if (IsKey(tokens, "/Flags")) {
+                // A fixed pitch wins over the serif that a base name may have suggested.
+                const uint8_t style = StyleOfFlags(IntegerOrZero(tokens[1]));
+                font.style |= style;
+                if (style & StyleFixedPitch) font.style &= static_cast<uint8_t>(~StyleSerif);
+            } else if (IsKey(tokens, "/FontWeight")) {
+                if (IntegerOrZero(tokens[1]) >= 600) font.style |= StyleBold;
+            }
+            if (!IsKey(tokens, "/CharSet")) continue;
             font.hasCharSet = 1;
             ReleaseText(font.charSetText);
             font.charSetText = MakeText(tokens[1]);

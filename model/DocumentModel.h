@@ -99,6 +99,10 @@ struct ImageObject {
     RasterImage image;
 };
 
+// How a font's text looks, as its base name or descriptor says; the display font takes the
+// style, so that text is measured and drawn alike.
+enum FontStyleBits : uint8_t { StyleBold = 1, StyleItalic = 2, StyleFixedPitch = 4, StyleSerif = 8 };
+
 struct FontRecord {
     OwnedText resourceName;
     OwnedText baseFontText;        // only for fonts added by the protection
@@ -117,6 +121,7 @@ struct FontRecord {
     double boxWidth;
     double boxHeight;
     // A Type3 font's /FontMatrix scales (a and d): its glyph space to text space.
+    uint8_t style;  // FontStyleBits
     uint8_t hasFontMatrix;
     double fontMatrixX;
     double fontMatrixY;

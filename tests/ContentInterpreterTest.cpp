@@ -112,6 +112,14 @@ TEST_F(InterpreterTest, Type3GlyphSpaceIsScaledByTheFontMatrix)
     EXPECT_DOUBLE_EQ(runs[1]->CharWidths[0], 6000);
 }
 
+TEST_F(InterpreterTest, TextRunsCarryTheirFontsStyle)
+{
+    AddFont("/B").style = StyleBold | StyleSerif;
+    const auto runs = Run("BT /B 12 Tf (bold) Tj ET");
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0]->FontStyle, StyleBold | StyleSerif);
+}
+
 TEST_F(InterpreterTest, TextOutsideATextObjectShowsNothing)
 {
     EXPECT_TRUE(Run("(Hello) Tj").empty());

@@ -34,6 +34,23 @@ TEST(FontReader, OneRecordPerResourceNameOwnedByTheFirstPage)
     EXPECT_EQ(opened.port.memo[1], "2 Schriftarten gefunden...");
 }
 
+TEST(FontReader, StylesFromBaseNamesAndDescriptorFlags)
+{
+    const std::pair<const char*, uint8_t> cases[] = {
+        {"<< /BaseFont /Helvetica >>", 0},
+        {"<< /BaseFont /ABCDEF+Times-BoldItalic >>", StyleSerif | StyleBold | StyleItalic},
+        {"<< /BaseFont /Arial,Bold >>", StyleBold},
+        {"<< /BaseFont /Courier-Oblique >>", StyleFixedPitch | StyleItalic},
+        {"<< /BaseFont /DejaVuSans >>", 0},
+        {"<< /BaseFont /XYZ /FontDescriptor 7 0 R >>", StyleFixedPitch | StyleItalic | StyleBold},
+        {"<< /BaseFont /TimesNewRoman /FontDescriptor 8 0 R >>", StyleFixedPitch},  // flags say mono
+    };
+    for (const auto& [font, style] : cases) {
+        auto opened = WithFonts(font, "<< >>", {"<< /Flags 65 /FontWeight 700 >>", "<< /Flags 1 >>"});
+        EXPECT_EQ(Font(opened, 0).style, style) << font;
+    }
+}
+
 TEST(FontReader, Type3FontMatrixScales)
 {
     auto opened = WithFonts("<< /Subtype /Type3 /FontMatrix [0.001 0 0 -0.002 0 0] /FontBBox [0 0 750 1000] >>",

@@ -98,7 +98,8 @@ void PagePainter::DrawText(const PageItem& item)
 {
     const std::string_view text = item.Text.View();
     if (text.empty()) return;
-    const QFont font = PreparedFont(displayFont_, TextPixelHeight(item.FontSize, zoom_, resolution_));
+    const QFont font =
+        PreparedFont(StyledFont(displayFont_, item.FontStyle), TextPixelHeight(item.FontSize, zoom_, resolution_));
     const QFontMetrics metrics(font, painter_.device());
     // Characters whose origin lies this far outside the drawing leave no pixel in it.
     const int margin = metrics.maxWidth() + metrics.height();

@@ -57,17 +57,25 @@ void QtMeasuringCanvas::SelectDisplayFont(int pixelHeight)
     current_ = nullptr;
 }
 
+void QtMeasuringCanvas::SelectDisplayStyle(uint8_t style)
+{
+    if (style == style_) return;
+    style_ = style;
+    current_ = nullptr;
+}
+
 QtMeasuringCanvas::Size& QtMeasuringCanvas::Current()
 {
     if (current_) return *current_;
-    auto found = sizes_.find(pixelHeight_);
+    const auto key = std::make_pair(pixelHeight_, style_);
+    auto found = sizes_.find(key);
     if (found == sizes_.end()) {
         if (sizes_.size() >= MaxCachedSizes) sizes_.clear();
-        QFont font = font_;
+        QFont font = StyledFont(font_, style_);
         font.setPixelSize(pixelHeight_);
         auto size = std::make_unique<Size>(Size{QFontMetrics(font, &device_), {}});
         size->byteWidths.fill(-1);
-        found = sizes_.emplace(pixelHeight_, std::move(size)).first;
+        found = sizes_.emplace(key, std::move(size)).first;
     }
     current_ = found->second.get();
     return *current_;

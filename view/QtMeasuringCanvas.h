@@ -27,6 +27,7 @@ public:
 
     int PixelsPerInch() const override { return pixelsPerInch_; }
     void SelectDisplayFont(int pixelHeight) override;
+    void SelectDisplayStyle(uint8_t style) override;
     int TextWidth(std::string_view text) override;
     int TextHeight(std::string_view text) override;
 
@@ -47,7 +48,9 @@ private:
     QImage device_;
     QFont font_;
     int pixelHeight_ = 1;
-    std::map<int, std::unique_ptr<Size>> sizes_;
+    uint8_t style_ = 0;
+    // By pixel height and style.
+    std::map<std::pair<int, uint8_t>, std::unique_ptr<Size>> sizes_;
     Size* current_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 #include <QStringView>
 
 #include "core/Windows1252.h"
+#include "model/DocumentModel.h"
 
 namespace folivo {
 
@@ -25,6 +26,16 @@ std::string Windows1252FromQString(const QString& text)
         bytes += byte ? static_cast<char>(*byte) : '?';
     }
     return bytes;
+}
+
+QFont StyledFont(const QFont& displayFont, uint8_t style)
+{
+    QFont font = displayFont;
+    if (style & StyleFixedPitch) font.setFamily(QStringLiteral("Liberation Mono"));
+    else if (style & StyleSerif) font.setFamily(QStringLiteral("Liberation Serif"));
+    if (style & StyleBold) font.setBold(true);
+    if (style & StyleItalic) font.setItalic(true);
+    return font;
 }
 
 }  // namespace folivo

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/Windows1252.h"
+#include "model/DocumentModel.h"
+#include "view/QtText.h"
 
 namespace folivo {
 namespace {
@@ -35,6 +37,22 @@ TEST(QtMeasuringCanvas, ArialMeasuresWithAMetricCompatibleFace)
     EXPECT_EQ(canvas.TextWidth("Hello"), 38);
     EXPECT_EQ(canvas.TextHeight(" "), 17);
     EXPECT_EQ(canvas.TextWidth(""), 0);
+}
+
+TEST(QtMeasuringCanvas, StylesPickTheirFaceUntilThePlainFontIsSelectedAgain)
+{
+    QtMeasuringCanvas canvas;
+    canvas.SelectDisplayFont(40);
+    const int plain = canvas.TextWidth("iiii");
+    canvas.SelectDisplayStyle(StyleFixedPitch);
+    EXPECT_EQ(canvas.TextWidth("iiii"), canvas.TextWidth("MMMM"));  // one advance for all
+    canvas.SelectDisplayStyle(StyleBold);
+    const int bold = canvas.TextWidth("tttttttt");  // 't' is wider in bold
+    canvas.SelectDisplayStyle(0);
+    EXPECT_GT(bold, canvas.TextWidth("tttttttt"));
+    EXPECT_EQ(canvas.TextWidth("iiii"), plain);
+    EXPECT_EQ(QFontInfo(StyledFont(canvas.DisplayFont(), StyleSerif)).family(), "Liberation Serif");
+    EXPECT_EQ(QFontInfo(StyledFont(canvas.DisplayFont(), StyleSerif | StyleItalic)).italic(), true);
 }
 
 TEST(QtMeasuringCanvas, TextWidthIsTheSumOfWholePixelAdvances)
