@@ -90,6 +90,8 @@ struct ImageObject {
     uint32_t streamPosition;
     uint8_t hasFilter;
     uint8_t isImage;
+    // /ImageMask: the pixels are a 1-bit stencil (0 paints) drawn in the fill colour.
+    uint8_t stencil;
     TokenList* filterNames;
     RasterImage image;
 };

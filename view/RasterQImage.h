@@ -11,4 +11,8 @@ namespace folivo {
 // the palette (indexes past its end are black). Null when the record holds no usable pixels.
 QImage QImageFromRaster(const RasterImage& raster);
 
+// A stencil: pixels of palette index 0 in `paint`, all others transparent, so that the page
+// shows through them. Null as above.
+QImage StencilQImage(const RasterImage& raster, QRgb paint);
+
 }  // namespace folivo
