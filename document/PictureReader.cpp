@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/PictureCodecs.h"
 #include "core/RasterImage.h"
 #include "document/PdfDocument.h"
 #include "syntax/FilterChain.h"
@@ -398,9 +399,7 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
     fileBuffer.position = static_cast<int32_t>(picture.streamPosition);
     auto data = ReadStreamData(picture.length);
     if (!data) return false;
-    if (!picture.isImage || picture.width <= 0 || picture.height <= 0 || picture.length <= 0 ||
-        (picture.bitsPerComponent <= 0 && !picture.stencil))
-        return false;
+    if (!picture.isImage || picture.width <= 0 || picture.height <= 0 || picture.length <= 0) return false;
 
     // The dictionary once more, its entries copied: resolving references parses other objects.
     fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
@@ -433,9 +432,9 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
             if (!token.empty() && token[0] == '/') steps.push_back({token, {}});
         }
     }
+    std::vector<TokenList> parameters;
     if (const TokenList* entry = FindIn(entries, "/DecodeParms")) {
         const TokenList value = ValueOf(*entry);
-        std::vector<TokenList> parameters;
         if (!value.empty() && value[0] == "[") parameters = ArrayElements(value, 0);
         else parameters.push_back(value);
         for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
@@ -456,6 +455,8 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
     auto decoded = UndoFilterChain(std::move(*data), steps, static_cast<size_t>(wanted), &codec);
     data.reset();
     if (!decoded) return false;
+    // JPEG 2000 data tell their own depth; every other picture needs it from the dictionary.
+    if (picture.bitsPerComponent <= 0 && !picture.stencil && codec != "/JPXDecode") return false;
 
     if (codec == "/DCTDecode" || codec == "/DCT") {
         const std::string path = programFolder + "tempimage.jpg";
@@ -478,6 +479,43 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
         OpenDib(picture.image, path.c_str(), 0, &ui_);
         RemoveFile(path);
         return picture.image.pixels != nullptr;
+    }
+    if (codec == "/JBIG2Decode" || codec == "/JPXDecode") {
+        std::optional<CodecPicture> decodedPicture;
+        if (codec == "/JPXDecode") {
+            decodedPicture = DecodeJpx(*decoded);
+        } else {
+            // The globals stream is named in the parameters that stand beside the codec.
+            size_t at = 0;
+            while (at < steps.size() && steps[at].name != codec) ++at;
+            std::string globals;
+            if (at < parameters.size()) {
+                const TokenList dictionary = ResolvedValue(parameters[at]);
+                const auto key = static_cast<size_t>(std::find(dictionary.begin(), dictionary.end(), "/JBIG2Globals") - dictionary.begin());
+                if (IsReference(dictionary, key + 1) && GotoObject(*IntegerText(dictionary[key + 1]))) {
+                    if (auto stream = ReadStreamObject(CodecMemoryLimit)) globals = std::move(stream->data);
+                }
+            }
+            decodedPicture = DecodeJbig2(*decoded, globals);
+        }
+        decoded.reset();
+        if (!decodedPicture) return false;
+        format.width = decodedPicture->width;
+        format.height = decodedPicture->height;
+        format.bitsPerComponent = decodedPicture->bitsPerComponent;
+        if (codec == "/JPXDecode") {
+            // The codestream's own colours count unless the dictionary names a space of the same size.
+            if (format.stencil || !colourSpaceKnown || format.components != decodedPicture->components ||
+                format.colours == SampleColours::Indexed)
+                format.colours = decodedPicture->colours;
+            format.components = decodedPicture->components;
+            format.stencil = false;
+            format.decode.clear();
+        } else if (!format.stencil) {
+            format.colours = SampleColours::Gray;
+            format.components = 1;
+        }
+        return SamplesToRaster(format, decodedPicture->samples, picture.image);
     }
     if (!codec.empty()) return false;
 

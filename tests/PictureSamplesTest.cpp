@@ -2,7 +2,10 @@
 // filter chains and stencils down to their pixels; damaged pictures never crash the reading.
 #include <gtest/gtest.h>
 
+#include <openjpeg.h>
+
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -73,6 +76,75 @@ std::string RunLength(const std::string& bytes)
     return coded + "\xFE\x7F\x80";  // three times 0x7F, then the end
 }
 
+// Lossless JPEG 2000 of 8-bit samples (interleaved), as a JP2 file or a bare codestream.
+std::string Jpeg2000(int width, int height, int components, const std::string& samples, bool file)
+{
+    std::vector<opj_image_cmptparm_t> parameters(static_cast<size_t>(components));
+    for (opj_image_cmptparm_t& p : parameters) {
+        std::memset(&p, 0, sizeof p);
+        p.dx = p.dy = 1;
+        p.w = static_cast<OPJ_UINT32>(width);
+        p.h = static_cast<OPJ_UINT32>(height);
+        p.prec = 8;
+    }
+    opj_image_t* image = opj_image_create(static_cast<OPJ_UINT32>(components), parameters.data(),
+                                          components == 1 ? OPJ_CLRSPC_GRAY : OPJ_CLRSPC_SRGB);
+    image->x1 = static_cast<OPJ_UINT32>(width);
+    image->y1 = static_cast<OPJ_UINT32>(height);
+    for (int i = 0; i < width * height; ++i) {
+        for (int c = 0; c < components; ++c)
+            image->comps[c].data[i] = static_cast<unsigned char>(samples[static_cast<size_t>(i * components + c)]);
+    }
+    opj_cparameters_t settings;
+    opj_set_default_encoder_parameters(&settings);
+    settings.tcp_numlayers = 1;
+    settings.tcp_rates[0] = 0;
+    settings.cp_disto_alloc = 1;
+    settings.numresolution = 1;
+    struct Sink {
+        std::string bytes;
+        size_t at = 0;
+    } sink;
+    opj_codec_t* codec = opj_create_compress(file ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
+    opj_setup_encoder(codec, &settings, image);
+    opj_stream_t* stream = opj_stream_create(1 << 16, OPJ_FALSE);
+    opj_stream_set_user_data(stream, &sink, nullptr);
+    opj_stream_set_write_function(stream, [](void* buffer, OPJ_SIZE_T count, void* user) -> OPJ_SIZE_T {
+        auto* out = static_cast<Sink*>(user);
+        if (out->bytes.size() < out->at + count) out->bytes.resize(out->at + count);
+        std::memcpy(out->bytes.data() + out->at, buffer, count);
+        out->at += count;
+        return count;
+    });
+    opj_stream_set_skip_function(stream, [](OPJ_OFF_T count, void* user) -> OPJ_OFF_T {
+        static_cast<Sink*>(user)->at += static_cast<size_t>(count);
+        return count;
+    });
+    opj_stream_set_seek_function(stream, [](OPJ_OFF_T position, void* user) -> OPJ_BOOL {
+        static_cast<Sink*>(user)->at = static_cast<size_t>(position);
+        return OPJ_TRUE;
+    });
+    const bool encoded = opj_start_compress(codec, image, stream) && opj_encode(codec, stream) && opj_end_compress(codec, stream);
+    opj_stream_destroy(stream);
+    opj_destroy_codec(codec);
+    opj_image_destroy(image);
+    return encoded ? sink.bytes : std::string();
+}
+
+// A JBIG2 page of the given size holding nothing but its default pixel, 1 (black) or 0.
+std::string Jbig2Page(uint32_t width, uint32_t height, bool black)
+{
+    auto word = [](uint32_t value) {
+        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+                           static_cast<char>(value)};
+    };
+    // Segment headers: number, type (48 page information, 49 end of page), no referred segments, page 1, length.
+    const std::string information = word(0) + "\x30" + std::string(1, '\0') + "\x01" + word(19) + word(width) +
+                                    word(height) + word(0) + word(0) + (black ? "\x04" : std::string(1, '\0')) +
+                                    std::string(2, '\0');
+    return information + word(1) + "\x31" + std::string(1, '\0') + "\x01" + word(0);
+}
+
 // The colour of pixel x of row y (top row 0) as 0xRRGGBB, through the palette below 24 bits.
 uint32_t Pixel(const RasterImage& image, int x, int y)
 {
@@ -89,6 +161,15 @@ std::string Noise(size_t size)
     uint32_t state = 12345;
     for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245 + 12345) >> 24);
     return bytes;
+}
+
+// The codestream's SIZ marker made to claim 60000 × 60000 pixels.
+std::string ForgedSize(std::string codestream)
+{
+    const std::string side("\x00\x00\xEA\x60", 4);
+    codestream.replace(8, 4, side);
+    codestream.replace(12, 4, side);
+    return codestream;
 }
 
 std::string Repeated(const std::string& text, int times)
@@ -149,6 +230,14 @@ TEST(PictureSamples, DepthsColourSpacesDecodeArraysFiltersAndStencils)
          Hex(Deflate(pngRows)), {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, 24},
         {"ASCII85 then RunLength, no colour space: RGB by size", 2, 2, "/BitsPerComponent 8 /Filter [/A85 /RL]",
          Ascii85(std::string("\x0B", 1) + rgbRows + "\x80"), {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, 24},
+        {"JPEG 2000 file, RGB", 2, 2, "/ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /JPXDecode",
+         Jpeg2000(2, 2, 3, rgbRows, true), {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, 24},
+        {"JPEG 2000 codestream, grey, no colour space", 3, 1, "/Filter /JPXDecode",
+         Jpeg2000(3, 1, 1, std::string("\x00\x80\xFF", 3), false), {0x000000, 0x808080, 0xFFFFFF}, 8},
+        {"JBIG2 black page", 16, 2, "/ColorSpace /DeviceGray /BitsPerComponent 1 /Filter /JBIG2Decode",
+         Jbig2Page(16, 2, true), std::vector<uint32_t>(32, 0x000000), 8},
+        {"JBIG2 white page as an inverted stencil", 16, 1, "/ImageMask true /Decode [1 0] /Filter /JBIG2Decode",
+         Jbig2Page(16, 1, false), std::vector<uint32_t>(16, 0x000000), 1, true},
         {"stencil: 0 paints", 8, 1, "/ImageMask true", "\x0F",
          {0, 0, 0, 0, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}, 1, true},
         {"stencil with /Decode [1 0]: 1 paints", 8, 1, "/ImageMask true /BitsPerComponent 1 /Decode [1 0]", "\x0F",
@@ -224,6 +313,13 @@ TEST(PictureSamples, DamagedPicturesAreSafe)
         {"huge DeviceN", "/Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace [/DeviceN [" + Repeated("/a ", 40) +
                              "] /DeviceGray 5 0 R]",
          "a", false},
+        {"JPEG 2000 of a forged size", "/Width 1 /Height 1 /Filter /JPXDecode", ForgedSize(Jpeg2000(3, 1, 1, "abc", false)),
+         false},
+        {"JPEG 2000 cut short", "/Width 2 /Height 2 /Filter /JPXDecode", Jpeg2000(2, 2, 3, "abcdefghijkl", true).substr(0, 60),
+         false},
+        {"JBIG2 page of a forged size", "/Width 1 /Height 1 /Filter /JBIG2Decode", Jbig2Page(0x40000000, 0x40000000, true),
+         false},
+        {"JBIG2 garbage", "/Width 1 /Height 1 /Filter /JBIG2Decode", "garbage", false},
         {"RunLength run past the end", "/Width 4 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /RunLengthDecode",
          "\x7Fzz", true},
     };
@@ -264,7 +360,7 @@ TEST(PictureSamples, DamagedPicturesAreSafe)
     EXPECT_EQ(Pixel(image("/P3"), 0, 1), 0x000000u);
     // A negative hival is the single entry 0.
     EXPECT_EQ(Pixel(image("/P9"), 0, 0), 0x808080u);
-    EXPECT_EQ(Pixel(image("/P11"), 1, 0), 0x7A7A7Au);
+    EXPECT_EQ(Pixel(image("/P15"), 1, 0), 0x7A7A7Au);
 }
 
 }  // namespace
