@@ -449,8 +449,9 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
 
     // Without a colour space the data size tells grey from RGB; room is made for the larger.
     const int32_t components = colourSpaceKnown ? format.components : 3;
-    const int64_t rowBytes = (int64_t{picture.width} * components * std::max(format.bitsPerComponent, 1) + 7) / 8;
-    const int64_t wanted = std::min<int64_t>(rowBytes * picture.height, static_cast<int64_t>(InflateLimit));
+    const int64_t rowBytes = (int64_t{picture.width} * components * std::clamp(format.bitsPerComponent, 1, 16) + 7) / 8;
+    const auto limit = static_cast<int64_t>(InflateLimit);
+    const int64_t wanted = rowBytes > limit / picture.height ? limit : rowBytes * picture.height;
     std::string codec;
     auto decoded = UndoFilterChain(std::move(*data), steps, static_cast<size_t>(wanted), &codec);
     data.reset();
@@ -520,8 +521,8 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
     if (!codec.empty()) return false;
 
     if (!colourSpaceKnown) {
-        const int64_t rgbRow = (int64_t{picture.width} * 3 * format.bitsPerComponent + 7) / 8;
-        const bool rgb = static_cast<int64_t>(decoded->size()) >= rgbRow * picture.height;
+        const int64_t rgbRow = (int64_t{picture.width} * 3 * std::clamp(format.bitsPerComponent, 1, 16) + 7) / 8;
+        const bool rgb = rgbRow <= static_cast<int64_t>(decoded->size()) / picture.height;
         format.colours = rgb ? SampleColours::Rgb : SampleColours::Gray;
         format.components = rgb ? 3 : 1;
     }

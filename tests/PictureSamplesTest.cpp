@@ -313,6 +313,9 @@ TEST(PictureSamples, DamagedPicturesAreSafe)
         {"huge DeviceN", "/Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace [/DeviceN [" + Repeated("/a ", 40) +
                              "] /DeviceGray 5 0 R]",
          "a", false},
+        {"sizes and depth that overflow", "/Width 2000000000 /Height 2000000000 /BitsPerComponent 1073741824 "
+                                          "/ColorSpace /DeviceCMYK /Filter /FlateDecode",
+         Deflate("abc"), false},
         {"JPEG 2000 of a forged size", "/Width 1 /Height 1 /Filter /JPXDecode", ForgedSize(Jpeg2000(3, 1, 1, "abc", false)),
          false},
         {"JPEG 2000 cut short", "/Width 2 /Height 2 /Filter /JPXDecode", Jpeg2000(2, 2, 3, "abcdefghijkl", true).substr(0, 60),
@@ -360,7 +363,7 @@ TEST(PictureSamples, DamagedPicturesAreSafe)
     EXPECT_EQ(Pixel(image("/P3"), 0, 1), 0x000000u);
     // A negative hival is the single entry 0.
     EXPECT_EQ(Pixel(image("/P9"), 0, 0), 0x808080u);
-    EXPECT_EQ(Pixel(image("/P15"), 1, 0), 0x7A7A7Au);
+    EXPECT_EQ(Pixel(image("/P16"), 1, 0), 0x7A7A7Au);
 }
 
 }  // namespace
