@@ -233,7 +233,10 @@ private:
     void ReadPictureList();
     void ReadPictureDictionaries();
     void DecodePictures();
-    bool DecodePicture(ImageObject& picture, int32_t number);
+    void ReadPictureDictionary(ImageObject& picture);
+    // withMask: a soft mask or stencil mask the picture names is decoded into its mask.
+    bool DecodePicture(ImageObject& picture, int32_t number, bool withMask = true);
+    void DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries);
     // The value of an entry or array element: a reference is replaced by the tokens of its
     // object (a name, a number, a string or an array; "<<" alone for a dictionary or stream).
     TokenList ResolvedValue(const TokenList& value);

@@ -184,13 +184,17 @@ int32_t PdfDocument::ReadStreamLength(const TokenList& tokens)
 
 void PdfDocument::ReadPictureDictionaries()
 {
+    pictures.First();
+    while (pictures.FetchNext()) ReadPictureDictionary(*currentPicture);
+}
+
+void PdfDocument::ReadPictureDictionary(ImageObject& picture)
+{
     auto IntegerValue = [this](const TokenList& entry) {
         const TokenList value = ResolvedValue(ValueOf(entry));
         return value.size() == 1 ? IntegerOrZero(value[0]) : 0;
     };
-    pictures.First();
-    while (pictures.FetchNext()) {
-        ImageObject& picture = *currentPicture;
+    {
         fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
         ParseDictionary();
         picture.streamPosition = static_cast<uint32_t>(std::max(fileBuffer.position, 0));
@@ -265,6 +269,7 @@ void PdfDocument::DecodePictures()
             const auto [first, isNew] = firstOfObject.emplace(currentPicture->dictionaryPosition, index);
             if (!isNew) {
                 sharedib(pictures.At(first->second)->image, currentPicture->image);
+                sharedib(pictures.At(first->second)->mask, currentPicture->mask);
                 if (currentPicture->image.pixels) ++decoded;
             } else if (pixelBytes + EstimatedPixelBytes(*currentPicture) > PictureMemoryLimit) {
                 ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
@@ -273,6 +278,11 @@ void PdfDocument::DecodePictures()
             } else if (DecodePicture(*currentPicture, pictures.CurrentIndex())) {
                 ++decoded;
                 pixelBytes += int64_t{currentPicture->image.bytesPerRow} * currentPicture->image.height;
+                // The mask counts as well; when all together would pass the limit it is left out.
+                const RasterImage& mask = currentPicture->mask;
+                const int64_t maskBytes = int64_t{mask.bytesPerRow} * mask.height;
+                if (pixelBytes + maskBytes > PictureMemoryLimit) deldib(currentPicture->mask);
+                else pixelBytes += maskBytes;
             }
         }
     }
@@ -394,7 +404,30 @@ bool PdfDocument::ReadColourSpace(const TokenList& given, SampleFormat& format, 
     return device(family);
 }
 
-bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
+void PdfDocument::DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries)
+{
+    // A soft mask gives each pixel's opacity as grey; a stencil (/Mask as a stream) shows the
+    // pixels it would paint. Colour-key masks (/Mask as an array) are not followed.
+    const TokenList* entry = FindIn(entries, "/SMask");
+    if (!entry || !IsReference(*entry, 1)) entry = FindIn(entries, "/Mask");
+    if (!entry || !IsReference(*entry, 1)) return;
+    const int32_t saved = fileBuffer.position;
+    if (GotoObject(*IntegerText((*entry)[1]))) {
+        ImageObject mask{};
+        mask.dictionaryPosition = static_cast<uint32_t>(fileBuffer.position);
+        mask.isImage = 1;
+        ReadPictureDictionary(mask);
+        if (mask.isImage && DecodePicture(mask, 0, false) &&
+            (mask.image.bitsPerPixel == 1 || (mask.image.bitsPerPixel == 8 && mask.image.paletteCount == 256)))
+            picture.mask = mask.image;
+        else
+            deldib(mask.image);
+        delete mask.filterNames;
+    }
+    fileBuffer.position = saved;
+}
+
+bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number, bool withMask)
 {
     fileBuffer.position = static_cast<int32_t>(picture.streamPosition);
     auto data = ReadStreamData(picture.length);
@@ -467,6 +500,7 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
         }
         OpenDib(picture.image, path.c_str(), 0, &ui_);
         RemoveFile(path);
+        if (picture.image.pixels && withMask) DecodeMask(picture, entries);
         return picture.image.pixels != nullptr;
     }
     if (codec == "/CCITTFaxDecode" || codec == "/CCF") {
@@ -479,6 +513,27 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
         }
         OpenDib(picture.image, path.c_str(), 0, &ui_);
         RemoveFile(path);
+        // Stencils and masks read index 0 as the painted colour, black; the fax decoder gives
+        // a white-to-black palette. /BlackIs1 and /Decode [1 0] swap black and white.
+        bool invert = false;
+        for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
+            if (steps[i].name != codec) continue;
+            const TokenList dictionary = ResolvedValue(parameters[i]);
+            const auto key = std::find(dictionary.begin(), dictionary.end(), "/BlackIs1");
+            invert = key != dictionary.end() && key + 1 != dictionary.end() && key[1] == "true";
+        }
+        if (format.decode.size() >= 2 && format.decode[0] > format.decode[1]) invert = !invert;
+        RasterImage& image = picture.image;
+        if (image.pixels && image.bitsPerPixel == 1 && image.paletteCount >= 2) {
+            if ((image.palette[0] & 0xFF) > (image.palette[1] & 0xFF)) {
+                invert = !invert;
+                std::swap(image.palette[0], image.palette[1]);
+            }
+            if (invert) {
+                for (int64_t i = 0; i < int64_t{image.bytesPerRow} * image.height; ++i) image.pixels[i] = static_cast<uint8_t>(~image.pixels[i]);
+            }
+        }
+        if (picture.image.pixels && withMask) DecodeMask(picture, entries);
         return picture.image.pixels != nullptr;
     }
     if (codec == "/JBIG2Decode" || codec == "/JPXDecode") {
@@ -516,7 +571,9 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
             format.colours = SampleColours::Gray;
             format.components = 1;
         }
-        return SamplesToRaster(format, decodedPicture->samples, picture.image);
+        if (!SamplesToRaster(format, decodedPicture->samples, picture.image)) return false;
+        if (withMask) DecodeMask(picture, entries);
+        return true;
     }
     if (!codec.empty()) return false;
 
@@ -526,7 +583,9 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
         format.colours = rgb ? SampleColours::Rgb : SampleColours::Gray;
         format.components = rgb ? 3 : 1;
     }
-    return SamplesToRaster(format, *decoded, picture.image);
+    if (!SamplesToRaster(format, *decoded, picture.image)) return false;
+    if (withMask) DecodeMask(picture, entries);
+    return true;
 }
 
 }  // namespace folivo

@@ -94,6 +94,9 @@ struct ImageObject {
     uint8_t stencil;
     TokenList* filterNames;
     RasterImage image;
+    // /SMask or /Mask: 8-bit grey opacity, or a 1-bit stencil (0 shows the pixel); any size,
+    // stretched over the picture. No pixels: the picture is opaque.
+    RasterImage mask;
 };
 
 struct FontRecord {

@@ -366,5 +366,36 @@ TEST(PictureSamples, DamagedPicturesAreSafe)
     EXPECT_EQ(Pixel(image("/P16"), 1, 0), 0x7A7A7Au);
 }
 
+// Soft masks become grey opacity and stencil masks 1-bit masks beside the picture; colour-key
+// arrays are not followed, and a mask that cannot be decoded leaves the picture opaque.
+TEST(PictureSamples, MasksGiveOpacity)
+{
+    const std::string rgb("\xFF\0\0\0\0\xFF", 6);
+    std::vector<std::string> objects{"<< /Type /Page /Resources << /XObject << /P0 5 0 R /P1 6 0 R /P2 7 0 R /P3 8 0 R >> >> "
+                                     "/Contents 4 0 R >>",
+                                     StreamObject("", "")};
+    const std::string picture = "/Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8 ";
+    objects.push_back(StreamObject(picture + "/SMask 9 0 R", rgb));
+    objects.push_back(StreamObject(picture + "/Mask 10 0 R", rgb));
+    objects.push_back(StreamObject(picture + "/Mask [0 0 0 0 0 0]", rgb));
+    objects.push_back(StreamObject(picture + "/SMask 11 0 R", rgb));
+    objects.push_back(StreamObject("/Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8",
+                                   std::string("\x00\xFF", 2)));
+    objects.push_back(StreamObject("/Type /XObject /Subtype /Image /Width 2 /Height 1 /ImageMask true", "\x40"));
+    objects.push_back(StreamObject("/Type /XObject /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /Filter /Magic", "ab"));
+    OpenedDocument opened(DocumentWithPages("/Kids [3 0 R]", objects).Build());
+    ASSERT_EQ(opened->pictures.Count(), 4u);
+    const RasterImage& soft = opened->pictures.At(0)->mask;
+    ASSERT_EQ(soft.bitsPerPixel, 8);
+    EXPECT_EQ(soft.pixels[0], 0x00);
+    EXPECT_EQ(soft.pixels[1], 0xFF);
+    const RasterImage& stencil = opened->pictures.At(1)->mask;
+    ASSERT_EQ(stencil.bitsPerPixel, 1);
+    EXPECT_EQ(stencil.pixels[0] & 0xC0, 0x40);  // the first pixel shows, the second does not
+    EXPECT_EQ(opened->pictures.At(2)->mask.pixels, nullptr);
+    EXPECT_EQ(opened->pictures.At(3)->mask.pixels, nullptr);
+    for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(Pixel(opened->pictures.At(i)->image, 0, 0), 0xFF0000u);
+}
+
 }  // namespace
 }  // namespace folivo::test

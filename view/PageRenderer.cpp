@@ -149,7 +149,8 @@ const QImage& PagePainter::PictureImage(int32_t index, uint32_t fillColour)
     auto found = pictureImages_.find(key);
     if (found != pictureImages_.end()) return found->second;
     auto convert = [&](const RasterImage& from) {
-        return picture.stencil ? StencilQImage(from, ColourOf(fillColour).rgb()) : QImageFromRaster(from);
+        if (picture.stencil) return StencilQImage(from, ColourOf(fillColour).rgb());
+        return picture.mask.pixels ? MaskedQImage(QImageFromRaster(from), picture.mask) : QImageFromRaster(from);
     };
     QImage converted;
     if (int64_t{raster.width} * raster.height <= MaxPicturePixels) {

@@ -38,6 +38,8 @@ QRgb PixelAt(const RasterImage& raster, const uint8_t* row, int x)
     }
 }
 
+constexpr int64_t MaxMaskedPixels = int64_t{16} << 20;
+
 bool Readable(const RasterImage& raster)
 {
     if (!raster.pixels || raster.width <= 0 || raster.height <= 0) return false;
@@ -62,6 +64,30 @@ QImage StencilQImage(const RasterImage& raster, QRgb paint)
         for (int x = 0; x < raster.width; ++x) line[x] = (row[x / 8] & (0x80 >> (x % 8))) ? 0 : painted;
     }
     return image;
+}
+
+QImage MaskedQImage(const QImage& image, const RasterImage& mask)
+{
+    if (image.isNull() || !Readable(mask) || (mask.bitsPerPixel != 1 && mask.bitsPerPixel != 8)) return image;
+    // A mask finer than the picture keeps its detail: the picture is spread over the mask's
+    // pixels, as long as that stays a size the view draws anyway.
+    QImage masked = image;
+    if ((mask.width > image.width() || mask.height > image.height()) && mask.width >= image.width() &&
+        mask.height >= image.height() && int64_t{mask.width} * mask.height <= MaxMaskedPixels)
+        masked = image.scaled(mask.width, mask.height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    masked = masked.convertToFormat(QImage::Format_ARGB32);
+    if (masked.isNull()) return image;
+    for (int y = 0; y < masked.height(); ++y) {
+        const int64_t my = int64_t{y} * mask.height / masked.height();
+        const uint8_t* row = mask.pixels + (mask.height - 1 - my) * mask.bytesPerRow;
+        auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
+        for (int x = 0; x < masked.width(); ++x) {
+            const int64_t mx = int64_t{x} * mask.width / masked.width();
+            const int opacity = mask.bitsPerPixel == 8 ? row[mx] : (row[mx / 8] & (0x80 >> (mx % 8))) ? 0 : 255;
+            line[x] = qRgba(qRed(line[x]), qGreen(line[x]), qBlue(line[x]), opacity);
+        }
+    }
+    return masked;
 }
 
 QImage QImageFromRaster(const RasterImage& raster)

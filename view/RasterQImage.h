@@ -15,4 +15,9 @@ QImage QImageFromRaster(const RasterImage& raster);
 // shows through them. Null as above.
 QImage StencilQImage(const RasterImage& raster, QRgb paint);
 
+// The image with the mask's opacity stretched over it: an 8-bit grey mask gives each pixel's
+// opacity, a 1-bit mask shows the pixels of index 0 only. The image as it is when the mask
+// holds no usable pixels.
+QImage MaskedQImage(const QImage& image, const RasterImage& mask);
+
 }  // namespace folivo
