@@ -194,42 +194,40 @@ void PdfDocument::ReadPictureDictionary(ImageObject& picture)
         const TokenList value = ResolvedValue(ValueOf(entry));
         return value.size() == 1 ? IntegerOrZero(value[0]) : 0;
     };
-    {
-        fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
-        ParseDictionary();
-        picture.streamPosition = static_cast<uint32_t>(std::max(fileBuffer.position, 0));
-        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-            const TokenList& tokens = *DictEntryList->At(i)->tokens;
-            if (tokens.size() < 2) continue;
-            if (IsKey(tokens, "/Subtype")) {
-                picture.isImage = tokens[1] == "/Image";
-            } else if (IsKey(tokens, "/Width")) {
-                picture.width = IntegerValue(tokens);
-            } else if (IsKey(tokens, "/Height")) {
-                picture.height = IntegerValue(tokens);
-            } else if (IsKey(tokens, "/ImageMask")) {
-                picture.stencil = IsTrue(ResolvedValue(ValueOf(tokens)));
-            } else if (IsKey(tokens, "/BitsPerComponent")) {
-                picture.bitsPerComponent = IntegerValue(tokens);
-            } else if (IsKey(tokens, "/Length")) {
-                const int32_t length = ReadStreamLength(tokens);
-                if (length >= 0) picture.length = length;
-            } else if (IsKey(tokens, "/Filter")) {
-                delete picture.filterNames;
-                picture.filterNames = new TokenList;
-                picture.hasFilter = 1;
-                for (size_t t = 1; t < tokens.size(); ++t) {
-                    if (tokens[t] != "[" && tokens[t] != "]") picture.filterNames->push_back(tokens[t]);
-                }
-                // An array that holds one filter names that filter as well as the plain name.
-                const std::string& filter = picture.filterNames->size() == 1 ? picture.filterNames->front() : tokens[1];
-                if (filter == "/DCTDecode") picture.filterKind = FilterDCT;
-                else if (filter == "/FlateDecode") picture.filterKind = FilterFlate;
-                else if (filter == "/CCITTFaxDecode") picture.filterKind = FilterCCITT;
+    fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
+    ParseDictionary();
+    picture.streamPosition = static_cast<uint32_t>(std::max(fileBuffer.position, 0));
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        if (tokens.size() < 2) continue;
+        if (IsKey(tokens, "/Subtype")) {
+            picture.isImage = tokens[1] == "/Image";
+        } else if (IsKey(tokens, "/Width")) {
+            picture.width = IntegerValue(tokens);
+        } else if (IsKey(tokens, "/Height")) {
+            picture.height = IntegerValue(tokens);
+        } else if (IsKey(tokens, "/ImageMask")) {
+            picture.stencil = IsTrue(ResolvedValue(ValueOf(tokens)));
+        } else if (IsKey(tokens, "/BitsPerComponent")) {
+            picture.bitsPerComponent = IntegerValue(tokens);
+        } else if (IsKey(tokens, "/Length")) {
+            const int32_t length = ReadStreamLength(tokens);
+            if (length >= 0) picture.length = length;
+        } else if (IsKey(tokens, "/Filter")) {
+            delete picture.filterNames;
+            picture.filterNames = new TokenList;
+            picture.hasFilter = 1;
+            for (size_t t = 1; t < tokens.size(); ++t) {
+                if (tokens[t] != "[" && tokens[t] != "]") picture.filterNames->push_back(tokens[t]);
             }
+            // An array that holds one filter names that filter as well as the plain name.
+            const std::string& filter = picture.filterNames->size() == 1 ? picture.filterNames->front() : tokens[1];
+            if (filter == "/DCTDecode") picture.filterKind = FilterDCT;
+            else if (filter == "/FlateDecode") picture.filterKind = FilterFlate;
+            else if (filter == "/CCITTFaxDecode") picture.filterKind = FilterCCITT;
         }
-        ReleaseDictionary();
     }
+    ReleaseDictionary();
 }
 
 std::optional<std::string> PdfDocument::ReadStreamData(int32_t length)
