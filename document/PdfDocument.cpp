@@ -179,6 +179,7 @@ void PdfDocument::DiscardDocument()
         ImageObject& picture = *pictures.At(i);
         ReleaseText(picture.name);
         deldib(picture.image);
+        deldib(picture.mask);
         delete picture.filterNames;
     }
     pictures.Clear();

@@ -15,6 +15,7 @@
 #include "content/ContentInterpreter.h"
 #include "content/MeasuringCanvas.h"
 #include "content/PageItems.h"
+#include "core/PictureSamples.h"
 #include "core/DynaArray.h"
 #include "core/UserInterfacePort.h"
 #include "edit/AddTextSettings.h"
@@ -234,8 +235,18 @@ private:
     void ReadPictureList();
     void ReadPictureDictionaries();
     void DecodePictures();
-    bool DecodePicture(ImageObject& picture, int32_t number);
-    bool DecodeFlatePicture(ImageObject& picture, std::string_view data);
+    void ReadPictureDictionary(ImageObject& picture);
+    // withMask: a soft mask or stencil mask the picture names is decoded into its mask.
+    bool DecodePicture(ImageObject& picture, int32_t number, bool withMask = true);
+    void DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries);
+    // The value of an entry or array element: a reference is replaced by the tokens of its
+    // object (a name, a number, a string or an array; "<<" alone for a dictionary or stream).
+    TokenList ResolvedValue(const TokenList& value);
+    // What a picture's dictionary says about its samples; false when its colour space is
+    // one the samples cannot be drawn in. depth bounds colour spaces nested by reference.
+    bool ReadColourSpace(const TokenList& value, SampleFormat& format, int depth = 0);
+    // An indexed colour space's lookup: a string, or a stream, given directly or by reference.
+    std::string ReadLookup(const TokenList& value);
     // The data of the stream whose keyword "stream" is at the read position; empty when the
     // keyword is missing.
     std::optional<std::string> ReadStreamData(int32_t length);

@@ -8,8 +8,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/PictureCodecs.h"
 #include "core/RasterImage.h"
 #include "document/PdfDocument.h"
+#include "syntax/FilterChain.h"
 #include "syntax/StreamData.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
@@ -38,6 +40,75 @@ void PutLittleEndian(std::string& out, uint32_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
+
+// A hex string's first token: "<" with the first digits that follow without a blank.
+bool StartsHexString(const std::string& token) { return !token.empty() && token[0] == '<' && token.rfind("<<", 0) != 0; }
+
+bool IsReference(const TokenList& tokens, size_t at)
+{
+    return at + 2 < tokens.size() && IntegerText(tokens[at]) && IntegerText(tokens[at + 1]) && tokens[at + 2] == "R";
+}
+
+// The elements of the array whose "[" is at tokens[at]: a reference, a nested array or
+// dictionary, or a hex string is one element of several tokens.
+std::vector<TokenList> ArrayElements(const TokenList& tokens, size_t at)
+{
+    std::vector<TokenList> elements;
+    if (at >= tokens.size() || tokens[at] != "[") return elements;
+    size_t i = at + 1;
+    while (i < tokens.size() && tokens[i] != "]") {
+        size_t end = i + 1;
+        if (IsReference(tokens, i)) {
+            end = i + 3;
+        } else if (StartsHexString(tokens[i])) {
+            while (end < tokens.size() && tokens[end - 1] != ">") ++end;
+        } else if (tokens[i] == "[" || tokens[i] == "<<") {
+            const std::string close = tokens[i] == "[" ? "]" : ">>";
+            int depth = 0;
+            for (end = i; end < tokens.size(); ++end) {
+                if (tokens[end] == tokens[i]) ++depth;
+                else if (tokens[end] == close && --depth == 0) break;
+            }
+            end = std::min(end + 1, tokens.size());
+        }
+        elements.emplace_back(tokens.begin() + static_cast<std::ptrdiff_t>(i), tokens.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end;
+    }
+    return elements;
+}
+
+// The tokens after the key of an entry.
+TokenList ValueOf(const TokenList& entry) { return TokenList(entry.begin() + (entry.empty() ? 0 : 1), entry.end()); }
+
+const TokenList* FindIn(const std::vector<TokenList>& entries, std::string_view key)
+{
+    for (const TokenList& entry : entries) {
+        if (entry.size() >= 2 && entry[0] == key) return &entry;
+    }
+    return nullptr;
+}
+
+int NumberIn(const TokenList& dictionary, std::string_view key, int fallback)
+{
+    for (size_t i = 0; i + 1 < dictionary.size(); ++i) {
+        if (dictionary[i] == key) return IntegerText(dictionary[i + 1]).value_or(fallback);
+    }
+    return fallback;
+}
+
+// The bytes of a string value: "(literal)" as one token, or "<", hex digits, ">".
+std::optional<std::string> StringBytes(const TokenList& value)
+{
+    if (value.empty()) return std::nullopt;
+    if (value[0].size() >= 2 && value[0].front() == '(' && value[0].back() == ')')
+        return DecodeStringEscapes(std::string_view(value[0]).substr(1, value[0].size() - 2));
+    if (!StartsHexString(value[0])) return std::nullopt;
+    std::string digits = value[0].substr(1);
+    for (size_t i = 1; i < value.size() && value[i] != ">"; ++i) digits += value[i];
+    return DecodeAsciiHex(digits);
+}
+
+bool IsTrue(const TokenList& value) { return !value.empty() && value[0] == "true"; }
 
 }  // namespace
 
@@ -125,41 +196,49 @@ int32_t PdfDocument::ReadStreamLength(const TokenList& tokens)
 void PdfDocument::ReadPictureDictionaries()
 {
     pictures.First();
-    while (pictures.FetchNext()) {
-        ImageObject& picture = *currentPicture;
-        fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
-        ParseDictionary();
-        picture.streamPosition = static_cast<uint32_t>(std::max(fileBuffer.position, 0));
-        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-            const TokenList& tokens = *DictEntryList->At(i)->tokens;
-            if (tokens.size() < 2) continue;
-            if (IsKey(tokens, "/Subtype")) {
-                picture.isImage = tokens[1] == "/Image";
-            } else if (IsKey(tokens, "/Width")) {
-                picture.width = IntegerOrZero(tokens[1]);
-            } else if (IsKey(tokens, "/Height")) {
-                picture.height = IntegerOrZero(tokens[1]);
-            } else if (IsKey(tokens, "/BitsPerComponent")) {
-                picture.bitsPerComponent = IntegerOrZero(tokens[1]);
-            } else if (IsKey(tokens, "/Length")) {
-                const int32_t length = ReadStreamLength(tokens);
-                if (length >= 0) picture.length = length;
-            } else if (IsKey(tokens, "/Filter")) {
-                delete picture.filterNames;
-                picture.filterNames = new TokenList;
-                picture.hasFilter = 1;
-                for (size_t t = 1; t < tokens.size(); ++t) {
-                    if (tokens[t] != "[" && tokens[t] != "]") picture.filterNames->push_back(tokens[t]);
-                }
-                // An array that holds one filter names that filter as well as the plain name.
-                const std::string& filter = picture.filterNames->size() == 1 ? picture.filterNames->front() : tokens[1];
-                if (filter == "/DCTDecode") picture.filterKind = FilterDCT;
-                else if (filter == "/FlateDecode") picture.filterKind = FilterFlate;
-                else if (filter == "/CCITTFaxDecode") picture.filterKind = FilterCCITT;
+    while (pictures.FetchNext()) ReadPictureDictionary(*currentPicture);
+}
+
+void PdfDocument::ReadPictureDictionary(ImageObject& picture)
+{
+    auto IntegerValue = [this](const TokenList& entry) {
+        const TokenList value = ResolvedValue(ValueOf(entry));
+        return value.size() == 1 ? IntegerOrZero(value[0]) : 0;
+    };
+    fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
+    ParseDictionary();
+    picture.streamPosition = static_cast<uint32_t>(std::max(fileBuffer.position, 0));
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        if (tokens.size() < 2) continue;
+        if (IsKey(tokens, "/Subtype")) {
+            picture.isImage = tokens[1] == "/Image";
+        } else if (IsKey(tokens, "/Width")) {
+            picture.width = IntegerValue(tokens);
+        } else if (IsKey(tokens, "/Height")) {
+            picture.height = IntegerValue(tokens);
+        } else if (IsKey(tokens, "/ImageMask")) {
+            picture.stencil = IsTrue(ResolvedValue(ValueOf(tokens)));
+        } else if (IsKey(tokens, "/BitsPerComponent")) {
+            picture.bitsPerComponent = IntegerValue(tokens);
+        } else if (IsKey(tokens, "/Length")) {
+            const int32_t length = ReadStreamLength(tokens);
+            if (length >= 0) picture.length = length;
+        } else if (IsKey(tokens, "/Filter")) {
+            delete picture.filterNames;
+            picture.filterNames = new TokenList;
+            picture.hasFilter = 1;
+            for (size_t t = 1; t < tokens.size(); ++t) {
+                if (tokens[t] != "[" && tokens[t] != "]") picture.filterNames->push_back(tokens[t]);
             }
+            // An array that holds one filter names that filter as well as the plain name.
+            const std::string& filter = picture.filterNames->size() == 1 ? picture.filterNames->front() : tokens[1];
+            if (filter == "/DCTDecode") picture.filterKind = FilterDCT;
+            else if (filter == "/FlateDecode") picture.filterKind = FilterFlate;
+            else if (filter == "/CCITTFaxDecode") picture.filterKind = FilterCCITT;
         }
-        ReleaseDictionary();
     }
+    ReleaseDictionary();
 }
 
 std::optional<std::string> PdfDocument::ReadStreamData(int32_t length)
@@ -179,7 +258,7 @@ constexpr int64_t PictureMemoryLimit = int64_t{512} << 20;
 // The pixel memory a picture will take at most, told from its dictionary before decoding.
 int64_t EstimatedPixelBytes(const ImageObject& picture)
 {
-    const int32_t bits = picture.filterKind == FilterCCITT ? 1 : std::max(24, picture.bitsPerComponent);
+    const int32_t bits = picture.filterKind == FilterCCITT || picture.stencil ? 1 : 24;
     return RasterRowBytes(picture.width, bits) * std::max(picture.height, 0);
 }
 
@@ -195,11 +274,11 @@ void PdfDocument::DecodePictures()
         std::unordered_map<uint32_t, uint32_t> firstOfObject;
         pictures.First();
         while (pictures.FetchNext()) {
-            if (!currentPicture->hasFilter) continue;
             const uint32_t index = static_cast<uint32_t>(pictures.CurrentIndex() - 1);
             const auto [first, isNew] = firstOfObject.emplace(currentPicture->dictionaryPosition, index);
             if (!isNew) {
                 sharedib(pictures.At(first->second)->image, currentPicture->image);
+                sharedib(pictures.At(first->second)->mask, currentPicture->mask);
                 if (currentPicture->image.pixels) ++decoded;
             } else if (pixelBytes + EstimatedPixelBytes(*currentPicture) > PictureMemoryLimit) {
                 ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
@@ -208,6 +287,11 @@ void PdfDocument::DecodePictures()
             } else if (DecodePicture(*currentPicture, pictures.CurrentIndex())) {
                 ++decoded;
                 pixelBytes += int64_t{currentPicture->image.bytesPerRow} * currentPicture->image.height;
+                // The mask counts as well; when all together would pass the limit it is left out.
+                const RasterImage& mask = currentPicture->mask;
+                const int64_t maskBytes = int64_t{mask.bytesPerRow} * mask.height;
+                if (pixelBytes + maskBytes > PictureMemoryLimit) deldib(currentPicture->mask);
+                else pixelBytes += maskBytes;
             }
         }
     }
@@ -223,77 +307,293 @@ void PdfDocument::DecodePictures()
     ui_.AddMemoLine("Lese Seiten...");
 }
 
-bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number)
+
+TokenList PdfDocument::ResolvedValue(const TokenList& value)
+{
+    if (!IsReference(value, 0)) return value;
+    TokenList resolved;
+    const int32_t saved = fileBuffer.position;
+    if (GotoObject(*IntegerText(value[0]))) {
+        std::string token = ReadToken(fileBuffer);
+        if (token == "[" || StartsHexString(token)) {
+            // Arrays nest; a bound keeps a damaged file from running the reading to its end.
+            const bool array = token == "[";
+            int depth = 0;
+            for (int i = 0; i < 4096 && fileBuffer.position < fileBuffer.size; ++i) {
+                if (array ? token == "[" : i == 0) ++depth;
+                else if (token == (array ? "]" : ">")) --depth;
+                resolved.push_back(std::move(token));
+                if (depth == 0) break;
+                token = ReadToken(fileBuffer);
+            }
+        } else {
+            resolved.push_back(std::move(token));
+        }
+    }
+    fileBuffer.position = saved;
+    return resolved;
+}
+
+std::string PdfDocument::ReadLookup(const TokenList& value)
+{
+    if (const auto bytes = StringBytes(value)) return *bytes;
+    if (!IsReference(value, 0)) return {};
+    const TokenList resolved = ResolvedValue(value);
+    if (const auto bytes = StringBytes(resolved)) return *bytes;
+    if (resolved.empty() || resolved[0] != "<<") return {};
+    const int32_t saved = fileBuffer.position;
+    std::string lookup;
+    // At most 256 entries of up to 32 components.
+    if (GotoObject(*IntegerText(value[0]))) {
+        if (auto stream = ReadStreamObject(size_t{1} << 16)) lookup = std::move(stream->data);
+    }
+    fileBuffer.position = saved;
+    return lookup;
+}
+
+bool PdfDocument::ReadColourSpace(const TokenList& given, SampleFormat& format, int depth)
+{
+    if (depth > 4) return false;
+    const TokenList value = ResolvedValue(given);
+    if (value.empty()) return false;
+    auto device = [&](const std::string& name) {
+        if (name == "/DeviceGray" || name == "/G" || name == "/CalGray") format.colours = SampleColours::Gray, format.components = 1;
+        else if (name == "/DeviceRGB" || name == "/RGB" || name == "/CalRGB") format.colours = SampleColours::Rgb, format.components = 3;
+        else if (name == "/DeviceCMYK" || name == "/CMYK") format.colours = SampleColours::Cmyk, format.components = 4;
+        else if (name == "/Lab") format.colours = SampleColours::Lab, format.components = 3;
+        else return false;
+        return true;
+    };
+    if (value[0] != "[") return value.size() == 1 && device(value[0]);
+    const std::vector<TokenList> elements = ArrayElements(value, 0);
+    if (elements.empty() || elements[0].size() != 1) return false;
+    const std::string& family = elements[0][0];
+    if (family == "/ICCBased" && elements.size() >= 2 && IsReference(elements[1], 0)) {
+        // The profile's component count decides; the profile itself is not applied.
+        const int32_t saved = fileBuffer.position;
+        int components = 0;
+        if (GotoObject(*IntegerText(elements[1][0]))) {
+            ParseDictionary();
+            for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+                const TokenList& tokens = *DictEntryList->At(i)->tokens;
+                if (tokens.size() >= 2 && tokens[0] == "/N") components = IntegerOrZero(tokens[1]);
+            }
+            ReleaseDictionary();
+        }
+        fileBuffer.position = saved;
+        if (components == 1) return device("/DeviceGray");
+        if (components == 3) return device("/DeviceRGB");
+        if (components == 4) return device("/DeviceCMYK");
+        return false;
+    }
+    if (family == "/Indexed" && elements.size() >= 4) {
+        SampleFormat base;
+        if (!ReadColourSpace(elements[1], base, depth + 1) || base.colours == SampleColours::Indexed) return false;
+        const TokenList hival = ResolvedValue(elements[2]);
+        if (hival.size() != 1 || !IntegerText(hival[0])) return false;
+        format.colours = SampleColours::Indexed;
+        format.components = 1;
+        format.hival = std::clamp(*IntegerText(hival[0]), 0, 255);
+        format.baseColours = base.colours;
+        format.baseComponents = base.components;
+        format.lookup = ReadLookup(elements[3]);
+        return true;
+    }
+    if (family == "/Separation") {
+        format.colours = SampleColours::Tint, format.components = 1;
+        return true;
+    }
+    if (family == "/DeviceN" && elements.size() >= 2) {
+        const TokenList names = ResolvedValue(elements[1]);
+        const auto count = static_cast<int32_t>(ArrayElements(names, 0).size());
+        if (count < 1 || count > 32) return false;
+        format.colours = SampleColours::Tint, format.components = count;
+        return true;
+    }
+    return device(family);
+}
+
+void PdfDocument::DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries)
+{
+    // A soft mask gives each pixel's opacity as grey; a stencil (/Mask as a stream) shows the
+    // pixels it would paint. Colour-key masks (/Mask as an array) are not followed.
+    const TokenList* entry = FindIn(entries, "/SMask");
+    if (!entry || !IsReference(*entry, 1)) entry = FindIn(entries, "/Mask");
+    if (!entry || !IsReference(*entry, 1)) return;
+    const int32_t saved = fileBuffer.position;
+    if (GotoObject(*IntegerText((*entry)[1]))) {
+        ImageObject mask{};
+        mask.dictionaryPosition = static_cast<uint32_t>(fileBuffer.position);
+        mask.isImage = 1;
+        ReadPictureDictionary(mask);
+        if (mask.isImage && DecodePicture(mask, 0, false) &&
+            (mask.image.bitsPerPixel == 1 || (mask.image.bitsPerPixel == 8 && mask.image.paletteCount == 256)))
+            picture.mask = mask.image;
+        else
+            deldib(mask.image);
+        delete mask.filterNames;
+    }
+    fileBuffer.position = saved;
+}
+
+bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number, bool withMask)
 {
     fileBuffer.position = static_cast<int32_t>(picture.streamPosition);
-    const auto data = ReadStreamData(picture.length);
+    auto data = ReadStreamData(picture.length);
     if (!data) return false;
-    if (!picture.isImage || picture.width <= 0 || picture.height <= 0 || picture.bitsPerComponent <= 0 ||
-        picture.length <= 0)
-        return false;
-    switch (picture.filterKind) {
-    case FilterDCT: {
+    if (!picture.isImage || picture.width <= 0 || picture.height <= 0 || picture.length <= 0) return false;
+
+    // The dictionary once more, its entries copied: resolving references parses other objects.
+    fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
+    ParseDictionary();
+    std::vector<TokenList> entries;
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) entries.push_back(*DictEntryList->At(i)->tokens);
+    ReleaseDictionary();
+
+    SampleFormat format;
+    format.width = picture.width;
+    format.height = picture.height;
+    format.bitsPerComponent = picture.stencil ? 1 : picture.bitsPerComponent;
+    format.stencil = picture.stencil != 0;
+    bool colourSpaceKnown = format.stencil;
+    if (const TokenList* entry = FindIn(entries, "/ColorSpace"); entry && !format.stencil) {
+        colourSpaceKnown = ReadColourSpace(ValueOf(*entry), format);
+        // A colour space that cannot be drawn leaves the picture out rather than drawn wrong.
+        if (!colourSpaceKnown && ResolvedValue(ValueOf(*entry)).size() > 1) return false;
+    }
+    if (const TokenList* entry = FindIn(entries, "/Decode")) {
+        const TokenList value = ResolvedValue(ValueOf(*entry));
+        for (const std::string& token : value) {
+            if (const auto number = NumberText(token)) format.decode.push_back(*number);
+        }
+    }
+
+    std::vector<StreamFilterStep> steps;
+    if (const TokenList* entry = FindIn(entries, "/Filter")) {
+        for (const std::string& token : ResolvedValue(ValueOf(*entry))) {
+            if (!token.empty() && token[0] == '/') steps.push_back({token, {}});
+        }
+    }
+    std::vector<TokenList> parameters;
+    if (const TokenList* entry = FindIn(entries, "/DecodeParms")) {
+        const TokenList value = ValueOf(*entry);
+        if (!value.empty() && value[0] == "[") parameters = ArrayElements(value, 0);
+        else parameters.push_back(value);
+        for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
+            const TokenList dictionary = ResolvedValue(parameters[i]);
+            PredictorParameters& p = steps[i].predictor;
+            p.predictor = NumberIn(dictionary, "/Predictor", 1);
+            p.colors = NumberIn(dictionary, "/Colors", 1);
+            p.bitsPerComponent = NumberIn(dictionary, "/BitsPerComponent", 8);
+            p.columns = NumberIn(dictionary, "/Columns", 1);
+        }
+    }
+
+    // Without a colour space the data size tells grey from RGB; room is made for the larger.
+    const int32_t components = colourSpaceKnown ? format.components : 3;
+    const int64_t rowBytes = (int64_t{picture.width} * components * std::clamp(format.bitsPerComponent, 1, 16) + 7) / 8;
+    const auto limit = static_cast<int64_t>(InflateLimit);
+    const int64_t wanted = rowBytes > limit / picture.height ? limit : rowBytes * picture.height;
+    std::string codec;
+    auto decoded = UndoFilterChain(std::move(*data), steps, static_cast<size_t>(wanted), &codec);
+    data.reset();
+    if (!decoded) return false;
+    // JPEG 2000 data tell their own depth; every other picture needs it from the dictionary.
+    if (picture.bitsPerComponent <= 0 && !picture.stencil && codec != "/JPXDecode") return false;
+
+    if (codec == "/DCTDecode" || codec == "/DCT") {
         const std::string path = programFolder + "tempimage.jpg";
-        if (!WriteFile(path, *data)) {
+        if (!WriteFile(path, *decoded)) {
             RemoveFile(path);
             return false;
         }
         OpenDib(picture.image, path.c_str(), 0, &ui_);
         RemoveFile(path);
+        if (picture.image.pixels && withMask) DecodeMask(picture, entries);
         return picture.image.pixels != nullptr;
     }
-    case FilterFlate:
-        return DecodeFlatePicture(picture, *data);
-    case FilterCCITT: {
+    if (codec == "/CCITTFaxDecode" || codec == "/CCF") {
         if (picture.width <= 1 || picture.height <= 1) return false;
         const std::string path = programFolder + "tempimage" + std::to_string(number) + ".tif";
-        if (!WriteFile(path, CcittTiffWrapper(picture.width, picture.height, *data))) {
+        if (!WriteFile(path, CcittTiffWrapper(picture.width, picture.height, *decoded))) {
             RemoveFile(path);
             ShowError("Fehler: Konnte Datei " + path + "nicht erstellen!");
             return false;
         }
         OpenDib(picture.image, path.c_str(), 0, &ui_);
         RemoveFile(path);
-        return picture.image.pixels != nullptr;
-    }
-    default:
-        return false;
-    }
-}
-
-bool PdfDocument::DecodeFlatePicture(ImageObject& picture, std::string_view data)
-{
-    const auto inflated = Inflate(data);
-    if (!inflated) return false;
-    const int64_t width = picture.width;
-    const int64_t height = picture.height;
-    const auto* source = reinterpret_cast<const uint8_t*>(inflated->data());
-    const auto available = static_cast<int64_t>(inflated->size());
-    RasterImage& image = picture.image;
-    const bool threeBytesPerPixel = available % 3 == 0 && (available / 3) % height == 0 && available / 3 / height == width;
-    if (threeBytesPerPixel) {
-        if (!newdib(image, picture.width, picture.height, 24)) return false;
-        for (int64_t y = 0; y < height; ++y) {
-            uint8_t* row = image.pixels + (height - 1 - y) * image.bytesPerRow;
-            const uint8_t* from = source + 3 * y * width;
-            for (int64_t x = 0; x < width; ++x) {
-                row[3 * x] = from[3 * x + 2];
-                row[3 * x + 1] = from[3 * x + 1];
-                row[3 * x + 2] = from[3 * x];
+        // Stencils and masks read index 0 as the painted colour, black; the fax decoder gives
+        // a white-to-black palette. /BlackIs1 and /Decode [1 0] swap black and white.
+        bool invert = false;
+        for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
+            if (steps[i].name != codec) continue;
+            const TokenList dictionary = ResolvedValue(parameters[i]);
+            const auto key = std::find(dictionary.begin(), dictionary.end(), "/BlackIs1");
+            invert = key != dictionary.end() && key + 1 != dictionary.end() && key[1] == "true";
+        }
+        if (format.decode.size() >= 2 && format.decode[0] > format.decode[1]) invert = !invert;
+        RasterImage& image = picture.image;
+        if (image.pixels && image.bitsPerPixel == 1 && image.paletteCount >= 2) {
+            if ((image.palette[0] & 0xFF) > (image.palette[1] & 0xFF)) {
+                invert = !invert;
+                std::swap(image.palette[0], image.palette[1]);
+            }
+            if (invert) {
+                for (int64_t i = 0; i < int64_t{image.bytesPerRow} * image.height; ++i) image.pixels[i] = static_cast<uint8_t>(~image.pixels[i]);
             }
         }
+        if (picture.image.pixels && withMask) DecodeMask(picture, entries);
+        return picture.image.pixels != nullptr;
+    }
+    if (codec == "/JBIG2Decode" || codec == "/JPXDecode") {
+        std::optional<CodecPicture> decodedPicture;
+        if (codec == "/JPXDecode") {
+            decodedPicture = DecodeJpx(*decoded);
+        } else {
+            // The globals stream is named in the parameters that stand beside the codec.
+            size_t at = 0;
+            while (at < steps.size() && steps[at].name != codec) ++at;
+            std::string globals;
+            if (at < parameters.size()) {
+                const TokenList dictionary = ResolvedValue(parameters[at]);
+                const auto key = static_cast<size_t>(std::find(dictionary.begin(), dictionary.end(), "/JBIG2Globals") - dictionary.begin());
+                if (IsReference(dictionary, key + 1) && GotoObject(*IntegerText(dictionary[key + 1]))) {
+                    if (auto stream = ReadStreamObject(CodecMemoryLimit)) globals = std::move(stream->data);
+                }
+            }
+            decodedPicture = DecodeJbig2(*decoded, globals);
+        }
+        decoded.reset();
+        if (!decodedPicture) return false;
+        format.width = decodedPicture->width;
+        format.height = decodedPicture->height;
+        format.bitsPerComponent = decodedPicture->bitsPerComponent;
+        if (codec == "/JPXDecode") {
+            // The codestream's own colours count unless the dictionary names a space of the same size.
+            if (format.stencil || !colourSpaceKnown || format.components != decodedPicture->components ||
+                format.colours == SampleColours::Indexed)
+                format.colours = decodedPicture->colours;
+            format.components = decodedPicture->components;
+            format.stencil = false;
+            format.decode.clear();
+        } else if (!format.stencil) {
+            format.colours = SampleColours::Gray;
+            format.components = 1;
+        }
+        if (!SamplesToRaster(format, decodedPicture->samples, picture.image)) return false;
+        if (withMask) DecodeMask(picture, entries);
         return true;
     }
-    const int32_t bits = picture.bitsPerComponent;
-    if (!newdib(image, picture.width, picture.height, bits)) return false;
-    // Rows that the data does not reach stay empty: nothing is read past its end.
-    const int64_t rowBytes = std::min<int64_t>(width * bits / 8, image.bytesPerRow);
-    for (int64_t y = 0; y < height; ++y) {
-        const int64_t from = (height - 1 - y) * width * bits / 8;
-        const int64_t count = std::min(rowBytes, available - from);
-        if (count <= 0) continue;
-        std::memcpy(image.pixels + y * image.bytesPerRow, source + from, static_cast<size_t>(count));
+    if (!codec.empty()) return false;
+
+    if (!colourSpaceKnown) {
+        const int64_t rgbRow = (int64_t{picture.width} * 3 * std::clamp(format.bitsPerComponent, 1, 16) + 7) / 8;
+        const bool rgb = rgbRow <= static_cast<int64_t>(decoded->size()) / picture.height;
+        format.colours = rgb ? SampleColours::Rgb : SampleColours::Gray;
+        format.components = rgb ? 3 : 1;
     }
+    if (!SamplesToRaster(format, *decoded, picture.image)) return false;
+    if (withMask) DecodeMask(picture, entries);
     return true;
 }
 

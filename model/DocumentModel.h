@@ -95,8 +95,13 @@ struct ImageObject {
     uint32_t streamPosition;
     uint8_t hasFilter;
     uint8_t isImage;
+    // /ImageMask: the pixels are a 1-bit stencil (0 paints) drawn in the fill colour.
+    uint8_t stencil;
     TokenList* filterNames;
     RasterImage image;
+    // /SMask or /Mask: 8-bit grey opacity, or a 1-bit stencil (0 shows the pixel); any size,
+    // stretched over the picture. No pixels: the picture is opaque.
+    RasterImage mask;
 };
 
 // How a font's text looks, as its base name or descriptor says; the display font takes the

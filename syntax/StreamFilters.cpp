@@ -8,7 +8,9 @@
 
 namespace folivo {
 
-std::optional<std::string> Inflate(std::string_view data, size_t limit, bool* tooLarge)
+namespace {
+
+std::optional<std::string> InflateUpTo(std::string_view data, size_t limit, bool cut, bool* tooLarge)
 {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return std::nullopt;
@@ -21,6 +23,10 @@ std::optional<std::string> Inflate(std::string_view data, size_t limit, bool* to
     for (;;) {
         if (produced == output.size()) {
             if (output.size() >= limit) {
+                if (cut) {
+                    inflateEnd(&stream);
+                    return output;
+                }
                 // Full at the limit: whole only if the stream ends right here.
                 unsigned char probe;
                 stream.next_out = &probe;
@@ -49,6 +55,68 @@ std::optional<std::string> Inflate(std::string_view data, size_t limit, bool* to
     inflateEnd(&stream);
     if (result != Z_STREAM_END && produced == 0) return std::nullopt;
     output.resize(produced);
+    return output;
+}
+
+int HexValue(unsigned char ch)
+{
+    if (ch >= '0' && ch <= '9') return ch - '0';
+    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::optional<std::string> Inflate(std::string_view data, size_t limit, bool* tooLarge)
+{
+    return InflateUpTo(data, limit, false, tooLarge);
+}
+
+std::optional<std::string> InflatePrefix(std::string_view data, size_t count)
+{
+    if (count == 0) return std::string();
+    return InflateUpTo(data, count, true, nullptr);
+}
+
+std::string DecodeAsciiHex(std::string_view data, size_t limit)
+{
+    std::string output;
+    output.reserve(std::min(data.size() / 2 + 1, limit));
+    int high = -1;
+    for (size_t i = 0; i < data.size() && output.size() < limit; ++i) {
+        const auto ch = static_cast<unsigned char>(data[i]);
+        if (ch == '>') break;
+        const int value = HexValue(ch);
+        if (value < 0) continue;  // blanks, and junk a writer left between the digits
+        if (high < 0) {
+            high = value;
+        } else {
+            output += static_cast<char>(high << 4 | value);
+            high = -1;
+        }
+    }
+    // An odd last digit stands for its byte with a zero after it.
+    if (high >= 0 && output.size() < limit) output += static_cast<char>(high << 4);
+    return output;
+}
+
+std::string DecodeRunLength(std::string_view data, size_t limit)
+{
+    std::string output;
+    size_t i = 0;
+    while (i < data.size() && output.size() < limit) {
+        const auto length = static_cast<unsigned char>(data[i++]);
+        if (length == 128) break;
+        if (length < 128) {
+            const size_t count = std::min<size_t>({length + size_t{1}, data.size() - i, limit - output.size()});
+            output.append(data.substr(i, count));
+            i += length + size_t{1};
+        } else {
+            if (i >= data.size()) break;
+            output.append(std::min<size_t>(257 - length, limit - output.size()), data[i++]);
+        }
+    }
     return output;
 }
 

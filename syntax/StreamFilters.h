@@ -21,6 +21,20 @@ inline constexpr uint64_t DocumentContentLimit = uint64_t{64} << 20;
 // output keeps that output.
 std::optional<std::string> Inflate(std::string_view data, size_t limit = InflateLimit, bool* tooLarge = nullptr);
 
+// The first `count` bytes the data inflates to, or all of them when there are fewer; empty as
+// for Inflate when nothing inflates. Pictures need no more than their rows, whatever else the
+// data holds.
+std::optional<std::string> InflatePrefix(std::string_view data, size_t count);
+
+// ASCIIHex: pairs of hexadecimal digits up to ">"; blanks are skipped, an odd last digit is
+// followed by 0. Decoding stops at `limit` bytes.
+std::string DecodeAsciiHex(std::string_view data, size_t limit = InflateLimit);
+
+// RunLength: a length byte 0 ... 127 copies the next length + 1 bytes, 129 ... 255 repeats the
+// next byte 257 − length times, 128 ends the data. Decoding stops at `limit` bytes; a run
+// cut off by the end of the data keeps what it has.
+std::string DecodeRunLength(std::string_view data, size_t limit = InflateLimit);
+
 // ASCII85: groups of five digits "!" ... "u", "z" for four zero bytes at a group start; the
 // end marker "~>" and trailing line ends are not data. Decoding stops once the output passes
 // `limit` ("z" makes four bytes of one): a result longer than limit was cut off there.

@@ -133,8 +133,13 @@ TEST(Pictures, OneFilterInAnArrayIsThatFilter)
     pdf.more = {StreamObject("", ""), Picture(1, 1, 8, "[/FlateDecode]", Deflate("a")),
                 Picture(1, 1, 8, "[/ASCII85Decode /FlateDecode]", "GhOZI#Qt,.k5aN~>")};
     Opened opened(pdf.Build());
-    ASSERT_EQ(opened.document.pictures.Count(), 1u);
+    ASSERT_EQ(opened.document.pictures.Count(), 2u);
     EXPECT_EQ(opened.document.pictures.At(0)->name.View(), "/Im1");
+    EXPECT_EQ(opened.document.pictures.At(0)->filterKind, FilterFlate);
+    // A chain of filters is undone in order: "q Q", three bytes for one pixel, is red 'q', green ' ', blue 'Q'.
+    const RasterImage& chained = opened.document.pictures.At(1)->image;
+    ASSERT_EQ(chained.bitsPerPixel, 24);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(chained.pixels), 3), "Q q");
 }
 
 TEST(Pictures, ShortFlateDataIsNeverReadPastItsEnd)

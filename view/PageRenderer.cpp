@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <string_view>
+#include <utility>
 
 #include "view/QtText.h"
 #include "view/RasterQImage.h"
@@ -81,7 +82,7 @@ private:
     void DrawText(const PageItem& item);
     void DrawImage(const PageItem& item);
     void DrawPath(const PageItem& item);
-    const QImage& PictureImage(int32_t index);
+    const QImage& PictureImage(int32_t index, uint32_t fillColour);
 
     const PdfDocument& document_;
     QPainter painter_;
@@ -91,7 +92,8 @@ private:
     QFont displayFont_;
     // Each picture is converted once per drawing, however often the page shows it and under
     // however many names: names of one picture share its pixels.
-    std::map<const uint8_t*, QImage> pictureImages_;
+    // Stencils are kept per fill colour.
+    std::map<std::pair<const uint8_t*, uint32_t>, QImage> pictureImages_;
 };
 
 void PagePainter::DrawText(const PageItem& item)
@@ -120,26 +122,33 @@ void PagePainter::DrawText(const PageItem& item)
     }
 }
 
-const QImage& PagePainter::PictureImage(int32_t index)
+const QImage& PagePainter::PictureImage(int32_t index, uint32_t fillColour)
 {
-    const RasterImage& raster = document_.pictures.At(static_cast<uint32_t>(index))->image;
-    auto found = pictureImages_.find(raster.pixels);
+    const ImageObject& picture = *document_.pictures.At(static_cast<uint32_t>(index));
+    const RasterImage& raster = picture.image;
+    // Fill colours are 0x00BBGGRR: no colour has the key of an ordinary picture.
+    const std::pair<const uint8_t*, uint32_t> key(raster.pixels, picture.stencil ? fillColour : 0xFFFFFFFFu);
+    auto found = pictureImages_.find(key);
     if (found != pictureImages_.end()) return found->second;
+    auto convert = [&](const RasterImage& from) {
+        if (picture.stencil) return StencilQImage(from, ColourOf(fillColour).rgb());
+        return picture.mask.pixels ? MaskedQImage(QImageFromRaster(from), picture.mask) : QImageFromRaster(from);
+    };
     QImage converted;
     if (int64_t{raster.width} * raster.height <= MaxPicturePixels) {
-        converted = QImageFromRaster(raster);
+        converted = convert(raster);
     } else {
         RasterImage sampled{};
-        if (sampledib(raster, MaxPicturePixels, sampled)) converted = QImageFromRaster(sampled);
+        if (sampledib(raster, MaxPicturePixels, sampled)) converted = convert(sampled);
         deldib(sampled);
     }
-    return pictureImages_.emplace(raster.pixels, std::move(converted)).first->second;
+    return pictureImages_.emplace(key, std::move(converted)).first->second;
 }
 
 void PagePainter::DrawImage(const PageItem& item)
 {
     if (item.ImageIndex < 0 || static_cast<uint32_t>(item.ImageIndex) >= document_.pictures.Count()) return;
-    const QImage& source = PictureImage(item.ImageIndex);
+    const QImage& source = PictureImage(item.ImageIndex, item.FillColor);
     if (source.isNull()) return;
     const int left = mapping_.PageX(item.X);
     const int top = mapping_.PageY(item.Y + item.ScaleY);

@@ -488,5 +488,62 @@ TEST(PageRendererTest, WildNumbersNeitherCrashNorExhaustMemory)
     EXPECT_TRUE(document.Render(2, 300).isNull());
 }
 
+TEST(PageRendererTest, StencilPaintsItsFillColourAndLetsThePageShowThrough)
+{
+    MemoryDocument document;
+    document.AddPage(0, 0, 612, 792);
+    ImageObject& backdrop = *document.document.pictures.Append();
+    ASSERT_TRUE(newdib(backdrop.image, 1, 1, 24));
+    backdrop.image.pixels[0] = 0xFF;  // blue
+    ImageObject& stencil = *document.document.pictures.Append();
+    stencil.stencil = 1;
+    // Two pixels: the left one paints (bit 0), the right one does not.
+    ASSERT_TRUE(newdib(stencil.image, 2, 1, 1));
+    stencil.image.pixels[0] = 0x40;
+    for (int index = 0; index < 2; ++index) {
+        for (uint32_t colour : {0x0000FFu, 0x00FF00u}) {  // red, then green: 0x00BBGGRR
+            PageItem& item = document.AddItem(1);
+            item.IsImage = 1;
+            item.ImageIndex = index;
+            item.X = colour == 0x0000FFu ? 0 : 144;
+            item.Y = 792 - 72;
+            item.ScaleX = 72;
+            item.ScaleY = 72;
+            item.FillColor = colour;
+        }
+    }
+    const QImage image = document.Render(1, 100);
+    EXPECT_EQ(QColor(image.pixel(10, 10)), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(80, 10)), QColor(Qt::blue));
+    // The same stencil in another fill colour is not taken from the first one's conversion.
+    EXPECT_EQ(QColor(image.pixel(202, 10)), QColor(Qt::green));
+    EXPECT_EQ(QColor(image.pixel(272, 10)), QColor(Qt::blue));
+}
+
+TEST(PageRendererTest, MaskedPictureShowsThePageWhereItsMaskIsClear)
+{
+    MemoryDocument document;
+    document.AddPage(0, 0, 612, 792);
+    ImageObject& backdrop = *document.document.pictures.Append();
+    ASSERT_TRUE(newdib(backdrop.image, 1, 1, 24));
+    backdrop.image.pixels[0] = 0xFF;  // blue
+    ImageObject& picture = *document.document.pictures.Append();
+    ASSERT_TRUE(newdib(picture.image, 1, 1, 24));
+    picture.image.pixels[2] = 0xFF;  // red
+    // A grey mask twice as wide as the picture: opaque on the left, clear on the right.
+    ASSERT_TRUE(newdib(picture.mask, 2, 1, 8));
+    picture.mask.pixels[0] = 0xFF;
+    for (int index = 0; index < 2; ++index) {
+        PageItem& item = document.AddItem(1);
+        item.IsImage = 1;
+        item.ImageIndex = index;
+        item.Y = 792 - 72;
+        item.ScaleX = item.ScaleY = 72;
+    }
+    const QImage image = document.Render(1, 100);
+    EXPECT_EQ(QColor(image.pixel(10, 10)), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(80, 10)), QColor(Qt::blue));
+}
+
 }  // namespace
 }  // namespace folivo

@@ -1,0 +1,229 @@
+#include "core/PictureCodecs.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+#include <openjpeg.h>
+// The header defines `inline` away for old C compilers; it comes last and the keyword returns.
+#include <jbig2.h>
+#undef inline
+
+namespace folivo {
+
+namespace {
+
+// jbig2dec allocates through this: page buffers of forged sizes fail here instead of taking
+// the machine's memory.
+struct BoundedAllocator {
+    Jbig2Allocator base;  // first, so that the library's pointer is ours
+    size_t used = 0;
+};
+
+struct alignas(std::max_align_t) BlockHeader {
+    size_t size;
+};
+
+void* Allocate(Jbig2Allocator* allocator, size_t size)
+{
+    auto* bounded = reinterpret_cast<BoundedAllocator*>(allocator);
+    if (size > CodecMemoryLimit - std::min(bounded->used, CodecMemoryLimit)) return nullptr;
+    auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
+    if (!header) return nullptr;
+    header->size = size;
+    bounded->used += size;
+    return header + 1;
+}
+
+void Release(Jbig2Allocator* allocator, void* block)
+{
+    if (!block) return;
+    auto* header = static_cast<BlockHeader*>(block) - 1;
+    reinterpret_cast<BoundedAllocator*>(allocator)->used -= header->size;
+    std::free(header);
+}
+
+void* Reallocate(Jbig2Allocator* allocator, void* block, size_t size)
+{
+    if (!block) return Allocate(allocator, size);
+    const size_t old = (static_cast<BlockHeader*>(block) - 1)->size;
+    void* grown = Allocate(allocator, size);
+    if (!grown) return nullptr;
+    std::memcpy(grown, block, std::min(old, size));
+    Release(allocator, block);
+    return grown;
+}
+
+void QuietJbig2(void*, const char*, Jbig2Severity, uint32_t) {}
+
+// OpenJPEG reads from memory through these.
+struct MemorySource {
+    const uint8_t* data;
+    size_t size;
+    size_t at;
+};
+
+OPJ_SIZE_T ReadSource(void* buffer, OPJ_SIZE_T count, void* user)
+{
+    auto* source = static_cast<MemorySource*>(user);
+    if (source->at >= source->size) return static_cast<OPJ_SIZE_T>(-1);
+    const size_t taken = std::min<size_t>(count, source->size - source->at);
+    std::memcpy(buffer, source->data + source->at, taken);
+    source->at += taken;
+    return taken;
+}
+
+OPJ_OFF_T SkipSource(OPJ_OFF_T count, void* user)
+{
+    auto* source = static_cast<MemorySource*>(user);
+    if (count < 0) return -1;
+    const auto skipped = static_cast<OPJ_OFF_T>(std::min<uint64_t>(static_cast<uint64_t>(count), source->size - source->at));
+    source->at += static_cast<size_t>(skipped);
+    return skipped;
+}
+
+OPJ_BOOL SeekSource(OPJ_OFF_T position, void* user)
+{
+    auto* source = static_cast<MemorySource*>(user);
+    if (position < 0 || static_cast<uint64_t>(position) > source->size) return OPJ_FALSE;
+    source->at = static_cast<size_t>(position);
+    return OPJ_TRUE;
+}
+
+void QuietOpenJpeg(const char*, void*) {}
+
+uint8_t EightBits(int64_t value, const opj_image_comp_t& component)
+{
+    const int precision = static_cast<int>(std::clamp<OPJ_UINT32>(component.prec, 1, 31));
+    if (component.sgnd) value += int64_t{1} << (precision - 1);
+    value = std::clamp<int64_t>(value, 0, (int64_t{1} << precision) - 1);
+    if (precision > 8) return static_cast<uint8_t>(value >> (precision - 8));
+    return static_cast<uint8_t>(value * 255 / ((1 << precision) - 1));
+}
+
+}  // namespace
+
+std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view globals)
+{
+    BoundedAllocator allocator{{Allocate, Release, Reallocate}};
+    Jbig2GlobalCtx* global = nullptr;
+    if (!globals.empty()) {
+        Jbig2Ctx* context = jbig2_ctx_new(&allocator.base, JBIG2_OPTIONS_EMBEDDED, nullptr, QuietJbig2, nullptr);
+        if (!context) return std::nullopt;
+        jbig2_data_in(context, reinterpret_cast<const unsigned char*>(globals.data()), globals.size());
+        global = jbig2_make_global_ctx(context);
+    }
+    Jbig2Ctx* context = jbig2_ctx_new(&allocator.base, JBIG2_OPTIONS_EMBEDDED, global, QuietJbig2, nullptr);
+    if (!context) {
+        if (global) jbig2_global_ctx_free(global);
+        return std::nullopt;
+    }
+    std::optional<CodecPicture> picture;
+    jbig2_data_in(context, reinterpret_cast<const unsigned char*>(data.data()), data.size());
+    jbig2_complete_page(context);
+    if (Jbig2Image* page = jbig2_page_out(context)) {
+        const uint64_t rowBytes = (uint64_t{page->width} + 7) / 8;
+        if (page->width > 0 && page->height > 0 && page->width <= INT32_MAX && page->height <= INT32_MAX &&
+            page->stride >= rowBytes && rowBytes * page->height <= CodecMemoryLimit) {
+            picture.emplace();
+            picture->width = static_cast<int32_t>(page->width);
+            picture->height = static_cast<int32_t>(page->height);
+            picture->bitsPerComponent = 1;
+            picture->samples.resize(static_cast<size_t>(rowBytes * page->height));
+            // JBIG2 marks black with 1; grey samples mark it with 0.
+            for (uint64_t y = 0; y < page->height; ++y) {
+                const uint8_t* from = page->data + y * page->stride;
+                char* to = picture->samples.data() + y * rowBytes;
+                for (uint64_t x = 0; x < rowBytes; ++x) to[x] = static_cast<char>(~from[x]);
+            }
+        }
+        jbig2_release_page(context, page);
+    }
+    jbig2_ctx_free(context);
+    if (global) jbig2_global_ctx_free(global);
+    return picture;
+}
+
+std::optional<CodecPicture> DecodeJpx(std::string_view data)
+{
+    static const char Jp2Signature[] = "\x00\x00\x00\x0CjP  \r\n\x87\n";
+    const bool jp2 = data.size() >= 12 && std::memcmp(data.data(), Jp2Signature, 12) == 0;
+    const bool codestream = data.size() >= 4 && static_cast<uint8_t>(data[0]) == 0xFF && static_cast<uint8_t>(data[1]) == 0x4F;
+    if (!jp2 && !codestream) return std::nullopt;
+
+    MemorySource source{reinterpret_cast<const uint8_t*>(data.data()), data.size(), 0};
+    opj_stream_t* stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE);
+    if (!stream) return std::nullopt;
+    opj_stream_set_user_data(stream, &source, nullptr);
+    opj_stream_set_user_data_length(stream, data.size());
+    opj_stream_set_read_function(stream, ReadSource);
+    opj_stream_set_skip_function(stream, SkipSource);
+    opj_stream_set_seek_function(stream, SeekSource);
+    opj_codec_t* codec = opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
+    opj_image_t* image = nullptr;
+    std::optional<CodecPicture> picture;
+    opj_dparameters_t parameters;
+    opj_set_default_decoder_parameters(&parameters);
+    if (codec) {
+        opj_set_info_handler(codec, QuietOpenJpeg, nullptr);
+        opj_set_warning_handler(codec, QuietOpenJpeg, nullptr);
+        opj_set_error_handler(codec, QuietOpenJpeg, nullptr);
+    }
+    auto sizeAllowed = [&] {
+        // OpenJPEG keeps 32 bits per sample while it decodes.
+        if (!image || image->numcomps < 1 || image->x1 <= image->x0 || image->y1 <= image->y0) return false;
+        const uint64_t pixels = uint64_t{image->x1 - image->x0} * (image->y1 - image->y0);
+        return image->x1 - image->x0 <= INT32_MAX && image->y1 - image->y0 <= INT32_MAX &&
+               pixels * image->numcomps * 4 <= CodecMemoryLimit;
+    };
+    if (codec && opj_setup_decoder(codec, &parameters) && opj_read_header(stream, codec, &image) && sizeAllowed() &&
+        opj_decode(codec, stream, image) && opj_end_decompress(codec, stream)) {
+        const auto width = static_cast<int32_t>(image->x1 - image->x0);
+        const auto height = static_cast<int32_t>(image->y1 - image->y0);
+        const uint32_t count = image->numcomps;
+        // Alpha channels are left out; four colour channels are CMYK only when the file says so.
+        int32_t used = count >= 3 ? 3 : 1;
+        SampleColours colours = used == 3 ? SampleColours::Rgb : SampleColours::Gray;
+        if (count >= 4 && image->color_space == OPJ_CLRSPC_CMYK) used = 4, colours = SampleColours::Cmyk;
+        bool complete = true;
+        for (int32_t c = 0; c < used; ++c) {
+            const opj_image_comp_t& component = image->comps[c];
+            complete = complete && component.data && component.w > 0 && component.h > 0 && component.dx > 0 && component.dy > 0;
+        }
+        if (complete) {
+            picture.emplace();
+            picture->width = width;
+            picture->height = height;
+            picture->components = used;
+            picture->colours = colours;
+            picture->samples.resize(static_cast<size_t>(width) * height * used);
+            auto* out = reinterpret_cast<uint8_t*>(picture->samples.data());
+            const bool ycc = image->color_space == OPJ_CLRSPC_SYCC && used == 3;
+            for (int32_t y = 0; y < height; ++y) {
+                for (int32_t x = 0; x < width; ++x) {
+                    for (int32_t c = 0; c < used; ++c) {
+                        const opj_image_comp_t& component = image->comps[c];
+                        const uint32_t cx = std::min<uint32_t>(static_cast<uint32_t>(x) / component.dx, component.w - 1);
+                        const uint32_t cy = std::min<uint32_t>(static_cast<uint32_t>(y) / component.dy, component.h - 1);
+                        *out++ = EightBits(component.data[uint64_t{cy} * component.w + cx], component);
+                    }
+                    if (ycc) {
+                        uint8_t* p = out - 3;
+                        const double luma = p[0], cb = p[1] - 128.0, cr = p[2] - 128.0;
+                        auto level = [](double v) { return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); };
+                        p[0] = level(luma + 1.402 * cr);
+                        p[1] = level(luma - 0.344136 * cb - 0.714136 * cr);
+                        p[2] = level(luma + 1.772 * cb);
+                    }
+                }
+            }
+        }
+    }
+    if (image) opj_image_destroy(image);
+    if (codec) opj_destroy_codec(codec);
+    opj_stream_destroy(stream);
+    return picture;
+}
+
+}  // namespace folivo

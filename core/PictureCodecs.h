@@ -1,0 +1,36 @@
+// The picture codecs read through their reference libraries: JBIG2 (jbig2dec) and JPEG 2000
+// (OpenJPEG). Both work in memory with bounded sizes; damaged data yield nothing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/PictureSamples.h"
+
+namespace folivo {
+
+// Decoded pictures stay within this, and so does what the libraries allocate for them.
+inline constexpr size_t CodecMemoryLimit = size_t{256} << 20;
+
+// A decoded picture as samples: rows of `components` samples of bitsPerComponent bits, each
+// row starting on a whole byte.
+struct CodecPicture {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bitsPerComponent = 8;
+    int32_t components = 1;
+    SampleColours colours = SampleColours::Gray;
+    std::string samples;
+};
+
+// A JBIG2 stream as PDF embeds it, with the data of its /JBIG2Globals (may be empty). The
+// result is 1-bit grey: 0 black, as a device grey picture without /Decode.
+std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view globals);
+
+// A JPEG 2000 file or bare codestream; samples become 8 bits, subsampled components are
+// spread over the full size, alpha is dropped, YCbCr becomes RGB.
+std::optional<CodecPicture> DecodeJpx(std::string_view data);
+
+}  // namespace folivo
