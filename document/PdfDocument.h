@@ -256,7 +256,7 @@ private:
     StreamDecoding DecodeContentStream(std::string& data, const TokenList& filters, int32_t pageNumber, size_t limit);
     std::string DecodeLzwThroughFiles(std::string data, size_t limit);
 
-    // Form XObjects.
+    // Form XObjects. The interpreter's lookup: the form that `name` names in `scope`.
     std::optional<FormContent> ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope);
     // The /XObject dictionary of a form's resources as tokens, its "<<" at start; empty when
     // the form has none.
@@ -266,11 +266,12 @@ private:
     static constexpr size_t MaxFormsSearched = 4096;
     void AppendFormPictures(int32_t form, int32_t pageIndex, std::unordered_set<std::string>& names,
                             std::unordered_set<int32_t>& visited, size_t depth = 1);
-    // The object that `name` names in the /XObject resources of the page (scope 0) or of the
-    // form object `scope`.
+    // The object that `name` names in the /XObject resources of the form object `scope`, else
+    // in those of the page (scope 0).
     std::optional<int32_t> FormNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
     // The decoded form, or null when the object is no form or cannot be decoded.
     std::shared_ptr<const FormContent> LoadForm(int32_t number, uint32_t pageNumber);
+    // LoadForm once per reading.
     std::shared_ptr<const FormContent> CachedForm(int32_t number, uint32_t pageNumber);
     // The form of a comment's normal appearance (/AP /N, by /AS among states); none for a
     // hidden comment or one without.
