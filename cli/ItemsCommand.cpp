@@ -8,7 +8,6 @@
 #include <string>
 
 #include "cli/CommandSession.h"
-#include "core/Windows1252.h"
 
 namespace folivo::cli {
 
@@ -44,7 +43,7 @@ std::string TextLine(const PageItem& item)
 {
     return "text " + ShortestNumber(item.X) + ' ' + ShortestNumber(item.Y) + ' ' + ShortestNumber(item.FontSize) + ' ' +
            ShortestNumber(item.LineHeight) + ' ' + ShortestNumber(item.TextWidth) + ' ' + std::string(item.FontName.View()) + ' ' +
-           Colour(item.FillColor) + ' ' + Quoted(Windows1252ToUtf8(item.Text.View()));
+           Colour(item.FillColor) + ' ' + Quoted(std::string(item.Text.View()));
 }
 
 std::string ImageLine(const PageItem& item)
@@ -87,7 +86,7 @@ nlohmann::json ItemJson(const PageItem& item)
             {"text-width", item.TextWidth},
             {"font-name", std::string(item.FontName.View())},
             {"fill-color", Colour(item.FillColor)},
-            {"text", Windows1252ToUtf8(item.Text.View())}};
+            {"text", std::string(item.Text.View())}};
 }
 
 }  // namespace

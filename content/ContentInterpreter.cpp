@@ -102,7 +102,7 @@ uint32_t ColourOf(double red, double green, double blue)
 }
 
 ContentInterpreter::ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber)
-    : sources_(std::move(sources)), staging_(staging), pageNumber_(pageNumber), encoding_(WinAnsiEncoding),
+    : sources_(std::move(sources)), staging_(staging), pageNumber_(pageNumber),
       path_(new TDynaArray<PathSegment>(&currentSegment_)), budget_(sources_.budget ? *sources_.budget : ownBudget_)
 {
     ClearStagingItems(staging_);
@@ -498,8 +498,7 @@ void ContentInterpreter::RunForm(const FormContent& form, const Matrix& formCtm)
     const Matrix ctm = ctm_, tm = tm_;
     const double fontSize = fontSize_, leading = leading_, charSpacing = charSpacing_, lineWidth = lineWidth_;
     const std::string fontName = fontName_;
-    const InterpreterFont font = font_;
-    const int32_t encoding = encoding_;
+    const std::shared_ptr<const TextFont> font = font_;
     const int renderMode = renderMode_;
     const uint32_t strokeColor = strokeColor_, fillColor = fillColor_;
     const bool inText = inText_;
@@ -521,7 +520,6 @@ void ContentInterpreter::RunForm(const FormContent& form, const Matrix& formCtm)
     fontSize_ = fontSize, leading_ = leading, charSpacing_ = charSpacing, lineWidth_ = lineWidth;
     fontName_ = fontName;
     font_ = font;
-    encoding_ = encoding;
     renderMode_ = renderMode;
     strokeColor_ = strokeColor, fillColor_ = fillColor;
     inText_ = inText;
@@ -538,49 +536,46 @@ void ContentInterpreter::ConcatenateMatrix()
 
 void ContentInterpreter::SelectFont()
 {
+    if (sources_.font) {
+        if (auto font = sources_.font(fontName_, formScopes_.empty() ? 0 : formScopes_.back())) {
+            font_ = std::move(font);
+            return;
+        }
+    }
     TDynaArray<FontRecord>& fonts = sources_.fonts;
     for (uint32_t i = 0; i < fonts.Count(); ++i) {
         const FontRecord& record = *fonts.At(i);
         if (record.resourceName.View() != fontName_) continue;
-        font_.firstChar = record.firstChar;
-        font_.isType3 = record.isType3;
-        font_.boxHeight = record.boxHeight;
-        font_.style = record.style;
-        // A Type3 box is in glyph space; its matrix (often 0.001) brings it to text space.
-        const bool glyphSpace = record.isType3 && record.hasFontMatrix;
-        font_.glyphScaleX = glyphSpace ? std::fabs(record.fontMatrixX) : 1;
-        font_.glyphScaleY = glyphSpace ? std::fabs(record.fontMatrixY) : 1;
-        std::memcpy(font_.widths, record.widths, sizeof font_.widths);
-        std::memcpy(font_.widthPresent, record.widthPresent, sizeof font_.widthPresent);
-        std::memcpy(font_.differences, record.differences, sizeof font_.differences);
-        std::memcpy(font_.differencePresent, record.differencePresent, sizeof font_.differencePresent);
-        encoding_ = record.encoding;
+        if (recordFonts_.size() < fonts.Count()) recordFonts_.resize(fonts.Count());
+        if (!recordFonts_[i]) recordFonts_[i] = TextFontOfRecord(record);
+        font_ = recordFonts_[i];
         return;
     }
 }
 
-uint8_t ContentInterpreter::ConvertByte(uint8_t byte) const
-{
-    if (font_.differencePresent[byte]) return font_.differences[byte];
-    return Convert(byte, encoding_, WinAnsiEncoding);
-}
-
 void ContentInterpreter::ShowText(bool kerning)
 {
+    const TextFont& font = *font_;
     std::string shown;
-    // Numbers of a TJ array, each after the byte it follows; most bytes have none.
-    std::vector<std::pair<size_t, double>> kerningList;
+    std::vector<ShownCode> codes;
+    const double scale = fontSize_ * tm_.d * ctm_.d;
+    const double charSpacing = std::fabs(tm_.d * ctm_.d) * charSpacing_;
     auto append = [&](std::string_view bytes) {
-        for (unsigned char byte : bytes) shown += static_cast<char>(ConvertByte(byte));
+        font.ForEachCode(bytes, [&](const TextFont::Code& code) {
+            shown += code.characters;
+            const double width = font.isType3 ? code.width * font.glyphScaleX * std::fabs(scale) : code.width / 1000.0 * scale;
+            codes.push_back({shown.size(), width, code.hasWidth, charSpacing});
+        });
     };
     for (size_t i = 0; i + 1 < operands_.Size(); ++i) {
         const std::string& entry = operands_[i];
         if (entry.size() > 1 && entry[0] == '<') {
-            // Hex digits give the bytes as they are: no escapes to resolve.
+            // Hex digits give the bytes as they are: no escapes to resolve. A single-byte font
+            // drops zero bytes; in two-byte codes they belong to the code.
             std::string bytes;
             for (size_t at = 1; at + 1 < entry.size(); at += 2) {
                 const char byte = static_cast<char>(HexDigit(entry[at]) * 16 + HexDigit(entry[at + 1]));
-                if (byte != 0) bytes += byte;
+                if (byte != 0 || font.composite) bytes += byte;
             }
             append(bytes);
         } else if (entry.size() > 1 && entry[0] == '(') {
@@ -589,10 +584,9 @@ void ContentInterpreter::ShowText(bool kerning)
             std::string_view text(entry);
             if (text[0] == '>') text.remove_prefix(1);
             const auto number = NumberText(text);
-            if (!number || shown.empty()) continue;
-            const double value = std::fabs(fontSize_ * tm_.d * ctm_.d) * -*number / 1000.0;
-            if (!kerningList.empty() && kerningList.back().first == shown.size() - 1) kerningList.back().second = value;
-            else kerningList.emplace_back(shown.size() - 1, value);
+            // A later number for the same code replaces an earlier one.
+            if (!number || codes.empty()) continue;
+            codes.back().spacing = charSpacing + std::fabs(scale) * -*number / 1000.0;
         }
     }
     if (shown.empty()) return;
@@ -602,50 +596,58 @@ void ContentInterpreter::ShowText(bool kerning)
     }
     if (!ItemAllowed()) return;
     budget_.textBytes -= shown.size();
-    AppendTextItem(shown, kerningList);
+    AppendTextItem(shown, codes);
 }
 
-void ContentInterpreter::AppendTextItem(const std::string& text, const std::vector<std::pair<size_t, double>>& kerning)
+namespace {
+
+bool IsContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+}  // namespace
+
+void ContentInterpreter::AppendTextItem(const std::string& text, const std::vector<ShownCode>& codes)
 {
+    const TextFont& font = *font_;
     MeasuringCanvas& canvas = sources_.canvas;
     const double advance0 = advance_;
     PageItem* item = AppendItem();
     item->Text = MakeText(text);
     item->X = tm_.e * ctm_.a + tm_.f * ctm_.c + ctm_.e + advance0;
-    item->FontSize = std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * fontSize_ * font_.boxHeight * font_.glyphScaleY);
-    item->FontStyle = font_.style;
-    canvas.SelectDisplayStyle(font_.style);
+    item->FontSize = std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * fontSize_ * font.boxHeight * font.glyphScaleY);
+    item->FontStyle = font.style;
+    canvas.SelectDisplayStyle(font.style);
     canvas.SelectDisplayFont(PixelHeight(item->FontSize, resolution_));
     item->LineHeight = canvas.TextHeight(" ") * 72.0 / resolution_;
     item->Y = tm_.e * ctm_.b + tm_.f * ctm_.d + ctm_.f + item->LineHeight;
     item->FontName = MakeText(fontName_);
     item->Invisible = renderMode_ == 3;
-    item->CharWidths = new double[text.size()];
-    item->CharSpacings = new double[text.size()];
-    const double scale = fontSize_ * tm_.d * ctm_.d;
-    const double charSpacing = std::fabs(tm_.d * ctm_.d) * charSpacing_;
-    // A byte's measured width depends on the byte alone: measure each byte once.
-    double measured[256];
-    bool isMeasured[256] = {};
-    auto nextKerning = kerning.begin();
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto code = static_cast<uint8_t>(text[i]);
-        const int64_t k = static_cast<int64_t>(code) - font_.firstChar;
-        double width;
-        if (k >= 0 && k <= 255 && font_.widthPresent[k]) {
-            width = font_.isType3 ? font_.widths[k] * font_.glyphScaleX * std::fabs(scale) : font_.widths[k] / 1000.0 * scale;
-        } else {
-            if (!isMeasured[code]) {
-                measured[code] = canvas.TextWidth(std::string_view(&text[i], 1)) * 72.0 / resolution_;
-                isMeasured[code] = true;
-            }
-            width = measured[code];
+    // One width and spacing per byte of the text: a code's width is shared by its characters
+    // on their first bytes, its spacing follows its last character; other bytes take 0.
+    item->CharWidths = new double[text.size()]();
+    item->CharSpacings = new double[text.size()]();
+    // Codes without a width are measured as their characters; each text once per run.
+    std::unordered_map<std::string_view, double> measured;
+    size_t start = 0;
+    for (const ShownCode& code : codes) {
+        const std::string_view characters(text.data() + start, code.end - start);
+        double width = code.width;
+        if (!code.hasWidth) {
+            auto found = measured.find(characters);
+            if (found == measured.end())
+                found = measured.emplace(characters, canvas.UnicodeTextWidth(characters) * 72.0 / resolution_).first;
+            width = found->second;
         }
-        double spacing = charSpacing;
-        if (nextKerning != kerning.end() && nextKerning->first == i) spacing += (nextKerning++)->second;
-        item->CharWidths[i] = width;
-        item->CharSpacings[i] = spacing;
-        advance_ += width + spacing;
+        size_t count = 0;
+        for (char byte : characters) count += !IsContinuationByte(byte);
+        size_t last = start;
+        for (size_t i = start; i < code.end; ++i) {
+            if (IsContinuationByte(text[i])) continue;
+            item->CharWidths[i] = width / static_cast<double>(count);
+            last = i;
+        }
+        item->CharSpacings[last] = code.spacing;
+        advance_ += width + code.spacing;
+        start = code.end;
     }
     item->TextWidth = advance_ - advance0;
     // Whoever measures next (the protection, adding text) measures the plain display font.

@@ -15,6 +15,7 @@
 #include "content/MeasuringCanvas.h"
 #include "content/OperandList.h"
 #include "content/PageItems.h"
+#include "content/TextFont.h"
 #include "core/DynaArray.h"
 #include "model/DocumentModel.h"
 
@@ -49,6 +50,9 @@ public:
         // The form named `name` in the scope of the page (0) or of a form entered before; empty
         // when the name is no form. May be empty: then no form is entered.
         std::function<std::optional<FormContent>(const std::string& name, int32_t scope)> form = nullptr;
+        // The font that `name` names in the scope, as for forms; null when the name names none.
+        // May be empty: then fonts come from the font list by name alone.
+        std::function<std::shared_ptr<const TextFont>(const std::string& name, int32_t scope)> font = nullptr;
     };
 
     ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber);
@@ -82,18 +86,13 @@ public:
     enum class Op;
 
 private:
-    struct InterpreterFont {
-        uint32_t firstChar = 0;
-        bool isType3 = false;
-        double boxHeight = 1;
-        // Glyph space to text space: a Type3 font's /FontMatrix, 1 for every other font.
-        double glyphScaleX = 1;
-        double glyphScaleY = 1;
-        uint8_t style = 0;
-        double widths[256] = {};
-        uint8_t widthPresent[256] = {};
-        uint8_t differences[256] = {};
-        uint8_t differencePresent[256] = {};
+    // One code of a shown string: where its characters end in the run's text, its width in
+    // points when the font gives one, and the spacing after it.
+    struct ShownCode {
+        size_t end;
+        double width;
+        bool hasWidth;
+        double spacing;
     };
     // The graphics state that q saves and Q restores. The current path is not part of it.
     struct SavedState {
@@ -125,8 +124,7 @@ private:
     void ConcatenateMatrix();
     void SelectFont();
     void ShowText(bool kerning);
-    void AppendTextItem(const std::string& text, const std::vector<std::pair<size_t, double>>& kerning);
-    uint8_t ConvertByte(uint8_t byte) const;
+    void AppendTextItem(const std::string& text, const std::vector<ShownCode>& codes);
     PageItem* AppendItem();
     PageItem* AppendPlacedItem();
     bool ItemAllowed();
@@ -144,8 +142,9 @@ private:
     double charSpacing_ = 0;
     int renderMode_ = 0;  // Tr
     std::string fontName_ = "/R1";
-    InterpreterFont font_;
-    int32_t encoding_;
+    std::shared_ptr<const TextFont> font_ = PlainTextFont();
+    // Fonts made from the font list's records, by record index.
+    std::vector<std::shared_ptr<const TextFont>> recordFonts_;
     uint32_t strokeColor_ = 0;
     uint32_t fillColor_ = 0;
     double lineWidth_ = 1;

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "core/Windows1252.h"
 
 namespace folivo {
 
@@ -22,6 +25,13 @@ public:
     // text extent gives them.
     virtual int TextWidth(std::string_view text) = 0;
     virtual int TextHeight(std::string_view text) = 0;
+    // Extent of a UTF-8 text. By default its Windows-1252 form, '?' for other characters.
+    virtual int UnicodeTextWidth(std::string_view text)
+    {
+        std::string bytes;
+        for (char32_t c : Utf8ToCodePoints(text)) bytes += static_cast<char>(Windows1252OfUnicode(c).value_or('?'));
+        return TextWidth(bytes);
+    }
 };
 
 }  // namespace folivo

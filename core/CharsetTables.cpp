@@ -254,6 +254,8 @@ struct Tables {
     std::array<std::optional<uint8_t>, CharsetRowCount> winAnsiField{};
     // Row names sorted by name, then row index, so the first of equal names is found first.
     std::vector<std::pair<std::string_view, int>> nameIndex;
+    // names[encoding][code]: the glyph of the first row with that code; empty for none.
+    std::string_view names[EncodingCount][256];
 };
 
 bool IsEncoding(int encoding) { return encoding >= 0 && encoding < EncodingCount; }
@@ -308,6 +310,12 @@ Tables MakeTables()
         }
     }
 
+    for (int e = 0; e < EncodingCount; ++e) {
+        for (int i = CharsetRowCount - 1; i >= 0; --i) {
+            if (tables.codes[e][i] != 0) tables.names[e][tables.codes[e][i]] = RowName(kSourceRows[i]);
+        }
+    }
+
     tables.nameIndex.reserve(CharsetRowCount);
     for (int i = 0; i < CharsetRowCount; ++i) tables.nameIndex.emplace_back(RowName(kSourceRows[i]), i);
     std::sort(tables.nameIndex.begin(), tables.nameIndex.end());
@@ -345,6 +353,12 @@ std::optional<CharsetRow> FindByName(std::string_view name)
         [](const std::pair<std::string_view, int>& entry, std::string_view key) { return entry.first < key; });
     if (found == tables.nameIndex.end() || found->first != name) return std::nullopt;
     return CharsetRow{found->second, tables.winAnsiField[found->second]};
+}
+
+std::string_view GlyphNameOfCode(uint8_t code, int encoding)
+{
+    if (!IsEncoding(encoding)) return {};
+    return GetTables().names[encoding][code];
 }
 
 std::string_view CharsetSourceRow(int index)

@@ -38,6 +38,10 @@ struct CharsetRow {
 };
 std::optional<CharsetRow> FindByName(std::string_view name);
 
+// The name of the glyph that `code` stands for in `encoding` (first row with that code); empty
+// when no row has it.
+std::string_view GlyphNameOfCode(uint8_t code, int encoding);
+
 // The stored text of source row `index`; empty outside 0 .. CharsetRowCount - 1.
 std::string_view CharsetSourceRow(int index);
 

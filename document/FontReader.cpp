@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "core/CharsetTables.h"
+#include "document/FontStyle.h"
 #include "document/PdfDocument.h"
 #include "model/TextStrings.h"
 #include "syntax/TokenReader.h"
@@ -14,7 +15,8 @@ namespace {
 
 bool Contains(std::string_view name, std::string_view part) { return name.find(part) != std::string_view::npos; }
 
-// The style a base font name tells, as in "/ABCDEF+Times-BoldItalic" or "/Arial,Bold".
+}  // namespace
+
 uint8_t StyleOfBaseFont(std::string_view name)
 {
     uint8_t style = 0;
@@ -33,18 +35,14 @@ uint8_t StyleOfBaseFont(std::string_view name)
     return style;
 }
 
-// The style of a descriptor's /Flags: fixed pitch, serif, italic and force bold.
-uint8_t StyleOfFlags(int64_t flags)
+uint8_t WithFlagsStyle(uint8_t style, int64_t flags)
 {
-    uint8_t style = 0;
-    if (flags & 1) style |= StyleFixedPitch;
     if (flags & 2) style |= StyleSerif;
     if (flags & 64) style |= StyleItalic;
     if (flags & (1 << 18)) style |= StyleBold;
+    if (flags & 1) style = static_cast<uint8_t>((style | StyleFixedPitch) & ~StyleSerif);
     return style;
 }
-
-}  // namespace
 
 namespace {
 
@@ -181,10 +179,7 @@ void PdfDocument::ReadFontDescriptors()
             const TokenList& tokens = *DictEntryList->At(i)->tokens;
             if (tokens.size() < 2) continue;
             if (IsKey(tokens, "/Flags")) {
-                // A fixed pitch wins over the serif that a base name may have suggested.
-                const uint8_t style = StyleOfFlags(IntegerOrZero(tokens[1]));
-                font.style |= style;
-                if (style & StyleFixedPitch) font.style &= static_cast<uint8_t>(~StyleSerif);
+                font.style = WithFlagsStyle(font.style, IntegerOrZero(tokens[1]));
             } else if (IsKey(tokens, "/FontWeight")) {
                 if (IntegerOrZero(tokens[1]) >= 600) font.style |= StyleBold;
             }

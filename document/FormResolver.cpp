@@ -33,9 +33,9 @@ TokenList PdfDocument::DictionaryTokensAt(int32_t position)
     return tokens;
 }
 
-TokenList PdfDocument::FormXObjects(int32_t form, size_t& start)
+TokenList PdfDocument::FormResources(int32_t form, const char* kind, size_t& start)
 {
-    // The form's /Resources and their /XObject, each given inline or by reference.
+    // The form's /Resources and their kind, each given inline or by reference.
     start = 0;
     if (!IsObjectInUse(form) || !GotoObject(form)) return {};
     TokenList tokens = DictionaryTokensAt(fileBuffer.position);
@@ -47,7 +47,7 @@ TokenList PdfDocument::FormXObjects(int32_t form, size_t& start)
     } else if (resources == 0 || tokens[resources] != "<<") {
         return {};
     }
-    const size_t value = ValueIndex(tokens, resources, "/XObject");
+    const size_t value = ValueIndex(tokens, resources, kind);
     if (const auto number = ReferenceAt(tokens, value)) {
         if (!IsObjectInUse(*number) || !GotoObject(*number)) return {};
         return DictionaryTokensAt(fileBuffer.position);
@@ -67,7 +67,7 @@ std::optional<int32_t> PdfDocument::FormNamed(uint32_t pageNumber, const std::st
         if (!page.hasXObjects) return std::nullopt;
         xobjects = DictionaryTokensAt(static_cast<int32_t>(page.xobjectDictionaryPosition));
     } else {
-        xobjects = FormXObjects(scope, start);
+        xobjects = FormResources(scope, "/XObject", start);
     }
     const auto found = ReferenceAt(xobjects, ValueIndex(xobjects, start, name));
     // A form without the name in its own resources uses the page's.
@@ -81,7 +81,7 @@ void PdfDocument::AppendFormPictures(int32_t form, int32_t pageIndex, std::unord
     if (depth > ContentInterpreter::MaxFormDepth || visited.size() >= MaxFormsSearched || !visited.insert(form).second)
         return;
     size_t start = 0;
-    const TokenList xobjects = FormXObjects(form, start);
+    const TokenList xobjects = FormResources(form, "/XObject", start);
     int nesting = 0;
     for (size_t i = start; i < xobjects.size(); ++i) {
         const std::string& token = xobjects[i];

@@ -43,8 +43,15 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
         RefundPageItem(pageItemBudget_, *PageItemList.At(i));
     sources.budget = &pageItemBudget_;
     formNames_.clear();
+    fontNames_.clear();
     sources.form = [this, pageNumber](const std::string& name, int32_t scope) {
         return ResolveForm(pageNumber, name, scope);
+    };
+    sources.font = [this, pageNumber](const std::string& name, int32_t scope) {
+        const FileBuffer saved = fileBuffer;
+        auto font = ResolveTextFont(pageNumber, name, scope);
+        fileBuffer = saved;
+        return font;
     };
     ContentInterpreter interpreter(std::move(sources), StagingItemList, pageNumber);
 

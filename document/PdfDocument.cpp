@@ -92,6 +92,7 @@ void PdfDocument::BeginReading()
     XrefTable.clear();
     structuralObjects_.clear();
     formContents_.clear();
+    textFonts_.clear();
 }
 
 void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)
@@ -175,6 +176,7 @@ void PdfDocument::DiscardDocument()
 {
     DiscardAllItems(PageItemList, StagingItemList, pageItemRanges);
     formContents_.clear();
+    textFonts_.clear();
     for (uint32_t i = 0; i < pictures.Count(); ++i) {
         ImageObject& picture = *pictures.At(i);
         ReleaseText(picture.name);

@@ -258,9 +258,9 @@ private:
 
     // Form XObjects. The interpreter's lookup: the form that `name` names in `scope`.
     std::optional<FormContent> ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope);
-    // The /XObject dictionary of a form's resources as tokens, its "<<" at start; empty when
-    // the form has none.
-    TokenList FormXObjects(int32_t form, size_t& start);
+    // One dictionary of a form's resources (`kind`: "/XObject", "/Font") as tokens, its "<<" at
+    // start; empty when the form has none.
+    TokenList FormResources(int32_t form, const char* kind, size_t& start);
     // Pictures drawn inside a form (and the forms it draws) join the list under their names,
     // as those of the pages do; each form is searched once.
     static constexpr size_t MaxFormsSearched = 4096;
@@ -285,6 +285,29 @@ private:
     // By page interpretation: the name lookups; by reading: the forms.
     std::map<std::pair<int32_t, std::string>, std::optional<int32_t>> formNames_;
     std::map<int32_t, std::shared_ptr<const FormContent>> formContents_;
+
+    // Fonts for the interpreter. The font that `name` names in `scope` (as for forms), read once
+    // per reading; null when the name names no font object.
+    std::shared_ptr<const TextFont> ResolveTextFont(uint32_t pageNumber, const std::string& name, int32_t scope);
+    std::optional<int32_t> FontNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
+    std::shared_ptr<const TextFont> LoadTextFont(int32_t number);
+    void ReadSimpleFontWidths(TextFont& font, const TokenList& dictionary);
+    void ReadSimpleEncoding(TextFont& font, const TokenList& dictionary);
+    void ReadCompositeEncoding(TextFont& font, const TokenList& dictionary);
+    // Style from the base name and descriptor of `owner` (the font, or a Type0 font's CID font).
+    void ReadFontStyle(TextFont& font, const TokenList& owner);
+    // The CMap stream that tokens[at] refers to; null for a name or anything not a stream.
+    std::shared_ptr<const CMap> ReadCMap(const TokenList& tokens, size_t at);
+    // An object's value as tokens: a dictionary from "<<" to ">>", an array from "[" to "]", or
+    // one token. Keeps the read position.
+    TokenList ObjectTokens(int32_t number);
+    // The value at tokens[at], a reference replaced by its object's tokens; empty at 0.
+    TokenList ValueTokens(const TokenList& tokens, size_t at);
+    // A stream's data with its filters undone, at most `limit` bytes; empty when it cannot be
+    // read or decoded, or is longer. Keeps the read position and the parsed entries.
+    std::optional<std::string> DecodedStream(int32_t number, size_t limit);
+    std::map<std::pair<int32_t, std::string>, std::optional<int32_t>> fontNames_;
+    std::map<int32_t, std::shared_ptr<const TextFont>> textFonts_;
     // Decoded content of the pages read so far in this reading.
     uint64_t contentBytesRead_ = 0;
     // What the page items of the document may still take.

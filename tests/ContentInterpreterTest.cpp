@@ -265,12 +265,16 @@ TEST_F(InterpreterTest, EncodingsAndDifferences)
     FontRecord& differences = AddFont("/D", StandardEncoding);
     differences.differences[65] = 128;
     differences.differencePresent[65] = 1;
-    const auto runs = Run("BT (\\200) Tj /M 1 Tf (\\200) Tj /Nothing 1 Tf (\\200) Tj /D 1 Tf (A\\341) Tj ET");
+    // Item text is UTF-8; the Latin set's ligatures come out as their letters.
+    const auto runs = Run("BT (\\200) Tj /M 1 Tf (\\200) Tj /Nothing 1 Tf (\\200) Tj /D 1 Tf (A\\341\\256) Tj ET");
     ASSERT_EQ(runs.size(), 4u);
-    EXPECT_EQ(TextOf(runs[0]), "\x80");  // before any font: unchanged
-    EXPECT_EQ(TextOf(runs[1]), "\xC4");  // MacRoman Adieresis
-    EXPECT_EQ(TextOf(runs[2]), "\xC4");  // an unknown font keeps the last encoding
-    EXPECT_EQ(TextOf(runs[3]), "\x80\xC6");
+    EXPECT_EQ(TextOf(runs[0]), "€");  // before any font: Windows-1252
+    EXPECT_EQ(TextOf(runs[1]), "Ä");  // MacRoman Adieresis
+    EXPECT_EQ(TextOf(runs[2]), "Ä");  // an unknown font keeps the last encoding
+    EXPECT_EQ(TextOf(runs[3]), "€Æfi");
+    // The two letters of "fi" share its one width; the run's width stays the sum.
+    ASSERT_EQ(std::string(runs[3]->Text.View()).size(), 7u);
+    EXPECT_DOUBLE_EQ(runs[3]->CharWidths[5], runs[3]->CharWidths[6]);
     (void)mac;
 }
 

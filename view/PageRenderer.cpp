@@ -112,13 +112,19 @@ void PagePainter::DrawText(const PageItem& item)
     painter_.setPen(ColourOf(item.FillColor));
     // Characters are placed by their top-left corner; QPainter places them by the baseline.
     const int ascent = metrics.ascent();
+    // The text is UTF-8 with one width and spacing per byte; a character takes those of all its
+    // bytes.
     double offset = 0;
-    for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
+    for (size_t i = 0; i < text.size() && text[i] != '\0';) {
+        size_t end = i + 1;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
         const int left = mapping_.PageX(item.X + offset);
         if (left >= -margin && left <= size.width() + margin)
-            painter_.drawText(QPoint(left, top + ascent), QStringFromWindows1252(text.substr(i, 1)));
-        if (item.CharWidths) offset += item.CharWidths[i];
-        if (item.CharSpacings) offset += item.CharSpacings[i];
+            painter_.drawText(QPoint(left, top + ascent), QString::fromUtf8(text.data() + i, static_cast<qsizetype>(end - i)));
+        for (; i < end; ++i) {
+            if (item.CharWidths) offset += item.CharWidths[i];
+            if (item.CharSpacings) offset += item.CharSpacings[i];
+        }
     }
 }
 

@@ -93,6 +93,14 @@ int QtMeasuringCanvas::TextWidth(std::string_view text)
     return size.metrics.horizontalAdvance(QStringFromWindows1252(text));
 }
 
+int QtMeasuringCanvas::UnicodeTextWidth(std::string_view text)
+{
+    // ASCII reads alike in both forms and takes the cached widths.
+    if (text.size() == 1 && static_cast<unsigned char>(text[0]) < 0x80) return TextWidth(text);
+    if (text.empty()) return 0;
+    return Current().metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 int QtMeasuringCanvas::TextHeight(std::string_view)
 {
     // The text extent's height is the font's line height, whatever the text.

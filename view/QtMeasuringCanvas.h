@@ -29,6 +29,7 @@ public:
     void SelectDisplayFont(int pixelHeight) override;
     void SelectDisplayStyle(uint8_t style) override;
     int TextWidth(std::string_view text) override;
+    int UnicodeTextWidth(std::string_view text) override;
     int TextHeight(std::string_view text) override;
 
     // The pixel height SelectDisplayFont last set (after its lower bound).

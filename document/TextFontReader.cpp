@@ -1,0 +1,302 @@
+// Fonts for the interpreter: a name is looked up in the resources of the page or of the form
+// that uses it, and each font dictionary becomes a TextFont once per reading (encoding,
+// differences, /ToUnicode, widths, and for Type0 fonts the CMap and the CID widths).
+#include <cmath>
+
+#include "core/CharsetTables.h"
+#include "core/GlyphList.h"
+#include "core/Windows1252.h"
+#include "document/FontStyle.h"
+#include "document/PdfDocument.h"
+#include "syntax/DictionaryTokens.h"
+#include "syntax/FilterChain.h"
+#include "syntax/TokenReader.h"
+
+namespace folivo {
+
+namespace {
+
+// A /ToUnicode or encoding CMap larger than this is not read: real ones are far smaller.
+constexpr size_t MaxCMapBytes = size_t{16} << 20;
+// Tokens of one referenced array (/W, /Widths, /DescendantFonts, /Differences).
+constexpr size_t MaxArrayTokens = size_t{1} << 22;
+
+// The tokens of the array whose "[" is tokens[at], without its brackets; nested arrays keep
+// theirs. Empty when tokens[at] is no "[".
+TokenList InnerArray(const TokenList& tokens, size_t at)
+{
+    TokenList inner;
+    if (at == 0 || at >= tokens.size() || tokens[at] != "[") return inner;
+    int depth = 0;
+    for (size_t i = at; i < tokens.size(); ++i) {
+        if (tokens[i] == "[") ++depth;
+        else if (tokens[i] == "]" && --depth == 0) break;
+        if (i > at) inner.push_back(tokens[i]);
+    }
+    return inner;
+}
+
+std::string EncodingName(int32_t encoding)
+{
+    static const char* const names[] = {"/StandardEncoding", "/MacRomanEncoding", "/WinAnsiEncoding", "/PDFDocEncoding"};
+    return names[encoding];
+}
+
+std::optional<int32_t> EncodingOfName(const std::string& name)
+{
+    for (int32_t e = 0; e < EncodingCount; ++e) {
+        if (name == EncodingName(e)) return e;
+    }
+    return std::nullopt;
+}
+
+// A differences name's characters: its WinAnsi character where the Latin set knows the name
+// (as the font list reads it), else what the glyph list says; empty for an unknown name.
+std::string DifferenceCharacters(std::string_view name)
+{
+    if (const auto row = FindByName(name); row && row->winAnsiCode) {
+        std::string text;
+        AppendUtf8(text, UnicodeOfWindows1252(*row->winAnsiCode));
+        return text;
+    }
+    return GlyphNameText(name);
+}
+
+}  // namespace
+
+TokenList PdfDocument::ObjectTokens(int32_t number)
+{
+    TokenList tokens;
+    const FileBuffer saved = fileBuffer;
+    if (IsObjectInUse(number) && GotoObject(number)) {
+        const int32_t position = fileBuffer.position;
+        std::string token = ReadToken(fileBuffer);
+        if (token == "<<") {
+            fileBuffer = saved;
+            return DictionaryTokensAt(position);
+        }
+        int depth = 0;
+        for (size_t i = 0; i < MaxArrayTokens && fileBuffer.position < fileBuffer.size; ++i) {
+            if (token == "[") ++depth;
+            else if (token == "]") --depth;
+            tokens.push_back(std::move(token));
+            if (depth <= 0) break;
+            token = ReadToken(fileBuffer);
+        }
+    }
+    fileBuffer = saved;
+    return tokens;
+}
+
+TokenList PdfDocument::ValueTokens(const TokenList& tokens, size_t at)
+{
+    if (at == 0 || at >= tokens.size()) return {};
+    if (const auto number = ReferenceAt(tokens, at)) return ObjectTokens(*number);
+    if (tokens[at] == "[") {
+        TokenList array{"["};
+        for (const std::string& token : InnerArray(tokens, at)) array.push_back(token);
+        array.push_back("]");
+        return array;
+    }
+    if (tokens[at] == "<<") {
+        int depth = 0;
+        TokenList dictionary;
+        for (size_t i = at; i < tokens.size(); ++i) {
+            if (tokens[i] == "<<") ++depth;
+            else if (tokens[i] == ">>") --depth;
+            dictionary.push_back(tokens[i]);
+            if (depth == 0) break;
+        }
+        return dictionary;
+    }
+    return {tokens[at]};
+}
+
+std::optional<std::string> PdfDocument::DecodedStream(int32_t number, size_t limit)
+{
+    if (!IsObjectInUse(number)) return std::nullopt;
+    const FileBuffer saved = fileBuffer;
+    const bool wasInvalid = invalid;
+    auto held = std::move(DictEntryList);
+    DictEntryList = NewEntryList();
+    std::optional<std::string> data;
+    std::vector<StreamFilterStep> steps;
+    if (GotoObject(number)) {
+        ParseDictionary();
+        int32_t length = -1;
+        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+            const TokenList& tokens = *DictEntryList->At(i)->tokens;
+            if (tokens[0] == "/Length") length = ReadStreamLength(tokens);
+            if (tokens[0] != "/Filter") continue;
+            for (size_t t = 1; t < tokens.size(); ++t)
+                if (!tokens[t].empty() && tokens[t][0] == '/') steps.push_back({tokens[t], {}});
+        }
+        ReleaseDictionary();
+        if (length >= 0) data = ReadStreamData(length);
+    }
+    DictEntryList = std::move(held);
+    invalid = wasInvalid;
+    fileBuffer = saved;
+    if (!data) return std::nullopt;
+    std::string codec;
+    auto decoded = UndoFilterChain(std::move(*data), steps, limit, &codec);
+    if (!decoded || !codec.empty() || decoded->size() > limit) return std::nullopt;
+    return decoded;
+}
+
+std::shared_ptr<const CMap> PdfDocument::ReadCMap(const TokenList& tokens, size_t at)
+{
+    const auto number = ReferenceAt(tokens, at);
+    if (!number) return nullptr;  // a name or anything that is not a stream
+    const auto text = DecodedStream(*number, MaxCMapBytes);
+    if (!text) return nullptr;
+    return std::make_shared<const CMap>(CMap::Parse(*text));
+}
+
+std::optional<int32_t> PdfDocument::FontNamed(uint32_t pageNumber, const std::string& name, int32_t scope)
+{
+    TokenList fonts;
+    size_t start = 0;
+    if (scope == 0) {
+        if (pageNumber < 1 || pageNumber > pages.Count()) return std::nullopt;
+        const PageRecord& page = *pages.At(pageNumber - 1);
+        if (!page.hasFonts) return std::nullopt;
+        fonts = DictionaryTokensAt(static_cast<int32_t>(page.fontDictionaryPosition));
+    } else {
+        fonts = FormResources(scope, "/Font", start);
+    }
+    const auto found = ReferenceAt(fonts, ValueIndex(fonts, start, name));
+    // A form without the name in its own resources uses the page's.
+    if (!found && scope != 0) return FontNamed(pageNumber, name, 0);
+    return found;
+}
+
+std::shared_ptr<const TextFont> PdfDocument::ResolveTextFont(uint32_t pageNumber, const std::string& name, int32_t scope)
+{
+    const auto key = std::make_pair(scope, name);
+    auto named = fontNames_.find(key);
+    if (named == fontNames_.end()) named = fontNames_.emplace(key, FontNamed(pageNumber, name, scope)).first;
+    if (!named->second) return nullptr;
+    auto loaded = textFonts_.find(*named->second);
+    if (loaded == textFonts_.end()) loaded = textFonts_.emplace(*named->second, LoadTextFont(*named->second)).first;
+    return loaded->second;
+}
+
+std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)
+{
+    const TokenList dictionary = ObjectTokens(number);
+    if (dictionary.empty() || dictionary[0] != "<<") return nullptr;
+    auto font = std::make_shared<TextFont>();
+    const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
+    font->isType3 = subtype != 0 && dictionary[subtype] == "/Type3";
+    font->composite = subtype != 0 && dictionary[subtype] == "/Type0";
+    if (const size_t base = ValueIndex(dictionary, 0, "/BaseFont")) font->style = StyleOfBaseFont(dictionary[base]);
+
+    TokenList descriptorOwner = dictionary;
+    if (font->composite) {
+        const TokenList descendants = ValueTokens(dictionary, ValueIndex(dictionary, 0, "/DescendantFonts"));
+        const auto descendant = ReferenceAt(descendants, 1);
+        descriptorOwner = descendant ? ObjectTokens(*descendant) : ValueTokens(descendants, 1);
+        if (!descriptorOwner.empty() && descriptorOwner[0] == "<<") {
+            if (const size_t dw = ValueIndex(descriptorOwner, 0, "/DW")) {
+                const auto width = NumberText(descriptorOwner[dw]);
+                if (width && std::isfinite(*width)) font->cidWidths.defaultWidth = *width;
+            }
+            font->cidWidths.Read(InnerArray(ValueTokens(descriptorOwner, ValueIndex(descriptorOwner, 0, "/W")), 1));
+        }
+        ReadCompositeEncoding(*font, dictionary);
+    } else {
+        ReadSimpleFontWidths(*font, dictionary);
+        ReadSimpleEncoding(*font, dictionary);
+    }
+    ReadFontStyle(*font, descriptorOwner);
+
+    const size_t toUnicode = ValueIndex(dictionary, 0, "/ToUnicode");
+    if (const auto map = ReadCMap(dictionary, toUnicode); map && map->HasText()) {
+        if (font->composite) {
+            font->toUnicode = map;
+        } else {
+            for (uint32_t code = 0; code < 256; ++code) {
+                std::string text = map->Text(code);
+                if (!text.empty()) font->characters[code] = std::move(text);
+            }
+        }
+    }
+    return font;
+}
+
+void PdfDocument::ReadSimpleFontWidths(TextFont& font, const TokenList& dictionary)
+{
+    if (const size_t first = ValueIndex(dictionary, 0, "/FirstChar"))
+        font.firstChar = static_cast<uint32_t>(std::max(IntegerOrZero(dictionary[first]), 0));
+    uint32_t slot = 0;
+    for (const std::string& token : InnerArray(ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Widths")), 1)) {
+        if (slot >= 256) break;
+        // A value that does not convert leaves its slot unset; the next goes to the next slot.
+        if (const auto width = NumberText(token); width && std::isfinite(*width)) {
+            font.widths[slot] = *width;
+            font.widthPresent[slot] = 1;
+        }
+        ++slot;
+    }
+    double box[4];
+    if (NumbersAt(dictionary, ValueIndex(dictionary, 0, "/FontBBox"), box, 4) && std::isfinite(box[3] - box[1]))
+        font.boxHeight = box[3] - box[1];
+    double matrix[4];
+    if (font.isType3 && NumbersAt(dictionary, ValueIndex(dictionary, 0, "/FontMatrix"), matrix, 4) &&
+        std::isfinite(matrix[0]) && std::isfinite(matrix[3])) {
+        font.glyphScaleX = std::fabs(matrix[0]);
+        font.glyphScaleY = std::fabs(matrix[3]);
+    }
+}
+
+void PdfDocument::ReadSimpleEncoding(TextFont& font, const TokenList& dictionary)
+{
+    int32_t encoding = PDFDocEncoding;
+    TokenList differences;
+    const TokenList value = ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Encoding"));
+    if (value.size() == 1) {
+        encoding = EncodingOfName(value[0]).value_or(encoding);
+    } else if (!value.empty() && value[0] == "<<") {
+        if (const size_t base = ValueIndex(value, 0, "/BaseEncoding")) encoding = EncodingOfName(value[base]).value_or(encoding);
+        differences = InnerArray(ValueTokens(value, ValueIndex(value, 0, "/Differences")), 1);
+    }
+    for (int code = 0; code < 256; ++code) font.characters[code] = CharactersOfCode(static_cast<uint8_t>(code), encoding);
+    int64_t code = 0;
+    for (const std::string& token : differences) {
+        if (!token.empty() && token[0] == '/') {
+            if (code >= 0 && code <= 255) {
+                std::string text = DifferenceCharacters(std::string_view(token).substr(1));
+                if (!text.empty()) font.characters[static_cast<size_t>(code)] = std::move(text);
+            }
+            ++code;
+        } else if (const auto number = IntegerText(token)) {
+            code = *number;
+        }
+    }
+}
+
+void PdfDocument::ReadCompositeEncoding(TextFont& font, const TokenList& dictionary)
+{
+    const size_t at = ValueIndex(dictionary, 0, "/Encoding");
+    if (at == 0) return;
+    const std::string& name = dictionary[at];
+    if (name.find("UCS2") != std::string::npos || name.find("UTF16") != std::string::npos) {
+        font.unicodeCodes = true;
+    } else if (const auto map = ReadCMap(dictionary, at); map && map->HasCodeSpace()) {
+        font.encoding = map;
+    }
+}
+
+void PdfDocument::ReadFontStyle(TextFont& font, const TokenList& owner)
+{
+    if (owner.empty() || owner[0] != "<<") return;
+    if (const size_t base = ValueIndex(owner, 0, "/BaseFont")) font.style |= StyleOfBaseFont(owner[base]);
+    const TokenList descriptor = ValueTokens(owner, ValueIndex(owner, 0, "/FontDescriptor"));
+    if (descriptor.empty() || descriptor[0] != "<<") return;
+    if (const size_t flags = ValueIndex(descriptor, 0, "/Flags")) font.style = WithFlagsStyle(font.style, IntegerOrZero(descriptor[flags]));
+    if (const size_t weight = ValueIndex(descriptor, 0, "/FontWeight"); weight && IntegerOrZero(descriptor[weight]) >= 600)
+        font.style |= StyleBold;
+}
+
+}  // namespace folivo
