@@ -227,7 +227,7 @@ CMap CMap::Parse(std::string_view text)
 
 void CMap::AddText(uint32_t code, std::u16string units)
 {
-    if (units.empty() || entries_ >= MaxEntries) return;
+    if (entries_ >= MaxEntries) return;
     texts_[code] = std::move(units);
     ++entries_;
 }
@@ -281,7 +281,7 @@ uint32_t CMap::Cid(uint32_t code) const
     return 0;
 }
 
-std::string CMap::Text(uint32_t code) const
+std::optional<std::string> CMap::Text(uint32_t code) const
 {
     if (const auto found = texts_.find(code); found != texts_.end()) return Utf16ToReadableUtf8(found->second);
     if (const TextRange* range = RangeHolding(textRanges_, code)) {
@@ -289,7 +289,7 @@ std::string CMap::Text(uint32_t code) const
         units.back() = static_cast<char16_t>(units.back() + (code - range->low));
         return Utf16ToReadableUtf8(units);
     }
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace folivo

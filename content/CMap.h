@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -29,8 +30,9 @@ public:
     uint32_t Cid(uint32_t code) const;
     bool HasCids() const { return !cids_.empty() || !cidRanges_.empty(); }
 
-    // The characters a code stands for, as UTF-8; empty when the map has none.
-    std::string Text(uint32_t code) const;
+    // The characters a code stands for, as UTF-8; none when the map has none for it. An empty
+    // text is a mapping too: the glyph is part of characters that another glyph stands for.
+    std::optional<std::string> Text(uint32_t code) const;
     bool HasText() const { return !texts_.empty() || !textRanges_.empty(); }
 
 private:

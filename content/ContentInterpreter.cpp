@@ -589,7 +589,11 @@ void ContentInterpreter::ShowText(bool kerning)
             codes.back().spacing = charSpacing + std::fabs(scale) * -*number / 1000.0;
         }
     }
-    if (shown.empty()) return;
+    if (shown.empty()) {
+        // Codes that stand for no characters still advance.
+        for (const ShownCode& code : codes) advance_ += (code.hasWidth ? code.width : 0) + code.spacing;
+        return;
+    }
     if (budget_.textBytes < shown.size()) {
         omitted_.textBytes += shown.size();
         return;
@@ -628,9 +632,20 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
     // Codes without a width are measured as their characters; each text once per run.
     std::unordered_map<std::string_view, double> measured;
     size_t start = 0;
+    // Codes without characters move the run (before its first character) or widen the
+    // spacing after the character before them.
+    double lead = 0;
+    size_t lastCharacter = text.size();
     for (const ShownCode& code : codes) {
         const std::string_view characters(text.data() + start, code.end - start);
         double width = code.width;
+        if (characters.empty()) {
+            if (!code.hasWidth) width = 0;
+            if (lastCharacter == text.size()) lead += width + code.spacing;
+            else item->CharSpacings[lastCharacter] += width + code.spacing;
+            advance_ += width + code.spacing;
+            continue;
+        }
         if (!code.hasWidth) {
             auto found = measured.find(characters);
             if (found == measured.end())
@@ -646,10 +661,12 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
             last = i;
         }
         item->CharSpacings[last] = code.spacing;
+        lastCharacter = last;
         advance_ += width + code.spacing;
         start = code.end;
     }
-    item->TextWidth = advance_ - advance0;
+    item->X += lead;
+    item->TextWidth = advance_ - advance0 - lead;
     // Whoever measures next (the protection, adding text) measures the plain display font.
     canvas.SelectDisplayStyle(0);
 }

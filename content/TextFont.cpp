@@ -70,9 +70,14 @@ TextFont::Code TextFont::CompositeCode(std::string_view bytes) const
     uint32_t value = 0;
     for (unsigned char byte : bytes) value = value << 8 | byte;
     Code code;
-    if (toUnicode) code.characters = toUnicode->Text(value);
-    if (code.characters.empty() && unicodeCodes) AppendReadableCharacter(code.characters, IsScalarValue(value) ? value : ReplacementCharacter);
-    if (code.characters.empty()) AppendUtf8(code.characters, ReplacementCharacter);
+    if (toUnicode) {
+        if (auto text = toUnicode->Text(value)) {
+            code.characters = std::move(*text);
+            code.mapped = true;
+        }
+    }
+    if (!code.mapped && unicodeCodes) AppendReadableCharacter(code.characters, IsScalarValue(value) ? value : ReplacementCharacter);
+    if (code.characters.empty() && !code.mapped) AppendUtf8(code.characters, ReplacementCharacter);
     const uint32_t cid = encoding && encoding->HasCids() ? encoding->Cid(value) : value;
     code.width = cidWidths.Of(cid);
     code.hasWidth = true;

@@ -54,12 +54,14 @@ struct TextFont {
     std::shared_ptr<const CMap> toUnicode;
     CidWidths cidWidths;
 
-    // One shown code: its characters (UTF-8, never empty) and its width in glyph space
-    // (thousandths of text space; Type3: the font's own units), if the font gives one.
+    // One shown code: its characters (UTF-8) and its width in glyph space (thousandths of
+    // text space; Type3: the font's own units), if the font gives one. The characters are
+    // empty only where a /ToUnicode map says so (part of a ligature another code stands for).
     struct Code {
         std::string characters;
         double width = 0;
         bool hasWidth = false;
+        bool mapped = false;
     };
     // Calls `visit(const Code&)` for every code of a shown string, in order.
     template <typename Visit>

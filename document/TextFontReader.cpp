@@ -217,8 +217,10 @@ std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)
             font->toUnicode = map;
         } else {
             for (uint32_t code = 0; code < 256; ++code) {
-                std::string text = map->Text(code);
-                if (!text.empty()) font->characters[code] = std::move(text);
+                // A code mapped to nothing keeps its encoding's characters: a single-byte glyph
+                // is drawn on its own.
+                auto text = map->Text(code);
+                if (text && !text->empty()) font->characters[code] = std::move(*text);
             }
         }
     }
