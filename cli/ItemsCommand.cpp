@@ -17,7 +17,7 @@ constexpr const char* Usage =
     "Aufruf: folivo-cli items DATEI --page N [--json] [--no-images] [--font SCHRIFT]\n"
     "Öffnet DATEI wie das Programm und zeigt die Elemente der Seite N in ihrer Reihenfolge.\n"
     "  --page N     die Seite (ab 1)\n"
-    "  --json       Ausgabe als JSON-Array\n"
+    "  --json       Ausgabe als JSON-Array; beschnittene Elemente mit \"clip\": [links, unten, rechts, oben]\n"
     "  --no-images  Bilder nicht einlesen\n"
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
 
@@ -60,7 +60,7 @@ std::string PathLine(const PageItem& item)
            Colour(item.FillColor);
 }
 
-nlohmann::json ItemJson(const PageItem& item)
+nlohmann::json KindJson(const PageItem& item)
 {
     if (item.IsImage) {
         return {{"kind", "image"}, {"index", item.ImageIndex}, {"x", item.X}, {"y", item.Y},
@@ -87,6 +87,13 @@ nlohmann::json ItemJson(const PageItem& item)
             {"font-name", std::string(item.FontName.View())},
             {"fill-color", Colour(item.FillColor)},
             {"text", std::string(item.Text.View())}};
+}
+
+nlohmann::json ItemJson(const PageItem& item)
+{
+    nlohmann::json json = KindJson(item);
+    if (item.Clipped) json["clip"] = {item.ClipLeft, item.ClipBottom, item.ClipRight, item.ClipTop};
+    return json;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace folivo {
 
 enum class ContentInterpreter::Op {
     None, q, Q, Do, g, G, rg, RG, k, K, sc, SC, n, s, S, f, F, fStar, B, b, BStar, bStar, h, c, v, y, m, l, w, re,
-    cm, BT, ET, Tc, Tf, TL, Tr, TStar, Td, TD, Tm, Tj, TJ, Quote, DoubleQuote,
+    W, WStar, cm, BT, ET, Tc, Tf, TL, Tr, TStar, Td, TD, Tm, Tj, TJ, Quote, DoubleQuote,
 };
 
 namespace {
@@ -30,7 +30,7 @@ struct OperatorName {
 constexpr OperatorName LongOperators[] = {
     {"Do", Op::Do},   {"rg", Op::rg}, {"RG", Op::RG}, {"sc", Op::sc}, {"scn", Op::sc}, {"SC", Op::SC},
     {"SCN", Op::SC},  {"sh", Op::n},  {"f*", Op::fStar}, {"B*", Op::BStar}, {"b*", Op::bStar}, {"re", Op::re},
-    {"cm", Op::cm},   {"BT", Op::BT}, {"ET", Op::ET}, {"Tc", Op::Tc}, {"Tf", Op::Tf}, {"TL", Op::TL}, {"Tr", Op::Tr},
+    {"W*", Op::WStar}, {"cm", Op::cm}, {"BT", Op::BT}, {"ET", Op::ET}, {"Tc", Op::Tc}, {"Tf", Op::Tf}, {"TL", Op::TL}, {"Tr", Op::Tr},
     {"T*", Op::TStar}, {"Td", Op::Td}, {"TD", Op::TD}, {"Tm", Op::Tm}, {"Tj", Op::Tj}, {"TJ", Op::TJ},
 };
 
@@ -42,7 +42,7 @@ constexpr std::array<Op, 256> MakeShortOperators()
         {'q', Op::q}, {'Q', Op::Q}, {'g', Op::g}, {'G', Op::G}, {'k', Op::k}, {'K', Op::K}, {'n', Op::n},
         {'s', Op::s}, {'S', Op::S}, {'f', Op::f}, {'F', Op::F}, {'B', Op::B}, {'b', Op::b}, {'h', Op::h},
         {'c', Op::c}, {'v', Op::v}, {'y', Op::y}, {'m', Op::m}, {'l', Op::l}, {'w', Op::w}, {'\'', Op::Quote},
-        {'"', Op::DoubleQuote},
+        {'"', Op::DoubleQuote}, {'W', Op::W},
     };
     for (const auto& [name, op] : names) table[static_cast<uint8_t>(name)] = op;
     return table;
@@ -79,6 +79,19 @@ int PixelHeight(double fontSize, int resolution)
 
 // Entries kept outside text objects: no operator there reads more than six operands.
 constexpr size_t KeptOperands = 8;
+
+// The bounding rectangle of points as a matrix places them.
+struct Bounds {
+    double left = std::numeric_limits<double>::infinity(), bottom = left;
+    double right = -left, top = -left;
+
+    void Take(const Matrix& m, double x, double y)
+    {
+        const double px = x * m.a + y * m.c + m.e, py = x * m.b + y * m.d + m.f;
+        left = std::min(left, px), right = std::max(right, px);
+        bottom = std::min(bottom, py), top = std::max(top, py);
+    }
+};
 
 }  // namespace
 
@@ -158,7 +171,7 @@ void ContentInterpreter::Execute(Op op)
             ++omitted_.savedStates;
             return;
         }
-        stateStack_.push_back({ctm_, strokeColor_, fillColor_, lineWidth_});
+        stateStack_.push_back({ctm_, strokeColor_, fillColor_, lineWidth_, clip_});
         return;
     case Op::Q:
         if (unsavedStates_ > 0) {
@@ -172,6 +185,7 @@ void ContentInterpreter::Execute(Op op)
             strokeColor_ = stateStack_.back().strokeColor;
             fillColor_ = stateStack_.back().fillColor;
             lineWidth_ = stateStack_.back().lineWidth;
+            clip_ = stateStack_.back().clip;
             stateStack_.pop_back();
         }
         return;
@@ -196,7 +210,11 @@ void ContentInterpreter::Execute(Op op)
         if (Has(3) && ReadColour(3, op == Op::SC, false) && Has(4)) ReadColour(4, op == Op::SC, true);
         return;
     case Op::n:
-        ClearPath();
+        EndPath();
+        return;
+    case Op::W:
+    case Op::WStar:
+        clipPending_ = true;
         return;
     case Op::s:
     case Op::b:
@@ -335,6 +353,44 @@ void ContentInterpreter::AppendSegment(double x1, double y1, double x2, double y
     *path_->Append() = PathSegment{lineWidth_, x1, y1, x2, y2, x3, y3, static_cast<uint8_t>(drawn)};
 }
 
+void ContentInterpreter::EndPath()
+{
+    if (clipPending_) ClipToPath();
+    ClearPath();
+}
+
+void ContentInterpreter::ClipToPath()
+{
+    clipPending_ = false;
+    Bounds bounds;
+    for (uint32_t i = 0; i < path_->Count(); ++i) {
+        const PathSegment& segment = *path_->At(i);
+        // Every drawn segment starts where the move before it went; a move alone encloses nothing.
+        if (!segment.IsDrawn) continue;
+        bounds.Take(ctm_, segment.X1, segment.Y1);
+        bounds.Take(ctm_, segment.X2, segment.Y2);
+        bounds.Take(ctm_, segment.X3, segment.Y3);
+    }
+    // With no drawn segment kept (none given, or past the budget) the bounds stay infinite and
+    // the clip as it was: showing too much is the lesser fault than hiding the rest of the page.
+    ClipTo(bounds.left, bounds.bottom, bounds.right, bounds.top);
+}
+
+void ContentInterpreter::ClipTo(double left, double bottom, double right, double top)
+{
+    // Overflowing or undefined figures give no rectangle to clip by.
+    if (!std::isfinite(left) || !std::isfinite(bottom) || !std::isfinite(right) || !std::isfinite(top)) return;
+    if (!clip_.active) {
+        clip_ = {true, left, bottom, right, top};
+        return;
+    }
+    // Clips only ever narrow; one without area stays without.
+    clip_.left = std::max(clip_.left, left);
+    clip_.bottom = std::max(clip_.bottom, bottom);
+    clip_.right = std::min(clip_.right, right);
+    clip_.top = std::min(clip_.top, top);
+}
+
 void ContentInterpreter::ClearPath()
 {
     constexpr uint32_t step = TDynaArray<PathSegment>::GrowthStep;
@@ -418,6 +474,13 @@ PageItem* ContentInterpreter::AppendItem()
     item->StrokeColor = strokeColor_;
     item->FillColor = fillColor_;
     item->PageNumber = pageNumber_;
+    if (clip_.active) {
+        item->Clipped = 1;
+        item->ClipLeft = clip_.left;
+        item->ClipBottom = clip_.bottom;
+        item->ClipRight = clip_.right;
+        item->ClipTop = clip_.top;
+    }
     return item;
 }
 
@@ -438,13 +501,15 @@ PageItem* ContentInterpreter::AppendPlacedItem()
 void ContentInterpreter::PaintPath(Op op)
 {
     if (!ItemAllowed()) {
-        ClearPath();
+        EndPath();
         return;
     }
+    // The item takes the clip from before: a clipping path does not clip its own painting.
     PageItem* item = AppendPlacedItem();
     item->IsPath = 1;
     item->Stroked = op == Op::S || op == Op::s || op == Op::B || op == Op::b || op == Op::BStar || op == Op::bStar;
     item->Filled = op != Op::S && op != Op::s;
+    if (clipPending_) ClipToPath();
     item->Segments = path_;
     path_ = new TDynaArray<PathSegment>(&currentSegment_);
 }
@@ -478,7 +543,12 @@ void ContentInterpreter::DrawForm(const FormContent& form, const Matrix& placeme
 {
     operands_.Clear();
     ClearPath();
+    // Nor does a clip that the page's content left behind reach the form.
+    const ClipArea clip = clip_;
+    clip_ = ClipArea{};
+    clipPending_ = false;
     RunForm(form, Concatenated(form.matrix, placement));
+    clip_ = clip;
 }
 
 void ContentInterpreter::RunForm(const FormContent& form, const Matrix& formCtm)
@@ -504,9 +574,20 @@ void ContentInterpreter::RunForm(const FormContent& form, const Matrix& formCtm)
     const bool inText = inText_;
     const size_t savedStates = stateStack_.size();
     const uint64_t unsavedStates = unsavedStates_;
+    const ClipArea clip = clip_;
+    const bool clipPending = clipPending_;
 
     ctm_ = formCtm;
     inText_ = false;
+    clipPending_ = false;
+    // The form's box clips it; a box without area is taken for one left out.
+    if (form.box[2] != form.box[0] && form.box[3] != form.box[1]) {
+        Bounds box;
+        for (const int x : {0, 2}) {
+            for (const int y : {1, 3}) box.Take(formCtm, form.box[x], form.box[y]);
+        }
+        ClipTo(box.left, box.bottom, box.right, box.top);
+    }
     formScopes_.push_back(form.scope);
     FileBuffer content{reinterpret_cast<const uint8_t*>(size ? form.content->data() : ""), static_cast<int32_t>(size), 0};
     Run(content);
@@ -523,6 +604,8 @@ void ContentInterpreter::RunForm(const FormContent& form, const Matrix& formCtm)
     renderMode_ = renderMode;
     strokeColor_ = strokeColor, fillColor_ = fillColor;
     inText_ = inText;
+    clip_ = clip;
+    clipPending_ = clipPending;
 }
 
 void ContentInterpreter::ConcatenateMatrix()

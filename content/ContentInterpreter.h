@@ -1,7 +1,7 @@
 // The reduced content-stream interpreter: one page's decoded content becomes text runs, image
 // placements and paths; form XObjects are entered. One text matrix, curves as control polygons;
-// clipping, dash patterns, word spacing, scaling and rise are ignored; of the rendering modes
-// only "invisible" counts.
+// clipping paths count by their bounding rectangle on the page; dash patterns, word spacing,
+// scaling and rise are ignored; of the rendering modes only "invisible" counts.
 #pragma once
 
 #include <cstdint>
@@ -94,12 +94,18 @@ private:
         bool hasWidth;
         double spacing;
     };
+    // A clipping region as its bounding rectangle in page points.
+    struct ClipArea {
+        bool active = false;
+        double left = 0, bottom = 0, right = 0, top = 0;
+    };
     // The graphics state that q saves and Q restores. The current path is not part of it.
     struct SavedState {
         Matrix ctm;
         uint32_t strokeColor;
         uint32_t fillColor;
         double lineWidth;
+        ClipArea clip;
     };
 
     void Execute(Op op);
@@ -116,6 +122,12 @@ private:
     void Rectangle();
     void ClosePath();
     void PaintPath(Op op);
+    // Ends the current path; after W or W* it clips what follows.
+    void EndPath();
+    // Narrows the clip to the current path's bounding rectangle on the page.
+    void ClipToPath();
+    // Narrows the clip to a rectangle in page points.
+    void ClipTo(double left, double bottom, double right, double top);
     void ShowImage();
     // Draws the form that the operand names, if it is one; false for any other name.
     bool EnterForm();
@@ -152,6 +164,8 @@ private:
     double pointY_ = 0;
     PathSegment* currentSegment_ = nullptr;
     TDynaArray<PathSegment>* path_;
+    ClipArea clip_;
+    bool clipPending_ = false;  // W or W*: the path clips once it is ended
     bool inText_ = false;
     double advance_ = 0;
     OperandList operands_;

@@ -42,6 +42,10 @@ struct PageItem {
     double TextWidth;
     uint32_t StrokeColor;  // 0x00BBGGRR
     uint32_t FillColor;
+    // The clipping in force when the item was made, as a rectangle in page points. One with no
+    // area (right <= left or top <= bottom) hides the item.
+    uint8_t Clipped;
+    double ClipLeft, ClipBottom, ClipRight, ClipTop;
 };
 
 // Releases what an item owns; the record itself stays.

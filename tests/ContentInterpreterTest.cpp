@@ -381,6 +381,52 @@ TEST_F(InterpreterTest, SavedStatesKeepStateButNotThePath)
     }
 }
 
+// Clipping paths give each later item the bounding rectangle, on the page, of every clip in force.
+TEST_F(InterpreterTest, ClippingPathsNarrowTheClipOfLaterItems)
+{
+    AddPicture("/Im");
+    struct Clip {
+        bool clipped;
+        double left, bottom, right, top;
+    };
+    const Clip none{false, 0, 0, 0, 0}, box{true, 10, 20, 110, 70};
+    const std::string clip = "10 20 100 50 re W n ";
+    const struct {
+        std::string content;
+        std::vector<Clip> items;
+    } cases[] = {
+        {"0 0 m 10 10 l S /Im Do", {none, none}},
+        {clip + "/Im Do", {box}},
+        {"10 20 100 50 re W* n BT (a) Tj ET", {box}},
+        {clip + "50 0 100 100 re W n /Im Do", {{true, 50, 20, 110, 70}}},
+        {clip + "0 0 5 5 re W n /Im Do", {{true, 10, 20, 5, 5}}},  // disjoint: nothing left
+        {"q " + clip + "/Im Do Q /Im Do", {box, none}},
+        {clip + "q 0 0 50 50 re W n /Im Do Q /Im Do", {{true, 10, 20, 50, 50}, box}},
+        // The painting that ends a clipping path is not clipped by it, nor is a later path a clip.
+        {"10 20 100 50 re W f 0 0 500 500 re f /Im Do", {none, box, box}},
+        {"2 0 0 3 100 200 cm 0 0 10 10 re W n /Im Do", {{true, 100, 200, 120, 230}}},
+        {"0 1 -1 0 100 0 cm 0 0 20 10 re W n /Im Do", {{true, 90, 0, 100, 20}}},  // (x, y) to (100 - y, x)
+        {"0 0 m 50 100 100 -20 120 0 c W n /Im Do", {{true, 0, -20, 120, 100}}},
+        {"500 500 m 0 0 m 10 10 l W n /Im Do", {{true, 0, 0, 10, 10}}},  // a move alone encloses nothing
+        {"W n /Im Do " + clip + "W n /Im Do", {none, box}},
+        {"1e308 1e308 1e308 1e308 re W n /Im Do", {none}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        const auto items = Run(c.content);
+        ASSERT_EQ(items.size(), c.items.size());
+        for (size_t i = 0; i < items.size(); ++i) {
+            const Clip& expected = c.items[i];
+            ASSERT_EQ(items[i]->Clipped != 0, expected.clipped) << i;
+            if (!expected.clipped) continue;
+            EXPECT_EQ(items[i]->ClipLeft, expected.left) << i;
+            EXPECT_EQ(items[i]->ClipBottom, expected.bottom) << i;
+            EXPECT_EQ(items[i]->ClipRight, expected.right) << i;
+            EXPECT_EQ(items[i]->ClipTop, expected.top) << i;
+        }
+    }
+}
+
 // Bounds of one page's run: each is passed by a generated content, the run goes on, and what
 // was left out is counted.
 TEST_F(InterpreterTest, BoundsLeaveOutAndCount)

@@ -101,6 +101,31 @@ TEST(FormXObjects, NamesThatAreNoFormsChangeNothing)
     EXPECT_TRUE(items[1].IsPath);
 }
 
+TEST(FormXObjects, FormsClipByTheirBoxAndTheirOwnClipsEndWithThem)
+{
+    // /Fm1 sits at (100, 100) with a box of 50; /Fm2 has no box and clips itself. The comment's
+    // appearance is clipped by its box on the comment, not by what the page left behind.
+    std::vector<std::string> objects = {
+        "<< /Type /Page /Resources << /XObject << /Fm1 5 0 R /Fm2 6 0 R /Im1 7 0 R >> >> /Contents 4 0 R "
+        "/Annots [8 0 R] >>",
+        StreamObject("", "q 0 0 120 120 re W n /Fm1 Do Q /Fm2 Do /Im1 Do 0 0 1 1 re W n"),
+        Form("/BBox [0 0 50 50] /Matrix [1 0 0 1 100 100] /Resources << /XObject << /Im1 7 0 R >> >>", "/Im1 Do"),
+        Form("/Resources << /XObject << /Im1 7 0 R >> >>", "0 0 10 10 re W n /Im1 Do"),
+        Image,
+        "<< /Subtype /Stamp /Rect [300 400 320 420] /AP << /N 5 0 R >> >>",
+    };
+    OpenedDocument opened(DocumentWithPages("/Kids [3 0 R]", objects).Build());
+    const std::vector<PageItem> items = ItemsOfFirstPage(*opened.document);
+    ASSERT_EQ(items.size(), 4u);
+    const double expected[4][4] = {{100, 100, 120, 120}, {0, 0, 10, 10}, {}, {300, 400, 320, 420}};
+    for (size_t i = 0; i < 4; ++i) {
+        ASSERT_EQ(items[i].Clipped, i == 2 ? 0 : 1) << i;
+        if (i == 2) continue;
+        const double found[4] = {items[i].ClipLeft, items[i].ClipBottom, items[i].ClipRight, items[i].ClipTop};
+        for (size_t k = 0; k < 4; ++k) EXPECT_DOUBLE_EQ(found[k], expected[i][k]) << i << ' ' << k;
+    }
+}
+
 TEST(FormXObjects, CommentsShowTheirNormalAppearanceOnTheirRectangle)
 {
     // Each appearance draws its own picture 10 units wide in a box of 10, so the item tells

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -71,6 +72,7 @@ public:
 
     void DrawItem(const PageItem& item)
     {
+        if (!ClipFor(item)) return;
         if (item.IsImage) DrawImage(item);
         else if (item.IsPath) DrawPath(item);
         else if (!item.Invisible) DrawText(item);
@@ -79,6 +81,8 @@ public:
     void DrawComments(const PageRecord& page);
 
 private:
+    // Sets the painter's clip for the item; false when its clip leaves nothing to see.
+    bool ClipFor(const PageItem& item);
     void DrawText(const PageItem& item);
     void DrawImage(const PageItem& item);
     void DrawPath(const PageItem& item);
@@ -94,7 +98,32 @@ private:
     // however many names: names of one picture share its pixels.
     // Stencils are kept per fill colour.
     std::map<std::pair<const uint8_t*, uint32_t>, QImage> pictureImages_;
+    // The clip the painter holds, in unturned pixels; none while clipping is off. Items in a
+    // row mostly share one, so it is only set when it changes.
+    std::optional<QRect> clip_;
 };
+
+bool PagePainter::ClipFor(const PageItem& item)
+{
+    if (!item.Clipped) {
+        if (clip_) painter_.setClipping(false);
+        clip_.reset();
+        return true;
+    }
+    // NaN fails both comparisons: such a clip hides the item too.
+    if (!(item.ClipRight > item.ClipLeft) || !(item.ClipTop > item.ClipBottom)) return false;
+    const int left = mapping_.PageX(item.ClipLeft), top = mapping_.PageY(item.ClipTop);
+    // A clip narrower than a pixel still keeps one, as a hairline keeps its row.
+    const int right = std::max(mapping_.PageX(item.ClipRight), left + 1);
+    const int bottom = std::max(mapping_.PageY(item.ClipBottom), top + 1);
+    const QRect clip(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    if (clip_ != clip) {
+        // In the painter's own coordinates: the page's turn applies to the clip as to the items.
+        painter_.setClipRect(clip);
+        clip_ = clip;
+    }
+    return true;
+}
 
 void PagePainter::DrawText(const PageItem& item)
 {
@@ -202,6 +231,8 @@ void PagePainter::DrawPath(const PageItem& item)
 
 void PagePainter::DrawComments(const PageRecord& page)
 {
+    if (clip_) painter_.setClipping(false);
+    clip_.reset();
     if (!page.comments) return;
     const QColor yellow = ColourOf(0x0000FFFF);
     painter_.setFont(PreparedFont(displayFont_, CommentFontPixelHeight(zoom_, resolution_)));

@@ -1,5 +1,5 @@
 // Turned pages: the reader's quarter turn from the page's own or inherited /Rotate, and the
-// drawing of a wide page turned clockwise by it.
+// drawing of a wide page turned clockwise by it, clipped items inside their clip.
 #include <QFont>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -71,6 +71,50 @@ TEST(PageRotation, TurnsTheDrawingClockwiseByTheReadQuarterTurn)
                                                    : QRect(10, 70, 40, 20);
         EXPECT_EQ(InkBox(image), expected);
         EXPECT_EQ(image.pixel(expected.center()) & 0xFFFFFF, 0x0000FFu);
+    }
+}
+
+TEST(PageRotation, ClippedItemsLeaveNoInkOutsideTheirClip)
+{
+    // The clip 50..110 × 20..60 on the 200 × 100 page of a point a pixel, upright and turned.
+    enum class Ink { CoversClip, InsideClip, None, WholePage };
+    const std::string clip = "50 20 60 40 re W n ";
+    const struct {
+        const char* name;
+        std::string content;
+        Ink ink;
+    } cases[] = {
+        {"fill", clip + "0 0 1 rg 0 0 200 100 re f", Ink::CoversClip},
+        {"strokes", clip + "20 w 0 0 m 200 100 l 0 100 m 200 0 l S", Ink::InsideClip},
+        {"picture", clip + "200 0 0 100 0 0 cm /Im Do", Ink::CoversClip},
+        {"text", clip + "BT /F1 60 Tf 0 10 Td (WWWWWW) Tj ET", Ink::InsideClip},
+        {"disjoint clips", clip + "0 0 10 10 re W n 0 0 200 100 re f", Ink::None},
+        {"after Q", "q " + clip + "0 0 1 rg 0 0 200 100 re f Q 0 0 200 100 re f", Ink::WholePage},
+    };
+    const QRect expected[4] = {{50, 40, 60, 40}, {20, 50, 40, 60}, {90, 20, 60, 40}, {40, 90, 40, 60}};
+    const std::string picture =
+        test::StreamObject("/Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray", "@");
+    for (int turn = 0; turn < 4; ++turn) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " turned " + std::to_string(turn * 90));
+            test::OpenedDocument opened(
+                test::DocumentWithPages("/Kids [3 0 R] /Count 1 /MediaBox [0 0 200 100]",
+                                        {"<< /Type /Page /Parent 2 0 R /Rotate " + std::to_string(turn * 90) +
+                                             " /Resources << /XObject << /Im 5 0 R >> >> /Contents 4 0 R >>",
+                                         test::StreamObject("", c.content), picture})
+                    .Build());
+            const QImage image = RenderPage(*opened.document, 1, 75, 96, QFont("Arial"));
+            const QRect ink = InkBox(image);
+            switch (c.ink) {
+            case Ink::CoversClip: EXPECT_EQ(ink, expected[turn]); break;
+            case Ink::InsideClip:
+                EXPECT_FALSE(ink.isEmpty());
+                EXPECT_TRUE(expected[turn].contains(ink));
+                break;
+            case Ink::None: EXPECT_TRUE(ink.isEmpty()); break;
+            case Ink::WholePage: EXPECT_EQ(ink, image.rect()); break;
+            }
+        }
     }
 }
 
