@@ -68,6 +68,11 @@ int HexDigit(char ch)
     return 0;  // a character that is no hex digit counts as 0
 }
 
+bool IsHexDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
 // Rounds half to even, as the measuring font's height is computed.
 int PixelHeight(double fontSize, int resolution)
 {
@@ -655,9 +660,13 @@ void ContentInterpreter::ShowText(bool kerning)
         if (entry.size() > 1 && entry[0] == '<') {
             // Hex digits give the bytes as they are: no escapes to resolve. A single-byte font
             // drops zero bytes; in two-byte codes they belong to the code.
+            // White space between the digits ends the token: the digits after it arrive as
+            // entries of their own, before the closing ">".
+            std::string digits = entry.substr(1);
+            while (i + 2 < operands_.Size() && IsHexDigits(operands_[i + 1])) digits += operands_[++i];
             std::string bytes;
-            for (size_t at = 1; at + 1 < entry.size(); at += 2) {
-                const char byte = static_cast<char>(HexDigit(entry[at]) * 16 + HexDigit(entry[at + 1]));
+            for (size_t at = 0; at + 1 < digits.size(); at += 2) {
+                const char byte = static_cast<char>(HexDigit(digits[at]) * 16 + HexDigit(digits[at + 1]));
                 if (byte != 0 || font.composite) bytes += byte;
             }
             append(bytes);

@@ -26,7 +26,7 @@ constexpr size_t MaxArrayTokens = size_t{1} << 22;
 TokenList InnerArray(const TokenList& tokens, size_t at)
 {
     TokenList inner;
-    if (at == 0 || at >= tokens.size() || tokens[at] != "[") return inner;
+    if (at >= tokens.size() || tokens[at] != "[") return inner;
     int depth = 0;
     for (size_t i = at; i < tokens.size(); ++i) {
         if (tokens[i] == "[") ++depth;
@@ -202,7 +202,7 @@ std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)
                 const auto width = NumberText(descriptorOwner[dw]);
                 if (width && std::isfinite(*width)) font->cidWidths.defaultWidth = *width;
             }
-            font->cidWidths.Read(InnerArray(ValueTokens(descriptorOwner, ValueIndex(descriptorOwner, 0, "/W")), 1));
+            font->cidWidths.Read(InnerArray(ValueTokens(descriptorOwner, ValueIndex(descriptorOwner, 0, "/W")), 0));
         }
         ReadCompositeEncoding(*font, dictionary);
     } else {
@@ -232,7 +232,7 @@ void PdfDocument::ReadSimpleFontWidths(TextFont& font, const TokenList& dictiona
     if (const size_t first = ValueIndex(dictionary, 0, "/FirstChar"))
         font.firstChar = static_cast<uint32_t>(std::max(IntegerOrZero(dictionary[first]), 0));
     uint32_t slot = 0;
-    for (const std::string& token : InnerArray(ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Widths")), 1)) {
+    for (const std::string& token : InnerArray(ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Widths")), 0)) {
         if (slot >= 256) break;
         // A value that does not convert leaves its slot unset; the next goes to the next slot.
         if (const auto width = NumberText(token); width && std::isfinite(*width)) {
@@ -261,7 +261,7 @@ void PdfDocument::ReadSimpleEncoding(TextFont& font, const TokenList& dictionary
         encoding = EncodingOfName(value[0]).value_or(encoding);
     } else if (!value.empty() && value[0] == "<<") {
         if (const size_t base = ValueIndex(value, 0, "/BaseEncoding")) encoding = EncodingOfName(value[base]).value_or(encoding);
-        differences = InnerArray(ValueTokens(value, ValueIndex(value, 0, "/Differences")), 1);
+        differences = InnerArray(ValueTokens(value, ValueIndex(value, 0, "/Differences")), 0);
     }
     for (int code = 0; code < 256; ++code) font.characters[code] = CharactersOfCode(static_cast<uint8_t>(code), encoding);
     int64_t code = 0;
