@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,9 @@ public:
         // The font that `name` names in the scope, as for forms; null when the name names none.
         // May be empty: then fonts come from the font list by name alone.
         std::function<std::shared_ptr<const TextFont>(const std::string& name, int32_t scope)> font = nullptr;
+        // The index of an inline picture (its dictionary between BI and ID, its data) among the
+        // document's inline pictures; none when it cannot be decoded. May be empty.
+        std::function<std::optional<int32_t>(const TokenList& dictionary, std::string_view data)> inlinePicture = nullptr;
     };
 
     ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber);
@@ -129,6 +133,8 @@ private:
     // Narrows the clip to a rectangle in page points.
     void ClipTo(double left, double bottom, double right, double top);
     void ShowImage();
+    // Reads an inline picture from after its BI to after its EI and places it.
+    void ReadInlinePicture(FileBuffer& content);
     // Draws the form that the operand names, if it is one; false for any other name.
     bool EnterForm();
     // Runs the form's content with the current matrix `ctm`, in a state of its own.

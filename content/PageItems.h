@@ -30,6 +30,7 @@ struct PageItem {
     uint8_t Filled;
     uint8_t IsPath;
     uint8_t IsImage;
+    uint8_t IsInline;  // images: ImageIndex counts in the document's inline pictures
     // Text in rendering mode 3 (the recognised text over a scanned page): an item, never drawn.
     uint8_t Invisible;
     uint8_t FontStyle;  // text runs: FontStyleBits of their font

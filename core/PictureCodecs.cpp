@@ -57,6 +57,12 @@ void* Reallocate(Jbig2Allocator* allocator, void* block, size_t size)
 
 void QuietJbig2(void*, const char*, Jbig2Severity, uint32_t) {}
 
+// Counts what went wrong while decoding; the messages themselves are not shown.
+void CountJbig2Errors(void* errors, const char*, Jbig2Severity severity, uint32_t)
+{
+    if (severity >= JBIG2_SEVERITY_WARNING) ++*static_cast<int*>(errors);
+}
+
 // OpenJPEG reads from memory through these.
 struct MemorySource {
     const uint8_t* data;
@@ -114,7 +120,8 @@ std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view 
         jbig2_data_in(context, reinterpret_cast<const unsigned char*>(globals.data()), globals.size());
         global = jbig2_make_global_ctx(context);
     }
-    Jbig2Ctx* context = jbig2_ctx_new(&allocator.base, JBIG2_OPTIONS_EMBEDDED, global, QuietJbig2, nullptr);
+    int errors = 0;
+    Jbig2Ctx* context = jbig2_ctx_new(&allocator.base, JBIG2_OPTIONS_EMBEDDED, global, CountJbig2Errors, &errors);
     if (!context) {
         if (global) jbig2_global_ctx_free(global);
         return std::nullopt;
@@ -132,11 +139,17 @@ std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view 
             picture->bitsPerComponent = 1;
             picture->samples.resize(static_cast<size_t>(rowBytes * page->height));
             // JBIG2 marks black with 1; grey samples mark it with 0.
+            bool marked = false;
             for (uint64_t y = 0; y < page->height; ++y) {
                 const uint8_t* from = page->data + y * page->stride;
                 char* to = picture->samples.data() + y * rowBytes;
-                for (uint64_t x = 0; x < rowBytes; ++x) to[x] = static_cast<char>(~from[x]);
+                for (uint64_t x = 0; x < rowBytes; ++x) {
+                    to[x] = static_cast<char>(~from[x]);
+                    marked = marked || from[x] != 0;
+                }
             }
+            // A page left empty by a failed decoding is no picture; a partial one is shown.
+            if (!marked && errors > 0) picture.reset();
         }
         jbig2_release_page(context, page);
     }

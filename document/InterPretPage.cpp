@@ -53,6 +53,9 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
         fileBuffer = saved;
         return font;
     };
+    sources.inlinePicture = [this](const TokenList& dictionary, std::string_view data) {
+        return readImages ? DecodeInlinePicture(dictionary, data) : std::nullopt;
+    };
     ContentInterpreter interpreter(std::move(sources), StagingItemList, pageNumber);
 
     FileBuffer pageContent{content, length, 0};

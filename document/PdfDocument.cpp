@@ -185,6 +185,13 @@ void PdfDocument::DiscardDocument()
         delete picture.filterNames;
     }
     pictures.Clear();
+    for (uint32_t i = 0; i < inlinePictures.Count(); ++i) {
+        deldib(inlinePictures.At(i)->image);
+        deldib(inlinePictures.At(i)->mask);
+    }
+    inlinePictures.Clear();
+    inlineIndex_.clear();
+    inlinePixelBytes_ = 0;
 
     for (uint32_t i = 0; i < fonts.Count(); ++i) {
         FontRecord& font = *fonts.At(i);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -97,6 +98,9 @@ public:
 
     TDynaArray<PageRecord> pages{&currentPage};
     TDynaArray<ImageObject> pictures{&currentPicture};
+    // Pictures written into page content (BI ... ID ... EI), decoded once each per reading; page
+    // items marked inline refer to them.
+    TDynaArray<ImageObject> inlinePictures{nullptr};
     TDynaArray<FontRecord> fonts{&currentFont};
     // The items of every page interpreted so far, and those of the running interpreter.
     TDynaArray<PageItem> PageItemList{&currentPageItem};
@@ -238,6 +242,10 @@ private:
     void ReadPictureDictionary(ImageObject& picture);
     // withMask: a soft mask or stencil mask the picture names is decoded into its mask.
     bool DecodePicture(ImageObject& picture, int32_t number, bool withMask = true);
+    // The samples of a picture whose dictionary `entries` (key and value tokens each) and
+    // stream data are at hand.
+    bool DecodePictureData(ImageObject& picture, std::string data, const std::vector<TokenList>& entries, int32_t number,
+                           bool withMask);
     void DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries);
     // The value of an entry or array element: a reference is replaced by the tokens of its
     // object (a name, a number, a string or an array; "<<" alone for a dictionary or stream).
@@ -307,6 +315,11 @@ private:
     // read or decoded, or is longer. Keeps the read position and the parsed entries.
     std::optional<std::string> DecodedStream(int32_t number, size_t limit);
     std::map<std::pair<int32_t, std::string>, std::optional<int32_t>> fontNames_;
+
+    // Inline pictures: decodes one into the inline list, once for equal dictionary and data.
+    std::optional<int32_t> DecodeInlinePicture(const TokenList& dictionary, std::string_view data);
+    std::unordered_map<std::string, std::optional<int32_t>> inlineIndex_;
+    int64_t inlinePixelBytes_ = 0;
     std::map<int32_t, std::shared_ptr<const TextFont>> textFonts_;
     // Decoded content of the pages read so far in this reading.
     uint64_t contentBytesRead_ = 0;

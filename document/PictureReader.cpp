@@ -449,6 +449,13 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number, bool withM
     std::vector<TokenList> entries;
     for (uint32_t i = 0; i < DictEntryList->Count(); ++i) entries.push_back(*DictEntryList->At(i)->tokens);
     ReleaseDictionary();
+    return DecodePictureData(picture, std::move(*data), entries, number, withMask);
+}
+
+bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData, const std::vector<TokenList>& entries,
+                                    int32_t number, bool withMask)
+{
+    std::optional<std::string> data(std::move(streamData));
 
     SampleFormat format;
     format.width = picture.width;

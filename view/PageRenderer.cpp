@@ -86,7 +86,7 @@ private:
     void DrawText(const PageItem& item);
     void DrawImage(const PageItem& item);
     void DrawPath(const PageItem& item);
-    const QImage& PictureImage(int32_t index, uint32_t fillColour);
+    const QImage& PictureImage(const ImageObject& picture, uint32_t fillColour);
 
     const PdfDocument& document_;
     QPainter painter_;
@@ -157,9 +157,8 @@ void PagePainter::DrawText(const PageItem& item)
     }
 }
 
-const QImage& PagePainter::PictureImage(int32_t index, uint32_t fillColour)
+const QImage& PagePainter::PictureImage(const ImageObject& picture, uint32_t fillColour)
 {
-    const ImageObject& picture = *document_.pictures.At(static_cast<uint32_t>(index));
     const RasterImage& raster = picture.image;
     // Fill colours are 0x00BBGGRR: no colour has the key of an ordinary picture.
     const std::pair<const uint8_t*, uint32_t> key(raster.pixels, picture.stencil ? fillColour : 0xFFFFFFFFu);
@@ -182,9 +181,9 @@ const QImage& PagePainter::PictureImage(int32_t index, uint32_t fillColour)
 
 void PagePainter::DrawImage(const PageItem& item)
 {
-    if (item.ImageIndex < 0 || static_cast<uint32_t>(item.ImageIndex) >= document_.pictures.Count()) return;
-    const QImage& source = PictureImage(item.ImageIndex, item.FillColor);
-    if (source.isNull()) return;
+    const auto& list = item.IsInline ? document_.inlinePictures : document_.pictures;
+    if (item.ImageIndex < 0 || static_cast<uint32_t>(item.ImageIndex) >= list.Count()) return;
+    const QImage& source = PictureImage(*list.At(static_cast<uint32_t>(item.ImageIndex)), item.FillColor);
     const int left = mapping_.PageX(item.X);
     const int top = mapping_.PageY(item.Y + item.ScaleY);
     const int width = mapping_.Pixels(item.ScaleX);
@@ -192,6 +191,16 @@ void PagePainter::DrawImage(const PageItem& item)
     if (width == 0 || height == 0) return;
     // A negative extent mirrors the picture, as a stretch to a reversed rectangle does.
     QRect target(left, top, width, height);
+    if (source.isNull()) {
+        // A picture that could not be decoded is marked where it stands, not left out unseen.
+        target = target.normalized();
+        painter_.setPen(QColor(160, 160, 160));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(target.adjusted(0, 0, -1, -1));
+        painter_.drawLine(target.topLeft(), target.bottomRight());
+        painter_.drawLine(target.topRight(), target.bottomLeft());
+        return;
+    }
     if (width < 0 || height < 0) {
         target = target.normalized();
         painter_.drawImage(target, source.mirrored(width < 0, height < 0));
