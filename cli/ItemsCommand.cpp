@@ -18,6 +18,7 @@ constexpr const char* Usage =
     "Öffnet DATEI wie das Programm und zeigt die Elemente der Seite N in ihrer Reihenfolge.\n"
     "  --page N     die Seite (ab 1)\n"
     "  --json       Ausgabe als JSON-Array; beschnittene Elemente mit \"clip\": [links, unten, rechts, oben]\n"
+    "               Bilder im Seiteninhalt mit \"inline\": true; Bild -1: nicht lesbar, als Rahmen gezeigt\n"
     "  --no-images  Bilder nicht einlesen\n"
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
 
@@ -63,8 +64,11 @@ std::string PathLine(const PageItem& item)
 nlohmann::json KindJson(const PageItem& item)
 {
     if (item.IsImage) {
-        return {{"kind", "image"}, {"index", item.ImageIndex}, {"x", item.X}, {"y", item.Y},
-                {"scale-x", item.ScaleX}, {"scale-y", item.ScaleY}};
+        // Index -1: a picture that could not be decoded; inline ones count in their own list.
+        nlohmann::json image = {{"kind", "image"}, {"index", item.ImageIndex}, {"x", item.X}, {"y", item.Y},
+                                {"scale-x", item.ScaleX}, {"scale-y", item.ScaleY}};
+        if (item.IsInline) image["inline"] = true;
+        return image;
     }
     if (item.IsPath) {
         return {{"kind", "path"},

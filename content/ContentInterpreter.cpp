@@ -535,6 +535,11 @@ void ContentInterpreter::ShowImage()
         item->ImageIndex = static_cast<int32_t>(i);
         return;
     }
+    if (sources_.undecodedPicture && sources_.undecodedPicture(name) && ItemAllowed()) {
+        PageItem* item = AppendPlacedItem();
+        item->IsImage = 1;
+        item->ImageIndex = -1;
+    }
 }
 
 namespace {
@@ -625,11 +630,11 @@ void ContentInterpreter::ReadInlinePicture(FileBuffer& content)
     if (!sources_.inlinePicture || end <= start) return;
     const std::string_view data(reinterpret_cast<const char*>(content.data) + start, static_cast<size_t>(end - start));
     const std::optional<int32_t> index = sources_.inlinePicture(dictionary, data);
-    if (!index || !ItemAllowed()) return;
+    if (!ItemAllowed()) return;
     PageItem* item = AppendPlacedItem();
     item->IsImage = 1;
     item->IsInline = 1;
-    item->ImageIndex = *index;
+    item->ImageIndex = index.value_or(-1);
 }
 
 bool ContentInterpreter::EnterForm()

@@ -57,6 +57,9 @@ public:
         // The index of an inline picture (its dictionary between BI and ID, its data) among the
         // document's inline pictures; none when it cannot be decoded. May be empty.
         std::function<std::optional<int32_t>(const TokenList& dictionary, std::string_view data)> inlinePicture = nullptr;
+        // Whether a name that names no picture of the list names one that could not be
+        // decoded: it is placed all the same, as an image of index -1. May be empty.
+        std::function<bool(const std::string& name)> undecodedPicture = nullptr;
     };
 
     ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber);

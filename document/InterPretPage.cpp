@@ -56,6 +56,7 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
     sources.inlinePicture = [this](const TokenList& dictionary, std::string_view data) {
         return readImages ? DecodeInlinePicture(dictionary, data) : std::nullopt;
     };
+    sources.undecodedPicture = [this](const std::string& name) { return undecodedPictures_.count(name) > 0; };
     ContentInterpreter interpreter(std::move(sources), StagingItemList, pageNumber);
 
     FileBuffer pageContent{content, length, 0};

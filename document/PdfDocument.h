@@ -319,6 +319,8 @@ private:
     // Inline pictures: decodes one into the inline list, once for equal dictionary and data.
     std::optional<int32_t> DecodeInlinePicture(const TokenList& dictionary, std::string_view data);
     std::unordered_map<std::string, std::optional<int32_t>> inlineIndex_;
+    // Names of pictures that were left out of the list because they could not be decoded.
+    std::unordered_set<std::string> undecodedPictures_;
     int64_t inlinePixelBytes_ = 0;
     std::map<int32_t, std::shared_ptr<const TextFont>> textFonts_;
     // Decoded content of the pages read so far in this reading.

@@ -298,6 +298,8 @@ void PdfDocument::DecodePictures()
     for (int32_t i = static_cast<int32_t>(pictures.Count()) - 1; i >= 0; --i) {
         ImageObject& picture = *pictures.At(static_cast<uint32_t>(i));
         if (picture.image.pixels) continue;
+        // The page still shows where the picture stands.
+        if (readImages && picture.isImage) undecodedPictures_.insert(std::string(picture.name.View()));
         ReleaseText(picture.name);
         delete picture.filterNames;
         picture.filterNames = nullptr;

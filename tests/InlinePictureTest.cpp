@@ -48,5 +48,25 @@ TEST(InlinePictures, DataOfAnyBytesEndWhereTheyEnd)
     }
 }
 
+TEST(UndecodablePictures, KeepTheirPlaceAsImagesWithoutAPicture)
+{
+    // Corrupt JBIG2 and JPEG 2000 data, the latter claiming a huge size; a form named like a
+    // picture is no picture at all.
+    const std::vector<std::string> objects = {
+        "<< /Type /Page /MediaBox [0 0 200 200] /Resources << /XObject << /J 5 0 R /X 6 0 R >> >> /Contents 4 0 R >>",
+        StreamObject("", "q 20 0 0 20 10 10 cm /J Do Q /X Do"),
+        StreamObject("/Subtype /Image /Width 64 /Height 64 /BitsPerComponent 1 /Filter /JBIG2Decode", "\x97JB2\r\n\x1A\n garbage"),
+        StreamObject("/Subtype /Image /Width 100000 /Height 100000 /Filter /JPXDecode", std::string("\0\0\0\x0CjP  \r\n\x87\n", 12) + "xx"),
+    };
+    OpenedDocument opened(DocumentWithPages("/Kids [3 0 R] /Count 1", objects).Build());
+    const PageItemRanges::Range range = opened->pageItemRanges.Of(1);
+    ASSERT_EQ(range.count, 2u);
+    const PageItem& first = *opened->PageItemList.At(range.first);
+    EXPECT_TRUE(first.IsImage);
+    EXPECT_EQ(first.ImageIndex, -1);
+    EXPECT_DOUBLE_EQ(first.ScaleX, 20);
+    EXPECT_EQ(opened->PageItemList.At(range.first + 1)->ImageIndex, -1);
+}
+
 }  // namespace
 }  // namespace folivo::test

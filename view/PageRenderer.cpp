@@ -182,8 +182,10 @@ const QImage& PagePainter::PictureImage(const ImageObject& picture, uint32_t fil
 void PagePainter::DrawImage(const PageItem& item)
 {
     const auto& list = item.IsInline ? document_.inlinePictures : document_.pictures;
-    if (item.ImageIndex < 0 || static_cast<uint32_t>(item.ImageIndex) >= list.Count()) return;
-    const QImage& source = PictureImage(*list.At(static_cast<uint32_t>(item.ImageIndex)), item.FillColor);
+    // Index -1: a picture that could not be decoded.
+    if (item.ImageIndex < -1 || (item.ImageIndex >= 0 && static_cast<uint32_t>(item.ImageIndex) >= list.Count())) return;
+    static const QImage none;
+    const QImage& source = item.ImageIndex < 0 ? none : PictureImage(*list.At(static_cast<uint32_t>(item.ImageIndex)), item.FillColor);
     const int left = mapping_.PageX(item.X);
     const int top = mapping_.PageY(item.Y + item.ScaleY);
     const int width = mapping_.Pixels(item.ScaleX);
