@@ -14,7 +14,7 @@
 namespace folivo {
 
 enum class ContentInterpreter::Op {
-    None, q, Q, Do, g, G, rg, RG, k, K, sc, SC, n, s, S, f, F, fStar, B, b, BStar, bStar, h, c, v, y, m, l, w, re,
+    None, q, Q, Do, g, G, rg, RG, k, K, sc, SC, n, sh, s, S, f, F, fStar, B, b, BStar, bStar, h, c, v, y, m, l, w, re,
     W, WStar, cm, BT, ET, Tc, Tf, TL, Tr, TStar, Td, TD, Tm, Tj, TJ, Quote, DoubleQuote,
 };
 
@@ -29,7 +29,7 @@ struct OperatorName {
 
 constexpr OperatorName LongOperators[] = {
     {"Do", Op::Do},   {"rg", Op::rg}, {"RG", Op::RG}, {"sc", Op::sc}, {"scn", Op::sc}, {"SC", Op::SC},
-    {"SCN", Op::SC},  {"sh", Op::n},  {"f*", Op::fStar}, {"B*", Op::BStar}, {"b*", Op::bStar}, {"re", Op::re},
+    {"SCN", Op::SC},  {"sh", Op::sh},  {"f*", Op::fStar}, {"B*", Op::BStar}, {"b*", Op::bStar}, {"re", Op::re},
     {"W*", Op::WStar}, {"cm", Op::cm}, {"BT", Op::BT}, {"ET", Op::ET}, {"Tc", Op::Tc}, {"Tf", Op::Tf}, {"TL", Op::TL}, {"Tr", Op::Tr},
     {"T*", Op::TStar}, {"Td", Op::Td}, {"TD", Op::TD}, {"Tm", Op::Tm}, {"Tj", Op::Tj}, {"TJ", Op::TJ},
 };
@@ -220,6 +220,9 @@ void ContentInterpreter::Execute(Op op)
         return;
     case Op::n:
         EndPath();
+        return;
+    case Op::sh:
+        PaintShading();
         return;
     case Op::W:
     case Op::WStar:
@@ -521,6 +524,30 @@ void ContentInterpreter::PaintPath(Op op)
     if (clipPending_) ClipToPath();
     item->Segments = path_;
     path_ = new TDynaArray<PathSegment>(&currentSegment_);
+}
+
+void ContentInterpreter::PaintShading()
+{
+    EndPath();
+    if (!Has(1) || !sources_.shading) return;
+    const auto colour = sources_.shading(Operand(1, 1), formScopes_.empty() ? 0 : formScopes_.back());
+    if (!colour) return;
+    // Without a clip the shading covers the page, whatever its size.
+    constexpr double Everywhere = 1e5;
+    const double left = clip_.active ? clip_.left : -Everywhere, bottom = clip_.active ? clip_.bottom : -Everywhere;
+    const double right = clip_.active ? clip_.right : Everywhere, top = clip_.active ? clip_.top : Everywhere;
+    if (!(right > left && top > bottom)) return;
+    const Matrix ctm = ctm_;
+    const uint32_t fillColour = fillColor_;
+    ctm_ = Matrix{};
+    fillColor_ = *colour;
+    AppendSegment(left, bottom, left, bottom, right, bottom, true);
+    AppendSegment(right, bottom, right, bottom, right, top, true);
+    AppendSegment(right, top, right, top, left, top, true);
+    AppendSegment(left, top, left, top, left, bottom, true);
+    PaintPath(Op::f);
+    ctm_ = ctm;
+    fillColor_ = fillColour;
 }
 
 void ContentInterpreter::ShowImage()

@@ -60,6 +60,9 @@ public:
         // Whether a name that names no picture of the list names one that could not be
         // decoded: it is placed all the same, as an image of index -1. May be empty.
         std::function<bool(const std::string& name)> undecodedPicture = nullptr;
+        // The colour that the shading `name` in the scope is shown in; none when the name names
+        // no shading. May be empty.
+        std::function<std::optional<uint32_t>(const std::string& name, int32_t scope)> shading = nullptr;
     };
 
     ContentInterpreter(Sources sources, TDynaArray<PageItem>& staging, uint32_t pageNumber);
@@ -136,6 +139,8 @@ private:
     // Narrows the clip to a rectangle in page points.
     void ClipTo(double left, double bottom, double right, double top);
     void ShowImage();
+    // sh: the clip region (or all of the page) filled in the shading's colour.
+    void PaintShading();
     // Reads an inline picture from after its BI to after its EI and places it.
     void ReadInlinePicture(FileBuffer& content);
     // Draws the form that the operand names, if it is one; false for any other name.

@@ -56,6 +56,9 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
     sources.inlinePicture = [this](const TokenList& dictionary, std::string_view data) {
         return readImages ? DecodeInlinePicture(dictionary, data) : std::nullopt;
     };
+    sources.shading = [this, pageNumber](const std::string& name, int32_t scope) {
+        return ResolveShading(pageNumber, name, scope);
+    };
     sources.undecodedPicture = [this](const std::string& name) { return undecodedPictures_.count(name) > 0; };
     ContentInterpreter interpreter(std::move(sources), StagingItemList, pageNumber);
 

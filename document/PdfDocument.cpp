@@ -192,6 +192,7 @@ void PdfDocument::DiscardDocument()
     inlinePictures.Clear();
     inlineIndex_.clear();
     undecodedPictures_.clear();
+    shadingColours_.clear();
     inlinePixelBytes_ = 0;
 
     for (uint32_t i = 0; i < fonts.Count(); ++i) {

@@ -319,6 +319,14 @@ private:
     // Inline pictures: decodes one into the inline list, once for equal dictionary and data.
     std::optional<int32_t> DecodeInlinePicture(const TokenList& dictionary, std::string_view data);
     std::unordered_map<std::string, std::optional<int32_t>> inlineIndex_;
+    // Shadings (sh): the one colour a shading is shown in, read once per reading.
+    std::optional<uint32_t> ResolveShading(uint32_t pageNumber, const std::string& name, int32_t scope);
+    std::optional<int32_t> ShadingNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
+    std::optional<uint32_t> ShadingColour(int32_t number);
+    // The outputs of the function at owner[at] (a reference, a dictionary or an array of
+    // functions) for input t; empty when it cannot be evaluated.
+    std::vector<double> FunctionValues(const TokenList& owner, size_t at, double t, int depth = 0);
+    std::map<int32_t, std::optional<uint32_t>> shadingColours_;
     // Names of pictures that were left out of the list because they could not be decoded.
     std::unordered_set<std::string> undecodedPictures_;
     int64_t inlinePixelBytes_ = 0;
