@@ -9,6 +9,7 @@
 
 #include "cli/CommandSession.h"
 #include "view/PageRenderer.h"
+#include "view/PngFile.h"
 
 namespace folivo::cli {
 
@@ -117,7 +118,7 @@ int RunRender(int argc, char** argv)
             return 2;
         }
         const std::string file = range ? PageFileName(output, page) : output;
-        if (!image.save(QString::fromStdString(file), "PNG")) {
+        if (!WritePng(image, QString::fromStdString(file))) {
             std::cerr << "folivo-cli render: " << file << " kann nicht geschrieben werden\n";
             return 2;
         }
