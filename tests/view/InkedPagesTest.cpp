@@ -26,12 +26,6 @@ namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool SanitizerBuild = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool SanitizerBuild = true;
-#else
-constexpr bool SanitizerBuild = false;
-#endif
 #else
 constexpr bool SanitizerBuild = false;
 #endif
