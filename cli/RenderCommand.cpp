@@ -1,4 +1,4 @@
-// folivo-cli render: one page painted as the page view paints it, written as PNG.
+// folivo-cli render: pages painted as the page view paints them, written as PNG.
 #include "cli/RenderCommand.h"
 
 #include <QImage>
@@ -9,6 +9,7 @@
 
 #include "cli/CommandSession.h"
 #include "view/PageRenderer.h"
+#include "view/PngFile.h"
 
 namespace folivo::cli {
 
@@ -16,8 +17,10 @@ namespace {
 
 constexpr const char* Usage =
     "Aufruf: folivo-cli render DATEI --page N [--zoom Z] [--font SCHRIFT] [--no-images] -o ZIEL.png\n"
+    "        folivo-cli render DATEI --pages A-B [OPTIONEN] -o ZIEL.png\n"
     "Öffnet DATEI wie das Programm und zeichnet die Seite N wie die Seitenansicht als PNG-Bild.\n"
     "  --page N     die Seite (ab 1)\n"
+    "  --pages A-B  die Seiten A bis B, nach einmaligem Öffnen; jede Seite N wird zu ZIEL-N.png\n"
     "  --zoom Z     Vergrößerung in Prozent, 10 bis 300 (Vorgabe: 50)\n"
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n"
     "  --no-images  Bilder nicht einlesen\n"
@@ -27,12 +30,33 @@ constexpr int DefaultZoom = 50;
 constexpr int MinZoom = 10;
 constexpr int MaxZoom = 300;
 
+// "A-B" with 1 <= A <= B.
+bool ParseRange(const std::string& text, long& first, long& last)
+{
+    const size_t dash = text.find('-');
+    if (dash == std::string::npos) return false;
+    return ParseWhole(text.substr(0, dash), first) && ParseWhole(text.substr(dash + 1), last) && first >= 1 &&
+           first <= last;
+}
+
+// ZIEL.png → ZIEL-N.png: the page number goes before the extension, as a page's name.
+std::string PageFileName(const std::string& output, long page)
+{
+    const size_t slash = output.find_last_of('/');
+    const size_t dot = output.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    const std::string stem = hasExtension ? output.substr(0, dot) : output;
+    return stem + "-" + std::to_string(page) + (hasExtension ? output.substr(dot) : ".png");
+}
+
 }  // namespace
 
 int RunRender(int argc, char** argv)
 {
     CommandOptions options;
-    long page = 0;
+    long first = 0;
+    long last = 0;
+    bool range = false;
     long zoom = DefaultZoom;
     std::string output;
     for (int i = 0; i < argc; ++i) {
@@ -42,10 +66,17 @@ int RunRender(int argc, char** argv)
             return 0;
         }
         if (argument == "--page" && i + 1 < argc) {
-            if (!ParseWhole(argv[++i], page) || page < 1) {
+            if (range || !ParseWhole(argv[++i], first) || first < 1) {
                 std::cerr << "folivo-cli render: ungültige Seitenzahl " << argv[i] << '\n' << Usage;
                 return 1;
             }
+            last = first;
+        } else if (argument == "--pages" && i + 1 < argc) {
+            if (first != 0 || !ParseRange(argv[++i], first, last)) {
+                std::cerr << "folivo-cli render: ungültiger Seitenbereich " << argv[i] << '\n' << Usage;
+                return 1;
+            }
+            range = true;
         } else if (argument == "--zoom" && i + 1 < argc) {
             if (!ParseWhole(argv[++i], zoom) || zoom < MinZoom || zoom > MaxZoom) {
                 std::cerr << "folivo-cli render: ungültige Vergrößerung " << argv[i] << '\n' << Usage;
@@ -65,29 +96,32 @@ int RunRender(int argc, char** argv)
             i += taken - 1;
         }
     }
-    if (options.path.empty() || page < 1 || output.empty()) {
-        std::cerr << "folivo-cli render: DATEI, --page N und -o ZIEL.png angeben\n" << Usage;
+    if (options.path.empty() || first < 1 || output.empty()) {
+        std::cerr << "folivo-cli render: DATEI, --page N (oder --pages A-B) und -o ZIEL.png angeben\n" << Usage;
         return 1;
     }
 
     CommandSession session(options);
     PdfDocument& document = session.document;
     if (!session.Readable()) return 2;
-    if (static_cast<unsigned long>(page) > document.pages.Count()) {
-        std::cerr << "folivo-cli render: Seite " << page << " gibt es nicht (das Dokument hat " << document.pages.Count()
+    if (static_cast<unsigned long>(last) > document.pages.Count()) {
+        std::cerr << "folivo-cli render: Seite " << last << " gibt es nicht (das Dokument hat " << document.pages.Count()
                   << " Seiten)\n";
         return 2;
     }
 
-    const QImage image = RenderPage(document, static_cast<int>(page), static_cast<int>(zoom), session.canvas.PixelsPerInch(),
-                                    session.canvas.DisplayFont());
-    if (image.isNull()) {
-        std::cerr << "folivo-cli render: Seite " << page << " ist zu groß zum Zeichnen\n";
-        return 2;
-    }
-    if (!image.save(QString::fromStdString(output), "PNG")) {
-        std::cerr << "folivo-cli render: " << output << " kann nicht geschrieben werden\n";
-        return 2;
+    for (long page = first; page <= last; ++page) {
+        const QImage image = RenderPage(document, static_cast<int>(page), static_cast<int>(zoom),
+                                        session.canvas.PixelsPerInch(), session.canvas.DisplayFont());
+        if (image.isNull()) {
+            std::cerr << "folivo-cli render: Seite " << page << " ist zu groß zum Zeichnen\n";
+            return 2;
+        }
+        const std::string file = range ? PageFileName(output, page) : output;
+        if (!WritePng(image, QString::fromStdString(file))) {
+            std::cerr << "folivo-cli render: " << file << " kann nicht geschrieben werden\n";
+            return 2;
+        }
     }
     return 0;
 }

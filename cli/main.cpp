@@ -18,6 +18,7 @@ constexpr const char* Usage =
     "  items DATEI --page N [--json]       zeigt die Elemente einer Seite\n"
     "  save DATEI -o ZIEL [OPTIONEN]       speichert DATEI als neue PDF-Datei ZIEL\n"
     "  render DATEI --page N -o ZIEL.png   zeichnet eine Seite als PNG-Bild\n"
+    "  render DATEI --pages A-B -o ZIEL.png  zeichnet die Seiten A bis B als ZIEL-A.png ... ZIEL-B.png\n"
     "Mit BEFEHL --help erscheint die Hilfe zu einem Befehl.\n";
 
 }  // namespace

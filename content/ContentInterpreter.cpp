@@ -34,6 +34,20 @@ constexpr OperatorName LongOperators[] = {
     {"T*", Op::TStar}, {"Td", Op::Td}, {"TD", Op::TD}, {"Tm", Op::Tm}, {"Tj", Op::Tj}, {"TJ", Op::TJ},
 };
 
+// A name of up to three bytes and its length in one number: compared without a string compare.
+constexpr uint32_t OperatorKey(std::string_view name)
+{
+    uint32_t key = static_cast<uint32_t>(name.size()) << 24;
+    for (size_t i = 0; i < name.size() && i < 3; ++i) key |= static_cast<uint32_t>(static_cast<uint8_t>(name[i])) << (8 * i);
+    return key;
+}
+
+constexpr auto LongOperatorKeys = [] {
+    std::array<uint32_t, std::size(LongOperators)> keys{};
+    for (size_t i = 0; i < keys.size(); ++i) keys[i] = OperatorKey(LongOperators[i].name);
+    return keys;
+}();
+
 // Operators of one byte, by that byte; the most frequent tokens of path-heavy pages.
 constexpr std::array<Op, 256> MakeShortOperators()
 {
@@ -54,8 +68,9 @@ Op OperatorOf(std::string_view token)
     if (token.size() == 1) return ShortOperators[static_cast<uint8_t>(token[0])];
     // Numbers, names and strings are longer or start otherwise.
     if (token.size() < 2 || token.size() > 3 || !std::isalpha(static_cast<unsigned char>(token[0]))) return Op::None;
-    for (const OperatorName& entry : LongOperators) {
-        if (entry.name == token) return entry.op;
+    const uint32_t key = OperatorKey(token);
+    for (size_t i = 0; i < LongOperatorKeys.size(); ++i) {
+        if (LongOperatorKeys[i] == key) return LongOperators[i].op;
     }
     return Op::None;
 }

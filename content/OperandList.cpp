@@ -2,7 +2,7 @@
 
 namespace folivo {
 
-void OperandList::Push(std::string token)
+void OperandList::Push(std::string&& token)
 {
     bytes_ += token.size();
     entries_.push_back(std::move(token));
@@ -31,10 +31,9 @@ void OperandList::KeepLast(size_t count)
 
 void OperandList::Drop(size_t count)
 {
-    for (size_t i = 0; i < count; ++i) {
-        bytes_ -= entries_.front().size();
-        entries_.pop_front();
-    }
+    // Drops come in large steps or from a short list: the shift stays linear overall.
+    for (size_t i = 0; i < count; ++i) bytes_ -= entries_[i].size();
+    entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 }  // namespace folivo

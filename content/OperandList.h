@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
+#include <vector>
 
 namespace folivo {
 
@@ -19,7 +19,7 @@ public:
 
     // Appends the token; when the list passes a bound, the oldest entries are dropped until it
     // is down to half of it (a single token beyond half the bytes goes too).
-    void Push(std::string token);
+    void Push(std::string&& token);
     void Clear();
     // Keeps only the last `count` entries; what it drops does not count as lost.
     void KeepLast(size_t count);
@@ -32,7 +32,8 @@ public:
 private:
     void Drop(size_t count);
 
-    std::deque<std::string> entries_;
+    // A vector: the list is cleared after nearly every operator and its memory is kept.
+    std::vector<std::string> entries_;
     size_t bytes_ = 0;
     uint64_t lost_ = 0;
 };

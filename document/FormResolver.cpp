@@ -13,22 +13,33 @@ namespace folivo {
 
 TokenList PdfDocument::DictionaryTokensAt(int32_t position)
 {
-    TokenList tokens;
+    // The tokens ParseDictionary would file under its entries, in order, read in one pass: its
+    // entry records are not needed here, and this runs for every comment and form looked up.
+    TokenList tokens{"<<"};
+    tokens.reserve(32);  // a comment's or a form's dictionary, without regrowing
     const FileBuffer saved = fileBuffer;
-    const bool wasInvalid = invalid;
-    auto held = std::move(DictEntryList);
-    DictEntryList = NewEntryList();
     fileBuffer.position = position;
-    ParseDictionary();
-    tokens.push_back("<<");
-    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-        const TokenList& entry = *DictEntryList->At(i)->tokens;
-        tokens.insert(tokens.end(), entry.begin(), entry.end());
+    if (ReadToken(fileBuffer) == "<<") {
+        int dictionaryDepth = 0;
+        int arrayDepth = 0;
+        bool inEntries = false;  // tokens before the first key belong to no entry
+        while (fileBuffer.position < fileBuffer.size) {
+            std::string token = ReadToken(fileBuffer);
+            if (token == "<<") {
+                ++dictionaryDepth;
+            } else if (token == ">>") {
+                if (--dictionaryDepth < 0) break;
+            } else if (token == "[") {
+                ++arrayDepth;
+            } else if (token == "]") {
+                --arrayDepth;
+            }
+            if (!inEntries && token != ">>" && dictionaryDepth == 0 && !token.empty() && token[0] == '/' && arrayDepth <= 0)
+                inEntries = true;
+            if (inEntries) tokens.push_back(std::move(token));
+        }
     }
     tokens.push_back(">>");
-    ReleaseDictionary();
-    DictEntryList = std::move(held);
-    invalid = wasInvalid;
     fileBuffer = saved;
     return tokens;
 }

@@ -311,6 +311,32 @@ std::optional<double> NumberText(std::string_view text)
     const char lead = text[first];
     if (lead != '.' && (lead < '0' || lead > '9')) return std::nullopt;
 
+    // Content streams are mostly short plain decimals: up to 15 digits make an exact integer
+    // and a power of ten up to 1e15 is exact too, so the one division rounds as from_chars does.
+    if (text.size() - first <= 16) {
+        static constexpr double Powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        uint64_t digits = 0;
+        size_t count = 0, point = 0;
+        bool plain = true, hasPoint = false;
+        for (size_t i = first; i < text.size(); ++i) {
+            const char c = text[i];
+            if (c >= '0' && c <= '9') {
+                digits = digits * 10 + static_cast<uint64_t>(c - '0');
+                ++count;
+            } else if (c == '.' && !hasPoint) {
+                hasPoint = true;
+                point = count;
+            } else {
+                plain = false;
+                break;
+            }
+        }
+        if (plain && count > 0 && count <= 15) {
+            const double magnitude = static_cast<double>(digits) / Powers[hasPoint ? count - point : 0];
+            return first ? -magnitude : magnitude;
+        }
+    }
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;

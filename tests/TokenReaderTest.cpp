@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -222,6 +225,32 @@ TEST(Numbers, NumberTextAcceptsOnlyWholeDecimalNumbers)
     EXPECT_EQ(NumberText("+2.25"), 2.25);
     for (const char* bad : {"", "-", "+", ".", "1,5", "12a", " 1", "1 ", "inf", "-nan", "0x10", "+-1", "1.2.3"})
         EXPECT_FALSE(NumberText(bad).has_value()) << bad;
+}
+
+TEST(Numbers, ShortDecimalsRoundAsTheFullConversionDoes)
+{
+    // Short plain decimals take a shortcut; it must give the very same doubles, at every length
+    // of digits around the shortcut's bound and with the point anywhere.
+    std::mt19937 random(4711);
+    for (int round = 0; round < 20000; ++round) {
+        const size_t digits = 1 + random() % 18;
+        std::string text = random() % 3 == 0 ? "-" : "";
+        const size_t point = random() % (digits + 2);  // past the digits: no point
+        for (size_t i = 0; i < digits; ++i) {
+            if (i == point) text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        if (point == digits) text += '.';
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const auto value = NumberText(text);
+        ASSERT_TRUE(value.has_value()) << text;
+        ASSERT_EQ(std::memcmp(&*value, &expected, sizeof expected), 0) << text << ": " << *value << " != " << expected;
+    }
+    EXPECT_TRUE(std::signbit(*NumberText("-0")));
+    EXPECT_EQ(NumberText("0.1"), 0.1);
+    EXPECT_EQ(NumberText("123456789012345"), 123456789012345.0);
+    EXPECT_EQ(NumberText("9007199254740993"), 9007199254740992.0);  // 2^53 + 1 rounds to even
 }
 
 TEST(Numbers, IntegerTextIsWholeAndWithin32Bits)

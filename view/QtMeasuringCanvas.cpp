@@ -104,7 +104,10 @@ int QtMeasuringCanvas::UnicodeTextWidth(std::string_view text)
 int QtMeasuringCanvas::TextHeight(std::string_view)
 {
     // The text extent's height is the font's line height, whatever the text.
-    return Current().metrics.height();
+    Size& size = Current();
+    // Asked for with every text run; the metrics compute it anew each time.
+    if (size.height < 0) size.height = size.metrics.height();
+    return size.height;
 }
 
 }  // namespace folivo

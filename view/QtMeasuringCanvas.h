@@ -41,6 +41,7 @@ private:
     struct Size {
         QFontMetrics metrics;
         std::array<int, 256> byteWidths;
+        int height = -1;  // the line height once asked for
     };
 
     Size& Current();
