@@ -169,6 +169,14 @@ private:
     int renderMode_ = 0;  // Tr
     std::string fontName_ = "/R1";
     std::shared_ptr<const TextFont> font_ = PlainTextFont();
+    // The fonts that names in scopes stand for, as the source gave them (null: none).
+    struct SelectedFont {
+        int32_t scope;
+        std::string name;
+        std::shared_ptr<const TextFont> font;
+    };
+    std::vector<SelectedFont> selectedFonts_;
+    static constexpr size_t MaxSelectedFonts = 64;
     // Fonts made from the font list's records, by record index.
     std::vector<std::shared_ptr<const TextFont>> recordFonts_;
     uint32_t strokeColor_ = 0;

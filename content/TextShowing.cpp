@@ -42,7 +42,19 @@ bool IsContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 
 void ContentInterpreter::SelectFont()
 {
     if (sources_.font) {
-        if (auto font = sources_.font(fontName_, formScopes_.empty() ? 0 : formScopes_.back())) {
+        // Pages select few fonts, most of them many times: each name is asked for once per scope.
+        const int32_t scope = formScopes_.empty() ? 0 : formScopes_.back();
+        auto known = std::find_if(selectedFonts_.begin(), selectedFonts_.end(), [&](const SelectedFont& selected) {
+            return selected.scope == scope && selected.name == fontName_;
+        });
+        std::shared_ptr<const TextFont> font;
+        if (known != selectedFonts_.end()) {
+            font = known->font;
+        } else {
+            font = sources_.font(fontName_, scope);
+            if (selectedFonts_.size() < MaxSelectedFonts) selectedFonts_.push_back({scope, fontName_, font});
+        }
+        if (font) {
             font_ = std::move(font);
             return;
         }
