@@ -72,12 +72,12 @@ TextFont::Code TextFont::CompositeCode(std::string_view bytes) const
     Code code;
     if (toUnicode) {
         if (auto text = toUnicode->Text(value)) {
-            code.characters = std::move(*text);
+            code.text = std::move(*text);
             code.mapped = true;
         }
     }
-    if (!code.mapped && unicodeCodes) AppendReadableCharacter(code.characters, IsScalarValue(value) ? value : ReplacementCharacter);
-    if (code.characters.empty() && !code.mapped) AppendUtf8(code.characters, ReplacementCharacter);
+    if (!code.mapped && unicodeCodes) AppendReadableCharacter(code.text, IsScalarValue(value) ? value : ReplacementCharacter);
+    if (code.text.empty() && !code.mapped) AppendUtf8(code.text, ReplacementCharacter);
     const uint32_t cid = encoding && encoding->HasCids() ? encoding->Cid(value) : value;
     code.width = cidWidths.Of(cid);
     code.hasWidth = true;

@@ -58,10 +58,11 @@ struct TextFont {
     // text space; Type3: the font's own units), if the font gives one. The characters are
     // empty only where a /ToUnicode map says so (part of a ligature another code stands for).
     struct Code {
-        std::string characters;
+        std::string_view characters;  // the font's own text, or `text`
         double width = 0;
         bool hasWidth = false;
         bool mapped = false;
+        std::string text;  // characters made for this code alone
     };
     // Calls `visit(const Code&)` for every code of a shown string, in order.
     template <typename Visit>
@@ -99,7 +100,9 @@ void TextFont::ForEachCode(std::string_view bytes, Visit&& visit) const
     }
     while (!bytes.empty()) {
         const size_t length = encoding ? encoding->CodeLength(bytes) : std::min<size_t>(2, bytes.size());
-        visit(CompositeCode(bytes.substr(0, length)));
+        Code code = CompositeCode(bytes.substr(0, length));
+        code.characters = code.text;
+        visit(code);
         bytes.remove_prefix(length);
     }
 }

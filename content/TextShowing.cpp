@@ -75,6 +75,7 @@ void ContentInterpreter::ShowText(bool kerning)
     const TextFont& font = *font_;
     std::string shown;
     std::vector<ShownCode> codes;
+    codes.reserve(16);
     const double scale = fontSize_ * tm_.d * ctm_.d;
     const double charSpacing = std::fabs(tm_.d * ctm_.d) * charSpacing_;
     auto append = [&](std::string_view bytes) {
@@ -152,6 +153,14 @@ void ContentInterpreter::AppendTextItem(const std::string& text, const std::vect
     double lead = 0;
     size_t lastCharacter = text.size();
     for (const ShownCode& code : codes) {
+        if (code.end == start + 1 && code.hasWidth) {
+            // One byte with its width: most of the text of most pages.
+            item->CharWidths[start] = code.width;
+            item->CharSpacings[start] = code.spacing;
+            lastCharacter = start++;
+            advance_ += code.width + code.spacing;
+            continue;
+        }
         const std::string_view characters(text.data() + start, code.end - start);
         double width = code.width;
         if (characters.empty()) {
