@@ -515,8 +515,13 @@ void ContentInterpreter::PaintPath(Op op)
     item->Stroked = op == Op::S || op == Op::s || op == Op::B || op == Op::b || op == Op::BStar || op == Op::bStar;
     item->Filled = op != Op::S && op != Op::s;
     if (clipPending_) ClipToPath();
-    item->Segments = path_;
-    path_ = new TDynaArray<PathSegment>(&currentSegment_);
+    // The item keeps a copy in small steps; the building steps go back to the budget, which
+    // always has room for the copy, as it never takes more slots.
+    auto* segments = new PathSegments();
+    if (path_->Count() > 0) segments->AppendCopies(path_->At(0), path_->Count());
+    item->Segments = segments;
+    ClearPath();
+    budget_.segmentSlots -= (segments->Count() + PathSegments::GrowthStep - 1) / PathSegments::GrowthStep * PathSegments::GrowthStep;
 }
 
 void ContentInterpreter::PaintShading()

@@ -18,7 +18,7 @@ void ReleasePageItem(PageItem& item)
 
 void RefundPageItem(PageItemBudget& budget, const PageItem& item)
 {
-    constexpr uint32_t step = TDynaArray<PathSegment>::GrowthStep;
+    constexpr uint32_t step = PathSegments::GrowthStep;
     budget.items += 1;
     budget.textBytes += item.Text.View().size();
     if (item.Segments) budget.segmentSlots += (item.Segments->Count() + step - 1) / step * step;

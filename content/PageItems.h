@@ -18,6 +18,9 @@ struct PathSegment {
     uint8_t IsDrawn;  // 0: a move; its third point only becomes the current point
 };
 
+// A painted path's segments. Most paths have a handful, so they are kept in small steps.
+using PathSegments = TDynaArray<PathSegment, 8>;
+
 struct PageItem {
     OwnedText FontName;
     OwnedText Text;  // text runs: WinAnsi bytes
@@ -37,7 +40,7 @@ struct PageItem {
     int32_t ImageIndex;
     double ScaleX;
     double ScaleY;
-    TDynaArray<PathSegment>* Segments;  // paths only
+    PathSegments* Segments;  // paths only
     double* CharSpacings;               // text runs: one per byte of Text
     double* CharWidths;
     double TextWidth;

@@ -17,13 +17,14 @@
 
 namespace folivo {
 
-template <typename Record>
+// Storage grows and shrinks in whole steps of `Step` records.
+template <typename Record, uint32_t Step = 100>
 class TDynaArray {
     static_assert(std::is_trivially_copyable_v<Record>, "TDynaArray holds plain records only");
     static_assert(alignof(Record) <= alignof(std::max_align_t), "storage comes from malloc");
 
 public:
-    static constexpr uint32_t GrowthStep = 100;
+    static constexpr uint32_t GrowthStep = Step;
 
     explicit TDynaArray(Record** cursor = nullptr) : cursor_(cursor) {}
     ~TDynaArray() { ResizeRecordStorage(storage_, static_cast<size_t>(capacity_), 0); }
@@ -57,6 +58,16 @@ public:
         currentIndex_ = static_cast<int32_t>(count_ - 1);
         Position(last);
         return last;
+    }
+
+    // Appends copies of `n` records in one growth of the storage; no current record is set.
+    void AppendCopies(const Record* records, uint32_t n)
+    {
+        if (n == 0) return;
+        const uint32_t first = count_;
+        count_ += n;
+        Resize();
+        std::memcpy(static_cast<void*>(storage_ + first), records, size_t{n} * sizeof(Record));
     }
 
     Record* InsertAt(int32_t index)

@@ -424,7 +424,7 @@ PageItem& AddPath(MemoryDocument& document, const std::vector<PathSegment>& segm
     PageItem& item = document.AddItem(1);
     item.IsPath = 1;
     item.ScaleX = item.ScaleY = 1;
-    item.Segments = new TDynaArray<PathSegment>();
+    item.Segments = new PathSegments();
     for (const PathSegment& segment : segments) *item.Segments->Append() = segment;
     return item;
 }
