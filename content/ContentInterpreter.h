@@ -177,6 +177,7 @@ private:
     };
     std::vector<SelectedFont> selectedFonts_;
     static constexpr size_t MaxSelectedFonts = 64;
+    static constexpr uint32_t MaxRecordFonts = 1024;
     // Fonts made from the font list's records, by record index.
     std::vector<std::shared_ptr<const TextFont>> recordFonts_;
     uint32_t strokeColor_ = 0;

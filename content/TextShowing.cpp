@@ -63,7 +63,12 @@ void ContentInterpreter::SelectFont()
     for (uint32_t i = 0; i < fonts.Count(); ++i) {
         const FontRecord& record = *fonts.At(i);
         if (record.resourceName.View() != fontName_) continue;
-        if (recordFonts_.size() < fonts.Count()) recordFonts_.resize(fonts.Count());
+        // Each kept font takes some kilobytes: a list of thousands makes the rest anew each time.
+        if (i >= MaxRecordFonts) {
+            font_ = TextFontOfRecord(record);
+            return;
+        }
+        if (recordFonts_.size() <= i) recordFonts_.resize(i + 1);
         if (!recordFonts_[i]) recordFonts_[i] = TextFontOfRecord(record);
         font_ = recordFonts_[i];
         return;

@@ -19,7 +19,9 @@ namespace {
 // A /ToUnicode or encoding CMap larger than this is not read: real ones are far smaller.
 constexpr size_t MaxCMapBytes = size_t{16} << 20;
 // Tokens of one referenced array (/W, /Widths, /DescendantFonts, /Differences).
-constexpr size_t MaxArrayTokens = size_t{1} << 22;
+constexpr size_t MaxArrayTokens = size_t{1} << 20;
+// Fonts kept for a whole reading.
+constexpr size_t MaxTextFonts = 4096;
 
 // The tokens of the array whose "[" is tokens[at], without its brackets; nested arrays keep
 // theirs. Empty when tokens[at] is no "[".
@@ -178,8 +180,10 @@ std::shared_ptr<const TextFont> PdfDocument::ResolveTextFont(uint32_t pageNumber
     if (named == fontNames_.end()) named = fontNames_.emplace(key, FontNamed(pageNumber, name, scope)).first;
     if (!named->second) return nullptr;
     auto loaded = textFonts_.find(*named->second);
-    if (loaded == textFonts_.end()) loaded = textFonts_.emplace(*named->second, LoadTextFont(*named->second)).first;
-    return loaded->second;
+    if (loaded != textFonts_.end()) return loaded->second;
+    // Fonts take some kilobytes each: past this many a reading reads further ones each time.
+    if (textFonts_.size() >= MaxTextFonts) return LoadTextFont(*named->second);
+    return textFonts_.emplace(*named->second, LoadTextFont(*named->second)).first->second;
 }
 
 std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)
