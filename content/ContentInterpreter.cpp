@@ -497,6 +497,8 @@ PageItem* ContentInterpreter::AppendPlacedItem()
     item->Y = ctm_.f;
     item->ScaleX = ctm_.a + ctm_.c;
     item->ScaleY = ctm_.b + ctm_.d;
+    item->MatrixB = ctm_.b;
+    item->MatrixC = ctm_.c;
     item->FontSize = 12;
     item->LineHeight = 12;
     item->FontName = MakeText("Arial");

@@ -40,6 +40,10 @@ struct PageItem {
     int32_t ImageIndex;
     double ScaleX;
     double ScaleY;
+    // Images and paths: b and c of the matrix that places them, 0 unless it turns or skews. The
+    // unit point (x, y) lies at X + (ScaleX - MatrixC) x + MatrixC y, Y + MatrixB x + (ScaleY - MatrixB) y.
+    double MatrixB;
+    double MatrixC;
     PathSegments* Segments;  // paths only
     double* CharSpacings;               // text runs: one per byte of Text
     double* CharWidths;

@@ -85,6 +85,8 @@ private:
     bool ClipFor(const PageItem& item);
     void DrawText(const PageItem& item);
     void DrawImage(const PageItem& item);
+    // A picture whose matrix turns or skews it.
+    void DrawTurnedImage(const PageItem& item, const QImage& source);
     void DrawPath(const PageItem& item);
     const QImage& PictureImage(const ImageObject& picture, uint32_t fillColour);
 
@@ -203,12 +205,36 @@ void PagePainter::DrawImage(const PageItem& item)
         painter_.drawLine(target.topRight(), target.bottomLeft());
         return;
     }
+    if (item.MatrixB != 0 || item.MatrixC != 0) {
+        DrawTurnedImage(item, source);
+        return;
+    }
     if (width < 0 || height < 0) {
         target = target.normalized();
         painter_.drawImage(target, source.mirrored(width < 0, height < 0));
         return;
     }
     painter_.drawImage(target, source);
+}
+
+void PagePainter::DrawTurnedImage(const PageItem& item, const QImage& source)
+{
+    // The picture's top-left corner is the unit point (0, 1); its rows run along the unit x axis
+    // and downwards from (0, 1) to (0, 0).
+    const double a = item.ScaleX - item.MatrixC, d = item.ScaleY - item.MatrixB;
+    const auto device = [&](double x, double y) { return QPointF(mapping_.PageX(x), mapping_.PageY(y)); };
+    const QPointF origin = device(item.X, item.Y);
+    const QPointF alongX = device(item.X + a, item.Y + item.MatrixB) - origin;
+    const QPointF top = device(item.X + item.MatrixC, item.Y + d);
+    const QPointF down = origin - top;
+    const double width = source.width(), height = source.height();
+    const QTransform placement(alongX.x() / width, alongX.y() / width, down.x() / height, down.y() / height, top.x(), top.y());
+    if (!placement.isInvertible()) return;
+    painter_.save();
+    painter_.setWorldTransform(placement, true);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_.drawImage(QPointF(0, 0), source);
+    painter_.restore();
 }
 
 void PagePainter::DrawPath(const PageItem& item)
@@ -218,8 +244,10 @@ void PagePainter::DrawPath(const PageItem& item)
     for (uint32_t i = 0; i < item.Segments->Count(); ++i) {
         const PathSegment& segment = *item.Segments->At(i);
         if (!segment.IsDrawn) continue;
+        // With MatrixB and MatrixC 0 (an upright placement) this is X + x * ScaleX, Y + y * ScaleY.
         const auto point = [&](double x, double y) {
-            return QPoint(mapping_.PageX(item.X + x * item.ScaleX), mapping_.PageY(item.Y + y * item.ScaleY));
+            return QPoint(mapping_.PageX(item.X + x * (item.ScaleX - item.MatrixC) + y * item.MatrixC),
+                          mapping_.PageY(item.Y + x * item.MatrixB + y * (item.ScaleY - item.MatrixB)));
         };
         const QPoint corners[3] = {point(segment.X1, segment.Y1), point(segment.X2, segment.Y2), point(segment.X3, segment.Y3)};
         points << corners[0] << corners[1] << corners[2];

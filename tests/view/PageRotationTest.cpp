@@ -118,6 +118,25 @@ TEST(PageRotation, ClippedItemsLeaveNoInkOutsideTheirClip)
     }
 }
 
+TEST(PageRotation, TurnedPlacementsDrawWhereTheirMatrixPutsThem)
+{
+    // A quarter-turned matrix puts the unit square on 90..100 × 50..90 of the 200 × 100 page.
+    const std::string picture =
+        test::StreamObject("/Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray", "@@");
+    for (const char* content : {"0 1 -1 0 100 50 cm 0 0 40 10 re f", "0 40 -10 0 100 50 cm /Im Do"}) {
+        SCOPED_TRACE(content);
+        test::OpenedDocument opened(test::DocumentWithPages(
+                                        "/Kids [3 0 R] /Count 1 /MediaBox [0 0 200 100]",
+                                        {"<< /Type /Page /Parent 2 0 R /Resources << /XObject << /Im 5 0 R >> >> /Contents 4 0 R >>",
+                                         test::StreamObject("", content), picture})
+                                        .Build());
+        const QRect ink = InkBox(RenderPage(*opened.document, 1, 75, 96, QFont("Arial")));
+        const QRect expected(90, 10, 10, 40);
+        EXPECT_TRUE(expected.adjusted(-1, -1, 1, 1).contains(ink)) << ink.x() << ',' << ink.y() << ' ' << ink.width() << 'x' << ink.height();
+        EXPECT_TRUE(ink.contains(expected.adjusted(1, 1, -1, -1)));
+    }
+}
+
 TEST(PageRotation, OddValuesCountAsUpright)
 {
     // Reals, names, huge numbers and missing values are no quarter turn; a reference is read
