@@ -18,8 +18,8 @@ struct PathSegment {
     uint8_t IsDrawn;  // 0: a move; its third point only becomes the current point
 };
 
-// A painted path's segments. Most paths have a handful, so they are kept in small steps.
-using PathSegments = TDynaArray<PathSegment, 8>;
+// A painted path's segments. Most paths have a handful, so they are kept in steps of four (a rectangle).
+using PathSegments = TDynaArray<PathSegment, 4>;
 
 struct PageItem {
     OwnedText FontName;
