@@ -270,7 +270,7 @@ void PdfDocument::LoadObjectStreams()
         if (entry.inUse && entry.compressed) byContainer[entry.offset].push_back(static_cast<int32_t>(number));
     }
     if (byContainer.empty()) {
-        for (const int32_t number : structuralObjects_) XrefTable[static_cast<size_t>(number)].inUse = 0;
+        MarkStructuralObjectsUnused();
         return;
     }
 
@@ -317,7 +317,7 @@ void PdfDocument::LoadObjectStreams()
         }
     }
     if (skipped) ui_.AddMemoLine("Objekte in Objektströmen konnten nicht gelesen werden und fehlen.");
-    for (const int32_t number : structuralObjects_) XrefTable[static_cast<size_t>(number)].inUse = 0;
+    MarkStructuralObjectsUnused();
     if (appended.empty()) return;
     if (static_cast<int64_t>(fileBuffer.size) + static_cast<int64_t>(appended.size()) >= INT32_MAX) {
         ui_.AddMemoLine("Objekte in Objektströmen konnten nicht gelesen werden und fehlen.");
@@ -333,6 +333,14 @@ void PdfDocument::LoadObjectStreams()
         XrefTable[static_cast<size_t>(number)].offset = static_cast<int32_t>(size + position);
     fileBytes_ = std::move(joined);
     fileBuffer = {fileBytes_.get(), static_cast<int32_t>(size + appended.size()), 0};
+}
+
+void PdfDocument::MarkStructuralObjectsUnused()
+{
+    // A cross-reference stream may name itself by a number its own table does not reach.
+    for (const int32_t number : structuralObjects_) {
+        if (number >= 0 && static_cast<size_t>(number) < XrefTable.size()) XrefTable[static_cast<size_t>(number)].inUse = 0;
+    }
 }
 
 }  // namespace folivo

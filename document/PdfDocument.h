@@ -188,6 +188,8 @@ private:
     void LoadObjectStreams();
     // Cross-reference streams and object streams: read, never copied into a saved file.
     std::vector<int32_t> structuralObjects_;
+    // Cross-reference and object streams are no objects of the document: marked not in use.
+    void MarkStructuralObjectsUnused();
 
     // Document information.
     void ReadDocumentInformation();

@@ -107,6 +107,90 @@ TEST(ModernFile, LyingStreamsCostNothingAndAreRepaired)
     }
 }
 
+TEST(ModernFile, StructuralObjectsBeyondTheTableAreSkipped)
+{
+    // Found by fuzzing: the cross-reference stream's table ends before the numbers of the
+    // structural objects it named, which were then marked unused past the table's end.
+    const std::string bytes(
+        "%PDF-1.5\n"
+        "%0000\n"
+        "1 0 obj\n"
+        "<<\n"
+        "  /Type /ObjStm\n"
+        "  /N 5\n"
+        "  /First 31\n"
+        "  /Length 418\n"
+        ">>\n"
+        "stream\n"
+        "2 0\n"
+        "3 42\n"
+        "4 102\n"
+        "5 262\n"
+        "6 285\n"
+        "0000<<\n"
+        "  /T000 /0000000\n"
+        "  /P000s 3 0 R\n"
+        ">>00000<<\n"
+        "  /0y00 /Pages\n"
+        "  /0ids [\n"
+        "    4 0 R\n"
+        "  ]\n"
+        "  /0o0nt 1\n"
+        ">>\n"
+        "% 4\n"
+        "<<\n"
+        "  /Type /Page\n"
+        "  /Parent 3 0 R\n"
+        "  /Media0ox [0 0 612 792]\n"
+        "  /0ontents 7 0 R\n"
+        "  /R0s00000s0<<\n"
+        "    /P000000 5 0 R\n"
+        "    /0000 <<\n"
+        "      /00 6 0 R\n"
+        "    >>\n"
+        "  >>\n"
+        ">>00000[\n"
+        "  /000\n"
+        "  /0000\n"
+        "]00000<<\n"
+        "  /T000 /0000\n"
+        "  /S00000e /Type1\n"
+        "  /Name /F1\n"
+        "  /0aseFont /0e00eti0a\n"
+        "  /En0oding /Win0nsiEn0oding\n"
+        ">>\n"
+        "endstream\n"
+        "endobj\n"
+        "\n"
+        "7 0 obj\n"
+        "<<\n"
+        "  /Length 44\n"
+        ">>\n"
+        "stream\n"
+        "0000000000000000000000000000000000000000000\n"
+        "endstream\n"
+        "endobj\n"
+        "08 0 obj<<\n"
+        "/Type /XRef\n"
+        "/Size 9\n"
+        "  /Index [0 9]\n"
+        "  /W [1 2 1]\n"
+        "  /Length 36\n"
+        "  /Root 2 0 R\n"
+        ">>\n"
+        "stream\n"
+        "\x00""000\x01""\x00""\x0F""\x00""\x02""\x00""\x01""0\x02""\x00""\x03""0\x02""\x00""\x01""0\x02""\x00""\x01""0\x02""\x00""\x01""0\x01""\x02""\x09""/Encodin\x00""\x01""i\x00""\n"
+        "endstream\n"
+        "endobj\n"
+        "\n"
+        "startxref\n"
+        "617\n"
+        "%%EOF",
+        793);
+    OpenedDocument opened(bytes);
+    EXPECT_LE(opened->pages.Count(), 1u);
+}
+
 // The tokens of an object's value, up to its "endobj" or "stream".
 std::vector<std::string> ObjectTokens(PdfDocument& document, int32_t number)
 {
