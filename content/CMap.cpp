@@ -5,6 +5,7 @@
 
 #include "core/GlyphList.h"
 #include "core/Windows1252.h"
+#include "model/TextStrings.h"
 
 namespace folivo {
 
@@ -78,38 +79,11 @@ private:
     size_t at_ = 0;
 };
 
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// The bytes of hex digits; other characters are skipped, an odd last digit is followed by 0.
-std::string HexBytes(std::string_view digits)
-{
-    std::string bytes;
-    int high = -1;
-    for (char c : digits) {
-        const int value = HexDigitValue(c);
-        if (value < 0) continue;
-        if (high < 0) {
-            high = value;
-        } else {
-            bytes += static_cast<char>(high * 16 + value);
-            high = -1;
-        }
-    }
-    if (high >= 0) bytes += static_cast<char>(high * 16);
-    return bytes;
-}
-
 // A code of one to four bytes, big-endian.
 std::optional<uint32_t> CodeOf(const Token& token)
 {
     if (token.kind != Token::Hex) return std::nullopt;
-    const std::string bytes = HexBytes(token.text);
+    const std::string bytes = HexStringBytes(token.text);
     if (bytes.empty() || bytes.size() > 4) return std::nullopt;
     uint32_t code = 0;
     for (unsigned char byte : bytes) code = code << 8 | byte;
@@ -138,7 +112,7 @@ std::u16string UnitsOf(const Token& token)
         }
         return units;
     }
-    const std::string bytes = HexBytes(token.text);
+    const std::string bytes = HexStringBytes(token.text);
     if (bytes.size() == 1) return std::u16string(1, static_cast<unsigned char>(bytes[0]));
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
         units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) << 8 | static_cast<unsigned char>(bytes[i + 1]));
@@ -171,7 +145,7 @@ CMap CMap::Parse(std::string_view text)
         if (token.text == "begincodespacerange") {
             for (Token low = lexer.Next(); low.kind == Token::Hex; low = lexer.Next()) {
                 const Token high = lexer.Next();
-                const std::string lowBytes = HexBytes(low.text), highBytes = HexBytes(high.text);
+                const std::string lowBytes = HexStringBytes(low.text), highBytes = HexStringBytes(high.text);
                 if (lowBytes.empty() || lowBytes.size() > 4 || lowBytes.size() != highBytes.size()) continue;
                 if (map.codeSpace_.size() >= 256) continue;
                 CodeSpaceRange range{static_cast<uint8_t>(lowBytes.size()), {}, {}};
