@@ -68,21 +68,29 @@ TokenList PdfDocument::FormResources(int32_t form, const char* kind, size_t& sta
     return tokens;
 }
 
-std::optional<int32_t> PdfDocument::FormNamed(uint32_t pageNumber, const std::string& name, int32_t scope)
+std::optional<int32_t> PdfDocument::ResourceNamed(uint32_t pageNumber, const char* kind, const std::string& name,
+                                                  int32_t scope)
 {
-    TokenList xobjects;
+    TokenList dictionary;
     size_t start = 0;
-    if (scope == 0) {
-        if (pageNumber < 1 || pageNumber > pages.Count()) return std::nullopt;
+    if (scope != 0) {
+        dictionary = FormResources(scope, kind, start);
+    } else if (pageNumber >= 1 && pageNumber <= pages.Count()) {
+        // The reader kept where the page's fonts and XObjects are; other kinds are looked up.
         const PageRecord& page = *pages.At(pageNumber - 1);
-        if (!page.hasXObjects) return std::nullopt;
-        xobjects = DictionaryTokensAt(static_cast<int32_t>(page.xobjectDictionaryPosition));
-    } else {
-        xobjects = FormResources(scope, "/XObject", start);
+        const std::string_view wanted(kind);
+        if (wanted == "/XObject") {
+            if (page.hasXObjects) dictionary = DictionaryTokensAt(static_cast<int32_t>(page.xobjectDictionaryPosition));
+        } else if (wanted == "/Font") {
+            if (page.hasFonts) dictionary = DictionaryTokensAt(static_cast<int32_t>(page.fontDictionaryPosition));
+        } else if (page.hasResources) {
+            const TokenList resources = DictionaryTokensAt(static_cast<int32_t>(page.resourceDictionaryPosition));
+            dictionary = ValueTokens(resources, ValueIndex(resources, 0, kind));
+        }
     }
-    const auto found = ReferenceAt(xobjects, ValueIndex(xobjects, start, name));
+    const auto found = ReferenceAt(dictionary, ValueIndex(dictionary, start, name));
     // A form without the name in its own resources uses the page's.
-    if (!found && scope != 0) return FormNamed(pageNumber, name, 0);
+    if (!found && scope != 0) return ResourceNamed(pageNumber, kind, name, 0);
     return found;
 }
 
@@ -172,7 +180,7 @@ std::optional<FormContent> PdfDocument::ResolveForm(uint32_t pageNumber, const s
     // Names are looked up once per page and scope, forms decoded once per reading.
     const auto key = std::make_pair(scope, name);
     auto named = formNames_.find(key);
-    if (named == formNames_.end()) named = formNames_.emplace(key, FormNamed(pageNumber, name, scope)).first;
+    if (named == formNames_.end()) named = formNames_.emplace(key, ResourceNamed(pageNumber, "/XObject", name, scope)).first;
     const std::shared_ptr<const FormContent> form = named->second ? CachedForm(*named->second, pageNumber) : nullptr;
     fileBuffer = saved;
     if (!form) return std::nullopt;

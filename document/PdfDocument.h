@@ -276,9 +276,9 @@ private:
     static constexpr size_t MaxFormsSearched = 4096;
     void AppendFormPictures(int32_t form, int32_t pageIndex, std::unordered_set<std::string>& names,
                             std::unordered_set<int32_t>& visited, size_t depth = 1);
-    // The object that `name` names in the /XObject resources of the form object `scope`, else
-    // in those of the page (scope 0).
-    std::optional<int32_t> FormNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
+    // The object that `name` names in the `kind` resources ("/XObject", "/Font", "/Shading") of
+    // the form object `scope`, else in those of the page (scope 0).
+    std::optional<int32_t> ResourceNamed(uint32_t pageNumber, const char* kind, const std::string& name, int32_t scope);
     // The decoded form, or null when the object is no form or cannot be decoded.
     std::shared_ptr<const FormContent> LoadForm(int32_t number, uint32_t pageNumber);
     // LoadForm once per reading.
@@ -299,7 +299,6 @@ private:
     // Fonts for the interpreter. The font that `name` names in `scope` (as for forms), read once
     // per reading; null when the name names no font object.
     std::shared_ptr<const TextFont> ResolveTextFont(uint32_t pageNumber, const std::string& name, int32_t scope);
-    std::optional<int32_t> FontNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
     std::shared_ptr<const TextFont> LoadTextFont(int32_t number);
     void ReadSimpleFontWidths(TextFont& font, const TokenList& dictionary);
     void ReadSimpleEncoding(TextFont& font, const TokenList& dictionary);
@@ -323,7 +322,6 @@ private:
     std::unordered_map<std::string, std::optional<int32_t>> inlineIndex_;
     // Shadings (sh): the one colour a shading is shown in, read once per reading.
     std::optional<uint32_t> ResolveShading(uint32_t pageNumber, const std::string& name, int32_t scope);
-    std::optional<int32_t> ShadingNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
     std::optional<uint32_t> ShadingColour(int32_t number);
     // The outputs of the function at owner[at] (a reference, a dictionary or an array of
     // functions) for input t; empty when it cannot be evaluated.

@@ -177,29 +177,11 @@ std::optional<uint32_t> PdfDocument::ShadingColour(int32_t number)
     return ColourOf(Component(values, 0), Component(values, 1), Component(values, 2));
 }
 
-std::optional<int32_t> PdfDocument::ShadingNamed(uint32_t pageNumber, const std::string& name, int32_t scope)
-{
-    TokenList shadings;
-    size_t start = 0;
-    if (scope == 0) {
-        if (pageNumber < 1 || pageNumber > pages.Count()) return std::nullopt;
-        const PageRecord& page = *pages.At(pageNumber - 1);
-        if (!page.hasResources) return std::nullopt;
-        const TokenList resources = DictionaryTokensAt(static_cast<int32_t>(page.resourceDictionaryPosition));
-        shadings = ValueTokens(resources, ValueIndex(resources, 0, "/Shading"));
-    } else {
-        shadings = FormResources(scope, "/Shading", start);
-    }
-    const auto found = ReferenceAt(shadings, ValueIndex(shadings, start, name));
-    if (!found && scope != 0) return ShadingNamed(pageNumber, name, 0);
-    return found;
-}
-
 std::optional<uint32_t> PdfDocument::ResolveShading(uint32_t pageNumber, const std::string& name, int32_t scope)
 {
     const FileBuffer saved = fileBuffer;
     std::optional<uint32_t> colour;
-    if (const auto number = ShadingNamed(pageNumber, name, scope)) {
+    if (const auto number = ResourceNamed(pageNumber, "/Shading", name, scope)) {
         auto known = shadingColours_.find(*number);
         if (known == shadingColours_.end()) known = shadingColours_.emplace(*number, ShadingColour(*number)).first;
         colour = known->second;

@@ -155,29 +155,11 @@ std::shared_ptr<const CMap> PdfDocument::ReadCMap(const TokenList& tokens, size_
     return std::make_shared<const CMap>(CMap::Parse(*text));
 }
 
-std::optional<int32_t> PdfDocument::FontNamed(uint32_t pageNumber, const std::string& name, int32_t scope)
-{
-    TokenList fonts;
-    size_t start = 0;
-    if (scope == 0) {
-        if (pageNumber < 1 || pageNumber > pages.Count()) return std::nullopt;
-        const PageRecord& page = *pages.At(pageNumber - 1);
-        if (!page.hasFonts) return std::nullopt;
-        fonts = DictionaryTokensAt(static_cast<int32_t>(page.fontDictionaryPosition));
-    } else {
-        fonts = FormResources(scope, "/Font", start);
-    }
-    const auto found = ReferenceAt(fonts, ValueIndex(fonts, start, name));
-    // A form without the name in its own resources uses the page's.
-    if (!found && scope != 0) return FontNamed(pageNumber, name, 0);
-    return found;
-}
-
 std::shared_ptr<const TextFont> PdfDocument::ResolveTextFont(uint32_t pageNumber, const std::string& name, int32_t scope)
 {
     const auto key = std::make_pair(scope, name);
     auto named = fontNames_.find(key);
-    if (named == fontNames_.end()) named = fontNames_.emplace(key, FontNamed(pageNumber, name, scope)).first;
+    if (named == fontNames_.end()) named = fontNames_.emplace(key, ResourceNamed(pageNumber, "/Font", name, scope)).first;
     if (!named->second) return nullptr;
     auto loaded = textFonts_.find(*named->second);
     if (loaded != textFonts_.end()) return loaded->second;
