@@ -7,19 +7,15 @@
 #include <unordered_map>
 
 #include "content/ContentInterpreter.h"
+#include "core/HexDigits.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
 
 namespace {
 
-int HexDigit(char ch)
-{
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-    return 0;  // a character that is no hex digit counts as 0
-}
+// A character that is no hex digit counts as 0.
+int HexDigitOrZero(char c) { return std::max(HexDigitValue(c), 0); }
 
 bool IsHexDigits(std::string_view text)
 {
@@ -101,7 +97,7 @@ void ContentInterpreter::ShowText(bool kerning)
             while (i + 2 < operands_.Size() && IsHexDigits(operands_[i + 1])) digits += operands_[++i];
             std::string bytes;
             for (size_t at = 0; at + 1 < digits.size(); at += 2) {
-                const char byte = static_cast<char>(HexDigit(digits[at]) * 16 + HexDigit(digits[at + 1]));
+                const char byte = static_cast<char>(HexDigitOrZero(digits[at]) * 16 + HexDigitOrZero(digits[at + 1]));
                 if (byte != 0 || font.composite) bytes += byte;
             }
             append(bytes);

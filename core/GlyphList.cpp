@@ -3,19 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/HexDigits.h"
 #include "core/Windows1252.h"
 
 namespace folivo {
 
 namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // The value of hex digits, or -1 when one is not a hex digit (upper case only, as the naming
 // rules ask; lower-case digits would make names like "uniface" characters).
@@ -24,7 +17,7 @@ int64_t UpperHexValue(std::string_view digits)
     int64_t value = 0;
     for (char c : digits) {
         if (c >= 'a' && c <= 'f') return -1;
-        const int digit = HexValue(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0) return -1;
         value = value * 16 + digit;
     }

@@ -1,5 +1,6 @@
 #include "model/TextStrings.h"
 
+#include "core/HexDigits.h"
 #include "core/PdfDocEncoding.h"
 #include "core/Windows1252.h"
 #include "syntax/TokenReader.h"
@@ -7,14 +8,6 @@
 namespace folivo {
 
 namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 std::string Utf16BeToUtf8(std::string_view bytes)
 {
@@ -51,7 +44,7 @@ std::string HexStringBytes(std::string_view digits)
     std::string bytes;
     int high = -1;
     for (char c : digits) {
-        const int value = HexValue(c);
+        const int value = HexDigitValue(c);
         if (value < 0) continue;
         if (high < 0) {
             high = value;
