@@ -56,6 +56,10 @@ int CommandOptions::Take(int argc, char** argv, int i)
         if (!parsed) return -1;
         font = *parsed;
         return 2;
+    } else if (argument == "--password") {
+        if (i + 1 >= argc) return -1;
+        password = argv[i + 1];
+        return 2;
     } else if (!argument.empty() && argument[0] != '-' && path.empty()) {
         path = argument;
     } else {
@@ -71,6 +75,7 @@ CommandSession::CommandSession(const CommandOptions& options)
     document.programFolder = ProgramFolder();
     document.readImages = options.readImages;
     document.interpretPages = options.interpretPages;
+    document.password = options.password;
     document.openfilenow(options.path);
 }
 

@@ -17,11 +17,14 @@ struct CommandOptions {
     bool readImages = true;
     // Set by commands that need neither pixels nor page items.
     bool interpretPages = true;
+    // The password of an encrypted file (UTF-8).
+    std::string password;
     // The display font, which text is measured with (and the protection describes).
     DisplayFont font;
 
-    // Takes argv[i] when it is --json, --no-images, --font VALUE or the file name: the number
-    // of arguments taken, 0 for anything else, -1 for a --font without a valid value.
+    // Takes argv[i] when it is --json, --no-images, --font VALUE, --password VALUE or the file
+    // name: the number of arguments taken, 0 for anything else, -1 for an option without a
+    // valid value.
     int Take(int argc, char** argv, int i);
 };
 

@@ -17,6 +17,7 @@ constexpr const char* Usage =
     "Aufruf: folivo-cli info DATEI [--no-images] [--json] [--font SCHRIFT]\n"
     "Liest DATEI wie das Programm und zeigt, was gelesen wurde.\n"
     "  --no-images  Bilder nicht einlesen\n"
+    "  --password KENNWORT  Kennwort einer verschlüsselten Datei\n"
     "  --json       Ausgabe als JSON-Objekt\n"
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
 
@@ -64,6 +65,44 @@ std::vector<PageFacts> CollectPages(PdfDocument& document)
     return facts;
 }
 
+const char* MethodText(CryptMethod method)
+{
+    switch (method) {
+    case CryptMethod::RC4: return "RC4";
+    case CryptMethod::AESV2: return "AES-128";
+    case CryptMethod::AESV3: return "AES-256";
+    case CryptMethod::Identity: break;
+    }
+    return "none";
+}
+
+// The handler's facts, or null for a document that was not opened encrypted.
+nlohmann::json EncryptionJson(const PdfDocument& document)
+{
+    const auto& handler = document.encryption.handler;
+    if (!handler) return nullptr;
+    const EncryptionParameters& parameters = handler->Parameters();
+    return {
+        {"revision", parameters.revision},
+        {"key-bits", parameters.keyBytes * 8},
+        {"streams", MethodText(parameters.streams)},
+        {"strings", MethodText(parameters.strings)},
+        {"permissions", parameters.permissions},
+        {"access", document.encryption.access == Access::Owner ? "owner" : "user"},
+        {"changes-allowed", document.ChangesAllowed()},
+    };
+}
+
+std::string EncryptionText(const PdfDocument& document)
+{
+    const nlohmann::json facts = EncryptionJson(document);
+    if (facts.is_null()) return "none";
+    return "revision " + facts["revision"].dump() + "; key " + facts["key-bits"].dump() + " bits; streams " +
+           facts["streams"].get<std::string>() + "; strings " + facts["strings"].get<std::string>() + "; permissions " +
+           facts["permissions"].dump() + "; access " + facts["access"].get<std::string>() + "; changes " +
+           (document.ChangesAllowed() ? "allowed" : "denied");
+}
+
 void PrintText(PdfDocument& document, const ConsolePort& port)
 {
     const InfoFields& info = document.info;
@@ -71,6 +110,7 @@ void PrintText(PdfDocument& document, const ConsolePort& port)
               << "pages: " << document.pages.Count() << '\n'
               << "invalid: " << (document.invalid ? "yes" : "no") << '\n'
               << "encrypted: " << (document.encrypted ? "yes" : "no") << '\n'
+              << "encryption: " << EncryptionText(document) << '\n'
               << "producer: " << OneLine(info.producer) << '\n'
               << "creator: " << OneLine(info.creator) << '\n'
               << "author: " << OneLine(info.author) << '\n'
@@ -102,6 +142,7 @@ void PrintJson(PdfDocument& document, const ConsolePort& port)
         {"pages", document.pages.Count()},
         {"invalid", document.invalid},
         {"encrypted", document.encrypted},
+        {"encryption", EncryptionJson(document)},
         {"producer", text(info.producer)},
         {"creator", text(info.creator)},
         {"author", text(info.author)},

@@ -20,7 +20,8 @@ constexpr const char* Usage =
     "  --json       Ausgabe als JSON-Array; beschnittene Elemente mit \"clip\": [links, unten, rechts, oben]\n"
     "               Bilder im Seiteninhalt mit \"inline\": true; Bild -1: nicht lesbar, als Rahmen gezeigt\n"
     "  --no-images  Bilder nicht einlesen\n"
-    "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n";
+    "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n"
+    "  --password KENNWORT  Kennwort einer verschlüsselten Datei\n";
 
 // 0x00BBGGRR as RRGGBB.
 std::string Colour(uint32_t colour)

@@ -23,6 +23,7 @@ constexpr const char* Usage =
     "  --pages A-B  die Seiten A bis B, nach einmaligem Öffnen; jede Seite N wird zu ZIEL-N.png\n"
     "  --zoom Z     Vergrößerung in Prozent, 10 bis 300 (Vorgabe: 50)\n"
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n"
+    "  --password KENNWORT  Kennwort einer verschlüsselten Datei\n"
     "  --no-images  Bilder nicht einlesen\n"
     "  -o ZIEL.png  die Bilddatei\n";
 

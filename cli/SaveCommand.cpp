@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "cli/CommandSession.h"
@@ -26,6 +27,11 @@ constexpr const char* Usage =
     "  --modified \"JJJJ-MM-TT HH:MM:SS\"|now   Änderungsdatum\n"
     "  --font \"FAMILIE[,bold][,italic]\"   Darstellungsschrift (Vorgabe: Arial)\n"
     "  --protect     Dateischutz hinzufügen\n"
+    "  --encrypt-user KENNWORT   Kennwortschutz (AES-256): Kennwort zum Öffnen (darf leer sein)\n"
+    "  --encrypt-owner KENNWORT  Kennwortschutz: Kennwort für Änderungen (nötig)\n"
+    "  --deny print,modify,copy,annotate   Kennwortschutz: verbotene Vorgänge\n"
+    "  --decrypt     Kennwortschutz entfernen (mit dem Kennwort für Änderungen)\n"
+    "  --password KENNWORT  Kennwort einer verschlüsselten Datei\n"
     "  --no-images   Bilder nicht einlesen\n";
 
 // The zoom and resolution of the page view that the protection lays pages out in.
@@ -60,7 +66,28 @@ struct SaveOptions {
     std::string created;
     std::string modified;
     bool protect = false;
+    std::optional<std::string> encryptUser;
+    std::optional<std::string> encryptOwner;
+    std::optional<std::string> deny;
+    bool decrypt = false;
 };
+
+// The permission bits that a --deny list takes away; empty for an unknown name.
+std::optional<int32_t> DeniedPermissions(const std::string& list)
+{
+    static const std::map<std::string, int32_t> names = {
+        {"print", PermitPrint}, {"modify", PermitModify}, {"copy", PermitCopy}, {"annotate", PermitAnnotate}};
+    int32_t denied = 0;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = list.find(',', start);
+        const auto name = names.find(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (name == names.end()) return std::nullopt;
+        denied |= name->second;
+        if (comma == std::string::npos) return denied;
+        start = comma + 1;
+    }
+}
 
 // 0 parsed, 1 wrong usage (message written), -1 help shown.
 int Parse(int argc, char** argv, SaveOptions& options)
@@ -77,10 +104,16 @@ int Parse(int argc, char** argv, SaveOptions& options)
             options.protect = true;
             continue;
         }
+        if (argument == "--decrypt") {
+            options.decrypt = true;
+            continue;
+        }
         bool textOption = false;
         for (const char* name : textOptions) textOption = textOption || argument == name;
+        const bool protectionOption =
+            argument == "--encrypt-user" || argument == "--encrypt-owner" || argument == "--deny";
         if ((argument == "-o" || argument == "--version" || argument == "--created" || argument == "--modified" ||
-             textOption) &&
+             textOption || protectionOption) &&
             !hasValue) {
             std::cerr << "folivo-cli save: " << argument << " braucht einen Wert\n" << Usage;
             return 1;
@@ -97,6 +130,12 @@ int Parse(int argc, char** argv, SaveOptions& options)
                 std::cerr << "folivo-cli save: unbekannte Version " << version << '\n' << Usage;
                 return 1;
             }
+        } else if (argument == "--encrypt-user") {
+            options.encryptUser = argv[++i];
+        } else if (argument == "--encrypt-owner") {
+            options.encryptOwner = argv[++i];
+        } else if (argument == "--deny") {
+            options.deny = argv[++i];
         } else if (textOption) {
             options.texts[argument] = argv[++i];
         } else if (argument == "--created") {
@@ -114,6 +153,19 @@ int Parse(int argc, char** argv, SaveOptions& options)
     }
     if (options.common.path.empty() || options.output.empty()) {
         std::cerr << "folivo-cli save: DATEI und -o ZIEL angeben\n" << Usage;
+        return 1;
+    }
+    const bool protecting = options.encryptUser || options.encryptOwner || options.deny;
+    if (protecting && (!options.encryptOwner || options.encryptOwner->empty())) {
+        std::cerr << "folivo-cli save: der Kennwortschutz braucht --encrypt-owner KENNWORT\n" << Usage;
+        return 1;
+    }
+    if (protecting && options.decrypt) {
+        std::cerr << "folivo-cli save: --decrypt und --encrypt-... schließen einander aus\n" << Usage;
+        return 1;
+    }
+    if (options.deny && !DeniedPermissions(*options.deny)) {
+        std::cerr << "folivo-cli save: --deny kennt nur print, modify, copy und annotate\n" << Usage;
         return 1;
     }
     return 0;
@@ -168,6 +220,15 @@ int RunSave(int argc, char** argv)
     PdfDocument& document = session.document;
     if (!document.documentRead) return 2;
     if (options.versionItem >= 0) document.versionItem = options.versionItem;
+    PasswordSettings& protection = document.passwordSettings;
+    if (options.decrypt) {
+        protection.mode = PasswordSettings::Mode::Remove;
+    } else if (options.encryptOwner) {
+        protection.mode = PasswordSettings::Mode::Protect;
+        protection.userPassword = options.encryptUser.value_or("");
+        protection.ownerPassword = *options.encryptOwner;
+        protection.denied = options.deny ? *DeniedPermissions(*options.deny) : 0;
+    }
     if (!ApplyFields(options, document.info)) {
         std::cerr << "folivo-cli save: Datum und Uhrzeit als \"JJJJ-MM-TT HH:MM:SS\" angeben\n" << Usage;
         return 1;

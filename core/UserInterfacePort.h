@@ -1,6 +1,6 @@
 // What the UI-free document code needs from a user interface: message boxes, the reading
 // progress window (memo, label, shown or closed), the one progress percentage, a turn of the
-// message loop and the cancel request.
+// message loop, the cancel request and a password.
 #pragma once
 
 #include <string>
@@ -10,6 +10,8 @@ namespace folivo {
 inline constexpr const char* ApplicationTitle = "Folivo";
 
 enum class MessageIcon { Error, Warning, Information, Question };
+
+enum class PasswordAnswer { Entered, Cancelled, CannotAsk };
 
 class UserInterfacePort {
 public:
@@ -33,6 +35,14 @@ public:
     // The end of every reading, successful or not: the page label shows pageCount, the page box
     // shows 1 and the editing tab comes to the front.
     virtual void ReadingFinished(int pageCount) = 0;
+
+    // Asks for the password that opens the file `fileName` into `password` (UTF-8); `again`:
+    // the password entered before was wrong. A port without a way to ask says so.
+    virtual PasswordAnswer AskPassword(const std::string& fileName, bool again, std::string& password)
+    {
+        (void)fileName, (void)again, (void)password;
+        return PasswordAnswer::CannotAsk;
+    }
 };
 
 }  // namespace folivo

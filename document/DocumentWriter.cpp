@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "pdfwrite/Compression.h"
+#include "pdfwrite/EncryptionDictionary.h"
 #include "pdfwrite/InformationFields.h"
+#include "syntax/ObjectCipher.h"
 #include "syntax/StreamData.h"
 #include "syntax/TokenReader.h"
 
@@ -48,10 +50,12 @@ std::string DocumentWriter::Write()
 {
     const FileBuffer saved = document_.fileBuffer;
     compact_ = document_.versionItem >= FirstCompactVersionItem && document_.versionItem < VersionCount;
+    ChooseProtection();
     WriteHeader();
     PlanNumbers();
     CollectInsertions();
     CopyUnchangedObjects();
+    WriteEncryptionDictionary();
     WriteAddedFonts();
     WriteInformation();
     WritePagesRoot();
@@ -83,7 +87,10 @@ void DocumentWriter::WriteObjectHeader(int32_t number, int32_t generation)
 void DocumentWriter::EndObject(XrefOutEntry& entry)
 {
     out_.WriteLine("endobj");
-    if (!compact_ || entry.generation != 0) return;
+    if (!compact_ || entry.generation != 0) {
+        Seal(objectStart_, entry.objectNumber, entry.generation);
+        return;
+    }
     const int64_t bodyEnd = out_.Position() - 7;  // before "endobj" and its CR
     const std::string body = out_.Bytes().substr(static_cast<size_t>(bodyStart_), static_cast<size_t>(bodyEnd - bodyStart_));
     out_.Truncate(objectStart_);
@@ -103,7 +110,9 @@ void DocumentWriter::FlushObjectStream()
 {
     if (pending_.Count() == 0) return;
     AddXref(pendingNumber_, 0);
+    const int64_t start = out_.Position();
     out_.Append(pending_.ObjectText(pendingNumber_));
+    Seal(start, pendingNumber_, 0);
     pending_.Clear();
 }
 
@@ -132,6 +141,12 @@ void DocumentWriter::PlanNumbers()
         }
     }
     notCopied_.insert(doc.pagesRootReference.objectNumber);
+    // The input's /Encrypt dictionary is written anew when kept, and dropped otherwise.
+    if (doc.encryption.objectNumber > 0) notCopied_.insert(doc.encryption.objectNumber);
+    if (protection_) {
+        const bool kept = protection_ == doc.encryption.handler;
+        encryptionNumber_ = kept && doc.encryption.objectNumber > 0 ? doc.encryption.objectNumber : NewNumber();
+    }
 
     for (uint32_t i = 0; i < doc.fonts.Count(); ++i) {
         const FontRecord& font = *doc.fonts.At(i);
@@ -213,29 +228,20 @@ void DocumentWriter::CopyUnchangedObjects()
     }
 }
 
-bool DocumentWriter::HeaderNames(int64_t offset, int32_t number)
-{
-    FileBuffer& buffer = document_.fileBuffer;
-    if (offset <= 0 || offset >= buffer.size) return false;
-    buffer.position = static_cast<int32_t>(offset);
-    const auto found = IntegerText(ReadToken(buffer));
-    ReadToken(buffer);
-    return found && *found == number && ReadToken(buffer) == "obj";
-}
-
 void DocumentWriter::CopyObject(int32_t number)
 {
     const XrefEntry& entry = document_.XrefTable[static_cast<size_t>(number)];
     // An entry whose offset does not lead to this object's header cannot be copied; it stays a
     // free number rather than copying bytes of some other place.
-    const bool copyable = entry.inUse && HeaderNames(entry.offset, number);
+    const bool copyable = entry.inUse && document_.ObjectHeaderAt(entry.offset, number);
     xref_.push_back({number, out_.Position(), entry.generation, copyable});
     if (!copyable) return;
 
     const int64_t start = entry.offset;
     const int64_t bodyStart = document_.fileBuffer.position;  // after "obj"
     bool isStream = false;
-    const int64_t end = ObjectEnd(start, &isStream);
+    int32_t streamLength = -1;
+    const int64_t end = document_.ObjectEnd(start, &isStream, &streamLength);
     if (compact_ && !isStream && entry.generation == 0) {
         const std::string_view file(reinterpret_cast<const char*>(document_.fileBuffer.data),
                                     static_cast<size_t>(document_.fileBuffer.size));
@@ -245,8 +251,10 @@ void DocumentWriter::CopyObject(int32_t number)
         Pack(xref_.back(), body);
         return;
     }
+    const int64_t copyStart = out_.Position();
     CopyWithInsertions(start, end, [&](std::string_view bytes) { out_.Append(bytes); });
     out_.WriteLine("");
+    Seal(copyStart, number, entry.generation, streamLength >= 0 ? std::optional<int64_t>(streamLength) : std::nullopt);
 }
 
 void DocumentWriter::CopyWithInsertions(int64_t from, int64_t to, const std::function<void(std::string_view)>& append)
@@ -261,58 +269,51 @@ void DocumentWriter::CopyWithInsertions(int64_t from, int64_t to, const std::fun
     append(std::string_view(data + at, static_cast<size_t>(to - at)));
 }
 
-int64_t DocumentWriter::ObjectEnd(int64_t start, bool* isStream)
+void DocumentWriter::ChooseProtection()
 {
-    FileBuffer& buffer = document_.fileBuffer;
-    const std::string_view all(reinterpret_cast<const char*>(buffer.data), static_cast<size_t>(buffer.size));
-    auto endAfter = [&](int64_t from) -> int64_t {
-        const size_t found = all.find("endobj", static_cast<size_t>(from));
-        return found == std::string_view::npos ? buffer.size : static_cast<int64_t>(found) + 6;
-    };
-    // The value is read as tokens, so that "endobj" or "stream" inside a string does not end it.
-    buffer.position = static_cast<int32_t>(start);
-    for (int i = 0; i < 3; ++i) ReadToken(buffer);
-    for (;;) {
-        if (buffer.position >= buffer.size) return buffer.size;
-        const int32_t before = buffer.position;
-        const std::string token = ReadToken(buffer);
-        if (token == "stream") break;
-        if (!token.empty() && token[0] == '%') {
-            // A comment runs to the line end, whatever it holds.
-            const size_t lineEnd = all.find_first_of("\r\n", static_cast<size_t>(before));
-            if (lineEnd == std::string_view::npos) return buffer.size;
-            buffer.position = static_cast<int32_t>(lineEnd);
-            continue;
-        }
-        if (token == "endobj") {
-            const size_t keyword = all.rfind("endobj", static_cast<size_t>(buffer.position));
-            return keyword == std::string_view::npos || static_cast<int64_t>(keyword) < before ? endAfter(before)
-                                                                                              : static_cast<int64_t>(keyword) + 6;
-        }
-        if (buffer.position <= before) return endAfter(before);
+    const PasswordSettings& settings = document_.passwordSettings;
+    const auto& encryption = document_.encryption;
+    if (settings.mode == PasswordSettings::Mode::Protect) {
+        protection_ = std::make_shared<const SecurityHandler>(SecurityHandler::CreateAes256(
+            settings.userPassword, settings.ownerPassword, PermissionsDenying(settings.denied)));
+        protectionText_ = EncryptionDictionaryText(protection_->Parameters());
+    } else if (settings.mode == PasswordSettings::Mode::Keep && encryption.handler) {
+        protection_ = encryption.handler;
+        protectionText_ = encryption.dictionaryText;
+        plainObjects_ = encryption.plainObjects;
     }
+    if (!protection_) return;
+    // Revisions 2 to 4 derive their keys from the first /ID string: a kept protection keeps it.
+    const bool idBound = protection_ == encryption.handler && protection_->Parameters().revision <= 4;
+    if (document_.fileIds.size() == 2 || idBound) {
+        fileIds_ = document_.fileIds;
+        fileIds_.resize(2);
+    } else {
+        const std::string id = RandomBytes(16);
+        fileIds_ = {id, id};
+    }
+}
 
-    // A stream: step over its data by /Length when "endstream" follows there.
-    buffer.position = static_cast<int32_t>(start);
-    for (int i = 0; i < 3; ++i) ReadToken(buffer);
-    document_.ReleaseDictionary();
-    const bool wasInvalid = document_.invalid;
-    document_.ParseDictionary();
-    document_.invalid = wasInvalid;
-    int32_t length = -1;
-    for (uint32_t i = 0; i < document_.DictEntryList->Count(); ++i) {
-        const TokenList& tokens = *document_.DictEntryList->At(i)->tokens;
-        if (tokens[0] == "/Length") length = document_.ReadStreamLength(tokens);
-    }
-    document_.ReleaseDictionary();
-    const int32_t keyword = buffer.position;
-    const bool streamKeyword = ReadToken(buffer) == "stream";
-    if (isStream) *isStream = streamKeyword;
-    const int64_t plain = endAfter(keyword);
-    if (length < 0 || !streamKeyword) return plain;
-    const int64_t dataEnd = StreamDataStart(all, keyword) + length;
-    if (!EndstreamFollows(all, dataEnd)) return plain;
-    return endAfter(dataEnd);
+void DocumentWriter::WriteEncryptionDictionary()
+{
+    if (!protection_) return;
+    AddXref(encryptionNumber_, 0);
+    WriteObjectHeader(encryptionNumber_, 0);
+    out_.WriteLine(protectionText_);
+    // Neither encrypted nor packed: a reader needs it before it can read anything else.
+    out_.WriteLine("endobj");
+}
+
+void DocumentWriter::Seal(int64_t start, int32_t number, int32_t generation, std::optional<int64_t> dataLength)
+{
+    if (!protection_ || plainObjects_.count(number)) return;
+    const SecurityHandler& handler = *protection_;
+    ConvertedObject sealed = ConvertObject(
+        std::string_view(out_.Bytes()).substr(static_cast<size_t>(start)), dataLength,
+        [&](std::string_view bytes) { return std::optional<std::string>(handler.EncryptString(bytes, number, generation)); },
+        [&](std::string_view bytes) { return std::optional<std::string>(handler.EncryptStream(bytes, number, generation)); });
+    out_.Truncate(start);
+    out_.Append(sealed.text);
 }
 
 void DocumentWriter::WriteAddedFonts()
@@ -441,6 +442,7 @@ void DocumentWriter::WritePageContent(PageRecord& page, uint32_t index, const Ob
     out_.Append("\n");
     out_.WriteLine("endstream");
     out_.WriteLine("endobj");
+    Seal(objectStart_, stream.objectNumber, stream.generation);
 }
 
 void DocumentWriter::WritePageDictionary(const PageRecord& page)
@@ -532,6 +534,7 @@ void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
         out_.WriteLine("/T (" + EscapeLiteralString(comment.title.View()) + ")");
         out_.WriteLine(">>");
         out_.WriteLine("endobj");
+        Seal(objectStart_, comment.objectNumber, comment.generation);
     }
 }
 
@@ -570,6 +573,10 @@ std::vector<std::string> DocumentWriter::TrailerReferences() const
     if (informationEntry_.inUse) lines.push_back(reference("/Info", information_.objectNumber, information_.generation));
     if (document_.rootReference.found)
         lines.push_back(reference("/Root", document_.rootReference.objectNumber, document_.rootReference.generation));
+    if (protection_) {
+        lines.push_back(reference("/Encrypt", encryptionNumber_, 0));
+        lines.push_back("/ID [ " + HexStringText(fileIds_[0]) + " " + HexStringText(fileIds_[1]) + " ]");
+    }
     return lines;
 }
 

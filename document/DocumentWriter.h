@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string_view>
 #include <string>
 #include <unordered_set>
@@ -35,19 +37,20 @@ private:
         int32_t container = 0;
     };
 
+    // The protection the new file gets: the document's own, new, or none.
+    void ChooseProtection();
+    void WriteEncryptionDictionary();
+    // Encrypts the strings and stream data of the object written from `start` on, under its
+    // number and generation; dataLength: its stream data's length when /Length does not say.
+    void Seal(int64_t start, int32_t number, int32_t generation, std::optional<int64_t> dataLength = std::nullopt);
     void WriteHeader();
     void PlanNumbers();
     // The next number for a new object.
     int32_t NewNumber();
     void CopyUnchangedObjects();
     void CopyObject(int32_t number);
-    // End (exclusive) of the object that starts at `start`: after its "endobj", or the buffer's
-    // end. A stream's data is stepped over by its /Length, so "endobj" bytes inside it do not
-    // end the copy.
-    int64_t ObjectEnd(int64_t start, bool* isStream = nullptr);
     // Appends the input's bytes [from, to) with the insertions that fall among them.
     void CopyWithInsertions(int64_t from, int64_t to, const std::function<void(std::string_view)>& append);
-    bool HeaderNames(int64_t offset, int32_t number);
     void CollectInsertions();
     void WriteAddedFonts();
     void WriteInformation();
@@ -101,6 +104,12 @@ private:
     bool compact_ = false;
     ObjectStreamBuilder pending_;
     int32_t pendingNumber_ = 0;
+    // Encryption of the new file.
+    std::shared_ptr<const SecurityHandler> protection_;
+    std::string protectionText_;
+    int32_t encryptionNumber_ = 0;
+    std::vector<std::string> fileIds_;
+    std::unordered_set<int32_t> plainObjects_;
 };
 
 }  // namespace folivo

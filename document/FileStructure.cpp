@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "document/PdfDocument.h"
+#include "model/TextStrings.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -18,13 +19,21 @@ void PdfDocument::ReadVersion()
 
 void PdfDocument::ReadFileStructure()
 {
+    ReadCrossReferenceStructure();
+    // Object streams are encrypted as a whole: they are read from the plain copies.
+    if (encrypted) OpenEncryption();
+    if (refused_) return;
+    LoadObjectStreams();
+    if (!rootReference.found || !IsObjectInUse(rootReference.objectNumber)) FindCatalogAmongObjects();
+}
+
+void PdfDocument::ReadCrossReferenceStructure()
+{
     // A file whose cross-reference sections cannot be read, miss the catalog, or whose entries
     // do not lead to their objects, is rebuilt from the objects themselves, as every viewer does.
     const bool read = ReadCrossReferenceSections();
     if (!read || !rootReference.found || !IsObjectInUse(rootReference.objectNumber) || !EntriesLeadToObjects())
         RepairCrossReference();
-    LoadObjectStreams();
-    if (!rootReference.found || !IsObjectInUse(rootReference.objectNumber)) FindCatalogAmongObjects();
 }
 
 bool PdfDocument::ReadCrossReferenceSections()
@@ -134,15 +143,21 @@ void PdfDocument::ReadTrailer(int32_t& prevOffset, int32_t* hybridStreamOffset)
         reference = {*number, *generation, true};
         return true;
     };
-    ObjectReference encryptReference;
     for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
         const TokenList& tokens = *DictEntryList->At(i)->tokens;
         const std::string& key = tokens[0];
         if (key == "/Root") {
             referenceOf(tokens, rootReference);
-        } else if (key == "/Encrypt") {
-            // By reference or given inline: either way the strings and streams are ciphertext.
-            if (referenceOf(tokens, encryptReference) || (tokens.size() >= 2 && tokens[1] == "<<")) encrypted = true;
+        } else if (key == "/Encrypt" && !encrypted) {
+            // By reference or given inline; the newest trailer's holds.
+            if (referenceOf(tokens, encryptionSource_)) {
+                encrypted = true;
+            } else if (tokens.size() >= 2 && tokens[1] == "<<") {
+                encrypted = true;
+                encryptionTextStart_ = DictEntryList->At(i)->valuePosition;
+            }
+        } else if (key == "/ID" && fileIds.empty()) {
+            ReadFileIds(tokens);
         } else if (key == "/Info") {
             referenceOf(tokens, infoReference);
         } else if (key == "/Prev" && tokens.size() >= 2) {
@@ -152,6 +167,19 @@ void PdfDocument::ReadTrailer(int32_t& prevOffset, int32_t* hybridStreamOffset)
         }
     }
     ReleaseDictionary();
+}
+
+void PdfDocument::ReadFileIds(const TokenList& tokens)
+{
+    std::vector<std::string> ids;
+    for (size_t i = 1; i < tokens.size() && ids.size() < 2; ++i) {
+        const std::string& token = tokens[i];
+        if (token.empty() || token == "[" || token == "<<" || (token[0] != '(' && token[0] != '<')) continue;
+        ids.push_back(StringValueBytes(tokens, i));
+        if (token[0] == '<')
+            while (i + 1 < tokens.size() && tokens[i] != ">") ++i;
+    }
+    if (ids.size() == 2) fileIds = std::move(ids);
 }
 
 }  // namespace folivo

@@ -45,10 +45,13 @@ PdfDocument::~PdfDocument()
 void PdfDocument::openfilenow(const std::string& path)
 {
     if (readingInProgress) return;
-    BeginReading();
     std::unique_ptr<uint8_t[]> bytes;
     int32_t size = 0;
-    if (!LoadFile(path, bytes, size)) {
+    const bool loaded = LoadFile(path, bytes, size);
+    // Cancelling the password question leaves the document that was open.
+    if (loaded && !AcceptPassword(bytes.get(), size, path)) return;
+    BeginReading();
+    if (!loaded) {
         ShowError("Konnte die Datei " + path + " nicht öffnen.");
         FinishReading();
         return;
@@ -59,6 +62,7 @@ void PdfDocument::openfilenow(const std::string& path)
 void PdfDocument::OpenBytes(std::vector<uint8_t> bytes, const std::string& path)
 {
     if (readingInProgress) return;
+    if (bytes.size() < INT32_MAX && !AcceptPassword(bytes.data(), static_cast<int32_t>(bytes.size()), path)) return;
     BeginReading();
     if (bytes.size() >= INT32_MAX) {
         ShowError("Konnte die Datei " + path + " nicht öffnen.");
@@ -88,6 +92,11 @@ void PdfDocument::BeginReading()
     infoReference = {};
     pagesRootReference = {};
     encrypted = false;
+    encryption = Encryption{};
+    encryptionSource_ = {};
+    encryptionTextStart_ = 0;
+    fileIds.clear();
+    refused_ = false;
     invalid = false;
     XrefTable.clear();
     structuralObjects_.clear();
@@ -103,13 +112,12 @@ void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)
 
     ReadVersion();
     ReadFileStructure();
-    if (encrypted) {
-        ShowError("Diese PDF-Datei ist verschlüsselt und kann nicht gelesen werden!");
+    if (refused_) {
         invalid = true;
+        FinishReading();
+        return;
     }
-    // The strings of an encrypted file are ciphertext; it is refused, so its information is
-    // not shown either.
-    if (infoReference.found && !encrypted) ReadDocumentInformation();
+    if (infoReference.found) ReadDocumentInformation();
     if (rootReference.found && !invalid && GotoObject(rootReference.objectNumber)) {
         ReadPageStructure();
     } else {
@@ -161,13 +169,35 @@ void PdfDocument::ReadPages()
 
 void PdfDocument::FinishReading()
 {
-    if (invalid) ShowError("Dies ist keine gültige PDF-Datei.");
+    if (invalid && !refused_) ShowError("Dies ist keine gültige PDF-Datei.");
+    password.clear();
     ReleaseDictionary();
     currentPageNumber = 1;
     documentModified = false;
     ui_.ReadingFinished(static_cast<int>(pages.Count()));
     ui_.CloseProgressWindow();
     readingInProgress = false;
+}
+
+bool PdfDocument::ChangesAllowed() const
+{
+    if (!encryption.handler || encryption.access == Access::Owner) return true;
+    return (encryption.handler->Parameters().permissions & PermitModify) != 0;
+}
+
+bool PdfDocument::ProtectionChangeAllowed() const
+{
+    return !encryption.handler || encryption.access == Access::Owner ||
+           (encryption.openedWithEmptyPassword && ChangesAllowed());
+}
+
+bool PdfDocument::HasChanges() const
+{
+    if (info.changedByUser || documentModified) return true;
+    for (uint32_t i = 0; i < pages.Count(); ++i) {
+        if (pages.At(i)->modified) return true;
+    }
+    return false;
 }
 
 void PdfDocument::ShowError(const std::string& text) { ui_.ShowMessage(text, ApplicationTitle, MessageIcon::Error); }

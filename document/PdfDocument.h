@@ -22,6 +22,7 @@
 #include "edit/AddTextSettings.h"
 #include "model/DocumentModel.h"
 #include "pdfwrite/OutlineFontMetrics.h"
+#include "syntax/SecurityHandler.h"
 
 namespace folivo {
 
@@ -54,6 +55,10 @@ public:
     // The same reading for bytes already in memory; path names them in messages.
     void OpenBytes(std::vector<uint8_t> bytes, const std::string& path);
 
+    // The password to open the next file with (UTF-8); without one the empty password is tried
+    // and the user is asked when a port can ask. The reading clears it.
+    std::string password;
+
     // Folder for temporary files, ending in a separator.
     std::string programFolder;
     // The page view's canvas with the display font; the interpreter measures text with it.
@@ -84,6 +89,33 @@ public:
     double defaultMediaBox[4] = {0, 0, 595, 842};
     bool defaultMediaBoxFound = false;
     TDynaArray<DictEntry>* InfoEntries = nullptr;
+    // The trailer's /ID strings as read (none or two).
+    std::vector<std::string> fileIds;
+
+    // An encrypted document as opened: its handler, how it was opened, and what saving it with
+    // the same protection keeps.
+    struct Encryption {
+        std::shared_ptr<const SecurityHandler> handler;
+        Access access = Access::Owner;
+        bool openedWithEmptyPassword = true;
+        // The /Encrypt dictionary as the file wrote it, and its object number (0: given inline).
+        std::string dictionaryText;
+        int32_t objectNumber = 0;
+        // Objects the file leaves unencrypted (metadata streams with /EncryptMetadata false).
+        std::unordered_set<int32_t> plainObjects;
+    };
+    Encryption encryption;
+    // The protection the next save writes.
+    PasswordSettings passwordSettings;
+    // The author's permissions allow saving changes: an unencrypted document, the owner
+    // password, or permission bit 4.
+    bool ChangesAllowed() const;
+    // The protection may be changed or removed: the owner password, or a document that opens
+    // with the empty password and allows changes.
+    bool ProtectionChangeAllowed() const;
+    // Something a save would write differently from what was read: information, added text,
+    // the document protection.
+    bool HasChanges() const;
 
     // Cursor variables of the lists.
     DictEntry* currentEntry = nullptr;
@@ -128,6 +160,13 @@ public:
     // read position.
     int32_t ReadStreamLength(const TokenList& tokens);
 
+    // The object `number` begins at `offset` with its header "number G obj".
+    bool ObjectHeaderAt(int64_t offset, int32_t number);
+    // End (exclusive) of the object that starts at `start`: after its "endobj", or the buffer's
+    // end. A stream's data is stepped over by its /Length (given in streamLength, -1 when
+    // unknown), so "endobj" bytes inside it do not end the object.
+    int64_t ObjectEnd(int64_t start, bool* isStream = nullptr, int32_t* streamLength = nullptr);
+
     // The catalog names a pages root that the file holds: what was read can be saved.
     bool HasPagesRoot() const { return pagesRootReference.found && IsObjectInUse(pagesRootReference.objectNumber); }
 
@@ -163,12 +202,16 @@ private:
     // File structure.
     void ReadVersion();
     void ReadFileStructure();
+    // The cross-reference sections, or the objects themselves when they are damaged.
+    void ReadCrossReferenceStructure();
     bool FindStartXref(int32_t& sectionOffset);
     bool ReadCrossReferenceSection(int32_t sectionOffset, int32_t& prevOffset);
     bool ReadSubsection(int32_t first, int32_t count);
     // Reads the trailer dictionary at the read position; a table's trailer may name the
     // cross-reference stream of a hybrid file.
     void ReadTrailer(int32_t& prevOffset, int32_t* hybridStreamOffset = nullptr);
+    // The two strings of an /ID entry, when it holds two.
+    void ReadFileIds(const TokenList& tokens);
 
     // Cross-reference streams, object streams and repair.
     bool ReadCrossReferenceSections();
@@ -186,10 +229,32 @@ private:
     // The first object typed /Catalog, once every object has its place in the buffer.
     void FindCatalogAmongObjects();
     void LoadObjectStreams();
+    // Objects joined behind the file's bytes, each at its position in `appended`; false when
+    // the buffer would grow too large.
+    bool AppendObjects(const std::string& appended, const std::vector<std::pair<int32_t, size_t>>& placed);
+    // Whether the object at `offset` is typed `type`: its first tokens are searched, so that a
+    // scan over every object of a large file stays cheap. Moves the read position.
+    bool ObjectTypedAs(int64_t offset, std::string_view type);
     // Cross-reference streams and object streams: read, never copied into a saved file.
     std::vector<int32_t> structuralObjects_;
     // Cross-reference and object streams are no objects of the document: marked not in use.
     void MarkStructuralObjectsUnused();
+
+    // Encryption. The file may be read with `password`, else the user is asked; false when the
+    // user cancels.
+    bool AcceptPassword(const uint8_t* bytes, int32_t size, const std::string& path);
+    // The handler of the trailer's /Encrypt dictionary; none, with a message, when it cannot
+    // be used.
+    std::optional<SecurityHandler> ReadSecurityHandler();
+    void OpenEncryption();
+    // Every object decrypted into a plain copy behind the file's bytes.
+    void DecryptObjects();
+    // The bytes of the dictionary at the position, from "<<" to ">>".
+    std::string DictionaryText(int32_t position);
+    ObjectReference encryptionSource_;
+    int32_t encryptionTextStart_ = 0;
+    // The reading was refused with a message of its own.
+    bool refused_ = false;
 
     // Document information.
     void ReadDocumentInformation();

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "document/PdfDocument.h"
+#include "syntax/StreamData.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -117,6 +118,71 @@ std::vector<ObjectReference> PdfDocument::ReadReferencedArray(int32_t objectNumb
     }
     fileBuffer.position = saved;
     return ReferencesIn(elements, 0);
+}
+
+bool PdfDocument::ObjectHeaderAt(int64_t offset, int32_t number)
+{
+    FileBuffer& buffer = fileBuffer;
+    if (offset <= 0 || offset >= buffer.size) return false;
+    buffer.position = static_cast<int32_t>(offset);
+    const auto found = IntegerText(ReadToken(buffer));
+    ReadToken(buffer);
+    return found && *found == number && ReadToken(buffer) == "obj";
+}
+
+int64_t PdfDocument::ObjectEnd(int64_t start, bool* isStream, int32_t* streamLength)
+{
+    FileBuffer& buffer = fileBuffer;
+    const std::string_view all(reinterpret_cast<const char*>(buffer.data), static_cast<size_t>(buffer.size));
+    auto endAfter = [&](int64_t from) -> int64_t {
+        const size_t found = all.find("endobj", static_cast<size_t>(from));
+        return found == std::string_view::npos ? buffer.size : static_cast<int64_t>(found) + 6;
+    };
+    // The value is read as tokens, so that "endobj" or "stream" inside a string does not end it.
+    buffer.position = static_cast<int32_t>(start);
+    for (int i = 0; i < 3; ++i) ReadToken(buffer);
+    for (;;) {
+        if (buffer.position >= buffer.size) return buffer.size;
+        const int32_t before = buffer.position;
+        const std::string token = ReadToken(buffer);
+        if (token == "stream") break;
+        if (!token.empty() && token[0] == '%') {
+            // A comment runs to the line end, whatever it holds.
+            const size_t lineEnd = all.find_first_of("\r\n", static_cast<size_t>(before));
+            if (lineEnd == std::string_view::npos) return buffer.size;
+            buffer.position = static_cast<int32_t>(lineEnd);
+            continue;
+        }
+        if (token == "endobj") {
+            const size_t keyword = all.rfind("endobj", static_cast<size_t>(buffer.position));
+            return keyword == std::string_view::npos || static_cast<int64_t>(keyword) < before ? endAfter(before)
+                                                                                              : static_cast<int64_t>(keyword) + 6;
+        }
+        if (buffer.position <= before) return endAfter(before);
+    }
+
+    // A stream: step over its data by /Length when "endstream" follows there.
+    buffer.position = static_cast<int32_t>(start);
+    for (int i = 0; i < 3; ++i) ReadToken(buffer);
+    ReleaseDictionary();
+    const bool wasInvalid = invalid;
+    ParseDictionary();
+    invalid = wasInvalid;
+    int32_t length = -1;
+    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+        const TokenList& tokens = *DictEntryList->At(i)->tokens;
+        if (tokens[0] == "/Length") length = ReadStreamLength(tokens);
+    }
+    ReleaseDictionary();
+    if (streamLength) *streamLength = length;
+    const int32_t keyword = buffer.position;
+    const bool streamKeyword = ReadToken(buffer) == "stream";
+    if (isStream) *isStream = streamKeyword;
+    const int64_t plain = endAfter(keyword);
+    if (length < 0 || !streamKeyword) return plain;
+    const int64_t dataEnd = StreamDataStart(all, keyword) + length;
+    if (!EndstreamFollows(all, dataEnd)) return plain;
+    return endAfter(dataEnd);
 }
 
 std::vector<ObjectReference> ReferencesIn(const TokenList& tokens, size_t first)

@@ -45,6 +45,20 @@ bool PdfDocument::SavePDFNew(const std::string& path)
         ShowError("Dies ist keine gültige PDF-Datei.");
         return false;
     }
+    if (!ChangesAllowed() && HasChanges()) {
+        ShowError("Der Verfasser dieser PDF-Datei erlaubt keine Änderungen. Ohne das Kennwort für Änderungen kann sie "
+                  "nur unverändert gespeichert werden.");
+        return false;
+    }
+    if (passwordSettings.mode != PasswordSettings::Mode::Keep && !ProtectionChangeAllowed()) {
+        ShowError("Der Kennwortschutz dieser PDF-Datei kann nur mit dem Kennwort für Änderungen geändert oder entfernt "
+                  "werden.");
+        return false;
+    }
+    if (passwordSettings.mode == PasswordSettings::Mode::Protect && passwordSettings.ownerPassword.empty()) {
+        ShowError("Für den Kennwortschutz ist ein Kennwort für Änderungen nötig.");
+        return false;
+    }
     const std::string bytes = DocumentWriter(*this).Write();
 
     namespace fs = std::filesystem;

@@ -187,6 +187,17 @@ struct InfoFields {
     bool changedByUser = false;
 };
 
+// The password protection a save writes: the document's own as read, new protection with
+// these passwords and permissions (AES-256), or none.
+struct PasswordSettings {
+    enum class Mode { Keep, Protect, Remove };
+    Mode mode = Mode::Keep;
+    std::string userPassword;   // may be empty: anyone may open the file
+    std::string ownerPassword;  // required for Protect
+    // PermitPrint, PermitModify, PermitCopy, PermitAnnotate bits taken away.
+    int32_t denied = 0;
+};
+
 // The PDF version box: item 0 is 1.2, 1 is 1.3, 2 is 1.4, then 1.5, 1.6, 1.7 and 2.0.
 constexpr int VersionCount = 7;
 inline constexpr const char* VersionTexts[VersionCount] = {"1.2", "1.3", "1.4", "1.5", "1.6", "1.7", "2.0"};

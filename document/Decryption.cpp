@@ -1,0 +1,239 @@
+// Encrypted files: the /Encrypt dictionary, the password that opens the file, and a plain copy of
+// every object behind the file's bytes, so that everything that reads or copies objects reads
+// them as in any other file.
+#include <cstring>
+
+#include "document/PdfDocument.h"
+#include "model/TextStrings.h"
+#include "syntax/DictionaryTokens.h"
+#include "syntax/ObjectCipher.h"
+#include "syntax/TokenReader.h"
+
+namespace folivo {
+
+namespace {
+
+constexpr const char* PasswordNeededMessage =
+    "Diese PDF-Datei ist durch ein Kennwort geschützt. Ohne das richtige Kennwort kann sie nicht geöffnet werden.";
+constexpr const char* WrongPasswordMessage = "Das Kennwort ist falsch. Die PDF-Datei wurde nicht geöffnet.";
+
+// A port that shows nothing: the look at a file's encryption before it is read.
+class QuietPort : public UserInterfacePort {
+public:
+    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
+    void ShowProgressWindow() override {}
+    void CloseProgressWindow() override {}
+    void AddMemoLine(const std::string&) override {}
+    void SetProgressLabel(const std::string&) override {}
+    void SetProStatus(int) override {}
+    void ProcessMessages() override {}
+    bool CancelRequested() const override { return false; }
+    void ClearCancelRequest() override {}
+    void ReadingFinished(int) override {}
+};
+
+std::optional<int32_t> IntegerValue(const TokenList& tokens, size_t at)
+{
+    if (at == 0) return std::nullopt;
+    return IntegerText(tokens[at]);
+}
+
+std::string NameValue(const TokenList& tokens, size_t at) { return at == 0 ? std::string() : tokens[at]; }
+
+// The method of the crypt filter `name` in the /CF dictionary that starts at tokens[cf].
+std::optional<CryptMethod> CryptFilterMethod(const TokenList& tokens, size_t cf, const std::string& name)
+{
+    if (name.empty() || name == "/Identity") return CryptMethod::Identity;
+    if (cf == 0 || tokens[cf] != "<<") return std::nullopt;
+    const size_t filter = ValueIndex(tokens, cf, name);
+    if (filter == 0 || tokens[filter] != "<<") return std::nullopt;
+    const std::string method = NameValue(tokens, ValueIndex(tokens, filter, "/CFM"));
+    if (method == "/V2") return CryptMethod::RC4;
+    if (method == "/AESV2") return CryptMethod::AESV2;
+    if (method == "/AESV3") return CryptMethod::AESV3;
+    if (method.empty() || method == "/None") return CryptMethod::Identity;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
+{
+    TokenList tokens;
+    if (encryptionSource_.found) {
+        if (!IsObjectInUse(encryptionSource_.objectNumber) || !GotoObject(encryptionSource_.objectNumber)) {
+            ShowError("Die Verschlüsselungsangaben dieser PDF-Datei fehlen.");
+            return std::nullopt;
+        }
+        encryptionTextStart_ = fileBuffer.position;
+    }
+    tokens = DictionaryTokensAt(encryptionTextStart_);
+
+    const std::string filter = NameValue(tokens, ValueIndex(tokens, 0, "/Filter"));
+    if (filter != "/Standard") {
+        ShowError("Diese PDF-Datei ist mit einem unbekannten Verfahren verschlüsselt (" +
+                  (filter.empty() ? std::string("ohne /Filter") : "/Filter " + filter) + ") und kann nicht gelesen werden.");
+        return std::nullopt;
+    }
+    EncryptionParameters parameters;
+    parameters.version = IntegerValue(tokens, ValueIndex(tokens, 0, "/V")).value_or(0);
+    parameters.revision = IntegerValue(tokens, ValueIndex(tokens, 0, "/R")).value_or(0);
+    const auto lengthBits = IntegerValue(tokens, ValueIndex(tokens, 0, "/Length"));
+    auto keyBytesOf = [](int32_t bits) { return bits % 8 == 0 ? bits / 8 : 0; };
+    switch (parameters.version) {
+    case 1: parameters.keyBytes = 5; break;
+    case 2:
+    case 3: parameters.keyBytes = keyBytesOf(lengthBits.value_or(40)); break;
+    case 4: parameters.keyBytes = lengthBits ? keyBytesOf(*lengthBits) : 16; break;
+    default: parameters.keyBytes = 32; break;
+    }
+    auto bytesOf = [&](const char* key) {
+        const size_t at = ValueIndex(tokens, 0, key);
+        return at == 0 ? std::string() : StringValueBytes(tokens, at);
+    };
+    parameters.owner = bytesOf("/O");
+    parameters.user = bytesOf("/U");
+    parameters.ownerKey = bytesOf("/OE");
+    parameters.userKey = bytesOf("/UE");
+    parameters.perms = bytesOf("/Perms");
+    parameters.permissions = IntegerValue(tokens, ValueIndex(tokens, 0, "/P")).value_or(0);
+    parameters.encryptMetadata = NameValue(tokens, ValueIndex(tokens, 0, "/EncryptMetadata")) != "false";
+    if (parameters.version >= 4) {
+        const size_t cf = ValueIndex(tokens, 0, "/CF");
+        const auto strings = CryptFilterMethod(tokens, cf, NameValue(tokens, ValueIndex(tokens, 0, "/StrF")));
+        const auto streams = CryptFilterMethod(tokens, cf, NameValue(tokens, ValueIndex(tokens, 0, "/StmF")));
+        if (!strings || !streams) {
+            ShowError("Diese PDF-Datei verwendet einen unbekannten Verschlüsselungsfilter und kann nicht gelesen werden.");
+            return std::nullopt;
+        }
+        parameters.strings = *strings;
+        parameters.streams = *streams;
+    }
+    parameters.firstId = fileIds.empty() ? std::string() : fileIds.front();
+    if (const std::string problem = ParameterProblem(parameters); !problem.empty()) {
+        ShowError(problem);
+        return std::nullopt;
+    }
+    return SecurityHandler(std::move(parameters));
+}
+
+bool PdfDocument::AcceptPassword(const uint8_t* bytes, int32_t size, const std::string& path)
+{
+    // Only a file that mentions /Encrypt at all is looked at before reading.
+    const std::string_view file(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+    if (!password.empty() || file.find("/Encrypt") == std::string_view::npos) return true;
+    QuietPort quiet;
+    PdfDocument look(quiet);
+    look.fileBuffer = {bytes, size, 0};
+    look.ReadCrossReferenceStructure();
+    if (!look.encrypted) return true;
+    auto handler = look.ReadSecurityHandler();
+    // What cannot be used is reported by the reading itself.
+    if (!handler || handler->Authenticate("") != Access::Denied) return true;
+    std::string entered;
+    for (bool again = false;; again = true) {
+        switch (ui_.AskPassword(path, again, entered)) {
+        case PasswordAnswer::CannotAsk: return true;
+        case PasswordAnswer::Cancelled: return false;
+        case PasswordAnswer::Entered: break;
+        }
+        if (handler->Authenticate(entered) != Access::Denied) {
+            password = std::move(entered);
+            return true;
+        }
+    }
+}
+
+void PdfDocument::OpenEncryption()
+{
+    std::string given;
+    given.swap(password);
+    auto handler = ReadSecurityHandler();
+    if (!handler) {
+        refused_ = true;
+        return;
+    }
+    const Access access = handler->Authenticate(given);
+    if (access == Access::Denied) {
+        ShowError(given.empty() ? PasswordNeededMessage : WrongPasswordMessage);
+        refused_ = true;
+        return;
+    }
+    if (!handler->PermsAgree())
+        ui_.AddMemoLine("Die Berechtigungen der Verschlüsselung sind widersprüchlich; es gelten die Angaben von /P.");
+    encryption.handler = std::make_shared<const SecurityHandler>(std::move(*handler));
+    encryption.access = access;
+    encryption.openedWithEmptyPassword = given.empty();
+    encryption.objectNumber = encryptionSource_.found ? encryptionSource_.objectNumber : 0;
+    encryption.dictionaryText = DictionaryText(encryptionTextStart_);
+    DecryptObjects();
+}
+
+std::string PdfDocument::DictionaryText(int32_t position)
+{
+    const FileBuffer saved = fileBuffer;
+    fileBuffer.position = position;
+    std::string text;
+    if (ReadToken(fileBuffer) == "<<") {
+        const int32_t start = fileBuffer.position - 2;
+        int depth = 0;
+        while (fileBuffer.position < fileBuffer.size) {
+            const std::string token = ReadToken(fileBuffer);
+            if (token == "<<") ++depth;
+            if (token == ">>" && depth-- == 0) break;
+        }
+        // The position is after ">>" and the blanks behind it.
+        int32_t end = std::min(fileBuffer.position, fileBuffer.size);
+        while (end > start && fileBuffer.data[end - 1] != '>') --end;
+        text.assign(reinterpret_cast<const char*>(fileBuffer.data) + start, static_cast<size_t>(end - start));
+    }
+    fileBuffer = saved;
+    return text;
+}
+
+void PdfDocument::DecryptObjects()
+{
+    const SecurityHandler& handler = *encryption.handler;
+    const EncryptionParameters& parameters = handler.Parameters();
+    std::unordered_set<int32_t> skipped(structuralObjects_.begin(), structuralObjects_.end());
+    if (encryption.objectNumber > 0) skipped.insert(encryption.objectNumber);
+
+    std::string appended;
+    std::vector<std::pair<int32_t, size_t>> placed;
+    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
+    for (size_t index = 1; index < XrefTable.size(); ++index) {
+        const auto number = static_cast<int32_t>(index);
+        const XrefEntry& entry = XrefTable[index];
+        if (!entry.inUse || entry.compressed || skipped.count(number) || !ObjectHeaderAt(entry.offset, number)) continue;
+        bool isStream = false;
+        int32_t length = -1;
+        const int64_t end = ObjectEnd(entry.offset, &isStream, &length);
+        // The document's metadata may stay readable to tools that do not decrypt.
+        const bool plainData = isStream && !parameters.encryptMetadata && ObjectTypedAs(entry.offset, "/Metadata");
+        if (plainData) encryption.plainObjects.insert(number);
+        const int32_t generation = entry.generation;
+        const ConvertedObject converted = ConvertObject(
+            file.substr(static_cast<size_t>(entry.offset), static_cast<size_t>(end - entry.offset)),
+            length >= 0 ? std::optional<int64_t>(length) : std::nullopt,
+            [&](std::string_view bytes) { return handler.DecryptString(bytes, number, generation); },
+            [&](std::string_view bytes) -> std::optional<std::string> {
+                if (plainData) return std::string(bytes);
+                return handler.DecryptStream(bytes, number, generation);
+            });
+        if (converted.rejectedData)
+            ui_.AddMemoLine("Die Daten von Objekt " + std::to_string(number) +
+                            " konnten nicht entschlüsselt werden und bleiben leer.");
+        if (converted.rejectedStrings > 0)
+            ui_.AddMemoLine("Zeichenketten in Objekt " + std::to_string(number) +
+                            " konnten nicht entschlüsselt werden und bleiben leer.");
+        placed.emplace_back(number, appended.size());
+        appended += converted.text;
+        appended += '\n';
+    }
+    if (!AppendObjects(appended, placed)) {
+        ShowError("Diese PDF-Datei ist zu groß, um sie entschlüsselt zu lesen.");
+        refused_ = true;
+    }
+}
+
+}  // namespace folivo
