@@ -48,7 +48,7 @@ enum class Access { Denied, User, Owner };
 
 class SecurityHandler {
 public:
-    // The parameters must pass ParameterProblem.
+    // Parameters that fail ParameterProblem open with no password.
     explicit SecurityHandler(EncryptionParameters parameters);
 
     // Tries `password` (UTF-8) as the owner password, then as the user password; on success
@@ -63,10 +63,12 @@ public:
     bool PermsAgree() const;
 
     // The plain bytes of a string or of a stream's data of object `number`, `generation`;
-    // empty when AES data is shorter than one block, not whole blocks or badly padded.
+    // empty when AES data is shorter than one block, not whole blocks or badly padded (the
+    // initialisation vector alone is the empty text), or before a successful Authenticate.
     std::optional<std::string> DecryptString(std::string_view data, int32_t number, int32_t generation) const;
     std::optional<std::string> DecryptStream(std::string_view data, int32_t number, int32_t generation) const;
-    // The encrypted bytes; AES takes a fresh random initialisation vector each time.
+    // The encrypted bytes; AES takes a fresh random initialisation vector each time. Nothing
+    // without a file key (Identity gives the bytes as they are).
     std::string EncryptString(std::string_view data, int32_t number, int32_t generation) const;
     std::string EncryptStream(std::string_view data, int32_t number, int32_t generation) const;
 
@@ -79,6 +81,8 @@ private:
     std::optional<std::string> Decrypt(CryptMethod method, std::string_view data, int32_t number,
                                        int32_t generation) const;
     std::string Encrypt(CryptMethod method, std::string_view data, int32_t number, int32_t generation) const;
+    // The file key for AESV3; otherwise derived from it and the object's number and generation.
+    std::string ObjectKey(CryptMethod method, int32_t number, int32_t generation) const;
 
     EncryptionParameters parameters_;
     std::string fileKey_;
