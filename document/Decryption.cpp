@@ -65,6 +65,12 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
             ShowError("Die Verschlüsselungsangaben dieser PDF-Datei fehlen.");
             return std::nullopt;
         }
+        // A comment may stand between the header and the dictionary.
+        while (fileBuffer.position < fileBuffer.size && fileBuffer.data[fileBuffer.position] == '%') {
+            SkipLine(fileBuffer);
+            while (fileBuffer.position < fileBuffer.size && IsWhiteSpace(static_cast<char>(fileBuffer.data[fileBuffer.position])))
+                ++fileBuffer.position;
+        }
         encryptionTextStart_ = fileBuffer.position;
     }
     tokens = DictionaryTokensAt(encryptionTextStart_);
@@ -174,8 +180,10 @@ std::string PdfDocument::DictionaryText(int32_t position)
     const FileBuffer saved = fileBuffer;
     fileBuffer.position = position;
     std::string text;
-    if (ReadToken(fileBuffer) == "<<") {
-        const int32_t start = fileBuffer.position - 2;
+    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
+    const size_t opening = file.find("<<", static_cast<size_t>(std::max(position, 0)));
+    if (ReadToken(fileBuffer) == "<<" && opening != std::string_view::npos) {
+        const auto start = static_cast<int32_t>(opening);
         int depth = 0;
         while (fileBuffer.position < fileBuffer.size) {
             const std::string token = ReadToken(fileBuffer);
