@@ -85,12 +85,16 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
     parameters.version = IntegerValue(tokens, ValueIndex(tokens, 0, "/V")).value_or(0);
     parameters.revision = IntegerValue(tokens, ValueIndex(tokens, 0, "/R")).value_or(0);
     const auto lengthBits = IntegerValue(tokens, ValueIndex(tokens, 0, "/Length"));
-    auto keyBytesOf = [](int32_t bits) { return bits % 8 == 0 ? bits / 8 : 0; };
+    if (parameters.version >= 2 && parameters.version <= 4 && lengthBits && *lengthBits % 8 != 0) {
+        ShowError("Die Verschlüsselungsangaben dieser PDF-Datei sind beschädigt (/Length " + std::to_string(*lengthBits) +
+                  " ist keine gültige Schlüssellänge).");
+        return std::nullopt;
+    }
     switch (parameters.version) {
     case 1: parameters.keyBytes = 5; break;
     case 2:
-    case 3: parameters.keyBytes = keyBytesOf(lengthBits.value_or(40)); break;
-    case 4: parameters.keyBytes = lengthBits ? keyBytesOf(*lengthBits) : 16; break;
+    case 3: parameters.keyBytes = lengthBits.value_or(40) / 8; break;
+    case 4: parameters.keyBytes = lengthBits ? *lengthBits / 8 : 16; break;
     default: parameters.keyBytes = 32; break;
     }
     auto bytesOf = [&](const char* key) {
