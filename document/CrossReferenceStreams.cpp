@@ -208,8 +208,19 @@ void PdfDocument::RepairCrossReference()
         }
     }
 
+    repairedObjectStreams_ = std::move(objectStreams);
+    // Those of an encrypted file are read once it is decrypted.
+    if (!encrypted) AddObjectStreamMembers();
+    // Whatever the candidates for a trailer held, the file counts as damaged only when no
+    // pages root comes of it.
+    invalid = false;
+}
+
+void PdfDocument::AddObjectStreamMembers()
+{
     // Members of object streams count for the numbers that no header defines.
-    for (const int32_t container : objectStreams) {
+    const int64_t numberLimit = 2 * static_cast<int64_t>(fileBuffer.size) + 1024;
+    for (const int32_t container : repairedObjectStreams_) {
         GotoObject(container);
         const bool wasInvalid = invalid;
         auto stream = ReadStreamObject(InflateLimit);
@@ -227,9 +238,7 @@ void PdfDocument::RepairCrossReference()
                 XrefTable[static_cast<size_t>(number)] = {container, static_cast<int32_t>(k), 1, 1, 1};
         }
     }
-    // Whatever the candidates for a trailer held, the file counts as damaged only when no
-    // pages root comes of it.
-    invalid = false;
+    repairedObjectStreams_.clear();
 }
 
 void PdfDocument::FindCatalogAmongObjects()

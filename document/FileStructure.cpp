@@ -23,6 +23,7 @@ void PdfDocument::ReadFileStructure()
     // Object streams are encrypted as a whole: they are read from the plain copies.
     if (encrypted) OpenEncryption();
     if (refused_) return;
+    AddObjectStreamMembers();
     LoadObjectStreams();
     if (!rootReference.found || !IsObjectInUse(rootReference.objectNumber)) FindCatalogAmongObjects();
 }

@@ -100,6 +100,7 @@ void PdfDocument::BeginReading()
     invalid = false;
     XrefTable.clear();
     structuralObjects_.clear();
+    repairedObjectStreams_.clear();
     formContents_.clear();
     textFonts_.clear();
 }

@@ -226,6 +226,10 @@ private:
     // Every entry in use leads to the header of its object.
     bool EntriesLeadToObjects();
     void RepairCrossReference();
+    // The members of the object streams that a repair found join the table where no object
+    // header defines their numbers.
+    void AddObjectStreamMembers();
+    std::vector<int32_t> repairedObjectStreams_;
     // The first object typed /Catalog, once every object has its place in the buffer.
     void FindCatalogAmongObjects();
     void LoadObjectStreams();

@@ -102,6 +102,14 @@ TEST_F(EncryptedDocument, EncryptedCopiesReadAsTheOriginals)
             EXPECT_EQ(opened.Read(), plain) << name << ", " << protection.name;
             EXPECT_EQ(opened->ChangesAllowed(), !protection.changesDenied) << name << ", " << protection.name;
         }
+        // Object streams of a file whose cross-reference information must be rebuilt are read
+        // once they are decrypted.
+        const Protection packed = {"packed", "--object-streams=generate --encrypt '' owner 256 --", "", false};
+        std::string damaged = ReadBytes(Encrypt(folder, original, packed));
+        damaged.replace(damaged.rfind("startxref"), 9, "startXref");
+        Opened repaired(folder.Write("damaged.pdf", damaged), "");
+        EXPECT_EQ(repaired.port.memo.front(), "Die Querverweise der Datei waren beschädigt; die Datei wurde repariert.");
+        EXPECT_EQ(repaired.Read(), plain) << name << ", repaired";
     }
 }
 
