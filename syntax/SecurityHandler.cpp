@@ -41,8 +41,8 @@ std::string LittleEndian(uint32_t value, size_t count)
     return out;
 }
 
-// The digest of the parts one after another.
-std::string Digest(const nettle_hash& hash, std::initializer_list<std::string_view> parts)
+// The digest of the pieces one after another.
+std::string Digest(const nettle_hash& hash, std::initializer_list<std::string_view> pieces)
 {
     union {
         md5_ctx md5;
@@ -50,7 +50,7 @@ std::string Digest(const nettle_hash& hash, std::initializer_list<std::string_vi
         sha512_ctx sha512;  // also SHA-384's
     } context;
     hash.init(&context);
-    for (std::string_view part : parts) hash.update(&context, part.size(), In(part));
+    for (std::string_view piece : pieces) hash.update(&context, piece.size(), In(piece));
     std::string digest(hash.digest_size, '\0');
     hash.digest(&context, digest.size(), Out(digest));
     return digest;
