@@ -4,6 +4,7 @@
 #include <nettle/arcfour.h>
 #include <nettle/cbc.h>
 #include <nettle/md5.h>
+#include <nettle/nettle-meta.h>
 #include <nettle/sha2.h>
 #include <sys/random.h>
 
@@ -40,43 +41,18 @@ std::string LittleEndian(uint32_t value, size_t count)
     return out;
 }
 
-std::string Md5(std::initializer_list<std::string_view> parts)
+// The digest of the pieces one after another.
+std::string Digest(const nettle_hash& hash, std::initializer_list<std::string_view> pieces)
 {
-    md5_ctx context;
-    md5_init(&context);
-    for (std::string_view part : parts) md5_update(&context, part.size(), In(part));
-    std::string digest(MD5_DIGEST_SIZE, '\0');
-    md5_digest(&context, digest.size(), Out(digest));
-    return digest;
-}
-
-std::string Sha256(std::initializer_list<std::string_view> parts)
-{
-    sha256_ctx context;
-    sha256_init(&context);
-    for (std::string_view part : parts) sha256_update(&context, part.size(), In(part));
-    std::string digest(SHA256_DIGEST_SIZE, '\0');
-    sha256_digest(&context, digest.size(), Out(digest));
-    return digest;
-}
-
-std::string Sha384(std::string_view data)
-{
-    sha384_ctx context;
-    sha384_init(&context);
-    sha384_update(&context, data.size(), In(data));
-    std::string digest(SHA384_DIGEST_SIZE, '\0');
-    sha384_digest(&context, digest.size(), Out(digest));
-    return digest;
-}
-
-std::string Sha512(std::string_view data)
-{
-    sha512_ctx context;
-    sha512_init(&context);
-    sha512_update(&context, data.size(), In(data));
-    std::string digest(SHA512_DIGEST_SIZE, '\0');
-    sha512_digest(&context, digest.size(), Out(digest));
+    union {
+        md5_ctx md5;
+        sha256_ctx sha256;
+        sha512_ctx sha512;  // also SHA-384's
+    } context;
+    hash.init(&context);
+    for (std::string_view piece : pieces) hash.update(&context, piece.size(), In(piece));
+    std::string digest(hash.digest_size, '\0');
+    hash.digest(&context, digest.size(), Out(digest));
     return digest;
 }
 
@@ -167,11 +143,11 @@ std::string LegacyFileKey(const EncryptionParameters& p, std::string_view padded
 {
     const size_t length = static_cast<size_t>(p.keyBytes);
     const bool skipsMetadata = p.revision >= 4 && !p.encryptMetadata;
-    std::string key = Md5({padded, std::string_view(p.owner).substr(0, 32),
+    std::string key = Digest(nettle_md5, {padded, std::string_view(p.owner).substr(0, 32),
                            LittleEndian(static_cast<uint32_t>(p.permissions), 4), p.firstId,
                            skipsMetadata ? "\xFF\xFF\xFF\xFF" : ""});
     if (p.revision >= 3)
-        for (int i = 0; i < 50; ++i) key = Md5({std::string_view(key).substr(0, length)});
+        for (int i = 0; i < 50; ++i) key = Digest(nettle_md5, {std::string_view(key).substr(0, length)});
     key.resize(length);
     return key;
 }
@@ -181,15 +157,15 @@ bool LegacyKeyFits(const EncryptionParameters& p, std::string_view key)
 {
     const std::string_view user(p.user);
     if (p.revision == 2) return Rc4(key, Padding) == user.substr(0, 32);
-    return Rc4Passes(key, Md5({Padding, p.firstId}), false) == user.substr(0, 16);
+    return Rc4Passes(key, Digest(nettle_md5, {Padding, p.firstId}), false) == user.substr(0, 16);
 }
 
 // The padded user password that /O holds when `padded` is the owner password.
 std::string LegacyUserFromOwner(const EncryptionParameters& p, std::string_view padded)
 {
-    std::string key = Md5({padded});
+    std::string key = Digest(nettle_md5, {padded});
     if (p.revision >= 3)
-        for (int i = 0; i < 50; ++i) key = Md5({key});
+        for (int i = 0; i < 50; ++i) key = Digest(nettle_md5, {key});
     key.resize(static_cast<size_t>(p.keyBytes));
     const std::string_view owner = std::string_view(p.owner).substr(0, 32);
     return p.revision == 2 ? Rc4(key, owner) : Rc4Passes(key, std::string(owner), true);
@@ -199,7 +175,7 @@ std::string LegacyUserFromOwner(const EncryptionParameters& p, std::string_view 
 // for the owner, the 48 bytes of /U.
 std::string PasswordHash(int32_t revision, std::string_view password, std::string_view salt, std::string_view user)
 {
-    std::string k = Sha256({password, salt, user});
+    std::string k = Digest(nettle_sha256, {password, salt, user});
     if (revision == 5) return k;
     std::string block, e;
     // At least 64 rounds; then on until the last byte of E is at most the round number - 32,
@@ -212,7 +188,7 @@ std::string PasswordHash(int32_t revision, std::string_view password, std::strin
         // The first 16 bytes as one number modulo 3: 256 leaves 1, so the byte sum does.
         int sum = 0;
         for (size_t i = 0; i < 16; ++i) sum += static_cast<uint8_t>(e[i]);
-        k = sum % 3 == 0 ? Sha256({e}) : sum % 3 == 1 ? Sha384(e) : Sha512(e);
+        k = Digest(sum % 3 == 0 ? nettle_sha256 : sum % 3 == 1 ? nettle_sha384 : nettle_sha512, {e});
     }
     k.resize(32);
     return k;
@@ -245,7 +221,7 @@ bool MethodFitsVersion(CryptMethod method, int32_t version)
     switch (version) {
     case 1:
     case 2: return method == CryptMethod::RC4;
-    case 4: return method != CryptMethod::AESV3;
+    case 4: return method == CryptMethod::RC4 || method == CryptMethod::AESV2 || method == CryptMethod::Identity;
     default: return method == CryptMethod::AESV3 || method == CryptMethod::Identity;
     }
 }
@@ -260,33 +236,36 @@ std::string ParameterProblem(const EncryptionParameters& p)
     const auto damaged = [](const std::string& what) {
         return "Die Verschlüsselungsangaben dieser PDF-Datei sind beschädigt (" + what + ").";
     };
+    const std::string version = std::to_string(p.version);
     if (p.revision < 2 || p.revision > 6) return unknown("Revision " + std::to_string(p.revision));
     // Version 3 was never published.
-    if (p.version != 1 && p.version != 2 && p.version != 4 && p.version != 5)
-        return unknown("Version " + std::to_string(p.version));
+    if (p.version != 1 && p.version != 2 && p.version != 4 && p.version != 5) return unknown("Version " + version);
     if ((p.version == 5) != (p.revision >= 5))
-        return damaged("Revision " + std::to_string(p.revision) + " passt nicht zu Version " + std::to_string(p.version));
+        return damaged("Revision " + std::to_string(p.revision) + " passt nicht zu Version " + version);
     for (CryptMethod method : {p.strings, p.streams})
         if (!MethodFitsVersion(method, p.version))
-            return damaged(std::string(MethodName(method)) + " passt nicht zu Version " + std::to_string(p.version));
-    const auto tooShort = [&](const std::string& value, size_t length, const char* name) {
-        return value.size() < length ? damaged(std::string(name) + " hat die falsche Länge") : std::string();
-    };
-    std::string problem;
+            return damaged(std::string(MethodName(method)) + " passt nicht zu Version " + version);
     if (p.revision <= 4) {
         if (p.keyBytes < 5 || p.keyBytes > 16)
-            return damaged("/Length " + std::to_string(int64_t{p.keyBytes} * 8) + " ist keine gültige Schlüssellänge");
+            return damaged("/Length " + std::to_string(int64_t{p.keyBytes} * 8) +
+                           " ist keine gültige Schlüssellänge");
         // The object keys of AESV2 take 16 bytes, which only a 128-bit file key gives.
         if ((p.strings == CryptMethod::AESV2 || p.streams == CryptMethod::AESV2) && p.keyBytes != 16)
             return damaged("AESV2 verlangt eine Schlüssellänge von 128 Bit");
-        if (!(problem = tooShort(p.owner, 32, "/O")).empty()) return problem;
-        return tooShort(p.user, 32, "/U");
     }
-    if (!(problem = tooShort(p.owner, 48, "/O")).empty()) return problem;
-    if (!(problem = tooShort(p.user, 48, "/U")).empty()) return problem;
-    if (!(problem = tooShort(p.ownerKey, 32, "/OE")).empty()) return problem;
-    if (!(problem = tooShort(p.userKey, 32, "/UE")).empty()) return problem;
-    return tooShort(p.perms, 16, "/Perms");
+    const bool modern = p.revision >= 5;
+    const struct {
+        const std::string& value;
+        size_t least;
+        const char* name;
+    } lengths[] = {{p.owner, modern ? 48u : 32u, "/O"},
+                   {p.user, modern ? 48u : 32u, "/U"},
+                   {p.ownerKey, modern ? 32u : 0u, "/OE"},
+                   {p.userKey, modern ? 32u : 0u, "/UE"},
+                   {p.perms, modern ? 16u : 0u, "/Perms"}};
+    for (const auto& length : lengths)
+        if (length.value.size() < length.least) return damaged(std::string(length.name) + " hat die falsche Länge");
+    return {};
 }
 
 SecurityHandler::SecurityHandler(EncryptionParameters parameters) : parameters_(std::move(parameters)) {}
@@ -326,7 +305,8 @@ bool SecurityHandler::PermsAgree() const
 {
     if (parameters_.revision < 5) return true;
     if (fileKey_.size() != 32 || parameters_.perms.size() < AesBlock) return false;
-    const std::string plain = AesCbc(fileKey_, ZeroBlock, std::string_view(parameters_.perms).substr(0, AesBlock), false);
+    const std::string_view perms(parameters_.perms);
+    const std::string plain = AesCbc(fileKey_, ZeroBlock, perms.substr(0, AesBlock), false);
     const std::string_view view(plain);
     return view.substr(9, 3) == "adb" &&
            view.substr(0, 4) == LittleEndian(static_cast<uint32_t>(parameters_.permissions), 4) &&
@@ -358,7 +338,7 @@ std::string SecurityHandler::EncryptStream(std::string_view data, int32_t number
 std::string SecurityHandler::ObjectKey(CryptMethod method, int32_t number, int32_t generation) const
 {
     if (method == CryptMethod::AESV3) return fileKey_;
-    std::string key = Md5({fileKey_, LittleEndian(static_cast<uint32_t>(number), 3),
+    std::string key = Digest(nettle_md5, {fileKey_, LittleEndian(static_cast<uint32_t>(number), 3),
                            LittleEndian(static_cast<uint32_t>(generation), 2),
                            method == CryptMethod::AESV2 ? "sAlT" : ""});
     key.resize(std::min(fileKey_.size() + 5, key.size()));

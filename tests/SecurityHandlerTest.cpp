@@ -2,13 +2,12 @@
 // protection (also opened by the peer tool), damaged AES data and unusable parameters.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <iterator>
 #include <tuple>
 
 #include "core/HexDigits.h"
 #include "syntax/SecurityHandler.h"
 #include "tests/ScratchFolder.h"
+#include "tests/TestDocuments.h"
 #include "tests/ToolOutput.h"
 
 namespace folivo {
@@ -26,38 +25,32 @@ std::string Hex(std::string_view digits)
 struct PeerFile {
     const char* name;
     int32_t version, revision, keyBytes, permissions;
-    bool encryptMetadata;
     CryptMethod method;
     const char *owner, *user, *ownerKey, *userKey, *perms, *id, *title;
     const char *userPassword, *wrongPassword;
 };
 const PeerFile PeerFiles[] = {
-    {"RC4 40", 1, 2, 5, -4, true, CryptMethod::RC4,
+    {"RC4 40", 1, 2, 5, -4, CryptMethod::RC4,
      "94e8094419662a774442fb072e3d9f19e9d130ec09a4d0061e78fe920f7ab62f",
      "425c52c7d3ab5a4e839a5ab2cd6e0f7bbedd163bdfa733774656b35d96d60498", "", "", "",
      "7496ab334463ccc8612be8c284dbfed3", "b3a9da5af194f7e912dc0bdd43", "user", "User"},
-    {"RC4 128", 2, 3, 16, -4, true, CryptMethod::RC4,
+    {"RC4 128", 2, 3, 16, -4, CryptMethod::RC4,
      "0ba3835f88f90388e74e54584125ce142be0de24c6b0d37746e075b891756671",
      "a25dda43733343fa7ad5b744b87e9d570122456a91bae5134273a6db134c87c4", "", "", "",
      "583800eeca5aadea24d93149f42f6cf0", "e82dcf683a572898024b070890", "user", ""},
-    {"AESV2, metadata in the clear", 4, 4, 16, -4, false, CryptMethod::AESV2,
-     "0ba3835f88f90388e74e54584125ce142be0de24c6b0d37746e075b891756671",
-     "c0ad34a135b74d576679b4264d698b3c0122456a91bae5134273a6db134c87c4", "", "", "",
-     "d857e598b41299253419cc1982e5a382", "b3ad34a1d2c5aa34f32bfbccd595a9134eb7f3f213d29c516eee984db376f0d6", "user",
-     "wrong"},
-    {"AESV2, user password with umlaut", 4, 4, 16, -4, true, CryptMethod::AESV2,
+    {"AESV2, user password with umlaut", 4, 4, 16, -4, CryptMethod::AESV2,
      "332c8a41c5346569e765906caf64e4429a4c20d6e996fdef963e9b5080f9e083",
      "9043dcd7cb30dc82bb1f37432217dc960122456a91bae5134273a6db134c87c4", "", "", "",
      "644bc365707a1a4de624ad804c05372d", "d170d93a34905d122509535932e843280d6d8370327c60fd6e03c9de649f9f02",
      "Müller", "Muller"},
-    {"AESV3, revision 5", 5, 5, 32, -4, true, CryptMethod::AESV3,
+    {"AESV3, revision 5", 5, 5, 32, -4, CryptMethod::AESV3,
      "6e80ee35305858d5b324ba4e250de37d97d7a912de9a317c522f39aa5d0ec7cf8333df348b03cd1a3bc7c369841af65b",
      "b3339c839f129c9f088ec52b0bdca442c61fe867e4226f22cdf3fd0e25863c4ba813bfb98106796503d03929f4e85833",
      "804e61eb35777e8ff3590fded534a613db1b3d6406b6c570569913c72f033f35",
      "215c73f16a4b0de179849b1646ad3d2fe074c6240daeacd5ffdd6e4d89972af1", "d8de5ab056acad9babf9c4ff2e273e40",
      "cb9916919410ca05e690011402e0c48b", "3d9dfb2e8fce9ebe90a8208a143a217896e4748e801cf6bb2b194d863057cb95", "user",
      ""},
-    {"AESV3, revision 6, empty user password, all denied", 5, 6, 32, -3392, true, CryptMethod::AESV3,
+    {"AESV3, revision 6, empty user password, all denied", 5, 6, 32, -3392, CryptMethod::AESV3,
      "26a3c1aedfbc0d67d2668be14e0a5d52600a0497efd0d6c98b883a330278e0eac62f566bbda062beae6753d820b5465d",
      "fb8d0e20242d576e77e109f84d1e0f12bb62fc43b181b1aaddb7c277a63d891ed17965d68bc02ea3393d6badaae28ec0",
      "fedb7cc8b74f0678826ab8fcc84a174b5839baba126de57f316e0d5afcc8b8fb",
@@ -73,7 +66,6 @@ EncryptionParameters ParametersOf(const PeerFile& file)
     p.revision = file.revision;
     p.keyBytes = file.keyBytes;
     p.permissions = file.permissions;
-    p.encryptMetadata = file.encryptMetadata;
     p.strings = p.streams = file.method;
     p.owner = Hex(file.owner);
     p.user = Hex(file.user);
@@ -105,9 +97,9 @@ TEST(SecurityHandler, OpensFilesOfAPeerTool)
     }
     // The key covers the metadata flag (revision 4); /Perms covers /P (revision 6).
     EncryptionParameters flag = ParametersOf(PeerFiles[2]);
-    flag.encryptMetadata = true;
-    EXPECT_EQ(SecurityHandler(flag).Authenticate("user"), Access::Denied);
-    EncryptionParameters widened = ParametersOf(PeerFiles[5]);
+    flag.encryptMetadata = false;
+    EXPECT_EQ(SecurityHandler(flag).Authenticate("Müller"), Access::Denied);
+    EncryptionParameters widened = ParametersOf(PeerFiles[4]);
     widened.permissions = -4;
     SecurityHandler handler(widened);
     EXPECT_EQ(handler.Authenticate(""), Access::User);
@@ -122,12 +114,12 @@ TEST(SecurityHandler, OpensFilesOfAPeerTool)
 TEST(SecurityHandler, EveryMethodRoundTrips)
 {
     std::vector<SecurityHandler> handlers;
-    for (size_t i : {0, 1, 3}) {
+    for (size_t i : {0, 1, 2}) {
         handlers.emplace_back(ParametersOf(PeerFiles[i]));
         ASSERT_NE(handlers.back().Authenticate(PeerFiles[i].userPassword), Access::Denied);
     }
     handlers.push_back(SecurityHandler::CreateAes256("a", "b", -4));
-    EncryptionParameters identity = ParametersOf(PeerFiles[3]);
+    EncryptionParameters identity = ParametersOf(PeerFiles[2]);
     identity.strings = identity.streams = CryptMethod::Identity;
     handlers.emplace_back(identity);
     for (const SecurityHandler& handler : handlers) {
@@ -185,23 +177,16 @@ TEST(SecurityHandler, PeerToolOpensNewProtection)
         return out + ">";
     };
     const EncryptionParameters& p = made.Parameters();
-    const std::string objects[] = {
+    test::PdfBuilder builder;
+    builder.objects = {
         "<< /Type /Catalog /Pages 3 0 R >>", "<< /Title " + hex(made.EncryptString("Geheime Notiz", 2, 0)) + " >>",
         "<< /Type /Pages /Kids [] /Count 0 >>",
         "<< /Filter /Standard /V 5 /R 6 /Length 256 /CF << /StdCF << /CFM /AESV3 /Length 32 >> >> /StmF /StdCF "
         "/StrF /StdCF /O " + hex(p.owner) + " /U " + hex(p.user) + " /OE " + hex(p.ownerKey) + " /UE " +
             hex(p.userKey) + " /Perms " + hex(p.perms) + " /P " + std::to_string(p.permissions) + " >>"};
-    std::string file = "%PDF-1.7\n", table = "xref\n0 5\n0000000000 65535 f \n";
-    for (size_t i = 0; i < std::size(objects); ++i) {
-        char entry[21];
-        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", file.size());
-        table += entry;
-        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    file += table + "trailer << /Size 5 /Root 1 0 R /Info 2 0 R /Encrypt 4 0 R /ID [<00> <00>] >>\nstartxref\n" +
-            std::to_string(file.size()) + "\n%%EOF\n";
+    builder.trailerEntries = "/Root 1 0 R /Info 2 0 R /Encrypt 4 0 R /ID [<00> <00>]";
     ScratchFolder folder;
-    const std::string path = test::ShellQuoted(folder.Write("protected.pdf", file));
+    const std::string path = test::ShellQuoted(folder.Write("protected.pdf", builder.Build()));
     const test::ToolRun owner = test::RunTool("qpdf --password=Ändern --show-encryption " + path);
     EXPECT_EQ(owner.exitCode, 0);  // a /Perms that disagrees would be a warning
     EXPECT_NE(owner.output.find("Supplied password is owner password"), std::string::npos) << owner.output;
@@ -212,7 +197,7 @@ TEST(SecurityHandler, PeerToolOpensNewProtection)
 
 TEST(SecurityHandler, DamagedAesDataGivesNothing)
 {
-    SecurityHandler handler(ParametersOf(PeerFiles[3]));
+    SecurityHandler handler(ParametersOf(PeerFiles[2]));
     ASSERT_EQ(handler.Authenticate("owner"), Access::Owner);
     // Whole blocks whose last one ends in a bad padding byte: drop the block of padding alone.
     const auto withoutLastBlock = [&](const std::string& text) {
@@ -236,24 +221,21 @@ TEST(SecurityHandler, UnusableParameters)
 {
     using Change = void (*)(EncryptionParameters&);
     const std::tuple<size_t, Change, const char*> cases[] = {
-        {3, [](EncryptionParameters& p) { p.revision = 7; }, "unbekanntes Verschlüsselungsverfahren (Revision 7)"},
-        {3, [](EncryptionParameters& p) { p.revision = 1; }, "(Revision 1)"},
-        {3, [](EncryptionParameters& p) { p.version = 3; }, "unbekanntes Verschlüsselungsverfahren (Version 3)"},
-        {3, [](EncryptionParameters& p) { p.version = 5; }, "beschädigt (Revision 4 passt nicht zu Version 5)"},
-        {5, [](EncryptionParameters& p) { p.version = 4; }, "(Revision 6 passt nicht zu Version 4)"},
+        {2, [](EncryptionParameters& p) { p.revision = 7; }, "unbekanntes Verschlüsselungsverfahren (Revision 7)"},
+        {2, [](EncryptionParameters& p) { p.version = 3; }, "unbekanntes Verschlüsselungsverfahren (Version 3)"},
+        {2, [](EncryptionParameters& p) { p.version = 5; }, "beschädigt (Revision 4 passt nicht zu Version 5)"},
+        {4, [](EncryptionParameters& p) { p.version = 4; }, "(Revision 6 passt nicht zu Version 4)"},
         {1, [](EncryptionParameters& p) { p.keyBytes = 4; }, "(/Length 32 ist keine gültige Schlüssellänge)"},
         {1, [](EncryptionParameters& p) { p.keyBytes = 17; }, "(/Length 136 ist keine"},
         {1, [](EncryptionParameters& p) { p.streams = CryptMethod::AESV2; }, "(AESV2 passt nicht zu Version 2)"},
-        {3, [](EncryptionParameters& p) { p.keyBytes = 5; }, "(AESV2 verlangt eine Schlüssellänge von 128 Bit)"},
-        {3, [](EncryptionParameters& p) { p.strings = CryptMethod::AESV3; }, "(AESV3 passt nicht zu Version 4)"},
-        {5, [](EncryptionParameters& p) { p.strings = CryptMethod::RC4; }, "(RC4 passt nicht zu Version 5)"},
-        {3, [](EncryptionParameters& p) { p.owner.resize(31); }, "beschädigt (/O hat die falsche Länge)."},
+        {2, [](EncryptionParameters& p) { p.keyBytes = 5; }, "(AESV2 verlangt eine Schlüssellänge von 128 Bit)"},
+        {2, [](EncryptionParameters& p) { p.strings = CryptMethod::AESV3; }, "(AESV3 passt nicht zu Version 4)"},
+        {4, [](EncryptionParameters& p) { p.strings = CryptMethod::RC4; }, "(RC4 passt nicht zu Version 5)"},
+        {2, [](EncryptionParameters& p) { p.owner.resize(31); }, "beschädigt (/O hat die falsche Länge)."},
         {0, [](EncryptionParameters& p) { p.user.resize(31); }, "(/U hat die falsche Länge)"},
-        {5, [](EncryptionParameters& p) { p.owner.resize(47); }, "(/O hat"},
-        {5, [](EncryptionParameters& p) { p.user.resize(47); }, "(/U hat"},
-        {5, [](EncryptionParameters& p) { p.ownerKey.resize(31); }, "(/OE hat"},
-        {4, [](EncryptionParameters& p) { p.userKey.clear(); }, "(/UE hat"},
-        {5, [](EncryptionParameters& p) { p.perms.resize(15); }, "(/Perms hat"},
+        {4, [](EncryptionParameters& p) { p.owner.resize(47); }, "(/O hat"},
+        {3, [](EncryptionParameters& p) { p.userKey.clear(); }, "(/UE hat"},
+        {4, [](EncryptionParameters& p) { p.perms.resize(15); }, "(/Perms hat"},
     };
     for (const auto& [file, change, message] : cases) {
         EncryptionParameters parameters = ParametersOf(PeerFiles[file]);
