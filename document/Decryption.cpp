@@ -1,6 +1,8 @@
 // Encrypted files: the /Encrypt dictionary, the password that opens the file, and a plain copy of
 // every object behind the file's bytes, so that everything that reads or copies objects reads
 // them as in any other file.
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "document/PdfDocument.h"
@@ -38,6 +40,14 @@ std::optional<int32_t> IntegerValue(const TokenList& tokens, size_t at)
     return IntegerText(tokens[at]);
 }
 
+// /P as the 32 bits it stands for: some files write it unsigned.
+int32_t PermissionsValue(const TokenList& tokens, size_t at)
+{
+    const auto value = at == 0 ? std::nullopt : NumberText(tokens[at]);
+    if (!value || *value < INT32_MIN || *value > UINT32_MAX) return 0;
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(*value)));
+}
+
 std::string NameValue(const TokenList& tokens, size_t at) { return at == 0 ? std::string() : tokens[at]; }
 
 // The method of the crypt filter `name` in the /CF dictionary that starts at tokens[cf].
@@ -59,7 +69,6 @@ std::optional<CryptMethod> CryptFilterMethod(const TokenList& tokens, size_t cf,
 
 std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
 {
-    TokenList tokens;
     if (encryptionSource_.found) {
         if (!IsObjectInUse(encryptionSource_.objectNumber) || !GotoObject(encryptionSource_.objectNumber)) {
             ShowError("Die Verschlüsselungsangaben dieser PDF-Datei fehlen.");
@@ -73,7 +82,7 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
         }
         encryptionTextStart_ = fileBuffer.position;
     }
-    tokens = DictionaryTokensAt(encryptionTextStart_);
+    const TokenList tokens = DictionaryTokensAt(encryptionTextStart_);
 
     const std::string filter = NameValue(tokens, ValueIndex(tokens, 0, "/Filter"));
     if (filter != "/Standard") {
@@ -106,7 +115,7 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
     parameters.ownerKey = bytesOf("/OE");
     parameters.userKey = bytesOf("/UE");
     parameters.perms = bytesOf("/Perms");
-    parameters.permissions = IntegerValue(tokens, ValueIndex(tokens, 0, "/P")).value_or(0);
+    parameters.permissions = PermissionsValue(tokens, ValueIndex(tokens, 0, "/P"));
     parameters.encryptMetadata = NameValue(tokens, ValueIndex(tokens, 0, "/EncryptMetadata")) != "false";
     if (parameters.version >= 4) {
         const size_t cf = ValueIndex(tokens, 0, "/CF");

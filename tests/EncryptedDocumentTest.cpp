@@ -251,6 +251,13 @@ TEST(EncryptedDocumentInMemory, OwnProtectionReadsAndDamageIsNamed)
     EXPECT_EQ(good->info.title, "Geheim");
     EXPECT_EQ(good->ItemCountsByPage(), std::vector<uint32_t>{1});
     EXPECT_TRUE(good.port.messages.empty());
+    // /P written unsigned means the same bits, and /Perms agrees with them.
+    std::string unsigned_ = dictionary;
+    unsigned_.replace(unsigned_.find("/P -4"), 5, "/P 4294967292");
+    OpenedDocument unsignedPermissions(OwnEncryptedDocument(handler, unsigned_));
+    EXPECT_EQ(unsignedPermissions->info.title, "Geheim");
+    EXPECT_EQ(unsignedPermissions->encryption.handler->Parameters().permissions, -4);
+    EXPECT_TRUE(unsignedPermissions->encryption.handler->PermsAgree());
 
     // AES data that is no whole number of blocks: the stream stays empty, the rest is read.
     const std::string broken = "0123456789abcdefXYZ";
