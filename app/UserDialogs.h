@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "core/UserInterfacePort.h"
 
@@ -29,6 +30,9 @@ public:
     virtual void ShowAbout(QWidget* parent) = 0;
     // The font dialog preset with font; true (and font changed) when the user confirmed.
     virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
+    // The password question for the file fileName, caption "Kennwort", after "Das Kennwort war
+    // falsch." when again; nothing when cancelled.
+    virtual std::optional<QString> AskPassword(QWidget* parent, const QString& fileName, bool again) = 0;
 };
 
 // The real dialogs: message boxes, the file dialog, the desktop services.
@@ -41,7 +45,11 @@ public:
     bool OpenWithDesktop(const QString& path) override;
     void ShowAbout(QWidget* parent) override;
     bool ChooseFont(QWidget* parent, QFont& font) override;
+    std::optional<QString> AskPassword(QWidget* parent, const QString& fileName, bool again) override;
 };
+
+// The text of the password question.
+QString PasswordQuestionText(const QString& fileName, bool again);
 
 // Sets up dialog as the PDF save dialog: saving, asking before overwriting, in folder, with
 // ".pdf" added to a name that has no extension.
