@@ -65,6 +65,12 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
             ShowError("Die Verschlüsselungsangaben dieser PDF-Datei fehlen.");
             return std::nullopt;
         }
+        // A comment may stand between the header and the dictionary.
+        while (fileBuffer.position < fileBuffer.size && fileBuffer.data[fileBuffer.position] == '%') {
+            SkipLine(fileBuffer);
+            while (fileBuffer.position < fileBuffer.size && IsWhiteSpace(static_cast<char>(fileBuffer.data[fileBuffer.position])))
+                ++fileBuffer.position;
+        }
         encryptionTextStart_ = fileBuffer.position;
     }
     tokens = DictionaryTokensAt(encryptionTextStart_);
@@ -79,12 +85,16 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
     parameters.version = IntegerValue(tokens, ValueIndex(tokens, 0, "/V")).value_or(0);
     parameters.revision = IntegerValue(tokens, ValueIndex(tokens, 0, "/R")).value_or(0);
     const auto lengthBits = IntegerValue(tokens, ValueIndex(tokens, 0, "/Length"));
-    auto keyBytesOf = [](int32_t bits) { return bits % 8 == 0 ? bits / 8 : 0; };
+    if (parameters.version >= 2 && parameters.version <= 4 && lengthBits && *lengthBits % 8 != 0) {
+        ShowError("Die Verschlüsselungsangaben dieser PDF-Datei sind beschädigt (/Length " + std::to_string(*lengthBits) +
+                  " ist keine gültige Schlüssellänge).");
+        return std::nullopt;
+    }
     switch (parameters.version) {
     case 1: parameters.keyBytes = 5; break;
     case 2:
-    case 3: parameters.keyBytes = keyBytesOf(lengthBits.value_or(40)); break;
-    case 4: parameters.keyBytes = lengthBits ? keyBytesOf(*lengthBits) : 16; break;
+    case 3: parameters.keyBytes = lengthBits.value_or(40) / 8; break;
+    case 4: parameters.keyBytes = lengthBits ? *lengthBits / 8 : 16; break;
     default: parameters.keyBytes = 32; break;
     }
     auto bytesOf = [&](const char* key) {
@@ -174,8 +184,10 @@ std::string PdfDocument::DictionaryText(int32_t position)
     const FileBuffer saved = fileBuffer;
     fileBuffer.position = position;
     std::string text;
-    if (ReadToken(fileBuffer) == "<<") {
-        const int32_t start = fileBuffer.position - 2;
+    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
+    const size_t opening = file.find("<<", static_cast<size_t>(std::max(position, 0)));
+    if (ReadToken(fileBuffer) == "<<" && opening != std::string_view::npos) {
+        const auto start = static_cast<int32_t>(opening);
         int depth = 0;
         while (fileBuffer.position < fileBuffer.size) {
             const std::string token = ReadToken(fileBuffer);

@@ -26,15 +26,17 @@ namespace folivo::test {
 constexpr int RenderResolution = 50;
 constexpr double MaxMeanDifference = 0.01;
 
-// Renders the given page ranges (first, last; 1-based) into folder: page number → picture file.
+// Renders the given page ranges (first, last; 1-based) into folder: page number → picture file;
+// `options` go to pdftoppm (a password).
 // Nothing when pdftoppm fails.
 inline std::optional<std::map<uint32_t, std::string>> RenderPages(
-    const std::string& path, const std::string& folder, const std::vector<std::pair<uint32_t, uint32_t>>& ranges)
+    const std::string& path, const std::string& folder, const std::vector<std::pair<uint32_t, uint32_t>>& ranges,
+    const std::string& options = "")
 {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     for (const auto& [first, last] : ranges) {
-        const ToolRun run = RunTool("pdftoppm -r " + std::to_string(RenderResolution) + " -f " +
+        const ToolRun run = RunTool("pdftoppm " + options + " -r " + std::to_string(RenderResolution) + " -f " +
                                     std::to_string(first) + " -l " + std::to_string(last) + " " + ShellQuoted(path) +
                                     " " + ShellQuoted(folder + "/p"));
         if (run.exitCode != 0) return std::nullopt;
