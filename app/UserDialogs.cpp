@@ -27,6 +27,12 @@ QMessageBox::Icon BoxIcon(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
+QString PasswordQuestionText(const QString& fileName, bool again)
+{
+    const QString question = QString::fromUtf8("Die Datei %1 ist durch ein Kennwort geschützt.\nKennwort:").arg(fileName);
+    return again ? "Das Kennwort war falsch.\n" + question : question;
+}
+
 }  // namespace
 
 void QtUserDialogs::ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon)
@@ -93,12 +99,6 @@ bool QtUserDialogs::ChooseFont(QWidget* parent, QFont& font)
     const QFont chosen = QFontDialog::getFont(&ok, font, parent, QString::fromUtf8("Schriftart auswählen"));
     if (ok) font = chosen;
     return ok;
-}
-
-QString PasswordQuestionText(const QString& fileName, bool again)
-{
-    const QString question = QString::fromUtf8("Die Datei %1 ist durch ein Kennwort geschützt.\nKennwort:").arg(fileName);
-    return again ? "Das Kennwort war falsch.\n" + question : question;
 }
 
 std::optional<QString> QtUserDialogs::AskPassword(QWidget* parent, const QString& fileName, bool again)

@@ -48,9 +48,6 @@ public:
     std::optional<QString> AskPassword(QWidget* parent, const QString& fileName, bool again) override;
 };
 
-// The text of the password question.
-QString PasswordQuestionText(const QString& fileName, bool again);
-
 // Sets up dialog as the PDF save dialog: saving, asking before overwriting, in folder, with
 // ".pdf" added to a name that has no extension.
 void PreparePdfSaveDialog(QFileDialog& dialog, const QString& caption, const QString& filter, const QString& folder);
