@@ -7,6 +7,7 @@
 #include <QFileSystemModel>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -329,6 +330,65 @@ QWidget* TMainForm::BuildSavePage()
     layout->addLayout(versionRow);
     connect(PDFVersionBox, &QComboBox::currentIndexChanged, this, [this](int item) {
         if (item >= 0) document.versionItem = item;
+    });
+
+    PasswordGroup = new QGroupBox("Kennwortschutz", page);
+    PasswordGroup->setObjectName("PasswordGroup");
+    auto* protection = new QVBoxLayout(PasswordGroup);
+    const auto wideLabel = [&](QLabel*& label, const char* name) {
+        label = new QLabel(PasswordGroup);
+        label->setObjectName(name);
+        label->setWordWrap(true);
+        protection->addWidget(label);
+    };
+    wideLabel(ProtectionStateLabel, "ProtectionStateLabel");
+    wideLabel(ChangesDeniedLabel, "ChangesDeniedLabel");
+    ChangesDeniedLabel->hide();
+    const auto check = [&](QCheckBox*& box, const char* name, const QString& text, bool checked) {
+        box = new QCheckBox(text, PasswordGroup);
+        box->setObjectName(name);
+        box->setChecked(checked);
+    };
+    check(ProtectCheck, "ProtectCheck", QString::fromUtf8("Mit Kennwort schützen (AES-256)"), false);
+    protection->addWidget(ProtectCheck);
+    // What only new protection uses, enabled together with its box.
+    protectFields_ = new QWidget(PasswordGroup);
+    auto* fields = new QGridLayout(protectFields_);
+    fields->setContentsMargins(0, 0, 0, 0);
+    const auto passwordEdit = [&](QLineEdit*& edit, const char* name, const QString& label, int at) {
+        edit = new QLineEdit(protectFields_);
+        edit->setObjectName(name);
+        edit->setEchoMode(QLineEdit::Password);
+        auto* caption = new QLabel(label, protectFields_);
+        caption->setBuddy(edit);
+        fields->addWidget(caption, at, 0);
+        fields->addWidget(edit, at, 1, 1, 2);
+    };
+    passwordEdit(UserPasswordEdit, "UserPasswordEdit", QString::fromUtf8("Kennwort zum Öffnen (darf leer sein):"), 0);
+    passwordEdit(OwnerPasswordEdit, "OwnerPasswordEdit", QString::fromUtf8("Kennwort für Änderungen:"), 1);
+    const auto right = [&](QCheckBox*& box, const char* name, const QString& text, int at, int column) {
+        box = new QCheckBox(text, protectFields_);
+        box->setObjectName(name);
+        box->setChecked(true);
+        fields->addWidget(box, at, column);
+    };
+    right(AllowPrintCheck, "AllowPrintCheck", "Drucken erlauben", 2, 0);
+    right(AllowModifyCheck, "AllowModifyCheck", QString::fromUtf8("Ändern erlauben"), 2, 1);
+    right(AllowCopyCheck, "AllowCopyCheck", "Kopieren erlauben", 3, 0);
+    right(AllowAnnotateCheck, "AllowAnnotateCheck", "Kommentieren erlauben", 3, 1);
+    fields->setColumnStretch(2, 1);
+    protection->addWidget(protectFields_);
+    check(RemoveProtectionCheck, "RemoveProtectionCheck", "Kennwortschutz entfernen", false);
+    protection->addWidget(RemoveProtectionCheck);
+    layout->addWidget(PasswordGroup);
+    // Protecting anew and removing the protection exclude each other.
+    connect(ProtectCheck, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) RemoveProtectionCheck->setChecked(false);
+        EnableProtectionControls();
+    });
+    connect(RemoveProtectionCheck, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) ProtectCheck->setChecked(false);
+        EnableProtectionControls();
     });
 
     SaveBtn = new QPushButton("PDF speichern unter...", page);

@@ -103,6 +103,7 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     SetDisplayFont(arial);
     PDFVersionBox->setCurrentIndex(DefaultVersionItem);
     ShowInformationFields();
+    ShowProtectionState();
 }
 
 TMainForm::~TMainForm() { FormDestroy(); }
@@ -118,7 +119,10 @@ void TMainForm::openfilenow(const QString& path)
 {
     if (document.readingInProgress) return;
     document.readImages = ReadImagesCheck->isChecked();
+    const int readingsBefore = readingsFinished_;
     document.openfilenow(ToPath(path));
+    // A cancelled password question leaves the document that was open, and its name.
+    if (readingsFinished_ == readingsBefore) return;
     const bool open = DocumentOpen();
     openedFilePath_ = open ? QFileInfo(path).absoluteFilePath() : QString();
     openedFileName_ = open ? QFileInfo(path).fileName() : QString();
@@ -398,12 +402,71 @@ void TMainForm::SaveBtnClick()
     SaveTo(path);
 }
 
+void TMainForm::ShowProtectionState()
+{
+    ClearPasswordEdits();
+    ProtectCheck->setChecked(false);
+    RemoveProtectionCheck->setChecked(false);
+    const bool open = DocumentOpen();
+    if (!open) ProtectionStateLabel->clear();
+    else if (document.encryption.handler)
+        ProtectionStateLabel->setText(
+            QString::fromUtf8("Die Datei ist mit einem Kennwort geschützt; sie bleibt beim Speichern so geschützt."));
+    else ProtectionStateLabel->setText(QString::fromUtf8("Die Datei ist nicht mit einem Kennwort geschützt."));
+    const bool denied = open && !document.ChangesAllowed();
+    ChangesDeniedLabel->setText(denied ? QString::fromUtf8("Der Verfasser dieser PDF-Datei erlaubt keine Änderungen. "
+                                                           "Ohne das Kennwort für Änderungen kann sie nur unverändert "
+                                                           "gespeichert werden.")
+                                       : QString());
+    ChangesDeniedLabel->setVisible(denied);
+    EnableProtectionControls();
+}
+
+void TMainForm::EnableProtectionControls()
+{
+    const bool changeable = DocumentOpen() && document.ProtectionChangeAllowed();
+    ProtectCheck->setEnabled(changeable);
+    RemoveProtectionCheck->setEnabled(changeable && document.encryption.handler != nullptr);
+    protectFields_->setEnabled(ProtectCheck->isEnabled() && ProtectCheck->isChecked());
+}
+
+PasswordSettings TMainForm::ChosenPasswordSettings() const
+{
+    PasswordSettings settings;
+    if (ProtectCheck->isEnabled() && ProtectCheck->isChecked()) {
+        settings.mode = PasswordSettings::Mode::Protect;
+        settings.userPassword = ToUtf8(UserPasswordEdit->text());
+        settings.ownerPassword = ToUtf8(OwnerPasswordEdit->text());
+        const std::pair<const QCheckBox*, int32_t> rights[] = {{AllowPrintCheck, PermitPrint},
+                                                               {AllowModifyCheck, PermitModify},
+                                                               {AllowCopyCheck, PermitCopy},
+                                                               {AllowAnnotateCheck, PermitAnnotate}};
+        for (const auto& [box, bit] : rights)
+            if (!box->isChecked()) settings.denied |= bit;
+    } else if (RemoveProtectionCheck->isEnabled() && RemoveProtectionCheck->isChecked()) {
+        settings.mode = PasswordSettings::Mode::Remove;
+    }
+    return settings;
+}
+
+void TMainForm::ClearPasswordEdits()
+{
+    UserPasswordEdit->clear();
+    OwnerPasswordEdit->clear();
+}
+
 bool TMainForm::SaveTo(const QString& path)
 {
     // The model is half built while a reading runs.
     if (document.readingInProgress) return false;
     document.versionItem = PDFVersionBox->currentIndex();
-    if (!document.SavePDFNew(ToPath(path))) return false;
+    document.passwordSettings = ChosenPasswordSettings();
+    const bool saved = document.SavePDFNew(ToPath(path));
+    const bool protectedAnew = document.passwordSettings.mode == PasswordSettings::Mode::Protect;
+    // The passwords stay in memory no longer than the save they were entered for.
+    document.passwordSettings = PasswordSettings{};
+    if (!saved) return false;
+    if (protectedAnew) ClearPasswordEdits();
     if (ShowPDFCheck->isChecked() && !dialogs_->OpenWithDesktop(path))
         dialogs_->ShowMessage(this,
                               QString::fromUtf8("Die Datei %1 wurde gespeichert, konnte aber nicht mit dem "
@@ -491,14 +554,25 @@ void TMainForm::ProcessMessages()
     messageTimer_.start();
 }
 
+PasswordAnswer TMainForm::AskPassword(const std::string& fileName, bool again, std::string& password)
+{
+    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(fileName))).fileName();
+    const std::optional<QString> answer = dialogs_->AskPassword(this, name, again);
+    if (!answer) return PasswordAnswer::Cancelled;
+    password = ToUtf8(*answer);
+    return PasswordAnswer::Entered;
+}
+
 void TMainForm::ReadingFinished(int pageCount)
 {
+    ++readingsFinished_;
     Label6->setText("von " + QString::number(pageCount));
     // The field goes up to 10000, or to the last page of a longer document.
     PageEd->setMaximum(std::max(PageFieldMaximum, pageCount));
     PageEd->setValue(1);
     PDFVersionBox->setCurrentIndex(document.versionItem);
     ShowInformationFields();
+    ShowProtectionState();
     PageControl2->setCurrentIndex(1);
     ScrollPageViewToTop(true);
     // The reading flag is still set here; page 1 is drawn once the reading has returned.

@@ -17,6 +17,7 @@
 class QCheckBox;
 class QComboBox;
 class QFileSystemModel;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -127,8 +128,11 @@ public:
     bool CancelRequested() const override { return cancelRequested_; }
     void ClearCancelRequest() override { cancelRequested_ = false; }
     void ReadingFinished(int pageCount) override;
+    PasswordAnswer AskPassword(const std::string& fileName, bool again, std::string& password) override;
 
     const QString& ProgramFolder() const { return programFolder_; }
+    // The open document's file; empty when none is open.
+    const QString& OpenedFilePath() const { return openedFilePath_; }
     const QFont& DisplayFont() const { return displayFont_; }
 
     // Controls, named as the tests and the rest of the program find them.
@@ -173,6 +177,17 @@ public:
     QComboBox* PDFVersionBox = nullptr;
     QPushButton* SaveBtn = nullptr;
     QCheckBox* ShowPDFCheck = nullptr;
+    QGroupBox* PasswordGroup = nullptr;
+    QLabel* ProtectionStateLabel = nullptr;
+    QLabel* ChangesDeniedLabel = nullptr;
+    QCheckBox* ProtectCheck = nullptr;
+    QLineEdit* UserPasswordEdit = nullptr;
+    QLineEdit* OwnerPasswordEdit = nullptr;
+    QCheckBox* AllowPrintCheck = nullptr;
+    QCheckBox* AllowModifyCheck = nullptr;
+    QCheckBox* AllowCopyCheck = nullptr;
+    QCheckBox* AllowAnnotateCheck = nullptr;
+    QCheckBox* RemoveProtectionCheck = nullptr;
 
     TOpenPDFForm* OpenPDFForm = nullptr;
     TAddTextForm* AddTextForm = nullptr;
@@ -202,6 +217,14 @@ private:
     // The page view at the top of the page, and at its left when fromLeft.
     void ScrollPageViewToTop(bool fromLeft);
     void SetDisplayFont(const QFont& font);
+    // The save page's password group for the document just read: its protection and rights,
+    // no password and neither protect nor remove chosen.
+    void ShowProtectionState();
+    // Which password group controls can be used with the boxes as they are checked.
+    void EnableProtectionControls();
+    // The protection the next save writes, from the password group.
+    PasswordSettings ChosenPasswordSettings() const;
+    void ClearPasswordEdits();
     // The status bar's text: the open file, its page and the zoom.
     void ShowPageStatus();
     void RevealPendingTreeFolder();
@@ -227,6 +250,10 @@ private:
     bool shown_ = false;
     bool destroyed_ = false;
     bool cancelRequested_ = false;
+    // Counts the readings that ended; a file whose password question was cancelled was never read.
+    int readingsFinished_ = 0;
+    // The password edits and permission boxes of new protection.
+    QWidget* protectFields_ = nullptr;
     // True while the window itself fills the information widgets.
     bool fillingFields_ = false;
     static constexpr qint64 MessageIntervalMs = 15;

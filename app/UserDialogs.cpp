@@ -5,7 +5,9 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -23,6 +25,12 @@ QMessageBox::Icon BoxIcon(MessageIcon icon)
     case MessageIcon::Question: return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
+}
+
+QString PasswordQuestionText(const QString& fileName, bool again)
+{
+    const QString question = QString::fromUtf8("Die Datei %1 ist durch ein Kennwort geschützt.\nKennwort:").arg(fileName);
+    return again ? "Das Kennwort war falsch.\n" + question : question;
 }
 
 }  // namespace
@@ -91,6 +99,19 @@ bool QtUserDialogs::ChooseFont(QWidget* parent, QFont& font)
     const QFont chosen = QFontDialog::getFont(&ok, font, parent, QString::fromUtf8("Schriftart auswählen"));
     if (ok) font = chosen;
     return ok;
+}
+
+std::optional<QString> QtUserDialogs::AskPassword(QWidget* parent, const QString& fileName, bool again)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle("Kennwort");
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setLabelText(PasswordQuestionText(fileName, again));
+    dialog.setOkButtonText("OK");
+    dialog.setCancelButtonText("Abbrechen");
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
 }
 
 }  // namespace folivo::app

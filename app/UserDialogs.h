@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "core/UserInterfacePort.h"
 
@@ -29,6 +30,9 @@ public:
     virtual void ShowAbout(QWidget* parent) = 0;
     // The font dialog preset with font; true (and font changed) when the user confirmed.
     virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
+    // The password question for the file fileName, caption "Kennwort", after "Das Kennwort war
+    // falsch." when again; nothing when cancelled.
+    virtual std::optional<QString> AskPassword(QWidget* parent, const QString& fileName, bool again) = 0;
 };
 
 // The real dialogs: message boxes, the file dialog, the desktop services.
@@ -41,6 +45,7 @@ public:
     bool OpenWithDesktop(const QString& path) override;
     void ShowAbout(QWidget* parent) override;
     bool ChooseFont(QWidget* parent, QFont& font) override;
+    std::optional<QString> AskPassword(QWidget* parent, const QString& fileName, bool again) override;
 };
 
 // Sets up dialog as the PDF save dialog: saving, asking before overwriting, in folder, with

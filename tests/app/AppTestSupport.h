@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTreeView>
 #include <QStringList>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,6 +76,22 @@ public:
     }
     std::optional<QFont> fontAnswer;
     int fontDialogsShown = 0;
+
+    struct PasswordQuestion {
+        QString fileName;
+        bool again;
+    };
+    std::vector<PasswordQuestion> passwordQuestions;
+    // Answered in turn; once they run out, the question is cancelled.
+    std::deque<QString> passwordAnswers;
+    std::optional<QString> AskPassword(QWidget*, const QString& fileName, bool again) override
+    {
+        passwordQuestions.push_back({fileName, again});
+        if (passwordAnswers.empty()) return std::nullopt;
+        QString answer = passwordAnswers.front();
+        passwordAnswers.pop_front();
+        return answer;
+    }
 };
 
 struct Windows {
