@@ -105,6 +105,9 @@ struct DocumentFacts {
     bool documentRead = false;
     bool invalid = false;
     bool hasInformation = false;
+    // An encrypted file's author may forbid changes to whoever opens it without the owner
+    // password.
+    bool changesAllowed = true;
     std::vector<PageFacts> pages;
     std::map<std::string, FontFacts> fonts;
     InfoFields info;
@@ -127,6 +130,7 @@ DocumentFacts ReadFacts(const std::string& path, const std::string& temporaryFol
     DocumentFacts facts;
     facts.documentRead = document->documentRead;
     facts.invalid = document->invalid;
+    facts.changesAllowed = document->ChangesAllowed();
     facts.hasInformation = document->infoReference.found && document->InfoEntries;
     facts.info = document->info;
     for (uint32_t i = 0; i < document->pages.Count(); ++i) {
@@ -701,6 +705,14 @@ void SaveCorpusTest::SaveEveryFile(Change change)
         std::filesystem::remove(saved);
         const ToolRun save = RunTool("( " + ShellQuoted(CliPath) + " save " + ShellQuoted(input) + " -o " +
                                      ShellQuoted(saved) + options + " 2>&1 )");
+        if (change != Change::None && !read.changesAllowed) {
+            // Refused, as the author asks, and nothing written.
+            const bool refused = save.exitCode == 2 && !std::filesystem::exists(saved) &&
+                                 save.output.find("erlaubt keine Änderungen") != std::string::npos;
+            saving.Record(file, refused ? std::vector<std::string>{}
+                                        : std::vector<std::string>{"saved although the author forbids changes"});
+            continue;
+        }
         if (save.exitCode != 0 || !std::filesystem::exists(saved)) {
             std::string message = save.output.substr(0, 300);
             std::replace(message.begin(), message.end(), '\n', ' ');
