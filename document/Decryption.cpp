@@ -212,6 +212,22 @@ std::string PdfDocument::DictionaryText(int32_t position)
     return text;
 }
 
+bool PdfDocument::StreamLeftPlain(int32_t number, bool encryptMetadata)
+{
+    if (!GotoObject(number)) return false;
+    const TokenList tokens = DictionaryTokensAt(fileBuffer.position);
+    // The document's metadata may stay readable to tools that do not decrypt.
+    if (!encryptMetadata && NameValue(tokens, ValueIndex(tokens, 0, "/Type")) == "/Metadata") return true;
+    // A stream's own /Crypt filter chooses its crypt filter; the identity one is its only use
+    // in practice.
+    const size_t filter = ValueIndex(tokens, 0, "/Filter");
+    for (size_t i = filter; filter > 0 && i < tokens.size() && (i == filter || tokens[filter] == "["); ++i) {
+        if (tokens[i] == "/Crypt") return true;
+        if (tokens[i] == "]") break;
+    }
+    return false;
+}
+
 void PdfDocument::DecryptObjects()
 {
     const SecurityHandler& handler = *encryption.handler;
@@ -229,8 +245,7 @@ void PdfDocument::DecryptObjects()
         bool isStream = false;
         int32_t length = -1;
         const int64_t end = ObjectEnd(entry.offset, &isStream, &length);
-        // The document's metadata may stay readable to tools that do not decrypt.
-        const bool plainData = isStream && !parameters.encryptMetadata && ObjectTypedAs(entry.offset, "/Metadata");
+        const bool plainData = isStream && StreamLeftPlain(number, parameters.encryptMetadata);
         if (plainData) encryption.plainObjects.insert(number);
         const int32_t generation = entry.generation;
         const ConvertedObject converted = ConvertObject(

@@ -253,6 +253,9 @@ private:
     void OpenEncryption();
     // Every object decrypted into a plain copy behind the file's bytes.
     void DecryptObjects();
+    // The data of the stream object `number` is not encrypted: metadata when /EncryptMetadata
+    // is false, and a stream with a /Crypt filter of its own.
+    bool StreamLeftPlain(int32_t number, bool encryptMetadata);
     // The bytes of the dictionary at the position, from "<<" to ">>".
     std::string DictionaryText(int32_t position);
     ObjectReference encryptionSource_;

@@ -33,6 +33,7 @@ const Protection Protections[] = {
     {"RC4 128", "--allow-weak-crypto --encrypt user owner 128 --use-aes=n --", "user", false},
     {"AES-128", "--encrypt user owner 128 --use-aes=y --", "user", false},
     {"AES-256", "--encrypt user owner 256 --modify=none --", "user", true},
+    {"AES-128, clear metadata", "--encrypt user owner 128 --use-aes=y --cleartext-metadata --", "user", false},
 };
 
 // A table-based file with fonts, a picture and form fields, and one with a cross-reference
@@ -141,6 +142,9 @@ TEST_F(EncryptedDocument, SavedCopiesKeepTheirProtection)
             const auto pictures = RenderPages(saved, folder.File("saved"), {{1, 1}}, "-upw " + ShellQuoted(user));
             ASSERT_TRUE(pictures && pictures->count(1)) << what;
             EXPECT_EQ(PictureDifference(originalPictures->at(1), pictures->at(1)), "") << what;
+            // Metadata left readable stays so.
+            const bool clearMetadata = std::string(protection.name).find("clear") != std::string::npos;
+            EXPECT_EQ(ReadBytes(saved).find("<x:xmpmeta") != std::string::npos, clearMetadata) << what;
 
             Opened reread(saved, user);
             Facts expected = Opened(encrypted, user).Read();
