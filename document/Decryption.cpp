@@ -70,7 +70,9 @@ std::optional<CryptMethod> CryptFilterMethod(const TokenList& tokens, size_t cf,
 std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
 {
     if (encryptionSource_.found) {
-        if (!IsObjectInUse(encryptionSource_.objectNumber) || !GotoObject(encryptionSource_.objectNumber)) {
+        // Inside an object stream it could only be read after decrypting.
+        const int32_t number = encryptionSource_.objectNumber;
+        if (!IsObjectInUse(number) || XrefTable[static_cast<size_t>(number)].compressed || !GotoObject(number)) {
             ShowError("Die Verschlüsselungsangaben dieser PDF-Datei fehlen.");
             return std::nullopt;
         }
@@ -94,7 +96,7 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
     parameters.version = IntegerValue(tokens, ValueIndex(tokens, 0, "/V")).value_or(0);
     parameters.revision = IntegerValue(tokens, ValueIndex(tokens, 0, "/R")).value_or(0);
     const auto lengthBits = IntegerValue(tokens, ValueIndex(tokens, 0, "/Length"));
-    if (parameters.version >= 2 && parameters.version <= 4 && lengthBits && *lengthBits % 8 != 0) {
+    if (lengthBits && (*lengthBits % 8 != 0 || *lengthBits > 256 || *lengthBits < 0)) {
         ShowError("Die Verschlüsselungsangaben dieser PDF-Datei sind beschädigt (/Length " + std::to_string(*lengthBits) +
                   " ist keine gültige Schlüssellänge).");
         return std::nullopt;

@@ -295,6 +295,8 @@ TEST(EncryptedDocumentInMemory, UnusableEncryptionIsRefusedWithAMessage)
          "Die Verschlüsselungsangaben dieser PDF-Datei sind beschädigt (/UE hat die falsche Länge)."},
         {with([](EncryptionParameters& p) { p.perms.resize(8); }),
          "Die Verschlüsselungsangaben dieser PDF-Datei sind beschädigt (/Perms hat die falsche Länge)."},
+        {with([](EncryptionParameters& p) { p.keyBytes = 64; }),
+         "Die Verschlüsselungsangaben dieser PDF-Datei sind beschädigt (/Length 512 ist keine gültige Schlüssellänge)."},
         {with([](EncryptionParameters& p) { p.revision = 7; }),
          "Diese PDF-Datei verwendet ein unbekanntes Verschlüsselungsverfahren (Revision 7)."},
         {"<< /Filter /FooSecurity /V 2 /R 3 >>",
