@@ -1,7 +1,9 @@
 // Encrypted files: the /Encrypt dictionary, the password that opens the file, and a plain copy of
 // every object behind the file's bytes, so that everything that reads or copies objects reads
 // them as in any other file.
+#include <algorithm>
 #include <climits>
+#include <functional>
 #include <cstdint>
 #include <cstring>
 
@@ -141,8 +143,11 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
 bool PdfDocument::AcceptPassword(const uint8_t* bytes, int32_t size, const std::string& path)
 {
     // Only a file that mentions /Encrypt at all is looked at before reading.
-    const std::string_view file(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
-    if (!password.empty() || file.find("/Encrypt") == std::string_view::npos) return true;
+    if (!password.empty()) return true;
+    const char* const end = reinterpret_cast<const char*>(bytes) + size;
+    static constexpr std::string_view key = "/Encrypt";
+    if (std::search(reinterpret_cast<const char*>(bytes), end, std::boyer_moore_horspool_searcher(key.begin(), key.end())) == end)
+        return true;
     QuietPort quiet;
     PdfDocument look(quiet);
     look.fileBuffer = {bytes, size, 0};
