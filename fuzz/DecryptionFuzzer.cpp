@@ -1,14 +1,17 @@
 // Takes encryption parameters and a password from the input, and when the parameters are usable
-// tries the password and decrypts the rest of the input as a string and as stream data. Input:
+// tries the password and decrypts the rest of the input as a string, as stream data and as an
+// object's strings and data. Input:
 //   revision, version, key bytes, methods (strings | streams << 2 | 16 when metadata is
 //   encrypted), /P (4 bytes, little-endian), object number, then /O, /U, /OE, /UE, /Perms, the
 //   first /ID element and the password, each a length byte and its bytes; the rest is data.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "syntax/ObjectCipher.h"
 #include "syntax/SecurityHandler.h"
 
 namespace {
@@ -66,6 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SecurityHandler handler(p);
     const Access access = handler.Authenticate(password);
     if (!usable && access != Access::Denied) __builtin_trap();
+    // The rest as an object whose strings and data pass through the handler, or, without a
+    // file key, through a stand-in that rejects some of them.
+    const auto convert = [&](std::string_view bytes) -> std::optional<std::string> {
+        if (access != Access::Denied) return handler.DecryptStream(bytes, number, 0);
+        if (bytes.size() % 3 == 1) return std::nullopt;
+        return std::string(bytes.rbegin(), bytes.rend());
+    };
+    (void)ConvertObject(input.Rest(), number > 128 ? std::optional<int64_t>(number - 128) : std::nullopt, convert, convert);
     if (access == Access::Denied) return 0;
     (void)handler.PermsAgree();
     const std::string_view rest = input.Rest();

@@ -208,16 +208,18 @@ ConvertedObject ConvertObject(std::string_view text, std::optional<int64_t> data
         }
         replacements.push_back({dataSpan, std::move(*newData)});
     }
-    std::stable_sort(replacements.begin(), replacements.end(),
-                     [](const Replacement& a, const Replacement& b) { return a.span.start < b.span.start; });
+    // An insertion goes in front of a string that starts where it does.
+    std::sort(replacements.begin(), replacements.end(), [](const Replacement& a, const Replacement& b) {
+        return a.span.start != b.span.start ? a.span.start < b.span.start : a.span.end < b.span.end;
+    });
 
     std::string& out = converted.text;
     out.reserve(text.size() + 64);
     size_t at = 0;
     for (const Replacement& replacement : replacements) {
-        out.append(text.substr(at, replacement.span.start - at));
+        if (replacement.span.start >= at) out.append(text.substr(at, replacement.span.start - at));
         out += replacement.text;
-        at = replacement.span.end;
+        at = std::max(at, replacement.span.end);
     }
     out.append(text.substr(at));
     return converted;

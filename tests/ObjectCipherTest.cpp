@@ -41,6 +41,9 @@ TEST(ObjectCipher, StringsAndDataAreConvertedAndTheRestKept)
         {"a stream without /Length gets one",
          "8 0 obj\n<< /Type /X >>\nstream\nab\nendstream\nendobj\n", std::nullopt,
          "8 0 obj\n<< /Length 4  /Type /X >>\nstream\n{ab}\nendstream\nendobj\n"},
+        {"a stream without /Length whose dictionary opens with a string",
+         "9 0 obj <<(k)>> stream\nab\nendstream", std::nullopt,
+         "9 0 obj << /Length 4 <5B6B5D>>> stream\n{ab}\nendstream"},
         {"no object header, no end: nothing is read outside",
          "(abc", std::nullopt, "<5B6162635D>"},
     };
