@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/SilentPort.h"
 #include "document/PdfDocument.h"
 #include "model/TextStrings.h"
 #include "syntax/DictionaryTokens.h"
@@ -20,21 +21,6 @@ namespace {
 constexpr const char* PasswordNeededMessage =
     "Diese PDF-Datei ist durch ein Kennwort geschützt. Ohne das richtige Kennwort kann sie nicht geöffnet werden.";
 constexpr const char* WrongPasswordMessage = "Das Kennwort ist falsch. Die PDF-Datei wurde nicht geöffnet.";
-
-// A port that shows nothing: the look at a file's encryption before it is read.
-class QuietPort : public UserInterfacePort {
-public:
-    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-    void ShowProgressWindow() override {}
-    void CloseProgressWindow() override {}
-    void AddMemoLine(const std::string&) override {}
-    void SetProgressLabel(const std::string&) override {}
-    void SetProStatus(int) override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() const override { return false; }
-    void ClearCancelRequest() override {}
-    void ReadingFinished(int) override {}
-};
 
 std::optional<int32_t> IntegerValue(const TokenList& tokens, size_t at)
 {
@@ -148,8 +134,8 @@ bool PdfDocument::AcceptPassword(const uint8_t* bytes, int32_t size, const std::
     static constexpr std::string_view key = "/Encrypt";
     if (std::search(reinterpret_cast<const char*>(bytes), end, std::boyer_moore_horspool_searcher(key.begin(), key.end())) == end)
         return true;
-    QuietPort quiet;
-    PdfDocument look(quiet);
+    SilentPort silent;
+    PdfDocument look(silent);
     look.fileBuffer = {bytes, size, 0};
     look.ReadCrossReferenceStructure();
     if (!look.encrypted) return true;

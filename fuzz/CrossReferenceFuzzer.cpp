@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "document/PdfDocument.h"
-#include "fuzz/SilentPort.h"
+#include "core/SilentPort.h"
 #include "syntax/CrossReferenceStream.h"
 #include "syntax/ObjectScan.h"
 #include "syntax/ObjectStream.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-using folivo::fuzz::SilentPort;
+using folivo::SilentPort;
 
 }  // namespace
 

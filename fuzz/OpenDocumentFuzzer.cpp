@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "document/PdfDocument.h"
-#include "fuzz/SilentPort.h"
+#include "core/SilentPort.h"
 
 namespace {
 
-using folivo::fuzz::SilentPort;
+using folivo::SilentPort;
 
 // Picture decoding writes temporary files into the program folder; each fuzzing process
 // (libFuzzer may run several jobs at once) gets its own so they never collide.

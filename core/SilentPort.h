@@ -1,11 +1,12 @@
-// A user-interface port that shows nothing: the fuzz targets read documents without a window.
+// A user-interface port that shows nothing: for readings nobody watches (a look at a file before
+// it is read, the fuzz targets).
 #pragma once
 
 #include <string>
 
 #include "core/UserInterfacePort.h"
 
-namespace folivo::fuzz {
+namespace folivo {
 
 class SilentPort : public UserInterfacePort {
 public:
@@ -21,4 +22,4 @@ public:
     void ReadingFinished(int) override {}
 };
 
-}  // namespace folivo::fuzz
+}  // namespace folivo
