@@ -148,6 +148,8 @@ PdfDocument::StreamDecoding PdfDocument::DecodeContentStream(std::string& data, 
         } else if (filter == "/LZWDecode") {
             // One byte more than the room tells a stream that fits from one that was cut off.
             data = DecodeLzwThroughFiles(std::move(data), limit + 1);
+        } else if (filter == "/Crypt") {
+            // A stream's own identity crypt filter: the reading left its data plain.
         } else {
             ui_.AddMemoLine("Die Komprimierung " + filter + " wird nicht unterstützt, deshalb kann die Seite " +
                             std::to_string(pageNumber) + " nicht gelesen werden!");

@@ -65,6 +65,8 @@ std::optional<std::string> UndoFilterChain(std::string data, const std::vector<S
             data = DecodeAsciiHex(data, limit);
         } else if (Is(step.name, "/RunLengthDecode", "/RL")) {
             data = DecodeRunLength(data, limit);
+        } else if (step.name == "/Crypt") {
+            // A stream's own crypt filter: the identity one, whose data the reading left plain.
         } else {
             return std::nullopt;
         }

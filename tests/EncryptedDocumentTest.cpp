@@ -229,14 +229,15 @@ TEST_F(EncryptedDocument, NewProtectionOpensOnlyWithItsPasswords)
 }
 
 // A one-page document encrypted by our own handler, with a text string and a content stream;
-// `data` replaces the content stream's encrypted data when given.
+// `data` replaces the content stream's encrypted data when given, `streamEntries` go into its
+// dictionary.
 std::string OwnEncryptedDocument(const SecurityHandler& handler, const std::string& encryptEntries,
-                                 const std::string* data = nullptr)
+                                 const std::string* data = nullptr, const std::string& streamEntries = "")
 {
     PdfBuilder builder = DocumentWithPages("/Kids [3 0 R] /Count 1", {});
     builder.objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>");
     const std::string content = handler.EncryptStream("0 0 1 rg 10 10 50 50 re f", 4, 0);
-    builder.objects.push_back(StreamObject("", data ? *data : content));
+    builder.objects.push_back(StreamObject(streamEntries, data ? *data : content));
     builder.objects.push_back("<< /Title <" + [&] {
         std::string hex;
         for (const unsigned char c : handler.EncryptString("Geheim", 5, 0)) hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
@@ -262,6 +263,12 @@ TEST(EncryptedDocumentInMemory, OwnProtectionReadsAndDamageIsNamed)
     EXPECT_EQ(unsignedPermissions->info.title, "Geheim");
     EXPECT_EQ(unsignedPermissions->encryption.handler->Parameters().permissions, -4);
     EXPECT_TRUE(unsignedPermissions->encryption.handler->PermsAgree());
+
+    // A stream with an identity crypt filter of its own is not encrypted.
+    const std::string plainContent = "0 0 1 rg 10 10 50 50 re f";
+    OpenedDocument ownFilter(OwnEncryptedDocument(handler, dictionary, &plainContent,
+                                                  "/Filter [/Crypt] /DecodeParms [<< /Name /Identity >>]"));
+    EXPECT_EQ(ownFilter->ItemCountsByPage(), std::vector<uint32_t>{1});
 
     // AES data that is no whole number of blocks: the stream stays empty, the rest is read.
     const std::string broken = "0123456789abcdefXYZ";

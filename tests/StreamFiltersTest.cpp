@@ -1,7 +1,8 @@
-// Inflating and ASCII85 decoding.
+// Inflating, ASCII85 decoding and filter chains.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "syntax/FilterChain.h"
 #include "syntax/StreamFilters.h"
 
 namespace folivo {
@@ -67,6 +68,19 @@ TEST(StreamLimits, DecodersStopAtTheLimit)
     EXPECT_EQ(DecodeAscii85(manyZ, 4000).size(), 4000u);
     EXPECT_GT(DecodeAscii85(manyZ, 100).size(), 100u);
     EXPECT_LE(DecodeAscii85(manyZ, 100).size(), 104u);
+}
+
+TEST(FilterChain, IdentityCryptFilterPassesTheBytesAndUnknownFiltersFail)
+{
+    const std::string text = "0 0 1 rg 10 10 50 50 re f";
+    const auto steps = [](std::vector<std::string> names) {
+        std::vector<StreamFilterStep> chain;
+        for (std::string& name : names) chain.push_back({std::move(name), {}});
+        return chain;
+    };
+    EXPECT_EQ(UndoFilterChain(Deflate(text), steps({"/Crypt", "/FlateDecode"}), 1000), text);
+    EXPECT_EQ(UndoFilterChain(text, steps({"/Crypt"}), 1000), text);
+    EXPECT_EQ(UndoFilterChain(text, steps({"/Sparkle"}), 1000), std::nullopt);
 }
 
 }  // namespace
