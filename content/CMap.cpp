@@ -6,6 +6,7 @@
 #include "core/GlyphList.h"
 #include "core/Windows1252.h"
 #include "model/TextStrings.h"
+#include "syntax/TokenReader.h"
 
 namespace folivo {
 

@@ -1,6 +1,5 @@
 #include "model/TextStrings.h"
 
-#include "core/HexDigits.h"
 #include "core/PdfDocEncoding.h"
 #include "core/Windows1252.h"
 #include "syntax/TokenReader.h"
@@ -37,24 +36,6 @@ std::string StripParentheses(std::string_view text)
 {
     if (text.size() > 1 && text.front() == '(') return std::string(text.substr(1, text.size() - 2));
     return std::string(text);
-}
-
-std::string HexStringBytes(std::string_view digits)
-{
-    std::string bytes;
-    int high = -1;
-    for (char c : digits) {
-        const int value = HexDigitValue(c);
-        if (value < 0) continue;
-        if (high < 0) {
-            high = value;
-        } else {
-            bytes += static_cast<char>(high * 16 + value);
-            high = -1;
-        }
-    }
-    if (high >= 0) bytes += static_cast<char>(high * 16);
-    return bytes;
 }
 
 std::string StringValueBytes(const TokenList& tokens, size_t index)

@@ -18,9 +18,6 @@ std::string StripParentheses(std::string_view text);
 // to ">"; an odd last digit counts as if followed by 0). Any other token is returned as it is.
 std::string StringValueBytes(const TokenList& tokens, size_t index);
 
-// The bytes of a hexadecimal string's digits; characters that are not hex digits are skipped.
-std::string HexStringBytes(std::string_view digits);
-
 // A text string's bytes as UTF-8: UTF-16BE after its byte order mark FE FF, UTF-8 after
 // EF BB BF, otherwise PDFDocEncoding.
 std::string PdfTextToUtf8(std::string_view bytes);

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "core/HexDigits.h"
 #include "syntax/StreamData.h"
 #include "syntax/SyntaxTypes.h"
 #include "syntax/TokenReader.h"
@@ -133,20 +132,7 @@ std::string StringBytes(std::string_view token)
         const bool closed = token.size() >= 2 && token.back() == ')';
         return DecodeStringEscapes(token.substr(1, token.size() - (closed ? 2 : 1)));
     }
-    std::string bytes;
-    int high = -1;
-    for (const char c : token) {
-        const int value = HexDigitValue(c);
-        if (value < 0) continue;
-        if (high < 0) {
-            high = value;
-        } else {
-            bytes.push_back(static_cast<char>(high * 16 + value));
-            high = -1;
-        }
-    }
-    if (high >= 0) bytes.push_back(static_cast<char>(high * 16));
-    return bytes;
+    return HexStringBytes(token);
 }
 
 // Where a stream's data lies: by the given length or a direct /Length when "endstream" follows

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <limits>
 
+#include "core/HexDigits.h"
+
 namespace folivo {
 namespace {
 
@@ -247,6 +249,24 @@ bool PreviousByteIsLineEnd(const FileBuffer& buffer)
 {
     const int32_t size = DataSize(buffer);
     return buffer.position > 0 && buffer.position <= size && IsLineEnd(buffer.data[buffer.position - 1]);
+}
+
+std::string HexStringBytes(std::string_view digits)
+{
+    std::string bytes;
+    int high = -1;
+    for (char c : digits) {
+        const int value = HexDigitValue(c);
+        if (value < 0) continue;
+        if (high < 0) {
+            high = value;
+        } else {
+            bytes += static_cast<char>(high * 16 + value);
+            high = -1;
+        }
+    }
+    if (high >= 0) bytes += static_cast<char>(high * 16);
+    return bytes;
 }
 
 std::string DecodeStringEscapes(std::string_view text)

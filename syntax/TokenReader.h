@@ -29,6 +29,10 @@ bool PreviousByteIsLineEnd(const FileBuffer& buffer);
 // Resolves the escapes of a literal string's inner text.
 std::string DecodeStringEscapes(std::string_view text);
 
+// The bytes of a hexadecimal string's digits; characters that are not hex digits are skipped
+// and an odd last digit counts as if followed by 0.
+std::string HexStringBytes(std::string_view digits);
+
 // A number written with "." as decimal point, whatever the locale; empty when the whole text
 // is not a number.
 std::optional<double> NumberText(std::string_view text);

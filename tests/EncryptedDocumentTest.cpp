@@ -11,6 +11,7 @@
 #include "content/FixedMeasuringCanvas.h"
 #include "document/PdfDocument.h"
 #include "pdfwrite/EncryptionDictionary.h"
+#include "syntax/ObjectCipher.h"
 #include "tests/CorpusFixture.h"
 #include "tests/PageRenders.h"
 #include "tests/ReaderTestSupport.h"
@@ -238,11 +239,7 @@ std::string OwnEncryptedDocument(const SecurityHandler& handler, const std::stri
     builder.objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>");
     const std::string content = handler.EncryptStream("0 0 1 rg 10 10 50 50 re f", 4, 0);
     builder.objects.push_back(StreamObject(streamEntries, data ? *data : content));
-    builder.objects.push_back("<< /Title <" + [&] {
-        std::string hex;
-        for (const unsigned char c : handler.EncryptString("Geheim", 5, 0)) hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
-        return hex;
-    }() + "> >>");
+    builder.objects.push_back("<< /Title " + HexStringText(handler.EncryptString("Geheim", 5, 0)) + " >>");
     builder.objects.push_back(encryptEntries);
     builder.trailerEntries = "/Root 1 0 R /Info 5 0 R /Encrypt 6 0 R /ID [<00112233> <00112233>]";
     return builder.Build();

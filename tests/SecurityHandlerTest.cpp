@@ -4,22 +4,15 @@
 
 #include <tuple>
 
-#include "core/HexDigits.h"
+#include "syntax/ObjectCipher.h"
 #include "syntax/SecurityHandler.h"
+#include "syntax/TokenReader.h"
 #include "tests/ScratchFolder.h"
 #include "tests/TestDocuments.h"
 #include "tests/ToolOutput.h"
 
 namespace folivo {
 namespace {
-
-std::string Hex(std::string_view digits)
-{
-    std::string out;
-    for (size_t i = 0; i + 1 < digits.size(); i += 2)
-        out += static_cast<char>(HexDigitValue(digits[i]) * 16 + HexDigitValue(digits[i + 1]));
-    return out;
-}
 
 // Files qpdf 11 encrypted with owner password "owner"; object 2's title string is "Geheime Notiz".
 struct PeerFile {
@@ -67,12 +60,12 @@ EncryptionParameters ParametersOf(const PeerFile& file)
     p.keyBytes = file.keyBytes;
     p.permissions = file.permissions;
     p.strings = p.streams = file.method;
-    p.owner = Hex(file.owner);
-    p.user = Hex(file.user);
-    p.ownerKey = Hex(file.ownerKey);
-    p.userKey = Hex(file.userKey);
-    p.perms = Hex(file.perms);
-    p.firstId = Hex(file.id);
+    p.owner = HexStringBytes(file.owner);
+    p.user = HexStringBytes(file.user);
+    p.ownerKey = HexStringBytes(file.ownerKey);
+    p.userKey = HexStringBytes(file.userKey);
+    p.perms = HexStringBytes(file.perms);
+    p.firstId = HexStringBytes(file.id);
     return p;
 }
 
@@ -80,7 +73,7 @@ TEST(SecurityHandler, OpensFilesOfAPeerTool)
 {
     for (const PeerFile& file : PeerFiles) {
         SCOPED_TRACE(file.name);
-        const std::string title = Hex(file.title);
+        const std::string title = HexStringBytes(file.title);
         SecurityHandler handler(ParametersOf(file));
         ASSERT_EQ(ParameterProblem(handler.Parameters()), "");
         EXPECT_EQ(handler.Authenticate(file.wrongPassword), Access::Denied);
@@ -171,19 +164,14 @@ TEST(SecurityHandler, PeerToolOpensNewProtection)
 {
     if (!test::ToolWorks("qpdf --version")) GTEST_SKIP() << "qpdf is not installed";
     const SecurityHandler made = SecurityHandler::CreateAes256("Lesen", "Ändern", PermissionsDenying(PermitCopy));
-    const auto hex = [](const std::string& bytes) {
-        std::string out = "<";
-        for (unsigned char c : bytes) out += "0123456789abcdef"[c >> 4], out += "0123456789abcdef"[c & 15];
-        return out + ">";
-    };
     const EncryptionParameters& p = made.Parameters();
     test::PdfBuilder builder;
     builder.objects = {
-        "<< /Type /Catalog /Pages 3 0 R >>", "<< /Title " + hex(made.EncryptString("Geheime Notiz", 2, 0)) + " >>",
+        "<< /Type /Catalog /Pages 3 0 R >>", "<< /Title " + HexStringText(made.EncryptString("Geheime Notiz", 2, 0)) + " >>",
         "<< /Type /Pages /Kids [] /Count 0 >>",
         "<< /Filter /Standard /V 5 /R 6 /Length 256 /CF << /StdCF << /CFM /AESV3 /Length 32 >> >> /StmF /StdCF "
-        "/StrF /StdCF /O " + hex(p.owner) + " /U " + hex(p.user) + " /OE " + hex(p.ownerKey) + " /UE " +
-            hex(p.userKey) + " /Perms " + hex(p.perms) + " /P " + std::to_string(p.permissions) + " >>"};
+        "/StrF /StdCF /O " + HexStringText(p.owner) + " /U " + HexStringText(p.user) + " /OE " + HexStringText(p.ownerKey) + " /UE " +
+            HexStringText(p.userKey) + " /Perms " + HexStringText(p.perms) + " /P " + std::to_string(p.permissions) + " >>"};
     builder.trailerEntries = "/Root 1 0 R /Info 2 0 R /Encrypt 4 0 R /ID [<00> <00>]";
     ScratchFolder folder;
     const std::string path = test::ShellQuoted(folder.Write("protected.pdf", builder.Build()));
