@@ -55,6 +55,26 @@ bool HasName(const TokenList* tokens, std::string_view name)
     return tokens && std::find(tokens->begin() + 1, tokens->end(), name) != tokens->end();
 }
 
+// Whether the object at `offset` is typed `type`: its first tokens are searched, so that a
+// scan over every object of a large file stays cheap.
+bool TypedAs(FileBuffer& buffer, int64_t offset, std::string_view type)
+{
+    buffer.position = static_cast<int32_t>(offset);
+    for (int i = 0; i < 3; ++i) ReadToken(buffer);
+    if (ReadToken(buffer) != "<<") return false;
+    std::string previous;
+    int depth = 1;
+    for (int i = 0; i < 64 && buffer.position < buffer.size; ++i) {
+        std::string token = ReadToken(buffer);
+        if (depth == 1 && previous == "/Type" && token == type) return true;
+        if (token == "<<") ++depth;
+        if (token == ">>" && --depth == 0) return false;
+        if (token == "stream" || token == "endobj") return false;
+        previous = std::move(token);
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<PdfDocument::StreamObject> PdfDocument::ReadStreamObject(size_t limit)
@@ -197,8 +217,8 @@ void PdfDocument::RepairCrossReference()
     for (size_t number = XrefTable.size(); number-- > 1;) {
         const XrefEntry& entry = XrefTable[number];
         if (!entry.inUse) continue;
-        if (ObjectTypedAs(entry.offset, "/ObjStm")) objectStreams.push_back(static_cast<int32_t>(number));
-        if (!ObjectTypedAs(entry.offset, "/XRef")) continue;
+        if (TypedAs(fileBuffer, entry.offset, "/ObjStm")) objectStreams.push_back(static_cast<int32_t>(number));
+        if (!TypedAs(fileBuffer, entry.offset, "/XRef")) continue;
         structuralObjects_.push_back(static_cast<int32_t>(number));
         if (!rootReference.found) {
             fileBuffer.position = entry.offset;
@@ -245,7 +265,7 @@ void PdfDocument::FindCatalogAmongObjects()
 {
     rootReference = {};
     for (size_t number = 1; number < XrefTable.size() && !rootReference.found; ++number) {
-        if (XrefTable[number].inUse && ObjectTypedAs(XrefTable[number].offset, "/Catalog"))
+        if (XrefTable[number].inUse && TypedAs(fileBuffer, XrefTable[number].offset, "/Catalog"))
             rootReference = {static_cast<int32_t>(number), XrefTable[number].generation, true};
     }
 }
@@ -326,25 +346,6 @@ bool PdfDocument::AppendObjects(const std::string& appended, const std::vector<s
     fileBytes_ = std::move(joined);
     fileBuffer = {fileBytes_.get(), static_cast<int32_t>(size + appended.size()), 0};
     return true;
-}
-
-bool PdfDocument::ObjectTypedAs(int64_t offset, std::string_view type)
-{
-    FileBuffer& buffer = fileBuffer;
-    buffer.position = static_cast<int32_t>(offset);
-    for (int i = 0; i < 3; ++i) ReadToken(buffer);
-    if (ReadToken(buffer) != "<<") return false;
-    std::string previous;
-    int depth = 1;
-    for (int i = 0; i < 64 && buffer.position < buffer.size; ++i) {
-        std::string token = ReadToken(buffer);
-        if (depth == 1 && previous == "/Type" && token == type) return true;
-        if (token == "<<") ++depth;
-        if (token == ">>" && --depth == 0) return false;
-        if (token == "stream" || token == "endobj") return false;
-        previous = std::move(token);
-    }
-    return false;
 }
 
 

@@ -3,9 +3,8 @@
 // them as in any other file.
 #include <algorithm>
 #include <climits>
-#include <functional>
 #include <cstdint>
-#include <cstring>
+#include <functional>
 
 #include "core/SilentPort.h"
 #include "document/PdfDocument.h"

@@ -236,9 +236,6 @@ private:
     // Objects joined behind the file's bytes, each at its position in `appended`; false when
     // the buffer would grow too large.
     bool AppendObjects(const std::string& appended, const std::vector<std::pair<int32_t, size_t>>& placed);
-    // Whether the object at `offset` is typed `type`: its first tokens are searched, so that a
-    // scan over every object of a large file stays cheap. Moves the read position.
-    bool ObjectTypedAs(int64_t offset, std::string_view type);
     // Cross-reference streams and object streams: read, never copied into a saved file.
     std::vector<int32_t> structuralObjects_;
     // Cross-reference and object streams are no objects of the document: marked not in use.
