@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/ConsolePort.h"
+#include "cli/TemporaryFolder.h"
 #include "document/PdfDocument.h"
 #include "view/QtMeasuringCanvas.h"
 
@@ -43,6 +44,8 @@ public:
 
     ConsolePort port;
     QtMeasuringCanvas canvas;
+    // Outlives the document, which may decode pictures until it is closed.
+    TemporaryFolder temporaryFolder;
     PdfDocument document{port};
 
     // The file was read and is not invalid.
