@@ -419,7 +419,17 @@ void TMainForm::ShowProtectionState()
                                                            "gespeichert werden.")
                                        : QString());
     ChangesDeniedLabel->setVisible(denied);
+    EnableChanges(!denied);
     EnableProtectionControls();
+}
+
+void TMainForm::EnableChanges(bool allowed)
+{
+    // The save would refuse them: the fields show the information but do not take edits.
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6}) edit->setReadOnly(!allowed);
+    for (QWidget* control : std::initializer_list<QWidget*>{DateTimePicker1, DateTimePicker2, DateTimePicker3,
+                                                            DateTimePicker4, NowBtn, FileProtectBtn})
+        control->setEnabled(allowed);
 }
 
 void TMainForm::EnableProtectionControls()

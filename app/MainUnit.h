@@ -220,6 +220,8 @@ private:
     // The save page's password group for the document just read: its protection and rights,
     // no password and neither protect nor remove chosen.
     void ShowProtectionState();
+    // Information, dates and the document protection take changes only where the author allows.
+    void EnableChanges(bool allowed);
     // Which password group controls can be used with the boxes as they are checked.
     void EnableProtectionControls();
     // The protection the next save writes, from the password group.

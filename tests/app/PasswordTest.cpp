@@ -133,16 +133,28 @@ TEST_F(PasswordTest, NewProtectionHasThePasswordsAndRightsChosen)
 
 TEST_F(PasswordTest, DeniedChangesAreShownAndAnEditedTitleIsNotSaved)
 {
-    Open(Protected({"--modify=none"}), {"anna"});
+    const std::string denying = Protected({"--modify=none"});
+    Open(denying, {"anna"});
     ASSERT_EQ(form.document.pages.Count(), 2u);
     EXPECT_FALSE(form.ChangesDeniedLabel->isHidden());
     EXPECT_EQ(form.ChangesDeniedLabel->text(), QString::fromUtf8(DeniedText));
-    QTest::keyClicks(form.Edit4, " (bearbeitet)");
+    // The fields take no edits; a title changed behind their back is still refused on saving.
+    EXPECT_TRUE(form.Edit4->isReadOnly());
+    EXPECT_FALSE(form.NowBtn->isEnabled());
+    EXPECT_FALSE(form.FileProtectBtn->isEnabled());
+    form.document.info.title += " (bearbeitet)";
+    form.document.info.changedByUser = true;
     const std::string target = folder.File("bearbeitet.pdf");
     EXPECT_FALSE(form.SaveTo(QString::fromStdString(target)));
     ASSERT_EQ(windows.dialogs.messages.size(), 1u);
     EXPECT_EQ(windows.dialogs.messages[0].text, QString::fromUtf8(DeniedText));
     EXPECT_FALSE(std::filesystem::exists(target));
+
+    // With the owner password everything may be changed again.
+    Open(denying, {"otto"});
+    EXPECT_FALSE(form.Edit4->isReadOnly());
+    EXPECT_TRUE(form.FileProtectBtn->isEnabled());
+    EXPECT_TRUE(form.ChangesDeniedLabel->isHidden());
 }
 
 }  // namespace
