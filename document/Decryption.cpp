@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
+#include <map>
 
 #include "core/SilentPort.h"
 #include "document/PdfDocument.h"
@@ -50,6 +51,59 @@ std::optional<CryptMethod> CryptFilterMethod(const TokenList& tokens, size_t cf,
     if (method == "/AESV3") return CryptMethod::AESV3;
     if (method.empty() || method == "/None") return CryptMethod::Identity;
     return std::nullopt;
+}
+
+// Every crypt filter of the /CF dictionary at tokens[cf] whose method is known.
+std::map<std::string, CryptMethod> CryptFilters(const TokenList& tokens, size_t cf)
+{
+    std::map<std::string, CryptMethod> filters;
+    if (cf == 0 || tokens[cf] != "<<") return filters;
+    int depth = 0;
+    for (size_t i = cf; i < tokens.size(); ++i) {
+        if (tokens[i] == "<<" || tokens[i] == "[") ++depth;
+        else if ((tokens[i] == ">>" || tokens[i] == "]") && --depth == 0) break;
+        else if (depth == 1 && tokens[i].front() == '/')
+            if (const auto method = CryptFilterMethod(tokens, cf, tokens[i])) filters.emplace(tokens[i], *method);
+    }
+    return filters;
+}
+
+// The index after the value that starts at tokens[at].
+size_t ValueEnd(const TokenList& tokens, size_t at)
+{
+    if (ReferenceAt(tokens, at)) return at + 3;
+    if (tokens[at] != "<<" && tokens[at] != "[") return at + 1;
+    int depth = 0;
+    for (size_t i = at; i < tokens.size(); ++i) {
+        if (tokens[i] == "<<" || tokens[i] == "[") ++depth;
+        else if ((tokens[i] == ">>" || tokens[i] == "]") && --depth == 0) return i + 1;
+    }
+    return tokens.size();
+}
+
+// The crypt filter that a stream's own /Crypt filter names in its /DecodeParms: /Identity when
+// they name none; empty when the stream has no /Crypt filter.
+std::string OwnCryptFilter(const TokenList& tokens)
+{
+    const size_t filter = ValueIndex(tokens, 0, "/Filter");
+    if (filter == 0) return {};
+    size_t position = 0;
+    if (tokens[filter] == "[") {
+        for (size_t i = filter + 1; i < tokens.size() && tokens[i] != "]" && tokens[i] != "/Crypt"; ++i) ++position;
+        if (filter + 1 + position >= tokens.size() || tokens[filter + 1 + position] != "/Crypt") return {};
+    } else if (tokens[filter] != "/Crypt") {
+        return {};
+    }
+    size_t parameters = ValueIndex(tokens, 0, "/DecodeParms");
+    if (parameters != 0 && tokens[parameters] == "[") {
+        size_t element = parameters + 1;
+        for (size_t k = 0; k < position && element < tokens.size() && tokens[element] != "]"; ++k)
+            element = ValueEnd(tokens, element);
+        parameters = element < tokens.size() ? element : 0;
+    }
+    if (parameters == 0 || tokens[parameters] != "<<") return "/Identity";
+    const size_t name = ValueIndex(tokens, parameters, "/Name");
+    return name != 0 && tokens[name].front() == '/' ? tokens[name] : "/Identity";
 }
 
 }  // namespace
@@ -116,6 +170,16 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
         }
         parameters.strings = *strings;
         parameters.streams = *streams;
+        parameters.cryptFilters = CryptFilters(tokens, cf);
+    }
+    parameters.embeddedFiles = parameters.streams;
+    if (const std::string name = NameValue(tokens, ValueIndex(tokens, 0, "/EFF")); !name.empty() && parameters.version >= 4) {
+        const auto files = CryptFilterMethod(tokens, ValueIndex(tokens, 0, "/CF"), name);
+        if (!files) {
+            ShowError("Diese PDF-Datei verwendet einen unbekannten Verschlüsselungsfilter und kann nicht gelesen werden.");
+            return std::nullopt;
+        }
+        parameters.embeddedFiles = *files;
     }
     parameters.firstId = fileIds.empty() ? std::string() : fileIds.front();
     if (const std::string problem = ParameterProblem(parameters); !problem.empty()) {
@@ -204,20 +268,26 @@ std::string PdfDocument::DictionaryText(int32_t position)
     return text;
 }
 
-bool PdfDocument::StreamLeftPlain(int32_t number, bool encryptMetadata)
+CryptMethod PdfDocument::StreamMethod(int32_t number, const EncryptionParameters& parameters)
 {
-    if (!GotoObject(number)) return false;
-    const TokenList tokens = DictionaryTokensAt(fileBuffer.position);
-    // The document's metadata may stay readable to tools that do not decrypt.
-    if (!encryptMetadata && NameValue(tokens, ValueIndex(tokens, 0, "/Type")) == "/Metadata") return true;
-    // A stream's own /Crypt filter chooses its crypt filter; the identity one is its only use
-    // in practice.
-    const size_t filter = ValueIndex(tokens, 0, "/Filter");
-    for (size_t i = filter; filter > 0 && i < tokens.size() && (i == filter || tokens[filter] == "["); ++i) {
-        if (tokens[i] == "/Crypt") return true;
-        if (tokens[i] == "]") break;
+    const FileBuffer saved = fileBuffer;
+    CryptMethod method = parameters.streams;
+    if (GotoObject(number)) {
+        const TokenList tokens = DictionaryTokensAt(fileBuffer.position);
+        const std::string type = NameValue(tokens, ValueIndex(tokens, 0, "/Type"));
+        if (const std::string own = OwnCryptFilter(tokens); !own.empty()) {
+            // A name the /CF dictionary does not hold is taken as the identity filter.
+            const auto named = parameters.cryptFilters.find(own);
+            method = named != parameters.cryptFilters.end() ? named->second : CryptMethod::Identity;
+        } else if (type == "/Metadata" && !parameters.encryptMetadata) {
+            // The document's metadata may stay readable to tools that do not decrypt.
+            method = CryptMethod::Identity;
+        } else if (type == "/EmbeddedFile") {
+            method = parameters.embeddedFiles;
+        }
     }
-    return false;
+    fileBuffer = saved;
+    return method;
 }
 
 void PdfDocument::DecryptObjects()
@@ -237,17 +307,13 @@ void PdfDocument::DecryptObjects()
         bool isStream = false;
         int32_t length = -1;
         const int64_t end = ObjectEnd(entry.offset, &isStream, &length);
-        const bool plainData = isStream && StreamLeftPlain(number, parameters.encryptMetadata);
-        if (plainData) encryption.plainObjects.insert(number);
+        const CryptMethod dataMethod = isStream ? StreamMethod(number, parameters) : parameters.streams;
         const int32_t generation = entry.generation;
         const ConvertedObject converted = ConvertObject(
             file.substr(static_cast<size_t>(entry.offset), static_cast<size_t>(end - entry.offset)),
             length >= 0 ? std::optional<int64_t>(length) : std::nullopt,
             [&](std::string_view bytes) { return handler.DecryptString(bytes, number, generation); },
-            [&](std::string_view bytes) -> std::optional<std::string> {
-                if (plainData) return std::string(bytes);
-                return handler.DecryptStream(bytes, number, generation);
-            });
+            [&](std::string_view bytes) { return handler.Decrypt(dataMethod, bytes, number, generation); });
         if (converted.rejectedData)
             ui_.AddMemoLine("Die Daten von Objekt " + std::to_string(number) +
                             " konnten nicht entschlüsselt werden und bleiben leer.");

@@ -254,7 +254,11 @@ void DocumentWriter::CopyObject(int32_t number)
     const int64_t copyStart = out_.Position();
     CopyWithInsertions(start, end, [&](std::string_view bytes) { out_.Append(bytes); });
     out_.WriteLine("");
-    Seal(copyStart, number, entry.generation, streamLength >= 0 ? std::optional<int64_t>(streamLength) : std::nullopt);
+    // A copied stream keeps the crypt filter it chooses for itself.
+    std::optional<CryptMethod> dataMethod;
+    if (protection_ && isStream) dataMethod = document_.StreamMethod(number, protection_->Parameters());
+    Seal(copyStart, number, entry.generation, streamLength >= 0 ? std::optional<int64_t>(streamLength) : std::nullopt,
+         dataMethod);
 }
 
 void DocumentWriter::CopyWithInsertions(int64_t from, int64_t to, const std::function<void(std::string_view)>& append)
@@ -280,7 +284,6 @@ void DocumentWriter::ChooseProtection()
     } else if (settings.mode == PasswordSettings::Mode::Keep && encryption.handler) {
         protection_ = encryption.handler;
         protectionText_ = encryption.dictionaryText;
-        plainObjects_ = encryption.plainObjects;
     }
     if (!protection_) return;
     // Revisions 2 to 4 derive their keys from the first /ID string: a kept protection keeps it.
@@ -304,14 +307,18 @@ void DocumentWriter::WriteEncryptionDictionary()
     out_.WriteLine("endobj");
 }
 
-void DocumentWriter::Seal(int64_t start, int32_t number, int32_t generation, std::optional<int64_t> dataLength)
+void DocumentWriter::Seal(int64_t start, int32_t number, int32_t generation, std::optional<int64_t> dataLength,
+                          std::optional<CryptMethod> dataMethod)
 {
-    if (!protection_ || plainObjects_.count(number)) return;
+    if (!protection_) return;
     const SecurityHandler& handler = *protection_;
     ConvertedObject sealed = ConvertObject(
         std::string_view(out_.Bytes()).substr(static_cast<size_t>(start)), dataLength,
         [&](std::string_view bytes) { return std::optional<std::string>(handler.EncryptString(bytes, number, generation)); },
-        [&](std::string_view bytes) { return std::optional<std::string>(handler.EncryptStream(bytes, number, generation)); });
+        [&](std::string_view bytes) {
+            return std::optional<std::string>(
+                handler.Encrypt(dataMethod.value_or(handler.Parameters().streams), bytes, number, generation));
+        });
     out_.Truncate(start);
     out_.Append(sealed.text);
 }

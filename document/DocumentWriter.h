@@ -41,8 +41,10 @@ private:
     void ChooseProtection();
     void WriteEncryptionDictionary();
     // Encrypts the strings and stream data of the object written from `start` on, under its
-    // number and generation; dataLength: its stream data's length when /Length does not say.
-    void Seal(int64_t start, int32_t number, int32_t generation, std::optional<int64_t> dataLength = std::nullopt);
+    // number and generation; dataLength: its stream data's length when /Length does not say;
+    // dataMethod: how its data is encrypted when not by /StmF.
+    void Seal(int64_t start, int32_t number, int32_t generation, std::optional<int64_t> dataLength = std::nullopt,
+              std::optional<CryptMethod> dataMethod = std::nullopt);
     void WriteHeader();
     void PlanNumbers();
     // The next number for a new object.
@@ -109,7 +111,6 @@ private:
     std::string protectionText_;
     int32_t encryptionNumber_ = 0;
     std::vector<std::string> fileIds_;
-    std::unordered_set<int32_t> plainObjects_;
 };
 
 }  // namespace folivo

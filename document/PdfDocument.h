@@ -92,6 +92,11 @@ public:
     // The trailer's /ID strings as read (none or two).
     std::vector<std::string> fileIds;
 
+    // How the data of stream object `number` is encrypted under `parameters`: by the crypt filter
+    // that a /Crypt filter of its own names, not at all for metadata when /EncryptMetadata is
+    // false, by /EFF for embedded files, else by /StmF.
+    CryptMethod StreamMethod(int32_t number, const EncryptionParameters& parameters);
+
     // An encrypted document as opened: its handler, how it was opened, and what saving it with
     // the same protection keeps.
     struct Encryption {
@@ -101,8 +106,6 @@ public:
         // The /Encrypt dictionary as the file wrote it, and its object number (0: given inline).
         std::string dictionaryText;
         int32_t objectNumber = 0;
-        // Objects the file leaves unencrypted (metadata streams with /EncryptMetadata false).
-        std::unordered_set<int32_t> plainObjects;
     };
     Encryption encryption;
     // The protection the next save writes.
@@ -250,9 +253,6 @@ private:
     void OpenEncryption();
     // Every object decrypted into a plain copy behind the file's bytes.
     void DecryptObjects();
-    // The data of the stream object `number` is not encrypted: metadata when /EncryptMetadata
-    // is false, and a stream with a /Crypt filter of its own.
-    bool StreamLeftPlain(int32_t number, bool encryptMetadata);
     // The bytes of the dictionary at the position, from "<<" to ">>".
     std::string DictionaryText(int32_t position);
     ObjectReference encryptionSource_;

@@ -385,7 +385,8 @@ SecurityHandler SecurityHandler::CreateAes256(std::string_view userPassword, std
     p.revision = 6;
     p.keyBytes = 32;
     p.permissions = permissions;
-    p.strings = p.streams = CryptMethod::AESV3;
+    p.strings = p.streams = p.embeddedFiles = CryptMethod::AESV3;
+    p.cryptFilters = {{"/StdCF", CryptMethod::AESV3}};
     const std::string fileKey = RandomBytes(32);
     // A hash with a validation salt and a key salt, and the file key wrapped under the second.
     const auto seal = [&](std::string_view password, std::string_view user, std::string& hashed, std::string& wrapped) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ struct EncryptionParameters {
     // The methods of /StrF and /StmF (V4 and V5); RC4 for V1 to V3.
     CryptMethod strings = CryptMethod::RC4;
     CryptMethod streams = CryptMethod::RC4;
+    // The crypt filters of /CF by name, for streams that choose one with a /Crypt filter of their
+    // own, and the method of embedded files (/EFF, else the streams' method).
+    std::map<std::string, CryptMethod> cryptFilters;
+    CryptMethod embeddedFiles = CryptMethod::RC4;
     // The first element of the trailer's /ID (used by revisions 2 to 4).
     std::string firstId;
 };
@@ -71,6 +76,10 @@ public:
     // without a file key (Identity gives the bytes as they are).
     std::string EncryptString(std::string_view data, int32_t number, int32_t generation) const;
     std::string EncryptStream(std::string_view data, int32_t number, int32_t generation) const;
+    // The same with a method of the caller's choice (a stream's own crypt filter).
+    std::optional<std::string> Decrypt(CryptMethod method, std::string_view data, int32_t number,
+                                       int32_t generation) const;
+    std::string Encrypt(CryptMethod method, std::string_view data, int32_t number, int32_t generation) const;
 
     // New protection: AES-256, revision 6, with a fresh random file key and salts; the returned
     // handler is authenticated as owner. `permissions` is the /P value.
@@ -78,9 +87,6 @@ public:
                                         int32_t permissions);
 
 private:
-    std::optional<std::string> Decrypt(CryptMethod method, std::string_view data, int32_t number,
-                                       int32_t generation) const;
-    std::string Encrypt(CryptMethod method, std::string_view data, int32_t number, int32_t generation) const;
     // The file key for AESV3; otherwise derived from it and the object's number and generation.
     std::string ObjectKey(CryptMethod method, int32_t number, int32_t generation) const;
 

@@ -278,6 +278,61 @@ TEST(EncryptedDocumentInMemory, OwnProtectionReadsAndDamageIsNamed)
               damaged.port.memo.end());
 }
 
+// Streams choose their crypt filter: by a /Crypt filter of their own, by /EFF for embedded
+// files, else by /StmF, here the identity. qpdf reads each as meant, in the file and in our save
+// that keeps the protection.
+TEST_F(EncryptedDocument, EachStreamKeepsTheCryptFilterItChooses)
+{
+    const SecurityHandler handler = SecurityHandler::CreateAes256("", "zu", -4);
+    std::string dictionary = EncryptionDictionaryText(handler.Parameters());
+    dictionary.replace(dictionary.find("/StmF /StdCF"), 12, "/StmF /Identity /EFF /StdCF");
+    const auto aes = [&](const std::string& text, int32_t number) { return handler.Encrypt(CryptMethod::AESV3, text, number, 0); };
+    const std::string content = "0 0 1 rg 10 10 50 50 re f";
+    PdfBuilder builder = DocumentWithPages("/Kids [3 0 R] /Count 1", {});
+    const auto string = [&](const std::string& text, int32_t number) { return HexStringText(handler.EncryptString(text, number, 0)); };
+    builder.objects[0] = "<< /Type /Catalog /Pages 2 0 R /Names << /EmbeddedFiles << /Names [" + string("a", 1) +
+                         " 10 0 R] >> >> /Hinweis 8 0 R /Neun 9 0 R >>";
+    builder.objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>");
+    builder.objects.push_back(StreamObject("/Filter /Crypt /DecodeParms << /Type /CryptFilterDecodeParms /Name /StdCF >>", aes(content, 4)));
+    builder.objects.push_back("<< /Title " + string("Geheim", 5) + " >>");
+    builder.objects.push_back(dictionary);
+    builder.objects.push_back(StreamObject("/Type /EmbeddedFile", aes("Anhang", 7)));
+    builder.objects.push_back(StreamObject("/Note " + string("Hinweis", 8), "Klartext"));
+    builder.objects.push_back(StreamObject("/Filter [/Crypt] /DecodeParms [<< /Name /StdCF >>]", aes("Neun", 9)));
+    builder.objects.push_back("<< /Type /Filespec /F " + string("anhang.txt", 10) + " /EF << /F 7 0 R >> >>");
+    builder.trailerEntries = "/Root 1 0 R /Info 5 0 R /Encrypt 6 0 R /ID [<00112233> <00112233>]";
+
+    ScratchFolder folder;
+    const std::string original = folder.Write("filter.pdf", builder.Build());
+    // Saved with the protection kept, and without it (after the kept one, read again).
+    const std::string saved = folder.File("saved.pdf"), plain = folder.File("plain.pdf");
+    {
+        Opened opened(original, "zu");
+        EXPECT_TRUE(opened.port.messages.empty());
+        EXPECT_EQ(opened->info.title, "Geheim");
+        EXPECT_EQ(opened->ItemCountsByPage(), std::vector<uint32_t>{1});
+        ASSERT_TRUE(opened->SavePDFNew(saved));
+    }
+    {
+        Opened opened(saved, "zu");
+        EXPECT_EQ(opened->ItemCountsByPage(), std::vector<uint32_t>{1});
+        opened->passwordSettings.mode = PasswordSettings::Mode::Remove;
+        ASSERT_TRUE(opened->SavePDFNew(plain));
+    }
+    for (const std::string& path : {original, saved, plain}) {
+        const auto object = [&](int number, const char* options) {
+            return RunTool("qpdf --password=zu " + std::string(options) + " --show-object=" + std::to_string(number) + " " +
+                           ShellQuoted(path)).output;
+        };
+        EXPECT_EQ(object(4, "--filtered-stream-data"), content) << path;
+        EXPECT_EQ(object(8, "--filtered-stream-data"), "Klartext") << path;
+        EXPECT_EQ(object(9, "--filtered-stream-data"), "Neun") << path;
+        EXPECT_NE(object(8, "").find("/Note (Hinweis)"), std::string::npos) << path;
+    }
+    // qpdf finds no embedded files by /EFF; unencrypted, the file's data is plain to see.
+    EXPECT_EQ(RunTool("qpdf --filtered-stream-data --show-object=7 " + ShellQuoted(plain)).output, "Anhang");
+}
+
 TEST(EncryptedDocumentInMemory, UnusableEncryptionIsRefusedWithAMessage)
 {
     const SecurityHandler handler = SecurityHandler::CreateAes256("", "zu", -4);
