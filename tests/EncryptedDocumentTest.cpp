@@ -279,21 +279,26 @@ TEST(EncryptedDocumentInMemory, OwnProtectionReadsAndDamageIsNamed)
 }
 
 // Streams choose their crypt filter: by a /Crypt filter of their own, by /EFF for embedded
-// files, else by /StmF, here the identity. qpdf reads each as meant, in the file and in our save
-// that keeps the protection.
+// files, else by /StmF, here the identity. qpdf reads each as meant in the file, in our save that
+// keeps the protection and in our save without it.
 TEST_F(EncryptedDocument, EachStreamKeepsTheCryptFilterItChooses)
 {
     const SecurityHandler handler = SecurityHandler::CreateAes256("", "zu", -4);
     std::string dictionary = EncryptionDictionaryText(handler.Parameters());
     dictionary.replace(dictionary.find("/StmF /StdCF"), 12, "/StmF /Identity /EFF /StdCF");
-    const auto aes = [&](const std::string& text, int32_t number) { return handler.Encrypt(CryptMethod::AESV3, text, number, 0); };
+    const auto aes = [&](const std::string& text, int32_t number) {
+        return handler.Encrypt(CryptMethod::AESV3, text, number, 0);
+    };
+    const auto string = [&](const std::string& text, int32_t number) {
+        return HexStringText(handler.EncryptString(text, number, 0));
+    };
     const std::string content = "0 0 1 rg 10 10 50 50 re f";
     PdfBuilder builder = DocumentWithPages("/Kids [3 0 R] /Count 1", {});
-    const auto string = [&](const std::string& text, int32_t number) { return HexStringText(handler.EncryptString(text, number, 0)); };
     builder.objects[0] = "<< /Type /Catalog /Pages 2 0 R /Names << /EmbeddedFiles << /Names [" + string("a", 1) +
                          " 10 0 R] >> >> /Hinweis 8 0 R /Neun 9 0 R >>";
     builder.objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>");
-    builder.objects.push_back(StreamObject("/Filter /Crypt /DecodeParms << /Type /CryptFilterDecodeParms /Name /StdCF >>", aes(content, 4)));
+    builder.objects.push_back(
+        StreamObject("/Filter /Crypt /DecodeParms << /Type /CryptFilterDecodeParms /Name /StdCF >>", aes(content, 4)));
     builder.objects.push_back("<< /Title " + string("Geheim", 5) + " >>");
     builder.objects.push_back(dictionary);
     builder.objects.push_back(StreamObject("/Type /EmbeddedFile", aes("Anhang", 7)));
@@ -329,7 +334,7 @@ TEST_F(EncryptedDocument, EachStreamKeepsTheCryptFilterItChooses)
         EXPECT_EQ(object(9, "--filtered-stream-data"), "Neun") << path;
         EXPECT_NE(object(8, "").find("/Note (Hinweis)"), std::string::npos) << path;
     }
-    // qpdf finds no embedded files by /EFF; unencrypted, the file's data is plain to see.
+    // qpdf does not take /EFF for the embedded file; in the save without protection it is plain.
     EXPECT_EQ(RunTool("qpdf --filtered-stream-data --show-object=7 " + ShellQuoted(plain)).output, "Anhang");
 }
 
