@@ -95,7 +95,8 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     ShowFolder(programFolder_);
     PrefListBox->addItems(LoadPrefFolders(PrefFoldersFile()));
 
-    document.programFolder = ToPath(programFolder_);
+    temporaryFolder_ = std::make_unique<TemporaryFolder>(ToPath(programFolder_));
+    document.programFolder = temporaryFolder_->Path();
     document.canvas = &canvas_;
     document.readImages = ReadImagesCheck->isChecked();
     QFont arial("Arial");

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/Cursors.h"
+#include "core/TemporaryFolder.h"
 #include "core/UserInterfacePort.h"
 #include "document/PdfDocument.h"
 #include "pdfwrite/OutlineFontMetrics.h"
@@ -241,6 +242,8 @@ private:
     std::unique_ptr<UserDialogs> ownDialogs_;
     UserDialogs* dialogs_;
     QString programFolder_;
+    // The reader's temporary files, apart from those of other windows.
+    std::unique_ptr<TemporaryFolder> temporaryFolder_;
     QStringList startArguments_;
     // The folder the tree still has to select once the model knows it; empty when none.
     QString pendingTreeFolder_;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/ConsolePort.h"
-#include "cli/TemporaryFolder.h"
+#include "core/TemporaryFolder.h"
 #include "document/PdfDocument.h"
 #include "view/QtMeasuringCanvas.h"
 
@@ -45,7 +45,7 @@ public:
     ConsolePort port;
     QtMeasuringCanvas canvas;
     // Outlives the document, which may decode pictures until it is closed.
-    TemporaryFolder temporaryFolder;
+    TemporaryFolder temporaryFolder{ProgramFolder()};
     PdfDocument document{port};
 
     // The file was read and is not invalid.

@@ -187,6 +187,26 @@ TEST(MainForm, EndRemovesTheHtmloutFolderWithNestedFolders)
     EXPECT_TRUE(std::filesystem::exists(folder.File("keep.txt")));
 }
 
+// Two windows started at once on one program folder decode their pictures in folders of their
+// own, hidden there and gone when the window is.
+TEST(MainForm, WindowsKeepTheirTemporaryFilesApart)
+{
+    ScratchFolder folder;
+    std::string first, second;
+    {
+        Windows one(folder.File("")), two(folder.File(""));
+        first = one.main.document.programFolder;
+        second = two.main.document.programFolder;
+        EXPECT_NE(first, second);
+        for (const std::string& path : {first, second}) {
+            EXPECT_EQ(path.rfind(folder.File(".folivo-"), 0), 0u) << path;
+            EXPECT_TRUE(std::filesystem::is_directory(path)) << path;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(first));
+    EXPECT_FALSE(std::filesystem::exists(second));
+}
+
 TEST(MainForm, CancelButtonOnlyRaisesTheRequestAndTheNextReadingClearsIt)
 {
     ScratchFolder folder;

@@ -1,4 +1,4 @@
-#include "cli/TemporaryFolder.h"
+#include "core/TemporaryFolder.h"
 
 #include <stdlib.h>  // mkdtemp
 
@@ -6,13 +6,11 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/ConsolePort.h"
+namespace folivo {
 
-namespace folivo::cli {
-
-TemporaryFolder::TemporaryFolder() : path_(ProgramFolder())
+TemporaryFolder::TemporaryFolder(const std::string& parent) : path_(parent)
 {
-    std::string pattern = path_ + "folivo-XXXXXX";
+    const std::string pattern = parent + ".folivo-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (mkdtemp(name.data())) {
@@ -28,4 +26,4 @@ TemporaryFolder::~TemporaryFolder()
     std::filesystem::remove_all(path_, ignored);
 }
 
-}  // namespace folivo::cli
+}  // namespace folivo
