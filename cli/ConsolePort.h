@@ -26,8 +26,8 @@ public:
     void ReadingFinished(int) override {}
 };
 
-// The folder for temporary files: the executable's folder when it is writable, otherwise the
-// user's application data folder. Ends in a separator.
+// The program folder, which holds each run's folder of temporary files: the executable's folder
+// when it is writable, otherwise the user's application data folder. Ends in a separator.
 std::string ProgramFolder();
 
 }  // namespace folivo::cli
