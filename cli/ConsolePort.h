@@ -5,25 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "core/UserInterfacePort.h"
+#include "core/SilentPort.h"
 
 namespace folivo::cli {
 
-class ConsolePort : public UserInterfacePort {
+class ConsolePort : public SilentPort {
 public:
     std::vector<std::string> memo;
     std::vector<std::string> messages;
 
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
-    void ShowProgressWindow() override {}
-    void CloseProgressWindow() override {}
     void AddMemoLine(const std::string& line) override { memo.push_back(line); }
-    void SetProgressLabel(const std::string&) override {}
-    void SetProStatus(int) override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() const override { return false; }
-    void ClearCancelRequest() override {}
-    void ReadingFinished(int) override {}
 };
 
 // The program folder, which holds each run's folder of temporary files: the executable's folder

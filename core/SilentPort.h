@@ -1,5 +1,5 @@
 // A user-interface port that shows nothing: for readings nobody watches (a look at a file before
-// it is read, the fuzz targets).
+// it is read, the fuzz targets), and the base of the command line's port.
 #pragma once
 
 #include <string>

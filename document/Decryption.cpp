@@ -68,19 +68,6 @@ std::map<std::string, CryptMethod> CryptFilters(const TokenList& tokens, size_t 
     return filters;
 }
 
-// The index after the value that starts at tokens[at].
-size_t ValueEnd(const TokenList& tokens, size_t at)
-{
-    if (ReferenceAt(tokens, at)) return at + 3;
-    if (tokens[at] != "<<" && tokens[at] != "[") return at + 1;
-    int depth = 0;
-    for (size_t i = at; i < tokens.size(); ++i) {
-        if (tokens[i] == "<<" || tokens[i] == "[") ++depth;
-        else if ((tokens[i] == ">>" || tokens[i] == "]") && --depth == 0) return i + 1;
-    }
-    return tokens.size();
-}
-
 // The crypt filter that a stream's own /Crypt filter names in its /DecodeParms: /Identity when
 // they name none; empty when the stream has no /Crypt filter.
 std::string OwnCryptFilter(const TokenList& tokens)
@@ -94,16 +81,16 @@ std::string OwnCryptFilter(const TokenList& tokens)
     } else if (tokens[filter] != "/Crypt") {
         return {};
     }
-    size_t parameters = ValueIndex(tokens, 0, "/DecodeParms");
-    if (parameters != 0 && tokens[parameters] == "[") {
-        size_t element = parameters + 1;
-        for (size_t k = 0; k < position && element < tokens.size() && tokens[element] != "]"; ++k)
-            element = ValueEnd(tokens, element);
-        parameters = element < tokens.size() ? element : 0;
+    TokenList parameters;
+    if (const size_t at = ValueIndex(tokens, 0, "/DecodeParms"); at != 0 && tokens[at] == "[") {
+        const std::vector<TokenList> elements = ArrayElements(tokens, at);
+        if (position < elements.size()) parameters = elements[position];
+    } else if (at != 0) {
+        parameters.assign(tokens.begin() + static_cast<std::ptrdiff_t>(at), tokens.end());
     }
-    if (parameters == 0 || tokens[parameters] != "<<") return "/Identity";
-    const size_t name = ValueIndex(tokens, parameters, "/Name");
-    return name != 0 && tokens[name].front() == '/' ? tokens[name] : "/Identity";
+    if (parameters.empty() || parameters[0] != "<<") return "/Identity";
+    const size_t name = ValueIndex(parameters, 0, "/Name");
+    return name != 0 && parameters[name].front() == '/' ? parameters[name] : "/Identity";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/PictureCodecs.h"
 #include "core/RasterImage.h"
 #include "document/PdfDocument.h"
+#include "syntax/DictionaryTokens.h"
 #include "syntax/FilterChain.h"
 #include "syntax/StreamData.h"
 #include "syntax/StreamFilters.h"
@@ -39,42 +40,6 @@ void RemoveFile(const std::string& path)
 void PutLittleEndian(std::string& out, uint32_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A hex string's first token: "<" with the first digits that follow without a blank.
-bool StartsHexString(const std::string& token) { return !token.empty() && token[0] == '<' && token.rfind("<<", 0) != 0; }
-
-bool IsReference(const TokenList& tokens, size_t at)
-{
-    return at + 2 < tokens.size() && IntegerText(tokens[at]) && IntegerText(tokens[at + 1]) && tokens[at + 2] == "R";
-}
-
-// The elements of the array whose "[" is at tokens[at]: a reference, a nested array or
-// dictionary, or a hex string is one element of several tokens.
-std::vector<TokenList> ArrayElements(const TokenList& tokens, size_t at)
-{
-    std::vector<TokenList> elements;
-    if (at >= tokens.size() || tokens[at] != "[") return elements;
-    size_t i = at + 1;
-    while (i < tokens.size() && tokens[i] != "]") {
-        size_t end = i + 1;
-        if (IsReference(tokens, i)) {
-            end = i + 3;
-        } else if (StartsHexString(tokens[i])) {
-            while (end < tokens.size() && tokens[end - 1] != ">") ++end;
-        } else if (tokens[i] == "[" || tokens[i] == "<<") {
-            const std::string close = tokens[i] == "[" ? "]" : ">>";
-            int depth = 0;
-            for (end = i; end < tokens.size(); ++end) {
-                if (tokens[end] == tokens[i]) ++depth;
-                else if (tokens[end] == close && --depth == 0) break;
-            }
-            end = std::min(end + 1, tokens.size());
-        }
-        elements.emplace_back(tokens.begin() + static_cast<std::ptrdiff_t>(i), tokens.begin() + static_cast<std::ptrdiff_t>(end));
-        i = end;
-    }
-    return elements;
 }
 
 // The tokens after the key of an entry.

@@ -41,4 +41,37 @@ bool NumbersAt(const TokenList& tokens, size_t at, double* values, size_t count)
     return true;
 }
 
+bool StartsHexString(const std::string& token) { return !token.empty() && token[0] == '<' && token.rfind("<<", 0) != 0; }
+
+bool IsReference(const TokenList& tokens, size_t at)
+{
+    return at + 2 < tokens.size() && IntegerText(tokens[at]) && IntegerText(tokens[at + 1]) && tokens[at + 2] == "R";
+}
+
+std::vector<TokenList> ArrayElements(const TokenList& tokens, size_t at)
+{
+    std::vector<TokenList> elements;
+    if (at >= tokens.size() || tokens[at] != "[") return elements;
+    size_t i = at + 1;
+    while (i < tokens.size() && tokens[i] != "]") {
+        size_t end = i + 1;
+        if (IsReference(tokens, i)) {
+            end = i + 3;
+        } else if (StartsHexString(tokens[i])) {
+            while (end < tokens.size() && tokens[end - 1] != ">") ++end;
+        } else if (tokens[i] == "[" || tokens[i] == "<<") {
+            const std::string close = tokens[i] == "[" ? "]" : ">>";
+            int depth = 0;
+            for (end = i; end < tokens.size(); ++end) {
+                if (tokens[end] == tokens[i]) ++depth;
+                else if (tokens[end] == close && --depth == 0) break;
+            }
+            end = std::min(end + 1, tokens.size());
+        }
+        elements.emplace_back(tokens.begin() + static_cast<std::ptrdiff_t>(i), tokens.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end;
+    }
+    return elements;
+}
+
 }  // namespace folivo

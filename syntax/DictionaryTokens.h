@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "syntax/SyntaxTypes.h"
 
@@ -20,5 +22,15 @@ std::optional<int32_t> ReferenceAt(const TokenList& tokens, size_t at);
 // The first `count` (at most 6) numbers of the array whose "[" is tokens[at]; false, with the
 // values unchanged, unless it starts with that many numbers.
 bool NumbersAt(const TokenList& tokens, size_t at, double* values, size_t count);
+
+// A hex string's first token: "<" with the first digits that follow without a blank.
+bool StartsHexString(const std::string& token);
+
+// tokens[at] starts a reference "N G R".
+bool IsReference(const TokenList& tokens, size_t at);
+
+// The elements of the array whose "[" is at tokens[at]: a reference, a nested array or
+// dictionary, or a hex string is one element of several tokens.
+std::vector<TokenList> ArrayElements(const TokenList& tokens, size_t at);
 
 }  // namespace folivo
