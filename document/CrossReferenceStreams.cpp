@@ -186,6 +186,7 @@ bool PdfDocument::EntriesLeadToObjects()
 
 void PdfDocument::RepairCrossReference()
 {
+    repaired = true;
     XrefTable.clear();
     structuralObjects_.clear();
     rootReference = {};

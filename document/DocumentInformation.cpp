@@ -1,13 +1,19 @@
 // The document information dictionary into the information fields.
 #include <array>
+#include <tuple>
 
 #include "document/PdfDocument.h"
 #include "model/TextStrings.h"
+#include "model/XmpMetadata.h"
+#include "syntax/DictionaryTokens.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
 
 namespace {
+
+// A packet larger than this is no document's metadata.
+constexpr size_t MaxMetadataBytes = 16u << 20;
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -101,25 +107,75 @@ void PdfDocument::ReadDocumentInformation()
     }
     if (!GotoObject(infoReference.objectNumber)) return;
     ParseDictionary();
-    const std::pair<const char*, std::string*> textFields[] = {
-        {"/Producer", &info.producer}, {"/Creator", &info.creator}, {"/Author", &info.author},
-        {"/Title", &info.title},       {"/Subject", &info.subject}, {"/Keywords", &info.keywords},
+    InfoSources& sources = info.sources;
+    const std::tuple<const char*, std::string*, InfoSource*> textFields[] = {
+        {"/Producer", &info.producer, &sources.producer}, {"/Creator", &info.creator, &sources.creator},
+        {"/Author", &info.author, &sources.author},       {"/Title", &info.title, &sources.title},
+        {"/Subject", &info.subject, &sources.subject},    {"/Keywords", &info.keywords, &sources.keywords},
     };
     for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
         const TokenList& tokens = *DictEntryList->At(i)->tokens;
         if (tokens.size() < 2) continue;
-        for (const auto& [key, field] : textFields) {
-            if (tokens[0] == key) *field = InformationText(ReadStringValue(tokens));
+        for (const auto& [key, field, source] : textFields) {
+            if (tokens[0] != key) continue;
+            *field = InformationText(ReadStringValue(tokens));
+            *source = field->empty() ? InfoSource::None : InfoSource::Dictionary;
         }
         if (tokens[0] == "/CreationDate") {
             ReadDate(InformationText(ReadStringValue(tokens)), info.createdDate, info.createdTime, info.createdPresent,
                      info.createdAsRead);
+            if (info.createdPresent) sources.created = InfoSource::Dictionary;
         } else if (tokens[0] == "/ModDate") {
             ReadDate(InformationText(ReadStringValue(tokens)), info.modifiedDate, info.modifiedTime,
                      info.modifiedPresent, info.modifiedAsRead);
+            if (info.modifiedPresent) sources.modified = InfoSource::Dictionary;
         }
     }
     InfoEntries = TakeDictionary();
+}
+
+void PdfDocument::ReadMetadata()
+{
+    const FileBuffer saved = fileBuffer;
+    if (GotoObject(rootReference.objectNumber) && ReadToken(fileBuffer) == "<<")
+        catalogDictionaryPosition = fileBuffer.position - 2;
+    fileBuffer = saved;
+
+    const TokenList catalog = ObjectTokens(rootReference.objectNumber);
+    const auto number = ReferenceAt(catalog, ValueIndex(catalog, 0, "/Metadata"));
+    if (!number || !IsObjectInUse(*number)) return;
+    metadataReference = {*number, XrefTable[static_cast<size_t>(*number)].generation, true};
+    metadataPacket = DecodedStream(*number, MaxMetadataBytes);
+    const auto xmp = metadataPacket ? ReadXmpInformation(*metadataPacket) : std::nullopt;
+    if (!xmp) {
+        ui_.AddMemoLine("Die XMP-Metadaten des Dokuments konnten nicht gelesen werden.");
+        return;
+    }
+    FillFromMetadata(*xmp);
+}
+
+void PdfDocument::FillFromMetadata(const XmpInformation& xmp)
+{
+    InfoSources& sources = info.sources;
+    const std::tuple<const std::optional<std::string>*, std::string*, InfoSource*> textFields[] = {
+        {&xmp.producer, &info.producer, &sources.producer}, {&xmp.creator, &info.creator, &sources.creator},
+        {&xmp.author, &info.author, &sources.author},       {&xmp.title, &info.title, &sources.title},
+        {&xmp.subject, &info.subject, &sources.subject},    {&xmp.keywords, &info.keywords, &sources.keywords},
+    };
+    for (const auto& [value, field, source] : textFields) {
+        if (!field->empty() || !*value || (*value)->empty()) continue;
+        *field = **value;  // UTF-8 already
+        std::erase(*field, '\0');
+        *source = InfoSource::Xmp;
+    }
+    if (!info.createdPresent && xmp.created) {
+        ReadDate(*xmp.created, info.createdDate, info.createdTime, info.createdPresent, info.createdAsRead);
+        if (info.createdPresent) sources.created = InfoSource::Xmp;
+    }
+    if (!info.modifiedPresent && xmp.modified) {
+        ReadDate(*xmp.modified, info.modifiedDate, info.modifiedTime, info.modifiedPresent, info.modifiedAsRead);
+        if (info.modifiedPresent) sources.modified = InfoSource::Xmp;
+    }
 }
 
 }  // namespace folivo

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <string_view>
 
 #include "pdfwrite/Compression.h"
 #include "pdfwrite/EncryptionDictionary.h"
+#include "pdfwrite/FileIdentifier.h"
 #include "pdfwrite/InformationFields.h"
 #include "syntax/ObjectCipher.h"
 #include "syntax/StreamData.h"
@@ -42,25 +44,57 @@ constexpr size_t ObjectStreamMembers = 200;
 const char* const InformationKeys[] = {"/Producer", "/Author",       "/Creator", "/Title",
                                        "/Subject",  "/CreationDate", "/ModDate", "/Keywords"};
 
+// The values a save writes into the information dictionary, for the XMP packet.
+XmpUpdate MetadataValues(const InfoFields& info)
+{
+    XmpUpdate update{info.title, info.author, info.subject, info.keywords, info.creator, info.producer, {}, {}, {}};
+    update.created = InformationDateText(info.createdDate, info.createdTime, info.createdPresent, info.createdAsRead);
+    update.modified =
+        InformationDateText(info.modifiedDate, info.modifiedTime, info.modifiedPresent, info.modifiedAsRead);
+    if (update.modified) {
+        update.metadataDate = update.modified;
+    } else {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        const CivilDate date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+        const CivilTime time{local.tm_hour, local.tm_min, local.tm_sec};
+        update.metadataDate = PdfDateText(date, time, static_cast<int>(local.tm_gmtoff / 60));
+    }
+    return update;
+}
+
 }  // namespace
 
-DocumentWriter::DocumentWriter(PdfDocument& document) : document_(document) {}
+DocumentWriter::DocumentWriter(PdfDocument& document, std::string fileName)
+    : document_(document), fileName_(std::move(fileName))
+{
+}
 
 std::string DocumentWriter::Write()
 {
     const FileBuffer saved = document_.fileBuffer;
+    if (document_.appendChanges) {
+        appending_ = true;
+        std::string bytes = WriteAppended();
+        document_.fileBuffer = saved;
+        return bytes;
+    }
     compact_ = document_.versionItem >= FirstCompactVersionItem && document_.versionItem < VersionCount;
     ChooseProtection();
     WriteHeader();
     PlanNumbers();
+    PlanMetadata();
     CollectInsertions();
     CopyUnchangedObjects();
     WriteEncryptionDictionary();
     WriteAddedFonts();
     WriteInformation();
+    WriteMetadata();
     WritePagesRoot();
     CompressModifiedPages();
     for (uint32_t i = 0; i < document_.pages.Count(); ++i) WritePage(i);
+    ChooseFileIds();
     if (compact_) {
         WriteCrossReferenceStream();
     } else {
@@ -124,6 +158,8 @@ void DocumentWriter::PlanNumbers()
     // the new objects; they get no table entries of their own.
     const auto tableSize = static_cast<int32_t>(doc.XrefTable.size());
     lastObjectNumber_ = std::max(tableSize - 1, 0);
+    // An update must not take numbers that an earlier trailer's /Size counted.
+    if (appending_) lastObjectNumber_ = std::max(lastObjectNumber_, doc.trailerSize - 1);
     auto refersBeyond = [&](int32_t number) {
         if (number >= tableSize) danglingNumbers_.insert(number);
     };
@@ -285,16 +321,21 @@ void DocumentWriter::ChooseProtection()
         protection_ = encryption.handler;
         protectionText_ = encryption.dictionaryText;
     }
-    if (!protection_) return;
+}
+
+void DocumentWriter::ChooseFileIds()
+{
+    const PdfDocument& doc = document_;
     // Revisions 2 to 4 derive their keys from the first /ID string: a kept protection keeps it.
-    const bool idBound = protection_ == encryption.handler && protection_->Parameters().revision <= 4;
-    if (document_.fileIds.size() == 2 || idBound) {
-        fileIds_ = document_.fileIds;
+    if (protection_ && protection_ == doc.encryption.handler && protection_->Parameters().revision <= 4) {
+        fileIds_ = doc.fileIds;
         fileIds_.resize(2);
-    } else {
-        const std::string id = RandomBytes(16);
-        fileIds_ = {id, id};
+        return;
     }
+    const bool hadIds = doc.fileIds.size() == 2;
+    const bool changed = doc.HasChanges() || doc.passwordSettings.mode != PasswordSettings::Mode::Keep;
+    const std::string fresh = NewFileIdentifier(out_.Bytes(), fileName_);
+    fileIds_ = {hadIds ? doc.fileIds[0] : fresh, hadIds && !changed ? doc.fileIds[1] : fresh};
 }
 
 void DocumentWriter::WriteEncryptionDictionary()
@@ -373,6 +414,54 @@ void DocumentWriter::WriteInformation()
     if (modified) out_.WriteLine("/ModDate " + text(*modified));
     out_.WriteLine(">>");
     EndObject(informationEntry_);
+}
+
+void DocumentWriter::PlanMetadata()
+{
+    const PdfDocument& doc = document_;
+    const bool informationChanged = doc.info.changedByUser;
+    if (doc.metadataReference.found) {
+        // An unchanged document keeps its packet byte for byte.
+        if (!informationChanged) return;
+        const auto packet =
+            doc.metadataPacket ? UpdatedXmpPacket(*doc.metadataPacket, MetadataValues(doc.info)) : std::nullopt;
+        if (!packet) {
+            warnings_.push_back("Die XMP-Metadaten konnten nicht auf den neuen Stand gebracht werden; sie bleiben, wie "
+                                "sie waren.");
+            return;
+        }
+        metadata_ = doc.metadataReference;
+        metadataPacket_ = *packet;
+        notCopied_.insert(metadata_.objectNumber);
+        return;
+    }
+    // PDF 2.0 deprecates the information dictionary: its readers look for the packet.
+    const bool versionTwo = doc.versionItem == VersionCount - 1;
+    if (!versionTwo || !information_.found || doc.catalogDictionaryPosition < 0) return;
+    if (appending_ && !informationChanged) return;
+    const auto packet = UpdatedXmpPacket("", MetadataValues(doc.info));
+    if (!packet) return;
+    metadata_ = {NewNumber(), 0, true};
+    metadataPacket_ = *packet;
+    insertions_.emplace(std::pair{static_cast<int64_t>(doc.catalogDictionaryPosition) + 2, 3},
+                        " /Metadata " + std::to_string(metadata_.objectNumber) + " 0 R ");
+}
+
+void DocumentWriter::WriteMetadata()
+{
+    if (!metadata_.found) return;
+    AddXref(metadata_.objectNumber, metadata_.generation);
+    WriteObjectHeader(metadata_.objectNumber, metadata_.generation);
+    // Uncompressed, so that tools which scan files for packets find it.
+    out_.WriteLine("<< /Type /Metadata /Subtype /XML /Length " + std::to_string(metadataPacket_.size()) + " >>");
+    out_.WriteLineLF("stream");
+    out_.Append(metadataPacket_);
+    out_.Append("\n");
+    out_.WriteLine("endstream");
+    out_.WriteLine("endobj");
+    std::optional<CryptMethod> method;
+    if (protection_ && !protection_->Parameters().encryptMetadata) method = CryptMethod::Identity;
+    Seal(objectStart_, metadata_.objectNumber, metadata_.generation, std::nullopt, method);
 }
 
 void DocumentWriter::WritePagesRoot()
@@ -580,10 +669,8 @@ std::vector<std::string> DocumentWriter::TrailerReferences() const
     if (informationEntry_.inUse) lines.push_back(reference("/Info", information_.objectNumber, information_.generation));
     if (document_.rootReference.found)
         lines.push_back(reference("/Root", document_.rootReference.objectNumber, document_.rootReference.generation));
-    if (protection_) {
-        lines.push_back(reference("/Encrypt", encryptionNumber_, 0));
-        lines.push_back("/ID [ " + HexStringText(fileIds_[0]) + " " + HexStringText(fileIds_[1]) + " ]");
-    }
+    if (protection_) lines.push_back(reference("/Encrypt", encryptionNumber_, 0));
+    lines.push_back(FileIdentifierEntry(fileIds_[0], fileIds_[1]));
     return lines;
 }
 

@@ -22,10 +22,14 @@ namespace folivo {
 
 class DocumentWriter {
 public:
-    explicit DocumentWriter(PdfDocument& document);
+    // fileName: the name the file is saved under, part of its identifier.
+    DocumentWriter(PdfDocument& document, std::string fileName = {});
 
-    // The bytes of the new file.
+    // The bytes of the new file: complete, or the input with the changes appended when the
+    // document says so.
     std::string Write();
+    // What the save could not do as asked, for the user (German).
+    const std::vector<std::string>& Warnings() const { return warnings_; }
 
 private:
     struct XrefOutEntry {
@@ -56,6 +60,13 @@ private:
     void CollectInsertions();
     void WriteAddedFonts();
     void WriteInformation();
+    // The XMP packet in step with the information: decided before anything is copied, since
+    // its stream replaces the input's (or, new, joins the catalog).
+    void PlanMetadata();
+    void WriteMetadata();
+    // The trailer's /ID: the first element as read, the second new when the document changed;
+    // both as read when a kept protection derives its key from them.
+    void ChooseFileIds();
     void WritePagesRoot();
     void WritePage(uint32_t index);
     // The new content of every modified page, compressed at once; by page index.
@@ -80,8 +91,24 @@ private:
     void FlushObjectStream();
     void AddXref(int32_t number, int32_t generation) { xref_.push_back({number, out_.Position(), generation, true}); }
 
+    // Saving by appending (an incremental update).
+    std::string WriteAppended();
+    // The input's objects that receive insertions (added fonts, the metadata reference).
+    std::vector<int32_t> ObjectsWithInsertions();
+    void WriteAppendedPage(uint32_t index);
+    // A cross-reference section of the input's last kind, over the objects written, with the
+    // trailer that extends the input's.
+    void WriteAppendedSection();
+    std::vector<std::string> AppendedTrailerLines(int32_t size) const;
+
     PdfDocument& document_;
+    std::string fileName_;
     PdfOutput out_;
+    bool appending_ = false;
+    std::vector<std::string> warnings_;
+    // The metadata stream written, and its packet.
+    ObjectReference metadata_;
+    std::string metadataPacket_;
     int32_t lastObjectNumber_ = 0;
     // Numbers the document refers to that lie beyond the input's table; new objects skip them.
     std::unordered_set<int32_t> danglingNumbers_;

@@ -1,5 +1,6 @@
 // The lower half of the reader: header version, "%%EOF" and "startxref", the cross-reference
 // sections of the /Prev chain and their trailers.
+#include <algorithm>
 #include <unordered_set>
 
 #include "document/PdfDocument.h"
@@ -46,6 +47,10 @@ bool PdfDocument::ReadCrossReferenceSections()
         int32_t prevOffset = sectionOffset;
         fileBuffer.position = sectionOffset;
         const bool table = sectionOffset >= 0 && MatchText("xref");
+        if (sectionsRead.size() == 1) {
+            lastSectionOffset = sectionOffset;
+            lastSectionIsStream = !table;
+        }
         const bool read = table ? ReadCrossReferenceSection(sectionOffset, prevOffset)
                                 : ReadCrossReferenceStream(sectionOffset, prevOffset, true);
         if (!read || invalid) return false;
@@ -161,6 +166,8 @@ void PdfDocument::ReadTrailer(int32_t& prevOffset, int32_t* hybridStreamOffset)
             ReadFileIds(tokens);
         } else if (key == "/Info") {
             referenceOf(tokens, infoReference);
+        } else if (key == "/Size" && tokens.size() >= 2) {
+            if (const auto size = IntegerText(tokens[1])) trailerSize = std::max(trailerSize, *size);
         } else if (key == "/Prev" && tokens.size() >= 2) {
             if (const auto offset = IntegerText(tokens[1])) prevOffset = *offset;
         } else if (key == "/XRefStm" && tokens.size() >= 2 && hybridStreamOffset) {

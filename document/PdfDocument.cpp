@@ -96,6 +96,16 @@ void PdfDocument::BeginReading()
     encryptionSource_ = {};
     encryptionTextStart_ = 0;
     fileIds.clear();
+    inputSize = 0;
+    lastSectionOffset = -1;
+    lastSectionIsStream = false;
+    trailerSize = 0;
+    repaired = false;
+    catalogDictionaryPosition = -1;
+    metadataReference = {};
+    metadataPacket.reset();
+    signatures.clear();
+    appendChanges = false;
     refused_ = false;
     invalid = false;
     XrefTable.clear();
@@ -110,6 +120,7 @@ void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)
     documentRead = true;
     fileBytes_ = std::move(bytes);
     fileBuffer = {fileBytes_.get(), size, 0};
+    inputSize = size;
 
     ReadVersion();
     ReadFileStructure();
@@ -119,6 +130,10 @@ void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)
         return;
     }
     if (infoReference.found) ReadDocumentInformation();
+    if (rootReference.found && IsObjectInUse(rootReference.objectNumber)) {
+        ReadMetadata();
+        ReadSignatureFields();
+    }
     if (rootReference.found && !invalid && GotoObject(rootReference.objectNumber)) {
         ReadPageStructure();
     } else {

@@ -21,6 +21,7 @@
 #include "core/UserInterfacePort.h"
 #include "edit/AddTextSettings.h"
 #include "model/DocumentModel.h"
+#include "model/XmpMetadata.h"
 #include "pdfwrite/OutlineFontMetrics.h"
 #include "syntax/SecurityHandler.h"
 
@@ -91,6 +92,22 @@ public:
     TDynaArray<DictEntry>* InfoEntries = nullptr;
     // The trailer's /ID strings as read (none or two).
     std::vector<std::string> fileIds;
+    // The file as read: its size before the reader joined plain copies of objects behind it,
+    // its newest cross-reference section (where it starts, whether it is a stream), the
+    // largest /Size of its trailers, and whether its table had to be rebuilt from the objects.
+    int32_t inputSize = 0;
+    int32_t lastSectionOffset = -1;
+    bool lastSectionIsStream = false;
+    int32_t trailerSize = 0;
+    bool repaired = false;
+    // Where the catalog's dictionary begins (its "<<"); -1 when unknown.
+    int32_t catalogDictionaryPosition = -1;
+    // The catalog's /Metadata stream and its packet, decoded; no packet when the stream
+    // cannot be decoded.
+    ObjectReference metadataReference;
+    std::optional<std::string> metadataPacket;
+    // The signature fields that hold a signature, in the order of the form's field tree.
+    std::vector<SignatureField> signatures;
 
     // How the data of stream object `number` is encrypted under `parameters`: by the crypt filter
     // that a /Crypt filter of its own names, not at all for metadata when /EncryptMetadata is
@@ -177,6 +194,12 @@ public:
     // information fields. Never leaves a half-written file there: a failure shows a message
     // and keeps whatever the path held. Returns whether the file was written.
     bool SavePDFNew(const std::string& path);
+    // Saving by appending: the input's bytes unchanged, then the changed and new objects and a
+    // cross-reference section that extends the input's, so that signatures stay valid. The
+    // version and the password protection stay as read.
+    bool appendChanges = false;
+    static constexpr const char* SignaturesBrokenWarning =
+        "Die digitalen Signaturen dieses Dokuments werden beim Speichern als neue Datei ungültig. Trotzdem speichern?";
 
     // The add-text settings and adding their text to the page of currentPageNumber at x, y
     // (points of the page's user space; y is the first line's baseline).
@@ -262,6 +285,12 @@ private:
 
     // Document information.
     void ReadDocumentInformation();
+    // The XMP packet of the catalog's /Metadata; its values fill the fields that the
+    // information dictionary leaves empty.
+    void ReadMetadata();
+    void FillFromMetadata(const XmpInformation& xmp);
+    // The signature fields of the catalog's /AcroForm.
+    void ReadSignatureFields();
     std::string ReadStringValue(const TokenList& tokens);
 
     // Catalog, page tree, pages.

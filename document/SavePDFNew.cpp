@@ -59,7 +59,18 @@ bool PdfDocument::SavePDFNew(const std::string& path)
         ShowError("Für den Kennwortschutz ist ein Kennwort für Änderungen nötig.");
         return false;
     }
-    const std::string bytes = DocumentWriter(*this).Write();
+    if (appendChanges && repaired) {
+        ShowError("Diese PDF-Datei war beschädigt und wurde beim Lesen repariert. Ihre Querverweise lassen sich nicht "
+                  "fortschreiben; bitte als neue Datei speichern.");
+        return false;
+    }
+    if (appendChanges && passwordSettings.mode != PasswordSettings::Mode::Keep) {
+        ShowError("Beim Anhängen der Änderungen bleibt der Kennwortschutz, wie er ist; zum Ändern bitte als neue Datei "
+                  "speichern.");
+        return false;
+    }
+    DocumentWriter writer(*this, path);
+    const std::string bytes = writer.Write();
 
     namespace fs = std::filesystem;
     const fs::path target(path);
@@ -78,6 +89,10 @@ bool PdfDocument::SavePDFNew(const std::string& path)
         std::remove(temporary.c_str());
         ShowError("Die Datei " + path + " konnte nicht gespeichert werden. Die Datei wurde nicht verändert.");
         return false;
+    }
+    for (const std::string& warning : writer.Warnings()) {
+        ui_.AddMemoLine(warning);
+        ui_.ShowMessage(warning, ApplicationTitle, MessageIcon::Warning);
     }
     return true;
 }

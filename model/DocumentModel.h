@@ -162,6 +162,21 @@ struct InfoDateAsRead {
     std::string text;
 };
 
+// Where an information field's value came from: the information dictionary, the XMP
+// metadata (where the dictionary has no value), or neither.
+enum class InfoSource : uint8_t { None, Dictionary, Xmp };
+
+struct InfoSources {
+    InfoSource producer = InfoSource::None;
+    InfoSource creator = InfoSource::None;
+    InfoSource author = InfoSource::None;
+    InfoSource title = InfoSource::None;
+    InfoSource subject = InfoSource::None;
+    InfoSource keywords = InfoSource::None;
+    InfoSource created = InfoSource::None;
+    InfoSource modified = InfoSource::None;
+};
+
 // The document information as the user sees and edits it: texts are UTF-8.
 struct InfoFields {
     std::string producer;
@@ -185,6 +200,15 @@ struct InfoFields {
     // The user set a field since the document was read; a document without an information
     // dictionary then gets one when saved.
     bool changedByUser = false;
+    InfoSources sources;
+};
+
+// A signature field of the document's form that holds a signature (/FT /Sig with /V), as the
+// file states it. Texts are UTF-8; the time is the signature's /M as written.
+struct SignatureField {
+    std::string fieldName;  // the full name: the partial names /T of the field and its parents
+    std::string signerName;
+    std::string signingTime;
 };
 
 // The password protection a save writes: the document's own as read, new protection with

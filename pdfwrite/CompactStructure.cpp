@@ -73,11 +73,19 @@ void ObjectStreamBuilder::Clear()
 std::string CrossReferenceStreamText(int32_t number, const std::vector<CompactXrefEntry>& rows,
                                      const std::vector<std::string>& trailerLines)
 {
+    return CrossReferenceStreamText(number, {{0, rows}}, static_cast<int64_t>(rows.size()), trailerLines);
+}
+
+std::string CrossReferenceStreamText(int32_t number, const std::vector<CompactXrefSubsection>& subsections,
+                                     int64_t size, const std::vector<std::string>& trailerLines)
+{
     int64_t largest2 = 0;
     int64_t largest3 = 0;
-    for (const CompactXrefEntry& row : rows) {
-        largest2 = std::max(largest2, row.field2);
-        largest3 = std::max(largest3, row.field3);
+    for (const CompactXrefSubsection& subsection : subsections) {
+        for (const CompactXrefEntry& row : subsection.rows) {
+            largest2 = std::max(largest2, row.field2);
+            largest3 = std::max(largest3, row.field3);
+        }
     }
     const int width2 = FieldWidth(largest2);
     const int width3 = FieldWidth(largest3);
@@ -86,22 +94,29 @@ std::string CrossReferenceStreamText(int32_t number, const std::vector<CompactXr
     // PNG "up" rows: each byte minus the byte above it, which turns the slowly growing offsets
     // into mostly zeros.
     std::string data;
-    data.reserve(rows.size() * static_cast<size_t>(rowSize + 1));
     std::string previous(static_cast<size_t>(rowSize), '\0');
     std::string row;
-    for (const CompactXrefEntry& entry : rows) {
-        row.clear();
-        row += static_cast<char>(entry.type);
-        AppendBigEndian(row, entry.field2, width2);
-        AppendBigEndian(row, entry.field3, width3);
-        data += '\2';
-        for (int i = 0; i < rowSize; ++i)
-            data += static_cast<char>(static_cast<unsigned char>(row[i]) - static_cast<unsigned char>(previous[i]));
-        previous = row;
+    std::string index;
+    for (const CompactXrefSubsection& subsection : subsections) {
+        index += (index.empty() ? "" : " ") + std::to_string(subsection.first) + " " + std::to_string(subsection.rows.size());
+        for (const CompactXrefEntry& entry : subsection.rows) {
+            row.clear();
+            row += static_cast<char>(entry.type);
+            AppendBigEndian(row, entry.field2, width2);
+            AppendBigEndian(row, entry.field3, width3);
+            data += '\2';
+            for (int i = 0; i < rowSize; ++i)
+                data += static_cast<char>(static_cast<unsigned char>(row[i]) - static_cast<unsigned char>(previous[i]));
+            previous = row;
+        }
     }
 
-    std::string dictionary = "/Type /XRef /Size " + std::to_string(rows.size()) + " /W [ 1 " + std::to_string(width2) +
-                             " " + std::to_string(width3) + " ]";
+    std::string dictionary = "/Type /XRef /Size " + std::to_string(size) + " /W [ 1 " + std::to_string(width2) + " " +
+                             std::to_string(width3) + " ]";
+    // One subsection from 0 over every number is what /Index means when missing.
+    const bool whole = subsections.size() == 1 && subsections[0].first == 0 &&
+                       static_cast<int64_t>(subsections[0].rows.size()) == size;
+    if (!whole) dictionary += " /Index [ " + index + " ]";
     for (const std::string& line : trailerLines) dictionary += " " + line;
     dictionary += " /Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns " + std::to_string(rowSize) + " >>";
     return StreamObject(number, dictionary, Compress(data, Z_DEFAULT_COMPRESSION));

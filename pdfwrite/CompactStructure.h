@@ -39,4 +39,14 @@ struct CompactXrefEntry {
 std::string CrossReferenceStreamText(int32_t number, const std::vector<CompactXrefEntry>& rows,
                                      const std::vector<std::string>& trailerLines);
 
+// Consecutive rows from the number `first` on.
+struct CompactXrefSubsection {
+    int32_t first = 0;
+    std::vector<CompactXrefEntry> rows;
+};
+
+// The same for the subsections of an update: /Index names them, /Size is `size`.
+std::string CrossReferenceStreamText(int32_t number, const std::vector<CompactXrefSubsection>& subsections,
+                                     int64_t size, const std::vector<std::string>& trailerLines);
+
 }  // namespace folivo

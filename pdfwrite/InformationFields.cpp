@@ -14,9 +14,11 @@ std::string PdfDateText(const CivilDate& date, const CivilTime& time, int offset
         if (text.size() < width) text.insert(0, width - text.size(), '0');
         return text;
     };
+    const std::string local = "D:" + pad(date.year, 4) + pad(date.month, 2) + pad(date.day, 2) + pad(time.hour, 2) +
+                              pad(time.minute, 2) + pad(time.second, 2);
+    if (offsetMinutes == 0) return local + "Z";
     const int offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    return "D:" + pad(date.year, 4) + pad(date.month, 2) + pad(date.day, 2) + pad(time.hour, 2) + pad(time.minute, 2) +
-           pad(time.second, 2) + (offsetMinutes < 0 ? "-" : "+") + pad(offset / 60, 2) + "'" + pad(offset % 60, 2) + "'";
+    return local + (offsetMinutes < 0 ? "-" : "+") + pad(offset / 60, 2) + "'" + pad(offset % 60, 2) + "'";
 }
 
 int LocalOffsetMinutes(const CivilDate& date, const CivilTime& time)

@@ -9,8 +9,8 @@
 
 namespace folivo {
 
-// "D:YYYYMMDDHHmmSS" from a date field and a time field, then the time zone: "+HH'mm'" or
-// "-HH'mm'" for an offset of that many minutes east of UTC.
+// "D:YYYYMMDDHHmmSS" from a date field and a time field, then the time zone: "Z" for UTC,
+// "+HH'mm'" or "-HH'mm'" for an offset of that many minutes east of UTC.
 std::string PdfDateText(const CivilDate& date, const CivilTime& time, int offsetMinutes);
 
 // The offset from UTC, in minutes east, of the local time zone at that local date and time.

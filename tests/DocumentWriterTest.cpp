@@ -54,7 +54,12 @@ TEST(DocumentWriter, UnchangedOnePageDocument)
                           "/Parent 2 0 R\r>>\rendobj\r5 0 obj\r[ ]\rendobj\rxref\r0 6\r0000000000 65535 f\r\n"),
               std::string::npos)
         << output;
-    EXPECT_NE(output.find("trailer\r<<\r/Size 6\r/Root 1 0 R\r>>\rstartxref\r"), std::string::npos);
+    // A file without an identifier gets one, both elements alike.
+    const std::string trailer = "trailer\r<<\r/Size 6\r/Root 1 0 R\r/ID [ ";
+    const size_t id = output.find(trailer) + trailer.size();
+    ASSERT_NE(output.find(trailer), std::string::npos);
+    const std::string first = output.substr(id, 34);
+    EXPECT_EQ(output.substr(id + 34, 51), " " + first + " ]\r>>\rstartxref\r") << output;
     EXPECT_EQ(output.substr(output.size() - 6), "%%EOF\r");
 
     // Every table entry points at its object's header.
@@ -246,6 +251,7 @@ TEST(WriterText, EscapingAndDates)
     EXPECT_EQ(PdfDateText({2003, 2, 3}, {14, 5, 9}, 60), "D:20030203140509+01'00'");
     EXPECT_EQ(PdfDateText({2022, 1, 1}, {1, 29, 0}, -420), "D:20220101012900-07'00'");
     EXPECT_EQ(PdfDateText({2022, 1, 1}, {1, 29, 0}, 330), "D:20220101012900+05'30'");
+    EXPECT_EQ(PdfDateText({2022, 1, 1}, {1, 29, 0}, 0), "D:20220101012900Z");
     EXPECT_EQ(InformationStringBytes("Größe €"), "Gr\xF6\xDF" "e \xA0");
     EXPECT_EQ(InformationStringBytes("\xF0\x9F\x98\x80"), std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6));
 }

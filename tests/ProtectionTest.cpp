@@ -339,7 +339,10 @@ TEST(FileProtectBtnClick, ADocumentReadWithoutItemsIsProtectedAlike)
 
     EXPECT_GT(withItems.opened->PageItemList.Count(), 0u);
     EXPECT_EQ(withoutItems.PageItemList.Count(), 0u);
-    EXPECT_EQ(DocumentWriter(withoutItems).Write(), DocumentWriter(*withItems.opened.document).Write());
+    // Alike but for the identifier, which includes the moment of saving.
+    auto withoutIdentifier = [](std::string bytes) { return bytes.erase(bytes.find("/ID [")); };
+    EXPECT_EQ(withoutIdentifier(DocumentWriter(withoutItems).Write()),
+              withoutIdentifier(DocumentWriter(*withItems.opened.document).Write()));
 }
 
 }  // namespace
