@@ -103,6 +103,32 @@ std::string EncryptionText(const PdfDocument& document)
            (document.ChangesAllowed() ? "allowed" : "denied");
 }
 
+const char* SourceName(InfoSource source)
+{
+    switch (source) {
+    case InfoSource::Dictionary: return "info";
+    case InfoSource::Xmp: return "xmp";
+    case InfoSource::None: break;
+    }
+    return nullptr;
+}
+
+// Where each information field came from: "info", "xmp" or null.
+nlohmann::json SourcesJson(const InfoSources& sources)
+{
+    nlohmann::json json = nlohmann::json::object();
+    const std::pair<const char*, InfoSource> fields[] = {
+        {"producer", sources.producer}, {"creator", sources.creator},   {"author", sources.author},
+        {"title", sources.title},       {"subject", sources.subject},   {"keywords", sources.keywords},
+        {"created", sources.created},   {"modified", sources.modified},
+    };
+    for (const auto& [name, source] : fields) {
+        const char* text = SourceName(source);
+        json[name] = text ? nlohmann::json(text) : nlohmann::json(nullptr);
+    }
+    return json;
+}
+
 void PrintText(PdfDocument& document, const ConsolePort& port)
 {
     const InfoFields& info = document.info;
@@ -119,6 +145,8 @@ void PrintText(PdfDocument& document, const ConsolePort& port)
               << "keywords: " << OneLine(info.keywords) << '\n'
               << "created: " << DateTimeText(info.createdDate, info.createdTime, info.createdPresent) << '\n'
               << "modified: " << DateTimeText(info.modifiedDate, info.modifiedTime, info.modifiedPresent) << '\n'
+              << "metadata: " << (document.metadataReference.found ? "xmp" : "none") << '\n'
+              << "signatures: " << document.signatures.size() << '\n'
               << "fonts: " << document.fonts.Count() << '\n'
               << "pictures: " << document.pictures.Count() << '\n';
     int number = 0;
@@ -166,6 +194,14 @@ void PrintJson(PdfDocument& document, const ConsolePort& port)
             {"content", page.contentLoaded ? "loaded" : "none"},
         });
     }
+    report["sources"] = SourcesJson(info.sources);
+    report["metadata"] = document.metadataReference.found ? "xmp" : "none";
+    nlohmann::json signatures = nlohmann::json::array();
+    for (const SignatureField& signature : document.signatures) {
+        signatures.push_back(
+            {{"field", signature.fieldName}, {"signer", signature.signerName}, {"time", signature.signingTime}});
+    }
+    report["signatures"] = signatures;
     report["page-list"] = pageList;
     report["memo"] = port.memo;
     report["messages"] = port.messages;

@@ -27,6 +27,7 @@ constexpr const char* Usage =
     "  --modified \"JJJJ-MM-TT HH:MM:SS\"|now   Änderungsdatum\n"
     "  --font \"FAMILIE[,bold][,italic]\"   Darstellungsschrift (Vorgabe: Arial)\n"
     "  --protect     Dateischutz hinzufügen\n"
+    "  --append      Änderungen an eine Kopie der Originaldatei anhängen (Signaturen bleiben gültig)\n"
     "  --encrypt-user KENNWORT   Kennwortschutz (AES-256): Kennwort zum Öffnen (darf leer sein)\n"
     "  --encrypt-owner KENNWORT  Kennwortschutz: Kennwort für Änderungen (nötig)\n"
     "  --deny print,modify,copy,annotate   Kennwortschutz: verbotene Vorgänge\n"
@@ -66,6 +67,7 @@ struct SaveOptions {
     std::string created;
     std::string modified;
     bool protect = false;
+    bool append = false;
     std::optional<std::string> encryptUser;
     std::optional<std::string> encryptOwner;
     std::optional<std::string> deny;
@@ -106,6 +108,10 @@ int Parse(int argc, char** argv, SaveOptions& options)
         }
         if (argument == "--decrypt") {
             options.decrypt = true;
+            continue;
+        }
+        if (argument == "--append") {
+            options.append = true;
             continue;
         }
         bool textOption = false;
@@ -164,6 +170,12 @@ int Parse(int argc, char** argv, SaveOptions& options)
         std::cerr << "folivo-cli save: --decrypt und --encrypt-... schließen einander aus\n" << Usage;
         return 1;
     }
+    if (options.append && (options.versionItem != -1 || protecting || options.decrypt)) {
+        std::cerr << "folivo-cli save: beim Anhängen (--append) bleiben PDF-Version und Kennwortschutz, wie sie sind; "
+                     "--version, --encrypt-... und --decrypt gehen nur beim Speichern als neue Datei\n"
+                  << Usage;
+        return 1;
+    }
     if (options.deny && !DeniedPermissions(*options.deny)) {
         std::cerr << "folivo-cli save: --deny kennt nur print, modify, copy und annotate\n" << Usage;
         return 1;
@@ -220,6 +232,7 @@ int RunSave(int argc, char** argv)
     PdfDocument& document = session.document;
     if (!document.documentRead) return 2;
     if (options.versionItem >= 0) document.versionItem = options.versionItem;
+    document.appendChanges = options.append;
     PasswordSettings& protection = document.passwordSettings;
     if (options.decrypt) {
         protection.mode = PasswordSettings::Mode::Remove;
@@ -236,6 +249,10 @@ int RunSave(int argc, char** argv)
     // A document without a pages root cannot be saved; the reading has said so already. It
     // gets no protection first: its message would claim a protection that is never saved.
     if (!document.HasPagesRoot()) return 2;
+    if (const std::string refusal = document.AppendRefusal(); !refusal.empty()) {
+        session.port.ShowMessage(refusal, ApplicationTitle, MessageIcon::Error);
+        return 2;
+    }
     if (options.protect) {
         QtOutlineFontMetrics metrics;
         document.FileProtectBtnClick(
@@ -245,6 +262,10 @@ int RunSave(int argc, char** argv)
     // What was read of an invalid document is still written, but the caller learns that the
     // input was damaged.
     if (!document.SavePDFNew(options.output)) return 2;
+    if (!options.append && !document.signatures.empty()) {
+        std::cerr << "folivo-cli save: Warnung: Die digitalen Signaturen dieses Dokuments sind in der neuen Datei "
+                     "ungültig; mit --append bleiben sie gültig.\n";
+    }
     return document.invalid ? 2 : 0;
 }
 

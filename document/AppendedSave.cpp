@@ -70,12 +70,16 @@ void DocumentWriter::WriteAppendedPage(uint32_t index)
     AddXref(page.objectNumber, page.generation);
     WriteObjectHeader(page.objectNumber, page.generation);
     out_.WriteLine("<<");
-    // The page keeps its place in the tree, its box and its comments as they are.
+    // The page keeps its place in the tree, its box and its comments.
     for (uint32_t i = 0; page.keptEntries && i < page.keptEntries->Count(); ++i) {
         const TokenList& tokens = *page.keptEntries->At(i)->tokens;
         if (tokens[0] == "/Contents" && page.modified) continue;
+        // The reader's list of comments stands for the array (a comment among its elements
+        // cannot be joined into one line); an array it found nothing in stays as written.
+        if (tokens[0] == "/Annots" && page.comments->Count() > 0) continue;
         out_.WriteLine(KeptEntryLine(page, tokens));
     }
+    if (page.comments->Count() > 0) out_.WriteLine("/Annots " + CommentArrayText(page));
     if (!page.hasResources && !fontRefs_.empty() && !HasKeptEntry(page, "/Resources"))
         out_.WriteLine("/Resources << /Font << " + fontRefs_ + " >> >>");
     if (page.modified) {

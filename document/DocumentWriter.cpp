@@ -582,10 +582,8 @@ std::string DocumentWriter::KeptEntryLine(const PageRecord& page, const TokenLis
     return line;
 }
 
-void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
+std::string DocumentWriter::CommentArrayText(const PageRecord& page) const
 {
-    AddXref(arrayNumber, 0);
-    WriteObjectHeader(arrayNumber, 0);
     // Comments given as dictionaries in the input's array stay there as they were written.
     const std::string_view file(reinterpret_cast<const char*>(document_.fileBuffer.data),
                                 static_cast<size_t>(document_.fileBuffer.size));
@@ -600,7 +598,14 @@ void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
             array += std::to_string(comment.objectNumber) + " " + std::to_string(comment.generation) + " R ";
         }
     }
-    out_.WriteLine(array + "]");
+    return array + "]";
+}
+
+void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
+{
+    AddXref(arrayNumber, 0);
+    WriteObjectHeader(arrayNumber, 0);
+    out_.WriteLine(CommentArrayText(page));
     EndObject(xref_.back());
 
     const double top = page.mediaBox[3];

@@ -76,6 +76,8 @@ private:
     static bool HasKeptEntry(const PageRecord& page, const char* key);
     std::string KeptEntryLine(const PageRecord& page, const TokenList& tokens) const;
     void WriteComments(const PageRecord& page, int32_t arrayNumber);
+    // "[ ... ]" with the page's comments: references, or dictionaries as the input wrote them.
+    std::string CommentArrayText(const PageRecord& page) const;
     // One entry per number from 0 up, free where nothing was written.
     std::vector<XrefOutEntry> TableRows();
     void WriteCrossReferenceTable();

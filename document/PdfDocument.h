@@ -198,6 +198,9 @@ public:
     // cross-reference section that extends the input's, so that signatures stay valid. The
     // version and the password protection stay as read.
     bool appendChanges = false;
+    // Why the document cannot be saved by appending (German); empty when it can, or when it is
+    // saved as a new file.
+    std::string AppendRefusal() const;
     static constexpr const char* SignaturesBrokenWarning =
         "Die digitalen Signaturen dieses Dokuments werden beim Speichern als neue Datei ungültig. Trotzdem speichern?";
 

@@ -39,6 +39,20 @@ mode_t TargetMode(const std::string& path)
 
 }  // namespace
 
+std::string PdfDocument::AppendRefusal() const
+{
+    if (!appendChanges) return "";
+    if (repaired) {
+        return "Diese PDF-Datei war beschädigt und wurde beim Lesen repariert. Ihre Querverweise lassen sich nicht "
+               "fortschreiben; bitte als neue Datei speichern.";
+    }
+    if (passwordSettings.mode != PasswordSettings::Mode::Keep) {
+        return "Beim Anhängen der Änderungen bleibt der Kennwortschutz, wie er ist; zum Ändern bitte als neue Datei "
+               "speichern.";
+    }
+    return "";
+}
+
 bool PdfDocument::SavePDFNew(const std::string& path)
 {
     if (!HasPagesRoot()) {
@@ -59,14 +73,8 @@ bool PdfDocument::SavePDFNew(const std::string& path)
         ShowError("Für den Kennwortschutz ist ein Kennwort für Änderungen nötig.");
         return false;
     }
-    if (appendChanges && repaired) {
-        ShowError("Diese PDF-Datei war beschädigt und wurde beim Lesen repariert. Ihre Querverweise lassen sich nicht "
-                  "fortschreiben; bitte als neue Datei speichern.");
-        return false;
-    }
-    if (appendChanges && passwordSettings.mode != PasswordSettings::Mode::Keep) {
-        ShowError("Beim Anhängen der Änderungen bleibt der Kennwortschutz, wie er ist; zum Ändern bitte als neue Datei "
-                  "speichern.");
+    if (const std::string refusal = AppendRefusal(); !refusal.empty()) {
+        ShowError(refusal);
         return false;
     }
     DocumentWriter writer(*this, path);
