@@ -307,6 +307,11 @@ QWidget* TMainForm::BuildInformationPage()
 
     body->addLayout(form, 1);
     layout->addLayout(body);
+    SignatureLabel = new QLabel(page);
+    SignatureLabel->setObjectName("SignatureLabel");
+    SignatureLabel->setWordWrap(true);
+    SignatureLabel->hide();
+    layout->addWidget(SignatureLabel);
     layout->addStretch(1);
     return page;
 }
@@ -331,6 +336,10 @@ QWidget* TMainForm::BuildSavePage()
     connect(PDFVersionBox, &QComboBox::currentIndexChanged, this, [this](int item) {
         if (item >= 0) document.versionItem = item;
     });
+    AppendCheck = new QCheckBox(QString::fromUtf8("Änderungen an die Originaldatei anhängen (Signaturen bleiben gültig)"), page);
+    AppendCheck->setObjectName("AppendCheck");
+    layout->addWidget(AppendCheck);
+    connect(AppendCheck, &QCheckBox::toggled, this, [this] { EnableSaveMode(); });
 
     PasswordGroup = new QGroupBox("Kennwortschutz", page);
     PasswordGroup->setObjectName("PasswordGroup");

@@ -105,6 +105,7 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     PDFVersionBox->setCurrentIndex(DefaultVersionItem);
     ShowInformationFields();
     ShowProtectionState();
+    ShowSignatures();
 }
 
 TMainForm::~TMainForm() { FormDestroy(); }
@@ -397,6 +398,11 @@ void TMainForm::NowBtnClick()
 void TMainForm::SaveBtnClick()
 {
     if (document.readingInProgress || RefusedWithoutDocument("PDF speichern unter")) return;
+    // Only an appended save keeps the signatures; asked before the dialog, so that "Nein" is
+    // the end of it.
+    if (!AppendCheck->isChecked() && !document.signatures.empty() &&
+        !dialogs_->ConfirmYesNo(this, QString::fromUtf8(PdfDocument::SignaturesBrokenWarning), "PDF speichern unter"))
+        return;
     const QString path = dialogs_->SaveFileName(this, "PDF speichern unter...", "PDF-Dateien (*.pdf)",
                                                 QFileInfo(openedFilePath_).absolutePath());
     if (path.isEmpty()) return;
@@ -422,6 +428,30 @@ void TMainForm::ShowProtectionState()
     ChangesDeniedLabel->setVisible(denied);
     EnableChanges(!denied);
     EnableProtectionControls();
+}
+
+void TMainForm::ShowSignatures()
+{
+    const bool open = DocumentOpen();
+    const size_t count = open ? document.signatures.size() : 0;
+    SignatureLabel->setText(count == 1 ? QString("Dieses Dokument ist digital signiert (1 Signatur).")
+                                       : QString("Dieses Dokument ist digital signiert (%1 Signaturen).").arg(count));
+    SignatureLabel->setVisible(count > 0);
+    AppendCheck->setEnabled(open);
+    // setChecked is silent when the box stays as it is; the controls follow it either way.
+    AppendCheck->setChecked(count > 0);
+    EnableSaveMode();
+}
+
+void TMainForm::EnableSaveMode()
+{
+    const bool appending = AppendCheck->isChecked();
+    // The box would otherwise show a version the appended file does not get.
+    if (appending) PDFVersionBox->setCurrentIndex(readVersionItem_);
+    PDFVersionBox->setEnabled(!appending);
+    // The group's own rules (changes denied, no protection to remove) stay with its boxes; a
+    // disabled group only adds to them, and ChosenPasswordSettings sees its boxes disabled.
+    PasswordGroup->setEnabled(!appending);
 }
 
 void TMainForm::EnableChanges(bool allowed)
@@ -470,8 +500,9 @@ bool TMainForm::SaveTo(const QString& path)
 {
     // The model is half built while a reading runs.
     if (document.readingInProgress) return false;
+    document.appendChanges = AppendCheck->isChecked();
     document.versionItem = PDFVersionBox->currentIndex();
-    document.passwordSettings = ChosenPasswordSettings();
+    document.passwordSettings = document.appendChanges ? PasswordSettings{} : ChosenPasswordSettings();
     const bool saved = document.SavePDFNew(ToPath(path));
     const bool protectedAnew = document.passwordSettings.mode == PasswordSettings::Mode::Protect;
     // The passwords stay in memory no longer than the save they were entered for.
@@ -581,9 +612,11 @@ void TMainForm::ReadingFinished(int pageCount)
     // The field goes up to 10000, or to the last page of a longer document.
     PageEd->setMaximum(std::max(PageFieldMaximum, pageCount));
     PageEd->setValue(1);
-    PDFVersionBox->setCurrentIndex(document.versionItem);
+    readVersionItem_ = document.versionItem;
+    PDFVersionBox->setCurrentIndex(readVersionItem_);
     ShowInformationFields();
     ShowProtectionState();
+    ShowSignatures();
     PageControl2->setCurrentIndex(1);
     ScrollPageViewToTop(true);
     // The reading flag is still set here; page 1 is drawn once the reading has returned.

@@ -174,8 +174,10 @@ public:
     OptionalDateEdit* DateTimePicker3 = nullptr;
     OptionalTimeEdit* DateTimePicker4 = nullptr;
     QPushButton* NowBtn = nullptr;
+    QLabel* SignatureLabel = nullptr;
 
     QComboBox* PDFVersionBox = nullptr;
+    QCheckBox* AppendCheck = nullptr;
     QPushButton* SaveBtn = nullptr;
     QCheckBox* ShowPDFCheck = nullptr;
     QGroupBox* PasswordGroup = nullptr;
@@ -225,6 +227,11 @@ private:
     void EnableChanges(bool allowed);
     // Which password group controls can be used with the boxes as they are checked.
     void EnableProtectionControls();
+    // The signatures of the document just read: the information page's note, and appending
+    // chosen for a signed document.
+    void ShowSignatures();
+    // Appending keeps the version and the protection as read: their controls rest meanwhile.
+    void EnableSaveMode();
     // The protection the next save writes, from the password group.
     PasswordSettings ChosenPasswordSettings() const;
     void ClearPasswordEdits();
@@ -252,6 +259,8 @@ private:
     QString keepInSightFolder_;
     QString openedFilePath_;
     QString openedFileName_;
+    // The version box's item for the document as read, shown again while appending.
+    int readVersionItem_ = DefaultVersionItem;
     bool shown_ = false;
     bool destroyed_ = false;
     bool cancelRequested_ = false;

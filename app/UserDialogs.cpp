@@ -47,6 +47,14 @@ bool QtUserDialogs::ConfirmOkCancel(QWidget* parent, const QString& text, const 
     return box.exec() == QMessageBox::Ok;
 }
 
+bool QtUserDialogs::ConfirmYesNo(QWidget* parent, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    // A hasty Enter must not do what cannot be undone.
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void PreparePdfSaveDialog(QFileDialog& dialog, const QString& caption, const QString& filter, const QString& folder)
 {
     dialog.setWindowTitle(caption);

@@ -20,6 +20,8 @@ public:
     virtual void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) = 0;
     // OK / Cancel with the information icon; true on OK.
     virtual bool ConfirmOkCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // Yes / No with the question icon, No the default; true on Yes.
+    virtual bool ConfirmYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
     // The save dialog for a PDF file, opened in folder (it asks before overwriting and adds
     // ".pdf" to a name without extension); empty when cancelled.
     virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
@@ -40,6 +42,7 @@ class QtUserDialogs : public UserDialogs {
 public:
     void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) override;
     bool ConfirmOkCancel(QWidget* parent, const QString& text, const QString& caption) override;
+    bool ConfirmYesNo(QWidget* parent, const QString& text, const QString& caption) override;
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                          const QString& folder) override;
     bool OpenWithDesktop(const QString& path) override;

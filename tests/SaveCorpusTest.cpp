@@ -1,7 +1,8 @@
-// Saves every readable corpus file with folivo-cli, unchanged, with a new title and author, and
-// with the protection, and checks each saved file with the peer tools and with our own reader:
-// qpdf finds no error in it, pdfinfo the same page count and the new fields, pdftoppm the same
-// pictures of the pages, and our reader the same pages, fonts, comments and information.
+// Saves every readable corpus file with folivo-cli, unchanged, with a new title and author, with
+// the protection, and with both appended to the original file, and checks each saved file with
+// the peer tools and with our own reader: qpdf finds no error in it, pdfinfo the same page count
+// and the new fields, exiftool the new title in the XMP metadata, pdftoppm the same pictures of
+// the pages, and our reader the same pages, fonts, comments, information and identifier.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +12,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -21,6 +24,7 @@
 
 #include "content/FixedMeasuringCanvas.h"
 #include "document/PdfDocument.h"
+#include "model/XmpMetadata.h"
 #include "pdfwrite/Protection.h"
 #include "tests/CorpusFixture.h"
 #include "tests/ManifestReader.h"
@@ -70,7 +74,10 @@ const std::string GreekTitle = "\xCE\x9D\xCE\xAD\xCE\xBF\xCF\x82 \xCF\x84\xCE\xA
 // More differences of one file than this are summarised in a count.
 constexpr size_t DifferencesShownPerFile = 4;
 
-enum class Change { None, Retitle, Protect };
+enum class Change { None, Retitle, Protect, Append };
+// The sanitizer build appends to every third file: the writer's appended path is the same for
+// each, and the normal build covers them all.
+constexpr size_t SanitizerAppendEvery = 3;
 
 // ---------------------------------------------------------------------------------------------
 // What our reader finds in a document.
@@ -108,6 +115,11 @@ struct DocumentFacts {
     // An encrypted file's author may forbid changes to whoever opens it without the owner
     // password.
     bool changesAllowed = true;
+    // The cross-reference sections were rebuilt from the objects: no update can extend them.
+    bool repaired = false;
+    // An XMP packet that Exempi reads.
+    bool readableXmp = false;
+    std::vector<std::string> fileIds;
     std::vector<PageFacts> pages;
     std::map<std::string, FontFacts> fonts;
     InfoFields info;
@@ -133,6 +145,9 @@ DocumentFacts ReadFacts(const std::string& path, const std::string& temporaryFol
     facts.changesAllowed = document->ChangesAllowed();
     facts.hasInformation = document->infoReference.found && document->InfoEntries;
     facts.info = document->info;
+    facts.repaired = document->repaired;
+    facts.readableXmp = document->metadataPacket && ReadXmpInformation(*document->metadataPacket);
+    facts.fileIds = document->fileIds;
     for (uint32_t i = 0; i < document->pages.Count(); ++i) {
         const PageRecord& page = *document->pages.At(i);
         PageFacts pageFacts;
@@ -334,6 +349,12 @@ std::vector<std::string> FactDifferences(const DocumentFacts& input, const Docum
     AddPageDifferences(input, saved, differences);
     AddFontDifferences(input, saved, expected, differences);
     AddInformationDifferences(input, saved, expected, differences);
+    // Every saved file has an identifier; its first element stays the input's.
+    if (saved.fileIds.size() != 2) {
+        differences.push_back("no /ID");
+    } else if (input.fileIds.size() == 2 && input.fileIds[0] != saved.fileIds[0]) {
+        differences.push_back("/ID's first element changed");
+    }
     return differences;
 }
 
@@ -503,12 +524,14 @@ protected:
         ASSERT_TRUE(std::filesystem::exists(CliPath)) << CliPath << " is missing: build folivo-cli first";
         haveQpdf = ToolWorks("qpdf --version");
         havePdfinfo = ToolWorks("pdfinfo -v");
+        haveExiftool = ToolWorks("exiftool -ver");
         // The pictures depend only on the saved bytes, which every build writes alike; the
         // sanitizer build, several times slower, leaves them to the normal build.
         havePdftoppm = !SanitizerBuild && ToolWorks("pdftoppm -v");
         if (SanitizerBuild) std::cout << "[ NOTE     ] sanitizer build: pictures are compared in the normal build only\n";
         for (const auto& [tool, present] :
-             {std::pair{"qpdf", haveQpdf}, {"pdfinfo", havePdfinfo}, {"pdftoppm", havePdftoppm}}) {
+             {std::pair{"qpdf", haveQpdf}, {"pdfinfo", havePdfinfo}, {"pdftoppm", havePdftoppm},
+              {"exiftool", haveExiftool}}) {
             if (!present && !(SanitizerBuild && std::string(tool) == "pdftoppm")) {
                 std::cout << "[ NOTE     ] " << tool << " is not installed: its check is left out\n";
             }
@@ -522,11 +545,14 @@ protected:
                           const DocumentFacts& read, Change change, const Expected& expected);
     void CheckPictures(const std::string& file, const std::string& input, const std::string& saved,
                        uint32_t pageCount, const ScratchFolder& scratch);
+    void CheckXmpTitle(const std::string& file, const std::string& saved, const Expected& expected);
+    void CheckAppended(const std::string& file, const std::string& input, const std::string& saved);
     void Report(size_t eligible, double seconds);
 
     bool haveQpdf = false;
     bool havePdfinfo = false;
     bool havePdftoppm = false;
+    bool haveExiftool = false;
 
     CheckTally saving{"saving"};
     CheckTally qpdf{"qpdf --check"};
@@ -535,6 +561,8 @@ protected:
     CheckTally pdfinfo{"pdfinfo"};
     CheckTally pictures{"pdftoppm pictures"};
     CheckTally reading{"our reader"};
+    CheckTally xmp{"exiftool: the XMP title is the new one"};
+    CheckTally appended{"the input's bytes unchanged in front of the appended changes"};
     std::vector<std::string> qpdfNotes;
     std::vector<std::string> notes;
     std::vector<std::pair<double, std::string>> fileSeconds;
@@ -601,10 +629,11 @@ void SaveCorpusTest::CheckWithPdfinfo(const std::string& file, const std::string
                                   (before.ran ? " as in the file" : " as our reader (pdfinfo fails on the file)") +
                                   "; our reader read " + std::to_string(read.pages.size()));
         }
-        if (change == Change::Retitle && after.title != expected.title) {
+        const bool retitled = change == Change::Retitle || change == Change::Append;
+        if (retitled && after.title != expected.title) {
             differences.push_back("title \"" + after.title + "\"");
         }
-        if (change == Change::Retitle && after.author != expected.author) {
+        if (retitled && after.author != expected.author) {
             differences.push_back("author \"" + after.author + "\"");
         }
         const std::vector<std::string> geometry = GeometryDifferences(before, after);
@@ -638,6 +667,27 @@ void SaveCorpusTest::CheckPictures(const std::string& file, const std::string& i
     }
 }
 
+void SaveCorpusTest::CheckXmpTitle(const std::string& file, const std::string& saved, const Expected& expected)
+{
+    const ToolRun run = RunTool("exiftool -s3 -XMP-dc:Title " + ShellQuoted(saved));
+    std::string title = run.output;
+    while (!title.empty() && (title.back() == '\n' || title.back() == '\r')) title.pop_back();
+    xmp.Record(file, title == expected.title ? std::vector<std::string>{}
+                                             : std::vector<std::string>{"XMP title \"" + title + "\""});
+}
+
+void SaveCorpusTest::CheckAppended(const std::string& file, const std::string& input, const std::string& saved)
+{
+    auto bytes = [](const std::string& path) {
+        std::ifstream stream(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(stream), {});
+    };
+    const std::string original = bytes(input);
+    const std::string written = bytes(saved);
+    const bool kept = written.size() > original.size() && written.compare(0, original.size(), original) == 0;
+    appended.Record(file, kept ? std::vector<std::string>{} : std::vector<std::string>{"the input's bytes changed"});
+}
+
 void SaveCorpusTest::Report(size_t eligible, double seconds)
 {
     std::sort(fileSeconds.rbegin(), fileSeconds.rend());
@@ -653,7 +703,7 @@ void SaveCorpusTest::Report(size_t eligible, double seconds)
     }
     if (!notes.empty()) std::cout << "[ NOTE     ] " << Joined(notes, "\n[ NOTE     ] ") << "\n";
     EXPECT_GT(eligible, 0u);
-    for (const CheckTally* tally : {&saving, &qpdf, &structure, &size, &pdfinfo, &pictures, &reading}) {
+    for (const CheckTally* tally : {&saving, &qpdf, &structure, &size, &pdfinfo, &pictures, &reading, &xmp, &appended}) {
         if (tally->checked == 0) continue;
         std::cout << "[ CHECK    ] " << tally->name << ": " << tally->checked - tally->failures.size() << " of "
                   << tally->checked << " files pass\n";
@@ -685,11 +735,17 @@ void SaveCorpusTest::SaveEveryFile(Change change)
         const std::string input = CorpusDir + "/" + file;
         const DocumentFacts read = ReadFacts(input, scratch.File("temporary"));
         if (!read.documentRead || read.invalid) continue;
+        if (change == Change::Append && SanitizerBuild && row % SanitizerAppendEvery != 0) continue;
         ++eligible;
 
-        Expected expected{read.info.title, read.info.author, change == Change::Protect};
+        const bool retitled = change == Change::Retitle || change == Change::Append;
+        Expected expected{read.info.title, read.info.author, change == Change::Protect || change == Change::Append};
         std::string options;
-        if (change == Change::Retitle) {
+        if (change == Change::Append) {
+            expected.title = NewTitle;
+            expected.author = NewAuthor;
+            options = " --append --protect --title " + ShellQuoted(NewTitle) + " --author " + ShellQuoted(NewAuthor);
+        } else if (change == Change::Retitle) {
             // A title without a Windows-1252 form, once with an information dictionary to
             // rewrite and once with none, where the command makes a new one.
             bool& greekDone = read.hasInformation ? greekWithInformation : greekWithoutInformation;
@@ -713,6 +769,14 @@ void SaveCorpusTest::SaveEveryFile(Change change)
                                         : std::vector<std::string>{"saved although the author forbids changes"});
             continue;
         }
+        if (change == Change::Append && read.repaired) {
+            // Damaged cross-references cannot be extended: refused with a message.
+            const bool refused = save.exitCode == 2 && !std::filesystem::exists(saved) &&
+                                 save.output.find("repariert") != std::string::npos;
+            saving.Record(file, refused ? std::vector<std::string>{}
+                                        : std::vector<std::string>{"appended to a repaired file"});
+            continue;
+        }
         if (save.exitCode != 0 || !std::filesystem::exists(saved)) {
             std::string message = save.output.substr(0, 300);
             std::replace(message.begin(), message.end(), '\n', ' ');
@@ -734,6 +798,8 @@ void SaveCorpusTest::SaveEveryFile(Change change)
             CheckStructure(file, input, saved);
         }
         if (havePdfinfo) CheckWithPdfinfo(file, input, saved, read, change, expected);
+        if (haveExiftool && retitled && read.readableXmp) CheckXmpTitle(file, saved, expected);
+        if (change == Change::Append) CheckAppended(file, input, saved);
         if (havePdftoppm && !read.pages.empty()) {
             CheckPictures(file, input, saved, static_cast<uint32_t>(read.pages.size()), scratch);
         }
@@ -750,6 +816,8 @@ TEST_F(SaveCorpusTest, UnchangedSavesKeepEverything) { SaveEveryFile(Change::Non
 TEST_F(SaveCorpusTest, RetitledSavesCarryTheNewFields) { SaveEveryFile(Change::Retitle); }
 
 TEST_F(SaveCorpusTest, ProtectedSavesAddOneFontAndKeepThePictures) { SaveEveryFile(Change::Protect); }
+
+TEST_F(SaveCorpusTest, AppendedSavesKeepTheInputAndCarryTheChanges) { SaveEveryFile(Change::Append); }
 
 }  // namespace
 }  // namespace folivo::test

@@ -49,6 +49,12 @@ public:
         confirmations.push_back({text, caption, MessageIcon::Information});
         return confirmAnswer;
     }
+    // Recorded with the OK / Cancel questions, told apart by the question icon.
+    bool ConfirmYesNo(QWidget*, const QString& text, const QString& caption) override
+    {
+        confirmations.push_back({text, caption, MessageIcon::Question});
+        return confirmAnswer;
+    }
     QString SaveFileName(QWidget*, const QString&, const QString&, const QString& folder) override
     {
         ++saveDialogsShown;
