@@ -27,9 +27,9 @@ using XmpHandle = std::unique_ptr<std::remove_pointer_t<XmpPtr>, XmpFree>;
 using XmpStringHandle = std::unique_ptr<std::remove_pointer_t<XmpStringPtr>, XmpStringFree>;
 using XmpIteratorHandle = std::unique_ptr<std::remove_pointer_t<XmpIteratorPtr>, XmpIteratorFree>;
 
-constexpr char kDefaultLanguage[] = "x-default";
+constexpr char DefaultLanguage[] = "x-default";
 // Room for later edits in place, as a writable packet is expected to have.
-constexpr uint32_t kPacketPadding = 2048;
+constexpr uint32_t PacketPadding = 2048;
 
 bool ExempiReady()
 {
@@ -70,7 +70,7 @@ std::optional<std::string> SimpleProperty(XmpPtr xmp, const char* schema, const 
 std::optional<std::string> LocalizedProperty(XmpPtr xmp, const char* name)
 {
     XmpStringHandle value = NewXmpString();
-    if (!xmp_get_localized_text(xmp, NS_DC, name, "", kDefaultLanguage, nullptr, value.get(), nullptr))
+    if (!xmp_get_localized_text(xmp, NS_DC, name, "", DefaultLanguage, nullptr, value.get(), nullptr))
         return std::nullopt;
     return NonEmpty(xmp_string_cstr(value.get()));
 }
@@ -109,7 +109,7 @@ void SetOrDeleteLocalized(XmpPtr xmp, const char* name, const std::string& value
     if (value.empty())
         xmp_delete_property(xmp, NS_DC, name);
     else
-        xmp_set_localized_text(xmp, NS_DC, name, "", kDefaultLanguage, value.c_str(), 0);
+        xmp_set_localized_text(xmp, NS_DC, name, "", DefaultLanguage, value.c_str(), 0);
 }
 
 void ReplaceCreators(XmpPtr xmp, const std::string& author)
@@ -133,21 +133,21 @@ std::optional<std::string> SerializedPacket(XmpPtr xmp)
 {
     XmpStringHandle out = NewXmpString();
     // No option bits: UTF-8, with the packet wrapper, writable (end="w").
-    if (!xmp_serialize_and_format(xmp, out.get(), XMP_SERIAL_ENCODEUTF8, kPacketPadding, "\n", " ", 0))
+    if (!xmp_serialize_and_format(xmp, out.get(), XMP_SERIAL_ENCODEUTF8, PacketPadding, "\n", " ", 0))
         return std::nullopt;
     return std::string(xmp_string_cstr(out.get()), xmp_string_len(out.get()));
 }
 
 // ---- Author lists ----
 
-constexpr std::string_view kBlanks = " \t\r\n";
-constexpr std::array<std::string_view, 3> kFinalConnectors = {" and ", " und ", " & "};
+constexpr std::string_view Blanks = " \t\r\n";
+constexpr std::array<std::string_view, 3> FinalConnectors = {" and ", " und ", " & "};
 
 std::string_view Trimmed(std::string_view text)
 {
-    const size_t first = text.find_first_not_of(kBlanks);
+    const size_t first = text.find_first_not_of(Blanks);
     if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
 }
 
 std::vector<std::string_view> SplitAt(std::string_view text, char separator)
@@ -166,14 +166,14 @@ std::vector<std::string_view> SplitAt(std::string_view text, char separator)
 // A name of its own has at least two words; "Berg" or "Anna" alone are halves of "Berg, Anna".
 bool IsFullName(std::string_view part)
 {
-    return part.find_first_of(kBlanks) != std::string_view::npos;
+    return part.find_first_of(Blanks) != std::string_view::npos;
 }
 
 // "Carl Dorn und Eva Falk" as two names, when both halves are names of their own;
 // "and Eva Falk" (after a serial comma) as "Eva Falk".
 std::vector<std::string_view> SplitFinalConnector(std::string_view part)
 {
-    for (std::string_view connector : kFinalConnectors) {
+    for (std::string_view connector : FinalConnectors) {
         const std::string_view leading = connector.substr(1);
         if (part.starts_with(leading)) return {Trimmed(part.substr(leading.size()))};
         const size_t at = part.rfind(connector);
@@ -228,9 +228,9 @@ struct DateParts {
 
 int DaysInMonth(int year, int month)
 {
-    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static constexpr std::array<int, 12> DaysPerMonth = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
+    return month == 2 && leap ? 29 : DaysPerMonth[month - 1];
 }
 
 bool DayFits(const DateParts& date)
