@@ -336,7 +336,8 @@ QWidget* TMainForm::BuildSavePage()
     connect(PDFVersionBox, &QComboBox::currentIndexChanged, this, [this](int item) {
         if (item >= 0) document.versionItem = item;
     });
-    AppendCheck = new QCheckBox(QString::fromUtf8("Änderungen an die Originaldatei anhängen (Signaturen bleiben gültig)"), page);
+    AppendCheck =
+        new QCheckBox(QString::fromUtf8("Änderungen an die Originaldatei anhängen (Signaturen bleiben gültig)"), page);
     AppendCheck->setObjectName("AppendCheck");
     layout->addWidget(AppendCheck);
     connect(AppendCheck, &QCheckBox::toggled, this, [this] { EnableSaveMode(); });

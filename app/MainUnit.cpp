@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -438,8 +439,9 @@ void TMainForm::ShowSignatures()
                                        : QString("Dieses Dokument ist digital signiert (%1 Signaturen).").arg(count));
     SignatureLabel->setVisible(count > 0);
     AppendCheck->setEnabled(open);
-    // setChecked is silent when the box stays as it is; the controls follow it either way.
-    AppendCheck->setChecked(count > 0);
+    // setChecked is silent when the box stays as it is; the controls follow it either way. A
+    // repaired file's cross-references cannot be extended: it is saved as a new file.
+    AppendCheck->setChecked(count > 0 && !document.repaired);
     EnableSaveMode();
 }
 

@@ -48,6 +48,17 @@ void ReadDate(const std::string& text, CivilDate& date, CivilTime& time, bool& p
     asRead = {date, time, text};
 }
 
+// An XMP date may stop at the day or the minute: the date text gets the fields it lacks (the
+// first month and day, zero hours, minutes and seconds) in front of its zone.
+std::string CompletedPdfDate(const std::string& text)
+{
+    static const std::string Start = "D:19700101000000";
+    size_t digits = 2;
+    while (digits < text.size() && digits < Start.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+    if (digits < 6 || digits == Start.size()) return text;
+    return text.substr(0, digits) + Start.substr(digits) + text.substr(digits);
+}
+
 }  // namespace
 
 bool ApplyPdfDate(std::string_view text, CivilDate& date, CivilTime& time)
@@ -169,11 +180,13 @@ void PdfDocument::FillFromMetadata(const XmpInformation& xmp)
         *source = InfoSource::Xmp;
     }
     if (!info.createdPresent && xmp.created) {
-        ReadDate(*xmp.created, info.createdDate, info.createdTime, info.createdPresent, info.createdAsRead);
+        ReadDate(CompletedPdfDate(*xmp.created), info.createdDate, info.createdTime, info.createdPresent,
+                 info.createdAsRead);
         if (info.createdPresent) sources.created = InfoSource::Xmp;
     }
     if (!info.modifiedPresent && xmp.modified) {
-        ReadDate(*xmp.modified, info.modifiedDate, info.modifiedTime, info.modifiedPresent, info.modifiedAsRead);
+        ReadDate(CompletedPdfDate(*xmp.modified), info.modifiedDate, info.modifiedTime, info.modifiedPresent,
+                 info.modifiedAsRead);
         if (info.modifiedPresent) sources.modified = InfoSource::Xmp;
     }
 }

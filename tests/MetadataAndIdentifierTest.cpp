@@ -16,7 +16,7 @@ const std::string Packet =
     "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
     "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"\n"
     " xmlns:pdfaid=\"http://www.aiim.org/pdfa/ns/id/\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"\n"
-    " pdfaid:part=\"1\" pdfaid:conformance=\"B\" xmp:CreatorTool=\"Setzer\">\n"
+    " pdfaid:part=\"1\" pdfaid:conformance=\"B\" xmp:CreatorTool=\"Setzer\" xmp:CreateDate=\"2024-01-05T10:20+01:00\">\n"
     "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">Titel aus XMP</rdf:li></rdf:Alt></dc:title>\n"
     "<dc:creator><rdf:Seq><rdf:li>Anna Berg</rdf:li></rdf:Seq></dc:creator>\n"
     "</rdf:Description></rdf:RDF></x:xmpmeta>\n"
@@ -61,6 +61,9 @@ TEST(XmpMetadata, FillsWhatTheInformationDictionaryLacks)
     EXPECT_EQ(info.sources.creator, InfoSource::Xmp);
     EXPECT_EQ(info.sources.producer, InfoSource::Dictionary);
     EXPECT_EQ(info.sources.subject, InfoSource::None);
+    // A date to the minute, completed to the second, with its zone.
+    EXPECT_EQ(info.sources.created, InfoSource::Xmp);
+    EXPECT_EQ(info.createdAsRead.text, "D:20240105102000+01'00'");
 }
 
 TEST(XmpMetadata, AnUnchangedDocumentKeepsItsPacketAndAChangedOneUpdatesIt)

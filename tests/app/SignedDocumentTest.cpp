@@ -36,7 +36,7 @@ std::string WithSignatures(const ScratchFolder& folder, int count)
 }
 
 // The process's exit code, -1 when it did not run; output gets what it printed.
-int Run(const QString& program, const QStringList& arguments, QString* output = nullptr)
+int RunTool(const QString& program, const QStringList& arguments, QString* output = nullptr)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -64,23 +64,24 @@ TEST_F(SignedDocumentTest, EachReadingShowsItsSignaturesAndChoosesAppendingForAS
         int count;
         const char* label;  // nullptr: hidden
     } readings[] = {{2, "Dieses Dokument ist digital signiert (2 Signaturen)."},
-                    {0, nullptr},
-                    {1, "Dieses Dokument ist digital signiert (1 Signatur)."}};
+                    {1, "Dieses Dokument ist digital signiert (1 Signatur)."},
+                    {0, nullptr}};
     for (const auto& reading : readings) {
         SCOPED_TRACE(reading.count);
         Open(WithSignatures(folder, reading.count));
         const bool signedDocument = reading.label != nullptr;
         EXPECT_EQ(form.SignatureLabel->isVisibleTo(form.PageControl2->widget(2)), signedDocument);
-        if (signedDocument) EXPECT_EQ(form.SignatureLabel->text(), QString::fromUtf8(reading.label));
+        if (signedDocument) {
+            EXPECT_EQ(form.SignatureLabel->text(), QString::fromUtf8(reading.label));
+        }
         EXPECT_TRUE(form.AppendCheck->isEnabled());
         EXPECT_EQ(form.AppendCheck->isChecked(), signedDocument);
         EXPECT_EQ(form.PDFVersionBox->isEnabled(), !signedDocument);
         EXPECT_EQ(form.PasswordGroup->isEnabled(), !signedDocument);
     }
 
-    // Appending chosen for an unsigned document, and given up again: the group's own rule that
+    // Appending chosen for the unsigned document, and given up again: the group's own rule that
     // an unprotected file has no protection to remove still holds.
-    Open(WithSignatures(folder, 0));
     form.PDFVersionBox->setCurrentIndex(5);
     form.AppendCheck->setChecked(true);
     EXPECT_FALSE(form.PDFVersionBox->isEnabled());
@@ -93,6 +94,8 @@ TEST_F(SignedDocumentTest, EachReadingShowsItsSignaturesAndChoosesAppendingForAS
     EXPECT_TRUE(form.ProtectCheck->isEnabled());
     EXPECT_FALSE(form.RemoveProtectionCheck->isEnabled());
 
+    // A failed reading leaves nothing to append to.
+    form.AppendCheck->setChecked(true);
     Open(folder.Write("kaputt.pdf", "kein PDF"));
     EXPECT_FALSE(form.SignatureLabel->isVisibleTo(form.PageControl2->widget(2)));
     EXPECT_FALSE(form.AppendCheck->isEnabled());
@@ -106,14 +109,13 @@ TEST_F(SignedDocumentTest, SignedFileIsSavedByAppendingUnlessTheUserAgreesToBrea
         if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
     if (!std::filesystem::exists(signer.toStdString())) GTEST_SKIP() << "sign_pdf.py is missing";
     const std::string input = folder.File("signiert.pdf");
-    ASSERT_EQ(Run("python3", {signer, QString::fromStdString(WriteUndatedPdf(folder, "roh.pdf")),
-                              QString::fromStdString(input)}),
-              0);
+    const QString raw = QString::fromStdString(WriteUndatedPdf(folder, "roh.pdf"));
+    ASSERT_EQ(RunTool("python3", {signer, raw, QString::fromStdString(input)}), 0);
     const std::string inputBytes = ReadBytes(input);
     Open(input);
     ASSERT_TRUE(form.AppendCheck->isChecked());
     form.Edit4->clear();
-    QTest::keyClicks(form.Edit4, QString::fromUtf8("Geänderter Titel"));
+    QTest::keyClicks(form.Edit4, "Neuer Titel");
 
     const std::string appended = folder.File("angehaengt.pdf");
     windows.dialogs.saveAnswer = QString::fromStdString(appended);
@@ -125,11 +127,11 @@ TEST_F(SignedDocumentTest, SignedFileIsSavedByAppendingUnlessTheUserAgreesToBrea
     RecordingPort port;
     PdfDocument readBack(port);
     readBack.openfilenow(appended);
-    EXPECT_EQ(readBack.info.title, "Geänderter Titel");
+    EXPECT_EQ(readBack.info.title, "Neuer Titel");
     EXPECT_EQ(readBack.signatures.size(), 1u);
     QString report;
     if (!QStandardPaths::findExecutable("pdfsig").isEmpty()) {
-        Run("pdfsig", {QString::fromStdString(appended)}, &report);
+        RunTool("pdfsig", {QString::fromStdString(appended)}, &report);
         EXPECT_TRUE(report.contains("Signature is Valid.")) << report.toStdString();
     }
 
