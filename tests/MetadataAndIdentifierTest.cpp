@@ -7,6 +7,8 @@
 #include "document/DocumentWriter.h"
 #include "model/XmpMetadata.h"
 #include "tests/ReaderTestSupport.h"
+#include "tests/ScratchFolder.h"
+#include "tests/ToolOutput.h"
 
 namespace folivo::test {
 namespace {
@@ -120,6 +122,31 @@ TEST(XmpMetadata, OnlyVersionTwoGetsANewPacket)
         EXPECT_EQ(reopened->metadataReference.found, version == 6) << VersionTexts[version];
         if (version == 6) {
             EXPECT_EQ(PacketOf(*reopened.document).title, "Ohne XMP");
+        }
+    }
+}
+
+TEST(XmpMetadata, EncryptedLikeEveryStreamUnlessTheFileKeepsItClear)
+{
+    if (!ToolWorks("qpdf --version")) GTEST_SKIP() << "qpdf is missing";
+    ScratchFolder folder;
+    folder.Write("plain.pdf", WithMetadata(Packet, "/Title (Alt)"));
+    for (const bool clear : {true, false}) {
+        const std::string input = folder.File("encrypted.pdf");
+        ASSERT_EQ(RunTool("qpdf --encrypt u o 128 --use-aes=y " + std::string(clear ? "--cleartext-metadata " : "") +
+                          "-- " + ShellQuoted(folder.File("plain.pdf")) + " " + ShellQuoted(input))
+                      .exitCode,
+                  0);
+        for (const bool append : {false, true}) {
+            RecordingPort port;
+            PdfDocument document(port);
+            document.password = "o";
+            document.openfilenow(input);
+            document.info.title = "Klartitel";
+            document.info.changedByUser = true;
+            document.appendChanges = append;
+            const std::string saved = DocumentWriter(document).Write();
+            EXPECT_EQ(saved.find("Klartitel") != std::string::npos, clear) << clear << append;
         }
     }
 }
