@@ -70,6 +70,21 @@ TEST(AppendedSave, ExtendsTheInputsLastSectionOfTheSameKind)
     }
 }
 
+TEST(AppendedSave, AddedTextReplacesThePagesContent)
+{
+    OpenedDocument opened(OnePage());
+    opened->addTextSettings.lines = {"Nachtrag"};
+    ASSERT_TRUE(opened->AddNewTextToDecodedPage(20, 20));
+    const std::string saved = Appended(*opened.document);
+    OpenedDocument reopened(saved);
+    ASSERT_EQ(reopened->pages.Count(), 1u);
+    const PageRecord& page = reopened.Page(0);
+    const std::string content(reinterpret_cast<const char*>(page.content), static_cast<size_t>(page.contentLength));
+    EXPECT_NE(content.find("0 0 m 9 9 l S"), std::string::npos);
+    EXPECT_NE(content.find("(Nachtrag)"), std::string::npos) << content;
+    EXPECT_EQ(reopened->info.title, "Alt");
+}
+
 TEST(AppendedSave, EncryptsItsObjectsAsTheInputDoes)
 {
     if (!ToolWorks("qpdf --version")) GTEST_SKIP() << "qpdf is missing";
