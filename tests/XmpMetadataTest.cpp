@@ -71,7 +71,7 @@ TEST(XmpAuthors, JoinPrefersCommasWhileTheySplitBack)
 
 // A packet as an archiving producer writes it: attribute shorthand, a title whose first language
 // is not x-default, PDF/A identification with its extension schema and a custom property.
-const std::string kPacket = R"(<?xpacket begin="﻿" id="W5M0MpCehiHzreSzNTczkc9d"?>
+const std::string ArchivePacket = R"(<?xpacket begin="﻿" id="W5M0MpCehiHzreSzNTczkc9d"?>
 <x:xmpmeta xmlns:x="adobe:ns:meta/">
  <rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
   <rdf:Description rdf:about="" xmlns:pdf="http://ns.adobe.com/pdf/1.3/" xmlns:xmp="http://ns.adobe.com/xap/1.0/"
@@ -101,7 +101,7 @@ const std::string kPacket = R"(<?xpacket begin="﻿" id="W5M0MpCehiHzreSzNTczkc9
 
 TEST(XmpPacket, ReadsEveryField)
 {
-    const auto info = ReadXmpInformation(kPacket);
+    const auto info = ReadXmpInformation(ArchivePacket);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->title, "Annual Report");
     EXPECT_EQ(info->subject, "Figures");  // no x-default: the first language
@@ -122,7 +122,7 @@ TEST(XmpPacket, UpdateChangesTheFieldsAndKeepsTheRest)
     update.producer = "Setzer 3.2";
     update.created = "D:20231130081500+01'00'";
     update.metadataDate = "D:20240301120000Z";
-    const auto packet = UpdatedXmpPacket(kPacket, update);
+    const auto packet = UpdatedXmpPacket(ArchivePacket, update);
     ASSERT_TRUE(packet);
     EXPECT_TRUE(packet->starts_with("<?xpacket begin="));
     EXPECT_TRUE(packet->ends_with("<?xpacket end=\"w\"?>"));
@@ -149,7 +149,7 @@ TEST(XmpPacket, NewTitleReplacesTheDefaultLanguage)
 {
     XmpUpdate update;
     update.title = "Bericht 2023";
-    const auto packet = UpdatedXmpPacket(kPacket, update);
+    const auto packet = UpdatedXmpPacket(ArchivePacket, update);
     ASSERT_TRUE(packet);
     EXPECT_EQ(packet->find("Annual Report"), std::string::npos);
     EXPECT_EQ(ReadXmpInformation(*packet)->title, "Bericht 2023");
@@ -173,7 +173,7 @@ TEST(XmpPacket, EmptyOldPacketGivesANewOne)
 
 TEST(XmpPacket, BrokenXmlIsRefused)
 {
-    const std::string broken = kPacket.substr(0, kPacket.find("<dc:creator>") + 20);
+    const std::string broken = ArchivePacket.substr(0, ArchivePacket.find("<dc:creator>") + 20);
     EXPECT_EQ(ReadXmpInformation(broken), std::nullopt);
     EXPECT_EQ(UpdatedXmpPacket(broken, XmpUpdate{}), std::nullopt);
     EXPECT_EQ(ReadXmpInformation("no xml at all"), std::nullopt);
