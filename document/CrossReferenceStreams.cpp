@@ -19,6 +19,9 @@ namespace {
 
 // Object streams of one document decode to at most this much together.
 constexpr size_t ObjectStreamLimit = size_t{256} << 20;
+// The members' copies behind the file's bytes: far more than any document's objects outside
+// its streams, and bounded though members may share their bytes.
+constexpr size_t MemberCopyLimit = size_t{128} << 20;
 
 const TokenList* FindEntry(const std::vector<TokenList>& entries, std::string_view key)
 {
@@ -77,7 +80,7 @@ bool TypedAs(FileBuffer& buffer, int64_t offset, std::string_view type)
 
 }  // namespace
 
-std::optional<PdfDocument::StreamObject> PdfDocument::ReadStreamObject(size_t limit)
+std::optional<PdfDocument::StreamObject> PdfDocument::ReadStreamObject(size_t limit, bool* tooLarge)
 {
     StreamObject stream;
     ParseDictionary();
@@ -109,7 +112,7 @@ std::optional<PdfDocument::StreamObject> PdfDocument::ReadStreamObject(size_t li
         const std::string& name = (*filters)[i];
         if (name == "[" || name == "]") continue;
         if (name == "/FlateDecode" || name == "/Fl") {
-            auto inflated = Inflate(data, limit);
+            auto inflated = Inflate(data, limit, tooLarge);
             if (!inflated) return std::nullopt;
             const PredictorParameters predictor{NumberAfter(parameters, "/Predictor", 1), NumberAfter(parameters, "/Colors", 1),
                                                 NumberAfter(parameters, "/BitsPerComponent", 8),
@@ -145,10 +148,11 @@ bool PdfDocument::ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, 
         const std::vector<int64_t> size = NumbersOf(FindEntry(stream->entries, "/Size"));
         index = {0, size.empty() ? 0 : size.front()};
     }
-    const auto entries = ReadXrefStreamEntries(stream->data, NumbersOf(FindEntry(stream->entries, "/W")), index);
-    if (!entries) return false;
     // Numbers far beyond what the file can hold are lies; they must not grow the table.
     const int64_t numberLimit = 2 * static_cast<int64_t>(fileBuffer.size) + 1024;
+    const auto entries =
+        ReadXrefStreamEntries(stream->data, NumbersOf(FindEntry(stream->entries, "/W")), index, numberLimit);
+    if (!entries) return false;
     for (const XrefStreamEntry& read : *entries) {
         if (read.number >= numberLimit || read.type > 2) continue;
         if (static_cast<size_t>(read.number) >= XrefTable.size()) XrefTable.resize(static_cast<size_t>(read.number) + 1, XrefEntry{});
@@ -160,7 +164,7 @@ bool PdfDocument::ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, 
         entry.offset = static_cast<int32_t>(std::min<uint64_t>(read.second, INT32_MAX));
         entry.generation = static_cast<int32_t>(std::min<uint64_t>(read.third, INT32_MAX));
     }
-    structuralObjects_.push_back(*number);
+    NoteStructuralObject(*number, offset);
     if (keepTrailer) {
         fileBuffer.position = dictionary;
         ReadTrailer(prevOffset);
@@ -171,10 +175,9 @@ bool PdfDocument::ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, 
 bool PdfDocument::EntriesLeadToObjects()
 {
     // The entries of cross-reference streams themselves do not matter: they are read already.
-    const std::unordered_set<int32_t> structural(structuralObjects_.begin(), structuralObjects_.end());
     for (size_t number = 1; number < XrefTable.size(); ++number) {
         const XrefEntry& entry = XrefTable[number];
-        if (!entry.inUse || entry.compressed || structural.count(static_cast<int32_t>(number))) continue;
+        if (!entry.inUse || entry.compressed || IsStructuralObject(static_cast<int32_t>(number))) continue;
         if (entry.offset <= 0 || entry.offset >= fileBuffer.size) return false;
         fileBuffer.position = entry.offset;
         const auto found = IntegerText(ReadToken(fileBuffer));
@@ -206,13 +209,18 @@ void PdfDocument::RepairCrossReference()
     // cross-reference stream; FindCatalogAmongObjects stands in when neither names one the
     // file holds.
     const std::vector<int64_t> trailers = FindKeyword(file, "trailer");
-    for (auto it = trailers.rbegin(); it != trailers.rend() && !rootReference.found; ++it) {
+    for (size_t k = trailers.size(); k-- > 0 && !rootReference.found;) {
         // The dictionary after the keyword, past the line end that tokens do not skip in front.
-        size_t at = static_cast<size_t>(*it + 7);
+        size_t at = static_cast<size_t>(trailers[k] + 7);
         while (at < file.size() && IsWhiteSpace(file[at])) ++at;
+        // A dictionary that never closes ends at the next trailer: each part of the file is
+        // read for one trailer only.
+        const FileBuffer whole = fileBuffer;
+        if (k + 1 < trailers.size()) fileBuffer.size = static_cast<int32_t>(trailers[k + 1]);
         fileBuffer.position = static_cast<int32_t>(at);
         int32_t ignored = 0;
         ReadTrailer(ignored);
+        fileBuffer = whole;
     }
     std::vector<int32_t> objectStreams;
     for (size_t number = XrefTable.size(); number-- > 1;) {
@@ -220,7 +228,7 @@ void PdfDocument::RepairCrossReference()
         if (!entry.inUse) continue;
         if (TypedAs(fileBuffer, entry.offset, "/ObjStm")) objectStreams.push_back(static_cast<int32_t>(number));
         if (!TypedAs(fileBuffer, entry.offset, "/XRef")) continue;
-        structuralObjects_.push_back(static_cast<int32_t>(number));
+        NoteStructuralObject(static_cast<int32_t>(number), entry.offset);
         if (!rootReference.found) {
             fileBuffer.position = entry.offset;
             for (int i = 0; i < 3; ++i) ReadToken(fileBuffer);
@@ -295,9 +303,10 @@ void PdfDocument::LoadObjectStreams()
                             XrefTable[static_cast<size_t>(container)].inUse &&
                             !XrefTable[static_cast<size_t>(container)].compressed;
         std::optional<StreamObject> stream;
+        bool tooLarge = false;
         if (usable && GotoObject(container)) {
             const bool wasInvalid = invalid;
-            stream = ReadStreamObject(budget);
+            stream = ReadStreamObject(budget, &tooLarge);
             invalid = wasInvalid;
         }
         std::vector<ObjectStreamMember> members;
@@ -306,8 +315,11 @@ void PdfDocument::LoadObjectStreams()
             const auto first = NumbersOf(FindEntry(stream->entries, "/First"));
             if (!count.empty() && !first.empty()) members = ReadObjectStreamMembers(stream->data, count.front(), first.front());
             budget -= std::min(budget, stream->data.size());
-            structuralObjects_.push_back(container);
+            NoteStructuralObject(container, XrefTable[static_cast<size_t>(container)].offset);
         } else if (usable) {
+            // A stream over the budget took all of it to find out: the budget is the
+            // document's, not each stream's.
+            if (tooLarge) budget = 0;
             skipped = true;
         }
         for (const int32_t number : numbers) {
@@ -315,7 +327,10 @@ void PdfDocument::LoadObjectStreams()
             const auto index = static_cast<size_t>(entry.generation);
             entry.compressed = 0;
             entry.generation = 0;
-            if (index >= members.size() || members[index].number != number) {
+            const bool within = index < members.size() &&
+                                appended.size() + members[index].end - members[index].start <= MemberCopyLimit;
+            if (index >= members.size() || members[index].number != number || !within) {
+                skipped = skipped || (index < members.size() && !within);
                 entry.inUse = 0;
                 entry.offset = 0;
                 continue;
@@ -350,11 +365,19 @@ bool PdfDocument::AppendObjects(const std::string& appended, const std::vector<s
 }
 
 
+bool PdfDocument::IsStructuralObject(int32_t number) const
+{
+    const auto found = structuralObjects_.find(number);
+    if (found == structuralObjects_.end() || number < 0 || static_cast<size_t>(number) >= XrefTable.size()) return false;
+    const XrefEntry& entry = XrefTable[static_cast<size_t>(number)];
+    return !entry.compressed && entry.offset == found->second;
+}
+
 void PdfDocument::MarkStructuralObjectsUnused()
 {
     // A cross-reference stream may name itself by a number its own table does not reach.
-    for (const int32_t number : structuralObjects_) {
-        if (number >= 0 && static_cast<size_t>(number) < XrefTable.size()) XrefTable[static_cast<size_t>(number)].inUse = 0;
+    for (const auto& [number, offset] : structuralObjects_) {
+        if (IsStructuralObject(number)) XrefTable[static_cast<size_t>(number)].inUse = 0;
     }
 }
 

@@ -38,12 +38,9 @@ int32_t PermissionsValue(const TokenList& tokens, size_t at)
 
 std::string NameValue(const TokenList& tokens, size_t at) { return at == 0 ? std::string() : tokens[at]; }
 
-// The method of the crypt filter `name` in the /CF dictionary that starts at tokens[cf].
-std::optional<CryptMethod> CryptFilterMethod(const TokenList& tokens, size_t cf, const std::string& name)
+// The method of the crypt filter dictionary whose "<<" is tokens[filter].
+std::optional<CryptMethod> FilterDictionaryMethod(const TokenList& tokens, size_t filter)
 {
-    if (name.empty() || name == "/Identity") return CryptMethod::Identity;
-    if (cf == 0 || tokens[cf] != "<<") return std::nullopt;
-    const size_t filter = ValueIndex(tokens, cf, name);
     if (filter == 0 || tokens[filter] != "<<") return std::nullopt;
     const std::string method = NameValue(tokens, ValueIndex(tokens, filter, "/CFM"));
     if (method == "/V2") return CryptMethod::RC4;
@@ -53,7 +50,16 @@ std::optional<CryptMethod> CryptFilterMethod(const TokenList& tokens, size_t cf,
     return std::nullopt;
 }
 
-// Every crypt filter of the /CF dictionary at tokens[cf] whose method is known.
+// The method of the crypt filter `name` in the /CF dictionary that starts at tokens[cf].
+std::optional<CryptMethod> CryptFilterMethod(const TokenList& tokens, size_t cf, const std::string& name)
+{
+    if (name.empty() || name == "/Identity") return CryptMethod::Identity;
+    if (cf == 0 || tokens[cf] != "<<") return std::nullopt;
+    return FilterDictionaryMethod(tokens, ValueIndex(tokens, cf, name));
+}
+
+// Every crypt filter of the /CF dictionary at tokens[cf] whose method is known, in one walk
+// over it: a dictionary of many filters costs no more than its tokens.
 std::map<std::string, CryptMethod> CryptFilters(const TokenList& tokens, size_t cf)
 {
     std::map<std::string, CryptMethod> filters;
@@ -62,8 +68,8 @@ std::map<std::string, CryptMethod> CryptFilters(const TokenList& tokens, size_t 
     for (size_t i = cf; i < tokens.size(); ++i) {
         if (tokens[i] == "<<" || tokens[i] == "[") ++depth;
         else if ((tokens[i] == ">>" || tokens[i] == "]") && --depth == 0) break;
-        else if (depth == 1 && tokens[i].front() == '/')
-            if (const auto method = CryptFilterMethod(tokens, cf, tokens[i])) filters.emplace(tokens[i], *method);
+        else if (depth == 1 && tokens[i].front() == '/' && i + 1 < tokens.size())
+            if (const auto method = FilterDictionaryMethod(tokens, i + 1)) filters.emplace(tokens[i], *method);
     }
     return filters;
 }
@@ -281,8 +287,6 @@ void PdfDocument::DecryptObjects()
 {
     const SecurityHandler& handler = *encryption.handler;
     const EncryptionParameters& parameters = handler.Parameters();
-    std::unordered_set<int32_t> skipped(structuralObjects_.begin(), structuralObjects_.end());
-    if (encryption.objectNumber > 0) skipped.insert(encryption.objectNumber);
 
     std::string appended;
     std::vector<std::pair<int32_t, size_t>> placed;
@@ -290,7 +294,9 @@ void PdfDocument::DecryptObjects()
     for (size_t index = 1; index < XrefTable.size(); ++index) {
         const auto number = static_cast<int32_t>(index);
         const XrefEntry& entry = XrefTable[index];
-        if (!entry.inUse || entry.compressed || skipped.count(number) || !ObjectHeaderAt(entry.offset, number)) continue;
+        if (!entry.inUse || entry.compressed || IsStructuralObject(number) || number == encryption.objectNumber ||
+            !ObjectHeaderAt(entry.offset, number))
+            continue;
         bool isStream = false;
         int32_t length = -1;
         const int64_t end = ObjectEnd(entry.offset, &isStream, &length);

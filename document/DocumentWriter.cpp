@@ -289,6 +289,8 @@ void DocumentWriter::CopyObject(int32_t number)
     }
     const int64_t copyStart = out_.Position();
     CopyWithInsertions(start, end, [&](std::string_view bytes) { out_.Append(bytes); });
+    // An object the input left open is closed, so that the next one does not seem part of it.
+    if (!std::string_view(out_.Bytes()).ends_with("endobj")) out_.Append("\rendobj");
     out_.WriteLine("");
     // A copied stream keeps the crypt filter it chooses for itself.
     std::optional<CryptMethod> dataMethod;

@@ -182,9 +182,10 @@ public:
 
     // The object `number` begins at `offset` with its header "number G obj".
     bool ObjectHeaderAt(int64_t offset, int32_t number);
-    // End (exclusive) of the object that starts at `start`: after its "endobj", or the buffer's
-    // end. A stream's data is stepped over by its /Length (given in streamLength, -1 when
-    // unknown), so "endobj" bytes inside it do not end the object.
+    // End (exclusive) of the object that starts at `start`: after its "endobj", or where its
+    // value ends when no "endobj" follows it. A stream's data is stepped over by its /Length
+    // (given in streamLength, -1 when unknown), else it runs to the first "endstream"; "endobj"
+    // bytes inside it do not end the object.
     int64_t ObjectEnd(int64_t start, bool* isStream = nullptr, int32_t* streamLength = nullptr);
 
     // The catalog names a pages root that the file holds: what was read can be saved.
@@ -246,12 +247,13 @@ private:
     bool ReadCrossReferenceSections();
     bool ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, bool keepTrailer);
     // The dictionary entries and decoded data of the stream whose dictionary starts at the read
-    // position; empty when it is no stream or its filters cannot be undone.
+    // position; empty when it is no stream or its filters cannot be undone. tooLarge: set when
+    // the data would pass the limit.
     struct StreamObject {
         std::vector<TokenList> entries;
         std::string data;
     };
-    std::optional<StreamObject> ReadStreamObject(size_t limit);
+    std::optional<StreamObject> ReadStreamObject(size_t limit, bool* tooLarge = nullptr);
     // Every entry in use leads to the header of its object.
     bool EntriesLeadToObjects();
     void RepairCrossReference();
@@ -265,8 +267,13 @@ private:
     // Objects joined behind the file's bytes, each at its position in `appended`; false when
     // the buffer would grow too large.
     bool AppendObjects(const std::string& appended, const std::vector<std::pair<int32_t, size_t>>& placed);
-    // Cross-reference streams and object streams: read, never copied into a saved file.
-    std::vector<int32_t> structuralObjects_;
+    // Cross-reference streams and object streams: read, never copied into a saved file. By
+    // number, the offset where each was read: a later update may give the number to an
+    // ordinary object, which then is one.
+    std::unordered_map<int32_t, int32_t> structuralObjects_;
+    void NoteStructuralObject(int32_t number, int32_t offset) { structuralObjects_[number] = offset; }
+    // The table's entry for the number leads to the structural object read there.
+    bool IsStructuralObject(int32_t number) const;
     // Cross-reference and object streams are no objects of the document: marked not in use.
     void MarkStructuralObjectsUnused();
 

@@ -5,6 +5,7 @@
 #include "document/PdfDocument.h"
 #include "syntax/StreamData.h"
 #include "syntax/TokenReader.h"
+#include "syntax/ValueExtent.h"
 
 namespace folivo {
 
@@ -134,34 +135,22 @@ int64_t PdfDocument::ObjectEnd(int64_t start, bool* isStream, int32_t* streamLen
 {
     FileBuffer& buffer = fileBuffer;
     const std::string_view all(reinterpret_cast<const char*>(buffer.data), static_cast<size_t>(buffer.size));
-    auto endAfter = [&](int64_t from) -> int64_t {
-        const size_t found = all.find("endobj", static_cast<size_t>(from));
-        return found == std::string_view::npos ? buffer.size : static_cast<int64_t>(found) + 6;
+    // After the value (or the stream's "endstream"): "endobj" when it follows, else right there,
+    // so that an object without "endobj" does not run into the objects after it.
+    auto endobjAfter = [&](size_t from) -> int64_t {
+        const size_t next = SkipBlanksAndComments(all, from);
+        return static_cast<int64_t>(KeywordAt(all, next, "endobj") ? next + 6 : from);
     };
-    // The value is read as tokens, so that "endobj" or "stream" inside a string does not end it.
     buffer.position = static_cast<int32_t>(start);
     for (int i = 0; i < 3; ++i) ReadToken(buffer);
-    for (;;) {
-        if (buffer.position >= buffer.size) return buffer.size;
-        const int32_t before = buffer.position;
-        const std::string token = ReadToken(buffer);
-        if (token == "stream") break;
-        if (!token.empty() && token[0] == '%') {
-            // A comment runs to the line end, whatever it holds.
-            const size_t lineEnd = all.find_first_of("\r\n", static_cast<size_t>(before));
-            if (lineEnd == std::string_view::npos) return buffer.size;
-            buffer.position = static_cast<int32_t>(lineEnd);
-            continue;
-        }
-        if (token == "endobj") {
-            const size_t keyword = all.rfind("endobj", static_cast<size_t>(buffer.position));
-            return keyword == std::string_view::npos || static_cast<int64_t>(keyword) < before ? endAfter(before)
-                                                                                              : static_cast<int64_t>(keyword) + 6;
-        }
-        if (buffer.position <= before) return endAfter(before);
-    }
+    const size_t valueEnd = ValueEnd(all, static_cast<size_t>(buffer.position));
+    const size_t keyword = SkipBlanksAndComments(all, valueEnd);
+    const bool streamKeyword = KeywordAt(all, keyword, "stream");
+    if (isStream) *isStream = streamKeyword;
+    if (!streamKeyword) return endobjAfter(valueEnd);
 
-    // A stream: step over its data by /Length when "endstream" follows there.
+    // A stream: step over its data by /Length when "endstream" follows there, else up to the
+    // first "endstream".
     buffer.position = static_cast<int32_t>(start);
     for (int i = 0; i < 3; ++i) ReadToken(buffer);
     ReleaseDictionary();
@@ -175,14 +164,18 @@ int64_t PdfDocument::ObjectEnd(int64_t start, bool* isStream, int32_t* streamLen
     }
     ReleaseDictionary();
     if (streamLength) *streamLength = length;
-    const int32_t keyword = buffer.position;
-    const bool streamKeyword = ReadToken(buffer) == "stream";
-    if (isStream) *isStream = streamKeyword;
-    const int64_t plain = endAfter(keyword);
-    if (length < 0 || !streamKeyword) return plain;
-    const int64_t dataEnd = StreamDataStart(all, keyword) + length;
-    if (!EndstreamFollows(all, dataEnd)) return plain;
-    return endAfter(dataEnd);
+    const int64_t dataStart = StreamDataStart(all, static_cast<int64_t>(keyword));
+    size_t endstream = std::string_view::npos;
+    if (length >= 0 && EndstreamFollows(all, dataStart + length)) {
+        endstream = all.find("endstream", static_cast<size_t>(dataStart + length));
+    } else {
+        endstream = all.find("endstream", static_cast<size_t>(std::min<int64_t>(dataStart, buffer.size)));
+    }
+    if (endstream == std::string_view::npos) {
+        const size_t found = all.find("endobj", keyword);
+        return found == std::string_view::npos ? buffer.size : static_cast<int64_t>(found) + 6;
+    }
+    return endobjAfter(endstream + 9);
 }
 
 std::vector<ObjectReference> ReferencesIn(const TokenList& tokens, size_t first)

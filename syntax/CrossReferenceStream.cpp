@@ -1,12 +1,14 @@
 #include "syntax/CrossReferenceStream.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace folivo {
 
 std::optional<std::vector<XrefStreamEntry>> ReadXrefStreamEntries(std::string_view data,
                                                                   const std::vector<int64_t>& widths,
-                                                                  const std::vector<int64_t>& index)
+                                                                  const std::vector<int64_t>& index,
+                                                                  int64_t numberLimit)
 {
     if (widths.size() < 3 || index.size() % 2 != 0) return std::nullopt;
     size_t entryBytes = 0;
@@ -31,6 +33,12 @@ std::optional<std::vector<XrefStreamEntry>> ReadXrefStreamEntries(std::string_vi
         if (first < 0 || count < 0) continue;
         for (int64_t k = 0; k < count && first + k <= INT32_MAX; ++k) {
             if (data.size() - at < entryBytes) return entries;
+            if (first + k >= numberLimit) {
+                // The rest of the range names no object the file can hold.
+                const uint64_t rows = std::min<uint64_t>(static_cast<uint64_t>(count - k), (data.size() - at) / entryBytes);
+                at += static_cast<size_t>(rows) * entryBytes;
+                break;
+            }
             XrefStreamEntry entry{};
             entry.number = static_cast<int32_t>(first + k);
             const uint64_t type = field(widths[0], 1);

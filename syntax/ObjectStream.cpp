@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "syntax/SyntaxTypes.h"
+#include "syntax/ValueExtent.h"
 
 namespace folivo {
 
@@ -45,7 +46,8 @@ std::vector<ObjectStreamMember> ReadObjectStreamMembers(std::string_view data, i
     for (ObjectStreamMember& member : members) {
         if (member.number < 0) continue;
         const auto next = std::upper_bound(starts.begin(), starts.end(), member.start);
-        member.end = next == starts.end() ? data.size() : *next;
+        // Members that share an offset share one value, however much follows it.
+        member.end = std::min(next == starts.end() ? data.size() : *next, ValueEnd(data, member.start));
     }
     return members;
 }

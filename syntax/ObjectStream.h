@@ -16,7 +16,7 @@ struct ObjectStreamMember {
 };
 
 // The data begin with /N pairs "number offset"; offsets count from /First. A member ends where
-// the next one in the data begins, or at the data's end. Lying /N or /First cost no more than
+// its value ends, or earlier where the next one in the data begins. Lying /N or /First cost no more than
 // the data: pairs are read while they are there. Members come in the order of the pairs, so
 // index k is the k-th pair; one whose offset lies outside the data has number -1.
 std::vector<ObjectStreamMember> ReadObjectStreamMembers(std::string_view data, int64_t count, int64_t first);

@@ -2,77 +2,17 @@
 // German what it left out. The files are generated here; the big ones at full size only outside
 // the sanitizer build, which runs the same cases scaled down.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <zlib.h>
-
-#include <fcntl.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "tests/ScratchFolder.h"
+#include "tests/HostileHarness.h"
 #include "tests/TestDocuments.h"
 #include "tests/TestJpeg.h"
 
-extern char** environ;
-
 namespace folivo::test {
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool Sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool Sanitized = true;
-#else
-constexpr bool Sanitized = false;
-#endif
-#else
-constexpr bool Sanitized = false;
-#endif
-
-// Full size outside the sanitizer build, a small share of it inside.
-int64_t Scaled(int64_t count) { return Sanitized ? std::max<int64_t>(count / 200, 1) : count; }
-
-// zlib data of head, chunk repeated, tail: hundreds of megabytes inflated from a small file.
-std::string DeflateRepeated(const std::string& head, const std::string& chunk, int64_t times,
-                            const std::string& tail = "")
-{
-    z_stream stream{};
-    deflateInit(&stream, 9);
-    std::string out;
-    char buffer[1 << 16];
-    auto feed = [&](const std::string& data, int flush) {
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-        stream.avail_in = static_cast<uInt>(data.size());
-        do {
-            stream.next_out = reinterpret_cast<Bytef*>(buffer);
-            stream.avail_out = sizeof buffer;
-            deflate(&stream, flush);
-            out.append(buffer, sizeof buffer - stream.avail_out);
-        } while (stream.avail_out == 0);
-    };
-    feed(head, Z_NO_FLUSH);
-    std::string block;
-    while (block.size() < (1 << 16)) block += chunk;
-    const int64_t perBlock = static_cast<int64_t>(block.size() / chunk.size());
-    int64_t left = times;
-    for (; left >= perBlock; left -= perBlock) feed(block, Z_NO_FLUSH);
-    std::string rest;
-    for (; left > 0; --left) rest += chunk;
-    feed(rest + tail, Z_FINISH);
-    deflateEnd(&stream);
-    return out;
-}
 
 // An even grey picture: a big size in a small file.
 std::string GreyJpeg(int width, int height)
@@ -119,12 +59,6 @@ std::string PictureUnderNames(const std::string& dictionary, const std::string& 
                     {StreamObject("/Type /XObject /Subtype /Image " + dictionary, data), StreamObject("", content)});
 }
 
-struct HostileCase {
-    const char* name;
-    std::function<std::string()> build;
-    const char* memo;  // a line the reading must report; empty when nothing is left out
-};
-
 std::vector<HostileCase> Cases()
 {
     return {
@@ -133,7 +67,7 @@ std::vector<HostileCase> Cases()
          "Operanden ohne Operator übersprungen"},
         {"numbers-beyond-the-content-bound",
          [] { return OnePage(DeflateRepeated("BT\n", "1 ", Scaled(120'000'000)), "/Filter /FlateDecode"); },
-         Sanitized ? "Operanden ohne Operator übersprungen" : "Inhalt über"},
+         HostileSanitized ? "Operanden ohne Operator übersprungen" : "Inhalt über"},
         {"path-then-many-saves",
          [] {
              std::string content = "0 0 m ";
@@ -148,10 +82,10 @@ std::vector<HostileCase> Cases()
          "Verschachtelungstiefe"},
         {"many-one-segment-paths",
          [] { return OnePage(DeflateRepeated("", "0 0 m 5 5 l S\n", Scaled(4'000'000)), "/Filter /FlateDecode"); },
-         Sanitized ? "" : "über der Grenze von"},
+         HostileSanitized ? "" : "über der Grenze von"},
         {"jpeg-under-48-names",
          [] {
-             const int side = Sanitized ? 400 : 8000;
+             const int side = HostileSanitized ? 400 : 8000;
              const std::string dictionary = "/Width " + std::to_string(side) + " /Height " + std::to_string(side) +
                                             " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode";
              return PictureUnderNames(dictionary, GreyJpeg(side, side), 48);
@@ -160,7 +94,7 @@ std::vector<HostileCase> Cases()
         {"ccitt-under-10-names",
          [] {
              // Group 4 rows that stay white are one bit each.
-             const int side = Sanitized ? 3000 : 60000;
+             const int side = HostileSanitized ? 3000 : 60000;
              const std::string dictionary = "/Width " + std::to_string(side) + " /Height " + std::to_string(side) +
                                             " /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCITTFaxDecode "
                                             "/DecodeParms << /K -1 /Columns " + std::to_string(side) + " >>";
@@ -169,7 +103,7 @@ std::vector<HostileCase> Cases()
          "10 JPEG-Bilder gelesen"},
         {"flate-picture-under-10-names",
          [] {
-             const int side = Sanitized ? 600 : 9000;
+             const int side = HostileSanitized ? 600 : 9000;
              const std::string dictionary = "/Width " + std::to_string(side) + " /Height " + std::to_string(side) +
                                             " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode";
              return PictureUnderNames(dictionary, DeflateRepeated("", std::string(size_t(side) * 3, '\0'), side), 10);
@@ -179,29 +113,29 @@ std::vector<HostileCase> Cases()
          [] {
              std::string references = "[";
              for (int i = 0; i < 20; ++i) references += " 3 0 R";
-             const int64_t lines = Sanitized ? 2'000 : 250'000'000 / 64;
+             const int64_t lines = HostileSanitized ? 2'000 : 250'000'000 / 64;
              const std::string line = "% a comment line that fills the content to a quarter gigabyte\n";
              return Document(1, references + " ]", "",
                              {StreamObject("/Filter /FlateDecode", DeflateRepeated("", line, lines))});
          },
-         Sanitized ? "" : "Inhalt über"},
+         HostileSanitized ? "" : "Inhalt über"},
         {"pages-sharing-a-huge-stream",
          [] {
              const std::string line = "% a comment line that fills the content to forty megabytes ...\n";
              return Document(8, "3 0 R", "",
                              {StreamObject("/Filter /FlateDecode", DeflateRepeated("", line, Scaled(40'000'000 / 64)))});
          },
-         Sanitized ? "" : "MB je Dokument"},
+         HostileSanitized ? "" : "MB je Dokument"},
         {"pages-sharing-many-paths",
          [] {
              return Document(8, "3 0 R", "",
                              {StreamObject("/Filter /FlateDecode", DeflateRepeated("", "0 0 m 5 5 l S\n", Scaled(2'000'000)))});
          },
-         Sanitized ? "" : "je Dokument"},
+         HostileSanitized ? "" : "je Dokument"},
         {"distinct-big-pictures",
          [] {
              // Ten different objects, each 9000 x 9000 pixels: shared decoding does not help.
-             const int side = Sanitized ? 600 : 9000;
+             const int side = HostileSanitized ? 600 : 9000;
              const std::string data = DeflateRepeated("", std::string(size_t(side) * 3, '\0'), side);
              std::vector<std::string> streams;
              std::string xobjects = "/XObject <<", content;
@@ -216,13 +150,13 @@ std::vector<HostileCase> Cases()
              streams.push_back(StreamObject("", content));
              return Document(1, "13 0 R", xobjects + " >>", streams);
          },
-         Sanitized ? "" : "übersprungen: die Bilder brauchen"},
+         HostileSanitized ? "" : "übersprungen: die Bilder brauchen"},
         {"ascii85-zeros-after-flate",
          [] {
              return OnePage(DeflateRepeated("", "z", Scaled(20'000'000), "~>"),
                             "/Filter [/FlateDecode /ASCII85Decode]");
          },
-         Sanitized ? "" : "Inhalt über"},
+         HostileSanitized ? "" : "Inhalt über"},
         {"ten-megabyte-string",
          [] { return OnePage("BT /F1 12 Tf 10 700 Td (" + std::string(Scaled(10'000'000), 'A') + ") Tj ET\n"); }, ""},
         {"long-text-array",
@@ -230,77 +164,16 @@ std::vector<HostileCase> Cases()
              return OnePage(DeflateRepeated("BT /F1 12 Tf 10 700 Td [", "(A) -5 ", Scaled(2'000'000), "] TJ ET\n"),
                             "/Filter /FlateDecode");
          },
-         Sanitized ? "" : "Operanden ohne Operator übersprungen"},
+         HostileSanitized ? "" : "Operanden ohne Operator übersprungen"},
     };
 }
-
-struct CommandRun {
-    int status = -1;  // exit status, -1 when ended by a signal
-    long maxResidentKiB = 0;
-    std::string output;  // standard output and error
-};
-
-CommandRun RunCli(const std::vector<std::string>& arguments, const std::string& outputFile)
-{
-    std::vector<std::string> words{FOLIVO_CLI_PATH};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t child = 0;
-    CommandRun run;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return run;
-    int status = 0;
-    rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child) return run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.maxResidentKiB = usage.ru_maxrss;
-    std::ifstream file(outputFile);
-    run.output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return run;
-}
-
-void PrintTo(const HostileCase& hostile, std::ostream* out) { *out << hostile.name; }
 
 class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
 
-TEST_P(HostileInputTest, EveryCommandEndsWithinMemoryAndSaysWhatItSkipped)
-{
-    ScratchFolder folder;
-    const std::string file = folder.Write("hostile.pdf", GetParam().build());
-    ASSERT_LE(std::ifstream(file, std::ios::ate | std::ios::binary).tellg(), 10 << 20) << "inputs stay within 10 MB";
-    const std::vector<std::vector<std::string>> commands = {
-        {"info", file},
-        {"items", file, "--page", "1"},
-        {"render", file, "--page", "1", "-o", folder.File("page.png")},
-        {"save", file, "-o", folder.File("saved.pdf")},
-    };
-    for (const auto& command : commands) {
-        SCOPED_TRACE(command[0]);
-        const CommandRun run = RunCli(command, folder.File("output.txt"));
-        EXPECT_EQ(run.status, 0) << run.output.substr(0, 2000);
-        if (!Sanitized) {
-            EXPECT_LT(run.maxResidentKiB, 1L << 20) << "KiB at most";
-        }
-        if (command[0] == "info") {
-            EXPECT_NE(run.output.find(GetParam().memo), std::string::npos) << run.output;
-        }
-    }
-}
+TEST_P(HostileInputTest, EveryCommandEndsWithinMemoryAndSaysWhatItSkipped) { RunEveryCommand(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Generated, HostileInputTest, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name)
-                                 if (c == '-') c = '_';
-                             return name;
-                         });
+                         [](const auto& info) { return HostileCaseName(info.param); });
 
 }  // namespace
 }  // namespace folivo::test

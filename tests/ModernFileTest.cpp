@@ -80,6 +80,25 @@ TEST(ModernFile, ObjectStreamsAndCrossReferenceStreamsOpenAndSaveClassic)
     EXPECT_TRUE(reopened.port.memo.empty() || reopened.port.memo.front().find("repariert") == std::string::npos);
 }
 
+TEST(ModernFile, AnUpdateMayGiveACrossReferenceStreamsNumberToAnObject)
+{
+    // The update lists number 6, the first section's cross-reference stream, as a font.
+    std::string pdf = ModernDocument();
+    const std::string prev = pdf.substr(pdf.rfind("startxref\n") + 10, pdf.rfind("\n%%EOF") - pdf.rfind("startxref\n") - 10);
+    const std::string font = std::to_string(pdf.size());
+    pdf += "6 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>\nendobj\n";
+    const std::string xref = std::to_string(pdf.size());
+    pdf += "xref\n6 1\n" + std::string(10 - font.size(), '0') + font + " 00000 n\r\ntrailer\n<< /Size 8 /Root 1 0 R /Prev " +
+           prev + " >>\nstartxref\n" + xref + "\n%%EOF\n";
+    OpenedDocument opened(pdf);
+    EXPECT_FALSE(opened->invalid);
+    EXPECT_FALSE(opened->repaired);
+    EXPECT_TRUE(opened->IsObjectInUse(6));
+    EXPECT_EQ(opened->info.title, "Neu");
+    opened->versionItem = 2;  // a table, objects readable in the output
+    EXPECT_NE(DocumentWriter(*opened.document).Write().find("6 0 obj\n<< /Type /Font"), std::string::npos);
+}
+
 TEST(ModernFile, LyingStreamsCostNothingAndAreRepaired)
 {
     struct Case {

@@ -5,6 +5,7 @@
 #include "syntax/CrossReferenceStream.h"
 #include "syntax/ObjectScan.h"
 #include "syntax/ObjectStream.h"
+#include "syntax/ValueExtent.h"
 #include "syntax/Predictors.h"
 
 namespace folivo::test {
@@ -78,16 +79,37 @@ TEST(CrossReferenceStream, EntriesFromWidthsAndRanges)
     EXPECT_FALSE(ReadXrefStreamEntries(data, {1, 2, 1}, {0}));
 }
 
+TEST(ValueExtent, EachKindOfValueEndsWhereItCloses)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"<< /A (x >> ]) /B [1 <</C 2>>] >> rest", "<< /A (x >> ]) /B [1 <</C 2>>] >>"},
+        {"  % comment >>\n[ (a\\\\) ( b ) ] 7", "  % comment >>\n[ (a\\\\) ( b ) ]"},
+        {"12 0 R endobj", "12 0 R"},
+        {"12 0 endobj", "12"},
+        {"/Name/Other", "/Name"},
+        {"(un (closed)", "(un (closed)"},
+        {"<00ff>>>", "<00ff>"},
+        {"<< /Open [", "<< /Open ["},
+        {"true false", "true"},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(ValueEnd(text, 0), std::string_view(value).size()) << text;
+}
+
 TEST(ObjectStream, MembersAndLies)
 {
     const std::string data = "11 0 12 9 13 16 <</A 1>> [1 2]  (x)";  // a header of 16 bytes
     auto members = ReadObjectStreamMembers(data, 3, 16);
     ASSERT_EQ(members.size(), 3u);
     EXPECT_EQ(members[0].number, 11);
-    EXPECT_EQ(data.substr(members[0].start, members[0].end - members[0].start), "<</A 1>> ");
-    EXPECT_EQ(data.substr(members[1].start, members[1].end - members[1].start), "[1 2]  ");
+    // Each member is its value, without what follows it.
+    EXPECT_EQ(data.substr(members[0].start, members[0].end - members[0].start), "<</A 1>>");
+    EXPECT_EQ(data.substr(members[1].start, members[1].end - members[1].start), "[1 2]");
     EXPECT_EQ(data.substr(members[2].start), "(x)");
     EXPECT_EQ(members[2].end, data.size());
+    // Members that share an offset share the value, not the rest of the stream.
+    members = ReadObjectStreamMembers("1 0 2 0 3 0 (a) (long rest)", 3, 12);
+    ASSERT_EQ(members.size(), 3u);
+    for (const ObjectStreamMember& member : members) EXPECT_EQ(member.end - member.start, 3u);
 
     // /N larger than the pairs, /First beyond the data, offsets beyond it.
     EXPECT_EQ(ReadObjectStreamMembers(data, 1000000, 16).size(), 3u);
