@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <functional>
 #include <string_view>
 
@@ -51,16 +50,7 @@ XmpUpdate MetadataValues(const InfoFields& info)
     update.created = InformationDateText(info.createdDate, info.createdTime, info.createdPresent, info.createdAsRead);
     update.modified =
         InformationDateText(info.modifiedDate, info.modifiedTime, info.modifiedPresent, info.modifiedAsRead);
-    if (update.modified) {
-        update.metadataDate = update.modified;
-    } else {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        const CivilDate date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-        const CivilTime time{local.tm_hour, local.tm_min, local.tm_sec};
-        update.metadataDate = PdfDateText(date, time, static_cast<int>(local.tm_gmtoff / 60));
-    }
+    update.metadataDate = update.modified ? *update.modified : CurrentPdfDateText();
     return update;
 }
 

@@ -63,6 +63,16 @@ std::string InformationStringBytes(std::string_view text)
     return bytes;
 }
 
+std::string CurrentPdfDateText()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const CivilDate date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    const CivilTime time{local.tm_hour, local.tm_min, local.tm_sec};
+    return PdfDateText(date, time, static_cast<int>(local.tm_gmtoff / 60));
+}
+
 void SetModifiedToNow(InfoFields& info)
 {
     const std::time_t now = std::time(nullptr);

@@ -25,6 +25,9 @@ std::optional<std::string> InformationDateText(const CivilDate& date, const Civi
 // there, otherwise UTF-16BE after its byte order mark, so the meaning never changes.
 std::string InformationStringBytes(std::string_view text);
 
+// The current local date and time as a date text, with the local offset.
+std::string CurrentPdfDateText();
+
 // "Auf jetzt setzen": the modification date and time become the current local ones; the
 // creation date stays.
 void SetModifiedToNow(InfoFields& info);
