@@ -370,8 +370,8 @@ private:
     // Form XObjects. The interpreter's lookup: the form that `name` names in `scope`.
     std::optional<FormContent> ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope);
     // One dictionary of a form's resources (`kind`: "/XObject", "/Font") as tokens, its "<<" at
-    // start; empty when the form has none.
-    TokenList FormResources(int32_t form, const char* kind, size_t& start);
+    // start; empty when the form has none. position: where in the file the tokens were read.
+    TokenList FormResources(int32_t form, const char* kind, size_t& start, int32_t* position = nullptr);
     // Pictures drawn inside a form (and the forms it draws) join the list under their names,
     // as those of the pages do; each form is searched once.
     static constexpr size_t MaxFormsSearched = 4096;
@@ -380,6 +380,13 @@ private:
     // The object that `name` names in the `kind` resources ("/XObject", "/Font", "/Shading") of
     // the form object `scope`, else in those of the page (scope 0).
     std::optional<int32_t> ResourceNamed(uint32_t pageNumber, const char* kind, const std::string& name, int32_t scope);
+    // The names of one resource dictionary and what they refer to. Each (scope, kind) is read
+    // once per page interpretation, and scopes that share a dictionary share its table: a page
+    // may name thousands of resources and use them a hundred thousand times.
+    using ResourceTable = std::unordered_map<std::string, std::optional<int32_t>>;
+    const ResourceTable& ResourceTableOf(uint32_t pageNumber, const char* kind, int32_t scope);
+    std::map<std::pair<int32_t, std::string>, std::shared_ptr<const ResourceTable>> resourceTables_;
+    std::map<std::pair<int32_t, size_t>, std::shared_ptr<const ResourceTable>> resourceTablesAt_;
     // The decoded form, or null when the object is no form or cannot be decoded.
     std::shared_ptr<const FormContent> LoadForm(int32_t number, uint32_t pageNumber);
     // LoadForm once per reading.
@@ -393,8 +400,7 @@ private:
     // The dictionary at the position as one token list from "<<" to ">>"; keeps the read
     // position and the parsed entries.
     TokenList DictionaryTokensAt(int32_t position);
-    // By page interpretation: the name lookups; by reading: the forms.
-    std::map<std::pair<int32_t, std::string>, std::optional<int32_t>> formNames_;
+    // By reading: the forms.
     std::map<int32_t, std::shared_ptr<const FormContent>> formContents_;
 
     // Fonts for the interpreter. The font that `name` names in `scope` (as for forms), read once
@@ -416,7 +422,6 @@ private:
     // A stream's data with its filters undone, at most `limit` bytes; empty when it cannot be
     // read or decoded, or is longer. Keeps the read position and the parsed entries.
     std::optional<std::string> DecodedStream(int32_t number, size_t limit);
-    std::map<std::pair<int32_t, std::string>, std::optional<int32_t>> fontNames_;
 
     // Inline pictures: decodes one into the inline list, once for equal dictionary and data.
     std::optional<int32_t> DecodeInlinePicture(const TokenList& dictionary, std::string_view data);
