@@ -413,7 +413,13 @@ private:
     // Style from the base name and descriptor of `owner` (the font, or a Type0 font's CID font).
     void ReadFontStyle(TextFont& font, const TokenList& owner);
     // The CMap stream that tokens[at] refers to; null for a name or anything not a stream.
+    // Each stream is parsed once per reading, however many fonts share it.
     std::shared_ptr<const CMap> ReadCMap(const TokenList& tokens, size_t at);
+    // The entries of all character maps of a reading together; past this, maps are cut short.
+    static constexpr size_t MaxCMapEntriesPerDocument = 2 * CMap::MaxEntries;
+    std::map<int32_t, std::shared_ptr<const CMap>> cmaps_;
+    size_t cmapEntries_ = 0;
+    bool cmapsCut_ = false;
     // An object's value as tokens: a dictionary from "<<" to ">>", an array from "[" to "]", or
     // one token. Keeps the read position.
     TokenList ObjectTokens(int32_t number);

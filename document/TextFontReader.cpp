@@ -150,9 +150,18 @@ std::shared_ptr<const CMap> PdfDocument::ReadCMap(const TokenList& tokens, size_
 {
     const auto number = ReferenceAt(tokens, at);
     if (!number) return nullptr;  // a name or anything that is not a stream
-    const auto text = DecodedStream(*number, MaxCMapBytes);
-    if (!text) return nullptr;
-    return std::make_shared<const CMap>(CMap::Parse(*text));
+    if (const auto known = cmaps_.find(*number); known != cmaps_.end()) return known->second;
+    std::shared_ptr<const CMap> map;
+    if (const auto text = DecodedStream(*number, MaxCMapBytes)) {
+        map = std::make_shared<const CMap>(CMap::Parse(*text, MaxCMapEntriesPerDocument - cmapEntries_));
+        cmapEntries_ += map->Entries();
+        if (map->Truncated() && cmapEntries_ >= MaxCMapEntriesPerDocument && !cmapsCut_) {
+            cmapsCut_ = true;
+            ui_.AddMemoLine("Einträge von Zeichenzuordnungen (CMap) über der Grenze von " +
+                            std::to_string(MaxCMapEntriesPerDocument) + " je Dokument übersprungen.");
+        }
+    }
+    return cmaps_.emplace(*number, std::move(map)).first->second;
 }
 
 std::shared_ptr<const TextFont> PdfDocument::ResolveTextFont(uint32_t pageNumber, const std::string& name, int32_t scope)
