@@ -16,6 +16,7 @@
 #include "content/ContentInterpreter.h"
 #include "content/MeasuringCanvas.h"
 #include "content/PageItems.h"
+#include "core/PictureCodecs.h"
 #include "core/PictureSamples.h"
 #include "core/DynaArray.h"
 #include "core/UserInterfacePort.h"
@@ -350,6 +351,15 @@ private:
     bool DecodePictureData(ImageObject& picture, std::string data, const std::vector<TokenList>& entries, int32_t number,
                            bool withMask);
     void DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries);
+    // JBIG2 and JPEG 2000 pictures carry their own size: whoever decodes pictures against a
+    // limit sets the room their codestreams may declare, and learns what they declared (charged
+    // whether or not the picture could be shown) and whether one was refused for the room.
+    struct CodecAccount {
+        uint64_t room = CodecMemoryLimit;
+        uint64_t charged = 0;
+        bool refused = false;
+    };
+    CodecAccount codecAccount_;
     // The value of an entry or array element: a reference is replaced by the tokens of its
     // object (a name, a number, a string or an array; "<<" alone for a dictionary or stream).
     TokenList ResolvedValue(const TokenList& value);

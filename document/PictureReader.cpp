@@ -249,14 +249,25 @@ void PdfDocument::DecodePictures()
                 ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
                                 " übersprungen: die Bilder brauchen zusammen mehr als " +
                                 std::to_string(PictureMemoryLimit >> 20) + " MB Speicher.");
-            } else if (DecodePicture(*currentPicture, pictures.CurrentIndex())) {
-                ++decoded;
-                pixelBytes += int64_t{currentPicture->image.bytesPerRow} * currentPicture->image.height;
-                // The mask counts as well; when all together would pass the limit it is left out.
-                const RasterImage& mask = currentPicture->mask;
-                const int64_t maskBytes = int64_t{mask.bytesPerRow} * mask.height;
-                if (pixelBytes + maskBytes > PictureMemoryLimit) deldib(currentPicture->mask);
-                else pixelBytes += maskBytes;
+            } else {
+                const int64_t before = pixelBytes;
+                codecAccount_ = {static_cast<uint64_t>(PictureMemoryLimit - pixelBytes), 0, false};
+                if (DecodePicture(*currentPicture, pictures.CurrentIndex())) {
+                    ++decoded;
+                    pixelBytes += int64_t{currentPicture->image.bytesPerRow} * currentPicture->image.height;
+                    // The mask counts as well; when all together would pass the limit it is left out.
+                    const RasterImage& mask = currentPicture->mask;
+                    const int64_t maskBytes = int64_t{mask.bytesPerRow} * mask.height;
+                    if (pixelBytes + maskBytes > PictureMemoryLimit) deldib(currentPicture->mask);
+                    else pixelBytes += maskBytes;
+                } else if (codecAccount_.refused) {
+                    ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
+                                    " übersprungen: die Bilder brauchen zusammen mehr als " +
+                                    std::to_string(PictureMemoryLimit >> 20) + " MB Speicher.");
+                }
+                // A codestream counts with the size it declares, shown or not: decoding it took that.
+                pixelBytes = std::max(pixelBytes, before + static_cast<int64_t>(codecAccount_.charged));
+                codecAccount_ = {};
             }
         }
     }
@@ -521,8 +532,11 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     }
     if (codec == "/JBIG2Decode" || codec == "/JPXDecode") {
         std::optional<CodecPicture> decodedPicture;
+        const bool roomBound = codecAccount_.room < CodecMemoryLimit;
+        const size_t room = static_cast<size_t>(std::min<uint64_t>(codecAccount_.room, CodecMemoryLimit));
+        CodecCost cost;
         if (codec == "/JPXDecode") {
-            decodedPicture = DecodeJpx(*decoded);
+            decodedPicture = DecodeJpx(*decoded, room, &cost);
         } else {
             // The globals stream is named in the parameters that stand beside the codec.
             size_t at = 0;
@@ -535,9 +549,15 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
                     if (auto stream = ReadStreamObject(CodecMemoryLimit)) globals = std::move(stream->data);
                 }
             }
-            decodedPicture = DecodeJbig2(*decoded, globals);
+            decodedPicture = DecodeJbig2(*decoded, globals, room, &cost);
         }
         decoded.reset();
+        codecAccount_.charged += cost.declaredBytes;
+        codecAccount_.room -= std::min(codecAccount_.room, cost.declaredBytes);
+        if (cost.overLimit && roomBound) {
+            codecAccount_.refused = true;
+            return false;
+        }
         if (!decodedPicture) return false;
         format.width = decodedPicture->width;
         format.height = decodedPicture->height;
