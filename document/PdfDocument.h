@@ -301,6 +301,8 @@ private:
     void ReadPageStructure();
     void ReadCatalogAndPagesRoot();
     void WalkPageTree();
+    // Pages listed again in the tree stop adding pages here; a page of its own always counts.
+    static constexpr uint32_t MaxPageOccurrences = 1u << 16;
     // The inheritable entries of a page tree node and its ancestors, nearest first.
     struct InheritedAttributes {
         std::shared_ptr<const TokenList> resources;
