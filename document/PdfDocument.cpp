@@ -115,6 +115,7 @@ void PdfDocument::BeginReading()
     textFonts_.clear();
     cmaps_.clear();
     cmapEntries_ = 0;
+    jbig2Globals_ = {0, nullptr};
     cmapsCut_ = false;
 }
 
@@ -227,6 +228,7 @@ void PdfDocument::DiscardDocument()
     formContents_.clear();
     textFonts_.clear();
     cmaps_.clear();
+    jbig2Globals_ = {0, nullptr};
     for (uint32_t i = 0; i < pictures.Count(); ++i) {
         ImageObject& picture = *pictures.At(i);
         ReleaseText(picture.name);

@@ -362,6 +362,12 @@ private:
         bool refused = false;
     };
     CodecAccount codecAccount_;
+    // The decoded /JBIG2Globals stream `number`, read once while the pictures sharing it are
+    // decoded one after another; null when it cannot be read or passes MaxJbig2GlobalsBytes
+    // (real symbol dictionaries take kilobytes).
+    std::shared_ptr<const std::string> Jbig2Globals(int32_t number);
+    static constexpr size_t MaxJbig2GlobalsBytes = size_t{16} << 20;
+    std::pair<int32_t, std::shared_ptr<const std::string>> jbig2Globals_{0, nullptr};
     // The value of an entry or array element: a reference is replaced by the tokens of its
     // object (a name, a number, a string or an array; "<<" alone for a dictionary or stream).
     TokenList ResolvedValue(const TokenList& value);

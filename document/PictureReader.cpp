@@ -286,6 +286,24 @@ void PdfDocument::DecodePictures()
 }
 
 
+std::shared_ptr<const std::string> PdfDocument::Jbig2Globals(int32_t number)
+{
+    if (jbig2Globals_.first == number) return jbig2Globals_.second;
+    std::shared_ptr<const std::string> data;
+    const int32_t saved = fileBuffer.position;
+    if (IsObjectInUse(number) && GotoObject(number)) {
+        if (auto stream = ReadStreamObject(MaxJbig2GlobalsBytes)) {
+            data = std::make_shared<const std::string>(std::move(stream->data));
+        } else {
+            ui_.AddMemoLine("JBIG2-Globals (Objekt " + std::to_string(number) + ") über " +
+                            std::to_string(MaxJbig2GlobalsBytes >> 20) + " MB oder beschädigt: nicht gelesen.");
+        }
+    }
+    fileBuffer.position = saved;
+    jbig2Globals_ = {number, data};
+    return data;
+}
+
 TokenList PdfDocument::ResolvedValue(const TokenList& value)
 {
     if (!IsReference(value, 0)) return value;
@@ -541,12 +559,12 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
             // The globals stream is named in the parameters that stand beside the codec.
             size_t at = 0;
             while (at < steps.size() && steps[at].name != codec) ++at;
-            std::string globals;
+            std::string_view globals;
             if (at < parameters.size()) {
                 const TokenList dictionary = ResolvedValue(parameters[at]);
                 const auto key = static_cast<size_t>(std::find(dictionary.begin(), dictionary.end(), "/JBIG2Globals") - dictionary.begin());
-                if (IsReference(dictionary, key + 1) && GotoObject(*IntegerText(dictionary[key + 1]))) {
-                    if (auto stream = ReadStreamObject(CodecMemoryLimit)) globals = std::move(stream->data);
+                if (IsReference(dictionary, key + 1)) {
+                    if (const auto shared = Jbig2Globals(*IntegerText(dictionary[key + 1]))) globals = *shared;
                 }
             }
             decodedPicture = DecodeJbig2(*decoded, globals, room, &cost);

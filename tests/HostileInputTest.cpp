@@ -274,6 +274,22 @@ std::vector<HostileCase> Cases()
                                      Jpeg2000(side, side, 1, std::string(size_t(side) * side, '\x80'), false));
          },
          Sanitized ? "" : "übersprungen: die Bilder brauchen"},
+        {"jbig2-globals-of-256-megabytes",
+         [] {
+             const std::string dictionary = "/Width 64 /Height 2 /BitsPerComponent 1 /ColorSpace /DeviceGray "
+                                            "/Filter /JBIG2Decode /DecodeParms << /JBIG2Globals 3 0 R >>";
+             std::string xobjects = "/XObject <<", content;
+             std::vector<std::string> streams{
+                 StreamObject("/Filter /FlateDecode", DeflateRepeated("", std::string(4096, '\0'), Scaled(65536)))};
+             for (int i = 0; i < 4; ++i) {
+                 streams.push_back(StreamObject("/Type /XObject /Subtype /Image " + dictionary, Jbig2Page(64, 2, true)));
+                 xobjects += " /Im" + std::to_string(i) + " " + std::to_string(4 + i) + " 0 R";
+                 content += "q 50 0 0 50 " + std::to_string(i * 60) + " 0 cm /Im" + std::to_string(i) + " Do Q\n";
+             }
+             streams.push_back(StreamObject("", content));
+             return Document(1, "8 0 R", xobjects + " >>", streams);
+         },
+         Sanitized ? "" : "JBIG2-Globals (Objekt 3) über 16 MB"},
         {"shading-names-used-100000-times",
          [] {
              std::string names = "/Shading <<", content;
