@@ -66,8 +66,8 @@ TokenList PdfDocument::FormResources(int32_t form, const char* kind, size_t& sta
         if (position) *position = fileBuffer.position;
         return DictionaryTokensAt(fileBuffer.position);
     }
-    if (position) *position = readAt;
     if (value == 0 || tokens[value] != "<<") return {};
+    if (position) *position = readAt;
     start = value;
     return tokens;
 }

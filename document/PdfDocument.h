@@ -388,7 +388,7 @@ private:
     // Form XObjects. The interpreter's lookup: the form that `name` names in `scope`.
     std::optional<FormContent> ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope);
     // One dictionary of a form's resources (`kind`: "/XObject", "/Font") as tokens, its "<<" at
-    // start; empty when the form has none. position: where in the file the tokens were read.
+    // start; empty when the form has none. position: where in the file those tokens were read.
     TokenList FormResources(int32_t form, const char* kind, size_t& start, int32_t* position = nullptr);
     // Pictures drawn inside a form (and the forms it draws) join the list under their names,
     // as those of the pages do; each form is searched once.
