@@ -137,9 +137,10 @@ std::string Utf16ToReadableUtf8(std::u16string_view units)
     return text;
 }
 
-CMap CMap::Parse(std::string_view text)
+CMap CMap::Parse(std::string_view text, size_t maxEntries)
 {
     CMap map;
+    map.limit_ = std::min(maxEntries, MaxEntries);
     Lexer lexer(text);
     for (Token token = lexer.Next(); token.kind != Token::End; token = lexer.Next()) {
         if (token.kind != Token::Keyword) continue;
@@ -158,17 +159,15 @@ CMap CMap::Parse(std::string_view text)
             for (Token low = lexer.Next(); low.kind == Token::Hex; low = lexer.Next()) {
                 const auto first = CodeOf(low), last = CodeOf(lexer.Next());
                 const auto cid = NumberOf(lexer.Next());
-                if (!first || !last || !cid || *last < *first || map.entries_ >= MaxEntries) continue;
+                if (!first || !last || !cid || *last < *first || !map.Admit()) continue;
                 map.cidRanges_.push_back({*first, *last, *cid});
-                ++map.entries_;
             }
         } else if (token.text == "begincidchar") {
             for (Token code = lexer.Next(); code.kind == Token::Hex; code = lexer.Next()) {
                 const auto value = CodeOf(code);
                 const auto cid = NumberOf(lexer.Next());
-                if (!value || !cid || map.entries_ >= MaxEntries) continue;
+                if (!value || !cid || !map.Admit()) continue;
                 map.cids_[*value] = *cid;
-                ++map.entries_;
             }
         } else if (token.text == "beginbfchar") {
             for (Token code = lexer.Next(); code.kind == Token::Hex; code = lexer.Next()) {
@@ -187,11 +186,10 @@ CMap CMap::Parse(std::string_view text)
                         if (first && last && code <= *last && target.kind == Token::Hex) map.AddText(static_cast<uint32_t>(code), UnitsOf(target));
                         ++code;
                     }
-                } else if (first && last && *last >= *first && target.kind == Token::Hex && map.entries_ < MaxEntries) {
+                } else if (first && last && *last >= *first && target.kind == Token::Hex) {
                     std::u16string units = UnitsOf(target);
-                    if (units.empty()) continue;
+                    if (units.empty() || !map.Admit()) continue;
                     map.textRanges_.push_back({*first, *last, std::move(units)});
-                    ++map.entries_;
                 }
             }
         }
@@ -200,11 +198,19 @@ CMap CMap::Parse(std::string_view text)
     return map;
 }
 
+bool CMap::Admit()
+{
+    if (entries_ >= limit_) {
+        truncated_ = true;
+        return false;
+    }
+    ++entries_;
+    return true;
+}
+
 void CMap::AddText(uint32_t code, std::u16string units)
 {
-    if (entries_ >= MaxEntries) return;
-    texts_[code] = std::move(units);
-    ++entries_;
+    if (Admit()) texts_[code] = std::move(units);
 }
 
 void CMap::Sort()

@@ -16,10 +16,13 @@ class CMap {
 public:
     // A map made of a CMap's text. Only the sections that define codes are read; whatever
     // else the program says is skipped. Huge ranges stay ranges; explicit entries stop at
-    // MaxEntries, so no text makes the map large.
-    static CMap Parse(std::string_view text);
+    // MaxEntries (or maxEntries when fewer), so no text makes the map large.
+    static CMap Parse(std::string_view text, size_t maxEntries = MaxEntries);
 
     static constexpr size_t MaxEntries = size_t{1} << 20;
+    // The explicit entries and ranges the map holds, and whether the bound left some out.
+    size_t Entries() const { return entries_; }
+    bool Truncated() const { return truncated_; }
 
     bool HasCodeSpace() const { return !codeSpace_.empty(); }
     // The length (1 to 4) of the code at the start of `bytes`, which must not be empty: the
@@ -59,6 +62,10 @@ private:
     std::unordered_map<uint32_t, std::u16string> texts_;
     std::vector<TextRange> textRanges_;
     size_t entries_ = 0;
+    size_t limit_ = MaxEntries;
+    bool truncated_ = false;
+    // Counts one more entry; false (and marks the map truncated) when the bound is reached.
+    bool Admit();
 };
 
 // UTF-16 units (big-endian pairs of a hex string's bytes; a lone byte is one unit) as UTF-8,

@@ -18,7 +18,10 @@ namespace {
 // the machine's memory.
 struct BoundedAllocator {
     Jbig2Allocator base;  // first, so that the library's pointer is ours
+    size_t limit = CodecMemoryLimit;
     size_t used = 0;
+    size_t peak = 0;
+    bool refused = false;
 };
 
 struct alignas(std::max_align_t) BlockHeader {
@@ -28,11 +31,15 @@ struct alignas(std::max_align_t) BlockHeader {
 void* Allocate(Jbig2Allocator* allocator, size_t size)
 {
     auto* bounded = reinterpret_cast<BoundedAllocator*>(allocator);
-    if (size > CodecMemoryLimit - std::min(bounded->used, CodecMemoryLimit)) return nullptr;
+    if (size > bounded->limit - std::min(bounded->used, bounded->limit)) {
+        bounded->refused = true;
+        return nullptr;
+    }
     auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (!header) return nullptr;
     header->size = size;
     bounded->used += size;
+    bounded->peak = std::max(bounded->peak, bounded->used);
     return header + 1;
 }
 
@@ -99,20 +106,38 @@ OPJ_BOOL SeekSource(OPJ_OFF_T position, void* user)
 
 void QuietOpenJpeg(const char*, void*) {}
 
-uint8_t EightBits(int64_t value, const opj_image_comp_t& component)
-{
-    const int precision = static_cast<int>(std::clamp<OPJ_UINT32>(component.prec, 1, 31));
-    if (component.sgnd) value += int64_t{1} << (precision - 1);
-    value = std::clamp<int64_t>(value, 0, (int64_t{1} << precision) - 1);
-    if (precision > 8) return static_cast<uint8_t>(value >> (precision - 8));
-    return static_cast<uint8_t>(value * 255 / ((1 << precision) - 1));
-}
+// One component's samples to 8 bits; set up once per component, used for every sample.
+class EightBits {
+public:
+    explicit EightBits(const opj_image_comp_t& component)
+        : precision_(static_cast<int>(std::clamp<OPJ_UINT32>(component.prec, 1, 31))),
+          offset_(component.sgnd ? int64_t{1} << (precision_ - 1) : 0),
+          maximum_((int64_t{1} << precision_) - 1)
+    {
+    }
+    uint8_t operator()(int64_t value) const
+    {
+        value = std::clamp<int64_t>(value + offset_, 0, maximum_);
+        if (precision_ >= 8) return static_cast<uint8_t>(value >> (precision_ - 8));
+        return static_cast<uint8_t>(value * 255 / maximum_);
+    }
+
+private:
+    int precision_;
+    int64_t offset_;
+    int64_t maximum_;
+};
 
 }  // namespace
 
-std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view globals)
+std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view globals, size_t limit, CodecCost* cost)
 {
-    BoundedAllocator allocator{{Allocate, Release, Reallocate}};
+    // The page's size is in its own page information segment: the decoder asks for the page
+    // buffer before it decodes a region, so a forged size ends at the allocator.
+    BoundedAllocator allocator{{Allocate, Release, Reallocate}, std::min(limit, CodecMemoryLimit)};
+    const auto charge = [&] {
+        if (cost) *cost = {allocator.peak, allocator.refused};
+    };
     Jbig2GlobalCtx* global = nullptr;
     if (!globals.empty()) {
         Jbig2Ctx* context = jbig2_ctx_new(&allocator.base, JBIG2_OPTIONS_EMBEDDED, nullptr, QuietJbig2, nullptr);
@@ -124,6 +149,7 @@ std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view 
     Jbig2Ctx* context = jbig2_ctx_new(&allocator.base, JBIG2_OPTIONS_EMBEDDED, global, CountJbig2Errors, &errors);
     if (!context) {
         if (global) jbig2_global_ctx_free(global);
+        charge();
         return std::nullopt;
     }
     std::optional<CodecPicture> picture;
@@ -155,10 +181,11 @@ std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view 
     }
     jbig2_ctx_free(context);
     if (global) jbig2_global_ctx_free(global);
+    charge();
     return picture;
 }
 
-std::optional<CodecPicture> DecodeJpx(std::string_view data)
+std::optional<CodecPicture> DecodeJpx(std::string_view data, size_t limit, CodecCost* cost)
 {
     static const char Jp2Signature[] = "\x00\x00\x00\x0CjP  \r\n\x87\n";
     const bool jp2 = data.size() >= 12 && std::memcmp(data.data(), Jp2Signature, 12) == 0;
@@ -183,22 +210,28 @@ std::optional<CodecPicture> DecodeJpx(std::string_view data)
         opj_set_warning_handler(codec, QuietOpenJpeg, nullptr);
         opj_set_error_handler(codec, QuietOpenJpeg, nullptr);
     }
+    // The components a picture keeps: alpha channels are left out; four colour channels are
+    // CMYK only when the file says so.
+    const auto keptComponents = [](const opj_image_t& header) {
+        if (header.numcomps >= 4 && header.color_space == OPJ_CLRSPC_CMYK) return 4;
+        return header.numcomps >= 3 ? 3 : 1;
+    };
     auto sizeAllowed = [&] {
-        // OpenJPEG keeps 32 bits per sample while it decodes.
+        // The header's size decides, before anything is decoded; OpenJPEG keeps 32 bits per
+        // sample while it decodes.
         if (!image || image->numcomps < 1 || image->x1 <= image->x0 || image->y1 <= image->y0) return false;
         const uint64_t pixels = uint64_t{image->x1 - image->x0} * (image->y1 - image->y0);
+        const uint64_t kept = pixels * static_cast<uint64_t>(keptComponents(*image));
+        if (cost) *cost = {kept, kept > limit};
         return image->x1 - image->x0 <= INT32_MAX && image->y1 - image->y0 <= INT32_MAX &&
-               pixels * image->numcomps * 4 <= CodecMemoryLimit;
+               pixels * image->numcomps * 4 <= CodecMemoryLimit && kept <= limit;
     };
     if (codec && opj_setup_decoder(codec, &parameters) && opj_read_header(stream, codec, &image) && sizeAllowed() &&
         opj_decode(codec, stream, image) && opj_end_decompress(codec, stream)) {
         const auto width = static_cast<int32_t>(image->x1 - image->x0);
         const auto height = static_cast<int32_t>(image->y1 - image->y0);
-        const uint32_t count = image->numcomps;
-        // Alpha channels are left out; four colour channels are CMYK only when the file says so.
-        int32_t used = count >= 3 ? 3 : 1;
-        SampleColours colours = used == 3 ? SampleColours::Rgb : SampleColours::Gray;
-        if (count >= 4 && image->color_space == OPJ_CLRSPC_CMYK) used = 4, colours = SampleColours::Cmyk;
+        const int32_t used = keptComponents(*image);
+        const SampleColours colours = used == 4 ? SampleColours::Cmyk : used == 3 ? SampleColours::Rgb : SampleColours::Gray;
         bool complete = true;
         for (int32_t c = 0; c < used; ++c) {
             const opj_image_comp_t& component = image->comps[c];
@@ -211,24 +244,30 @@ std::optional<CodecPicture> DecodeJpx(std::string_view data)
             picture->components = used;
             picture->colours = colours;
             picture->samples.resize(static_cast<size_t>(width) * height * used);
-            auto* out = reinterpret_cast<uint8_t*>(picture->samples.data());
-            const bool ycc = image->color_space == OPJ_CLRSPC_SYCC && used == 3;
-            for (int32_t y = 0; y < height; ++y) {
-                for (int32_t x = 0; x < width; ++x) {
-                    for (int32_t c = 0; c < used; ++c) {
-                        const opj_image_comp_t& component = image->comps[c];
-                        const uint32_t cx = std::min<uint32_t>(static_cast<uint32_t>(x) / component.dx, component.w - 1);
-                        const uint32_t cy = std::min<uint32_t>(static_cast<uint32_t>(y) / component.dy, component.h - 1);
-                        *out++ = EightBits(component.data[uint64_t{cy} * component.w + cx], component);
+            auto* samples = reinterpret_cast<uint8_t*>(picture->samples.data());
+            // Component by component, row by row: large pictures spend their time here.
+            for (int32_t c = 0; c < used; ++c) {
+                const opj_image_comp_t& component = image->comps[c];
+                const EightBits eightBits(component);
+                const bool whole = component.dx == 1 && component.w >= static_cast<uint32_t>(width);
+                for (int32_t y = 0; y < height; ++y) {
+                    const uint32_t cy = std::min<uint32_t>(static_cast<uint32_t>(y) / component.dy, component.h - 1);
+                    const OPJ_INT32* row = component.data + uint64_t{cy} * component.w;
+                    uint8_t* out = samples + int64_t{y} * width * used + c;
+                    for (int32_t x = 0; x < width; ++x, out += used) {
+                        const uint32_t cx =
+                            whole ? static_cast<uint32_t>(x) : std::min<uint32_t>(static_cast<uint32_t>(x) / component.dx, component.w - 1);
+                        *out = eightBits(row[cx]);
                     }
-                    if (ycc) {
-                        uint8_t* p = out - 3;
-                        const double luma = p[0], cb = p[1] - 128.0, cr = p[2] - 128.0;
-                        auto level = [](double v) { return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); };
-                        p[0] = level(luma + 1.402 * cr);
-                        p[1] = level(luma - 0.344136 * cb - 0.714136 * cr);
-                        p[2] = level(luma + 1.772 * cb);
-                    }
+                }
+            }
+            if (image->color_space == OPJ_CLRSPC_SYCC && used == 3) {
+                auto level = [](double v) { return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); };
+                for (uint8_t* p = samples; p < samples + picture->samples.size(); p += 3) {
+                    const double luma = p[0], cb = p[1] - 128.0, cr = p[2] - 128.0;
+                    p[0] = level(luma + 1.402 * cr);
+                    p[1] = level(luma - 0.344136 * cb - 0.714136 * cr);
+                    p[2] = level(luma + 1.772 * cb);
                 }
             }
         }

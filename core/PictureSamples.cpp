@@ -107,6 +107,12 @@ bool SamplesToRaster(const SampleFormat& format, std::string_view samples, Raste
         if (start >= available) continue;
         const uint8_t* row = data + start;
         const int64_t rowAvailable = std::min(rowBytes, available - start);
+        if (grey && count == 1 && bits == 8 && format.colours != SampleColours::Lab && format.colours != SampleColours::Tint) {
+            // One 8-bit grey sample a pixel, the common case of large pictures: by the table alone.
+            const std::array<uint8_t, 256>& table = tables[0];
+            for (int64_t x = 0; x < std::min<int64_t>(format.width, rowAvailable); ++x) out[x] = table[row[x]];
+            continue;
+        }
         int64_t sample = 0;
         for (int64_t x = 0; x < format.width; ++x) {
             bool complete = true;

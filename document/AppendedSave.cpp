@@ -32,8 +32,13 @@ std::string DocumentWriter::WriteAppended()
     if (doc.info.changedByUser) WriteInformation();
     WriteMetadata();
     CompressModifiedPages();
+    // A page object that the tree lists more than once stays one object, as the input's tree
+    // names it: it is written once, from its first changed occurrence, and a change shows at
+    // every place the tree lists it.
+    std::set<int32_t> pagesWritten;
     for (uint32_t i = 0; i < doc.pages.Count(); ++i) {
-        if (doc.pages.At(i)->modified || !fontRefs_.empty()) WriteAppendedPage(i);
+        const PageRecord& page = *doc.pages.At(i);
+        if ((page.modified || !fontRefs_.empty()) && pagesWritten.insert(page.objectNumber).second) WriteAppendedPage(i);
     }
     ChooseFileIds();
     WriteAppendedSection();

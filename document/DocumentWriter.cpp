@@ -191,6 +191,17 @@ void DocumentWriter::PlanNumbers()
         information_ = {NewNumber(), 0, true};
     }
 
+    // A page object that the tree lists again is written once more under a new number.
+    pageObjects_.assign(doc.pages.Count(), ObjectReference{});
+    std::unordered_set<int32_t> pageObjectsTaken;
+    for (uint32_t i = 0; i < doc.pages.Count(); ++i) {
+        const PageRecord& page = *doc.pages.At(i);
+        if (appending_ || pageObjectsTaken.insert(page.objectNumber).second)
+            pageObjects_[i] = {page.objectNumber, page.generation, true};
+        else
+            pageObjects_[i] = {NewNumber(), 0, true};
+    }
+
     // A modified page's new content goes under its first stream's number unless that names no
     // object of the input, another page still needs that stream or already took the number.
     newContent_.assign(doc.pages.Count(), ObjectReference{});
@@ -464,10 +475,8 @@ void DocumentWriter::WritePagesRoot()
     out_.WriteLine("<<");
     out_.WriteLine("/Type /Pages");
     std::string kids = "/Kids [ ";
-    for (uint32_t i = 0; i < document_.pages.Count(); ++i) {
-        const PageRecord& page = *document_.pages.At(i);
+    for (const ObjectReference& page : pageObjects_)
         kids += std::to_string(page.objectNumber) + " " + std::to_string(page.generation) + " R ";
-    }
     out_.WriteLine(kids + "]");
     out_.WriteLine("/Count " + std::to_string(document_.pages.Count()));
     out_.WriteLine(">>");
@@ -480,8 +489,9 @@ void DocumentWriter::WritePage(uint32_t index)
     if (page.modified) WritePageContent(page, index, newContent_[index]);
 
     page.newPageOffset = static_cast<uint32_t>(out_.Position());
-    AddXref(page.objectNumber, page.generation);
-    WriteObjectHeader(page.objectNumber, page.generation);
+    const ObjectReference& written = pageObjects_[index];
+    AddXref(written.objectNumber, written.generation);
+    WriteObjectHeader(written.objectNumber, written.generation);
     out_.WriteLine("<<");
     WritePageDictionary(page);
     // A page without resources still needs the added fonts that its new text selects.
@@ -604,6 +614,7 @@ void DocumentWriter::WriteComments(const PageRecord& page, int32_t arrayNumber)
     for (uint32_t i = 0; i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
         if (comment.kind == AnnotOther || comment.directStart > 0) continue;
+        if (!writtenComments_.insert(comment.objectNumber).second) continue;
         WriteObjectHeader(comment.objectNumber, comment.generation);
         out_.WriteLine("<<");
         out_.WriteLine("/Type /Annot");

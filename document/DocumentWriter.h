@@ -121,6 +121,11 @@ private:
     std::unordered_set<int32_t> notCopied_;
     // The content stream each modified page gets; by page index.
     std::vector<ObjectReference> newContent_;
+    // The object each page is written as, by page index: its own, or for a page object the
+    // tree lists again a new one (a page has one /Parent), sharing contents and resources.
+    std::vector<ObjectReference> pageObjects_;
+    // Comment objects written so far: pages listed again share them and write them once.
+    std::unordered_set<int32_t> writtenComments_;
     std::vector<std::string> compressedContent_;
     // Texts inserted in front of input positions while copying, by position and kind.
     std::map<std::pair<int64_t, int>, std::string> insertions_;

@@ -44,16 +44,18 @@ TokenList PdfDocument::DictionaryTokensAt(int32_t position)
     return tokens;
 }
 
-TokenList PdfDocument::FormResources(int32_t form, const char* kind, size_t& start)
+TokenList PdfDocument::FormResources(int32_t form, const char* kind, size_t& start, int32_t* position)
 {
     // The form's /Resources and their kind, each given inline or by reference.
     start = 0;
     if (!IsObjectInUse(form) || !GotoObject(form)) return {};
-    TokenList tokens = DictionaryTokensAt(fileBuffer.position);
+    int32_t readAt = fileBuffer.position;
+    TokenList tokens = DictionaryTokensAt(readAt);
     size_t resources = ValueIndex(tokens, 0, "/Resources");
     if (const auto number = ReferenceAt(tokens, resources)) {
         if (!IsObjectInUse(*number) || !GotoObject(*number)) return {};
-        tokens = DictionaryTokensAt(fileBuffer.position);
+        readAt = fileBuffer.position;
+        tokens = DictionaryTokensAt(readAt);
         resources = 0;
     } else if (resources == 0 || tokens[resources] != "<<") {
         return {};
@@ -61,37 +63,55 @@ TokenList PdfDocument::FormResources(int32_t form, const char* kind, size_t& sta
     const size_t value = ValueIndex(tokens, resources, kind);
     if (const auto number = ReferenceAt(tokens, value)) {
         if (!IsObjectInUse(*number) || !GotoObject(*number)) return {};
+        if (position) *position = fileBuffer.position;
         return DictionaryTokensAt(fileBuffer.position);
     }
     if (value == 0 || tokens[value] != "<<") return {};
+    if (position) *position = readAt;
     start = value;
     return tokens;
 }
 
-std::optional<int32_t> PdfDocument::ResourceNamed(uint32_t pageNumber, const char* kind, const std::string& name,
-                                                  int32_t scope)
+const PdfDocument::ResourceTable& PdfDocument::ResourceTableOf(uint32_t pageNumber, const char* kind, int32_t scope)
 {
+    const auto key = std::make_pair(scope, std::string(kind));
+    if (const auto known = resourceTables_.find(key); known != resourceTables_.end()) return *known->second;
     TokenList dictionary;
     size_t start = 0;
+    int32_t position = -1;
     if (scope != 0) {
-        dictionary = FormResources(scope, kind, start);
+        dictionary = FormResources(scope, kind, start, &position);
     } else if (pageNumber >= 1 && pageNumber <= pages.Count()) {
         // The reader kept where the page's fonts and XObjects are; other kinds are looked up.
         const PageRecord& page = *pages.At(pageNumber - 1);
         const std::string_view wanted(kind);
         if (wanted == "/XObject") {
-            if (page.hasXObjects) dictionary = DictionaryTokensAt(static_cast<int32_t>(page.xobjectDictionaryPosition));
+            if (page.hasXObjects) dictionary = DictionaryTokensAt(position = static_cast<int32_t>(page.xobjectDictionaryPosition));
         } else if (wanted == "/Font") {
-            if (page.hasFonts) dictionary = DictionaryTokensAt(static_cast<int32_t>(page.fontDictionaryPosition));
+            if (page.hasFonts) dictionary = DictionaryTokensAt(position = static_cast<int32_t>(page.fontDictionaryPosition));
         } else if (page.hasResources) {
             const TokenList resources = DictionaryTokensAt(static_cast<int32_t>(page.resourceDictionaryPosition));
             dictionary = ValueTokens(resources, ValueIndex(resources, 0, kind));
         }
     }
-    const auto found = ReferenceAt(dictionary, ValueIndex(dictionary, start, name));
+    // Forms that share one dictionary share its table; inline ones are told apart by where the
+    // dictionary they sit in was read.
+    std::shared_ptr<const ResourceTable>* shared = nullptr;
+    if (position >= 0) shared = &resourceTablesAt_[std::make_pair(position, start)];
+    std::shared_ptr<const ResourceTable> table = shared && *shared ? *shared : nullptr;
+    if (!table) table = std::make_shared<const ResourceTable>(ReferencesByName(dictionary, start));
+    if (shared) *shared = table;
+    return *resourceTables_.emplace(key, std::move(table)).first->second;
+}
+
+std::optional<int32_t> PdfDocument::ResourceNamed(uint32_t pageNumber, const char* kind, const std::string& name,
+                                                  int32_t scope)
+{
+    const ResourceTable& table = ResourceTableOf(pageNumber, kind, scope);
+    if (const auto found = table.find(name); found != table.end() && found->second) return found->second;
     // A form without the name in its own resources uses the page's.
-    if (!found && scope != 0) return ResourceNamed(pageNumber, kind, name, 0);
-    return found;
+    if (scope != 0) return ResourceNamed(pageNumber, kind, name, 0);
+    return std::nullopt;
 }
 
 void PdfDocument::AppendFormPictures(int32_t form, int32_t pageIndex, std::unordered_set<std::string>& names,
@@ -177,11 +197,9 @@ std::shared_ptr<const FormContent> PdfDocument::CachedForm(int32_t number, uint3
 std::optional<FormContent> PdfDocument::ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope)
 {
     const FileBuffer saved = fileBuffer;
-    // Names are looked up once per page and scope, forms decoded once per reading.
-    const auto key = std::make_pair(scope, name);
-    auto named = formNames_.find(key);
-    if (named == formNames_.end()) named = formNames_.emplace(key, ResourceNamed(pageNumber, "/XObject", name, scope)).first;
-    const std::shared_ptr<const FormContent> form = named->second ? CachedForm(*named->second, pageNumber) : nullptr;
+    // Forms are decoded once per reading.
+    const auto number = ResourceNamed(pageNumber, "/XObject", name, scope);
+    const std::shared_ptr<const FormContent> form = number ? CachedForm(*number, pageNumber) : nullptr;
     fileBuffer = saved;
     if (!form) return std::nullopt;
     return *form;

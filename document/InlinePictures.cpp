@@ -86,15 +86,20 @@ std::optional<int32_t> PdfDocument::DecodeInlinePicture(const TokenList& diction
     std::optional<int32_t> index;
     const FileBuffer saved = fileBuffer;
     const int64_t pixels = int64_t{std::max(picture.width, 0)} * std::max(picture.height, 0);
-    if (picture.width > 0 && picture.height > 0 && inlinePixelBytes_ + pixels * 4 <= InlinePixelLimit &&
+    const bool admitted = picture.width > 0 && picture.height > 0 && inlinePixelBytes_ + pixels * 4 <= InlinePixelLimit;
+    codecAccount_ = {static_cast<uint64_t>(std::max<int64_t>(InlinePixelLimit - inlinePixelBytes_, 0)), 0, false};
+    if (admitted &&
         DecodePictureData(picture, std::string(data), entries, 1000000 + static_cast<int32_t>(inlinePictures.Count()), false)) {
-        inlinePixelBytes_ += int64_t{picture.image.bytesPerRow} * picture.image.height;
+        inlinePixelBytes_ += std::max(int64_t{picture.image.bytesPerRow} * picture.image.height,
+                                      static_cast<int64_t>(codecAccount_.charged));
         index = static_cast<int32_t>(inlinePictures.Count());
         *inlinePictures.Append() = picture;
     } else {
+        inlinePixelBytes_ += static_cast<int64_t>(codecAccount_.charged);
         deldib(picture.image);
         deldib(picture.mask);
     }
+    codecAccount_ = {};
     fileBuffer = saved;
     inlineIndex_.emplace(std::move(key), index);
     return index;

@@ -42,8 +42,8 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
     for (uint32_t i = present.first; i < present.first + present.count; ++i)
         RefundPageItem(pageItemBudget_, *PageItemList.At(i));
     sources.budget = &pageItemBudget_;
-    formNames_.clear();
-    fontNames_.clear();
+    resourceTables_.clear();
+    resourceTablesAt_.clear();
     sources.form = [this, pageNumber](const std::string& name, int32_t scope) {
         return ResolveForm(pageNumber, name, scope);
     };

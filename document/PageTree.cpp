@@ -144,18 +144,15 @@ bool PdfDocument::IsObjectInUse(int32_t number) const
 void PdfDocument::WalkPageTree()
 {
     // Depth first, in /Kids order, so that pages come in document order whatever the depth of
-    // their leaves. A node is taken once: kids that lead back to a node already met are
-    // skipped, so loops end and the work stays linear. Each level carries what its pages
-    // inherit from the nodes above them. A node with /Kids is never a page, even when all its
-    // kids were met before, and a kid that names no object of the file is damage, not a page.
+    // their leaves. An inner node is taken once: kids that lead back to a node already met are
+    // skipped, so loops end and the work stays linear. A page is shown as often as the tree
+    // lists it (other readers do the same), up to a bound for trees that list one page
+    // millions of times. Each level carries what its pages inherit from the nodes above them.
+    // A node with /Kids is never a page, even when all its kids were met before, and a kid that
+    // names no object of the file is damage, not a page.
     std::unordered_set<int32_t> met{pagesRootReference.objectNumber};
-    auto freshKids = [&](std::vector<ObjectReference>& kids) {
-        std::vector<ObjectReference> fresh;
-        for (const ObjectReference& kid : kids) {
-            if (met.insert(kid.objectNumber).second) fresh.push_back(kid);
-        }
-        return fresh;
-    };
+    std::unordered_set<int32_t> leaves;
+    uint64_t repeatsSkipped = 0;
     struct Level {
         std::vector<ObjectReference> kids;
         InheritedAttributes attributes;
@@ -169,7 +166,7 @@ void PdfDocument::WalkPageTree()
     std::vector<ObjectReference> rootKids;
     InheritedAttributes rootAttributes;
     ReadKids(rootKids, rootAttributes);
-    stack.push_back({freshKids(rootKids), rootAttributes});
+    stack.push_back({std::move(rootKids), rootAttributes});
     while (!stack.empty()) {
         Level& level = stack.back();
         if (level.next == level.kids.size()) {
@@ -177,20 +174,28 @@ void PdfDocument::WalkPageTree()
             continue;
         }
         const ObjectReference node = level.kids[level.next++];
+        if (!met.insert(node.objectNumber).second) {
+            if (!leaves.count(node.objectNumber)) continue;
+            if (pages.Count() < MaxPageOccurrences) AppendPage(node, level.attributes);
+            else ++repeatsSkipped;
+            continue;
+        }
         if (!IsObjectInUse(node.objectNumber) || !GotoObject(node.objectNumber)) {
             invalid = true;
             continue;
         }
         std::vector<ObjectReference> kids;
         InheritedAttributes attributes = level.attributes;
-        const bool isNode = ReadKids(kids, attributes);
-        kids = freshKids(kids);
-        if (!isNode) {
+        if (!ReadKids(kids, attributes)) {
+            leaves.insert(node.objectNumber);
             AppendPage(node, level.attributes);
         } else if (!kids.empty()) {
             stack.push_back({std::move(kids), std::move(attributes)});  // invalidates `level`
         }
     }
+    if (repeatsSkipped > 0)
+        ui_.AddMemoLine(std::to_string(repeatsSkipped) + " weitere Nennungen von Seiten im Seitenbaum über der Grenze von " +
+                        std::to_string(MaxPageOccurrences) + " Seiten übersprungen.");
 }
 
 void PdfDocument::AppendPage(const ObjectReference& node, const InheritedAttributes& inherited)

@@ -113,6 +113,10 @@ void PdfDocument::BeginReading()
     repairedObjectStreams_.clear();
     formContents_.clear();
     textFonts_.clear();
+    cmaps_.clear();
+    cmapEntries_ = 0;
+    jbig2Globals_ = {0, nullptr};
+    cmapsCut_ = false;
 }
 
 void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)
@@ -223,6 +227,8 @@ void PdfDocument::DiscardDocument()
     DiscardAllItems(PageItemList, StagingItemList, pageItemRanges);
     formContents_.clear();
     textFonts_.clear();
+    cmaps_.clear();
+    jbig2Globals_ = {0, nullptr};
     for (uint32_t i = 0; i < pictures.Count(); ++i) {
         ImageObject& picture = *pictures.At(i);
         ReleaseText(picture.name);

@@ -16,6 +16,7 @@
 #include "content/ContentInterpreter.h"
 #include "content/MeasuringCanvas.h"
 #include "content/PageItems.h"
+#include "core/PictureCodecs.h"
 #include "core/PictureSamples.h"
 #include "core/DynaArray.h"
 #include "core/UserInterfacePort.h"
@@ -307,6 +308,8 @@ private:
     void ReadPageStructure();
     void ReadCatalogAndPagesRoot();
     void WalkPageTree();
+    // Pages listed again in the tree stop adding pages here; a page of its own always counts.
+    static constexpr uint32_t MaxPageOccurrences = 1u << 16;
     // The inheritable entries of a page tree node and its ancestors, nearest first.
     struct InheritedAttributes {
         std::shared_ptr<const TokenList> resources;
@@ -357,6 +360,21 @@ private:
     bool DecodePictureData(ImageObject& picture, std::string data, const std::vector<TokenList>& entries, int32_t number,
                            bool withMask);
     void DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries);
+    // JBIG2 and JPEG 2000 pictures carry their own size: whoever decodes pictures against a
+    // limit sets the room their codestreams may declare, and learns what they declared (charged
+    // whether or not the picture could be shown) and whether one was refused for the room.
+    struct CodecAccount {
+        uint64_t room = CodecMemoryLimit;
+        uint64_t charged = 0;
+        bool refused = false;
+    };
+    CodecAccount codecAccount_;
+    // The decoded /JBIG2Globals stream `number`, read once while the pictures sharing it are
+    // decoded one after another; null when it cannot be read or passes MaxJbig2GlobalsBytes
+    // (real symbol dictionaries take kilobytes).
+    std::shared_ptr<const std::string> Jbig2Globals(int32_t number);
+    static constexpr size_t MaxJbig2GlobalsBytes = size_t{16} << 20;
+    std::pair<int32_t, std::shared_ptr<const std::string>> jbig2Globals_{0, nullptr};
     // The value of an entry or array element: a reference is replaced by the tokens of its
     // object (a name, a number, a string or an array; "<<" alone for a dictionary or stream).
     TokenList ResolvedValue(const TokenList& value);
@@ -377,8 +395,8 @@ private:
     // Form XObjects. The interpreter's lookup: the form that `name` names in `scope`.
     std::optional<FormContent> ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope);
     // One dictionary of a form's resources (`kind`: "/XObject", "/Font") as tokens, its "<<" at
-    // start; empty when the form has none.
-    TokenList FormResources(int32_t form, const char* kind, size_t& start);
+    // start; empty when the form has none. position: where in the file those tokens were read.
+    TokenList FormResources(int32_t form, const char* kind, size_t& start, int32_t* position = nullptr);
     // Pictures drawn inside a form (and the forms it draws) join the list under their names,
     // as those of the pages do; each form is searched once.
     static constexpr size_t MaxFormsSearched = 4096;
@@ -387,6 +405,13 @@ private:
     // The object that `name` names in the `kind` resources ("/XObject", "/Font", "/Shading") of
     // the form object `scope`, else in those of the page (scope 0).
     std::optional<int32_t> ResourceNamed(uint32_t pageNumber, const char* kind, const std::string& name, int32_t scope);
+    // The names of one resource dictionary and what they refer to. Each (scope, kind) is read
+    // once per page interpretation, and scopes that share a dictionary share its table: a page
+    // may name thousands of resources and use them a hundred thousand times.
+    using ResourceTable = std::unordered_map<std::string, std::optional<int32_t>>;
+    const ResourceTable& ResourceTableOf(uint32_t pageNumber, const char* kind, int32_t scope);
+    std::map<std::pair<int32_t, std::string>, std::shared_ptr<const ResourceTable>> resourceTables_;
+    std::map<std::pair<int32_t, size_t>, std::shared_ptr<const ResourceTable>> resourceTablesAt_;
     // The decoded form, or null when the object is no form or cannot be decoded.
     std::shared_ptr<const FormContent> LoadForm(int32_t number, uint32_t pageNumber);
     // LoadForm once per reading.
@@ -400,8 +425,7 @@ private:
     // The dictionary at the position as one token list from "<<" to ">>"; keeps the read
     // position and the parsed entries.
     TokenList DictionaryTokensAt(int32_t position);
-    // By page interpretation: the name lookups; by reading: the forms.
-    std::map<std::pair<int32_t, std::string>, std::optional<int32_t>> formNames_;
+    // By reading: the forms.
     std::map<int32_t, std::shared_ptr<const FormContent>> formContents_;
 
     // Fonts for the interpreter. The font that `name` names in `scope` (as for forms), read once
@@ -414,7 +438,13 @@ private:
     // Style from the base name and descriptor of `owner` (the font, or a Type0 font's CID font).
     void ReadFontStyle(TextFont& font, const TokenList& owner);
     // The CMap stream that tokens[at] refers to; null for a name or anything not a stream.
+    // Each stream is parsed once per reading, however many fonts share it.
     std::shared_ptr<const CMap> ReadCMap(const TokenList& tokens, size_t at);
+    // The entries of all character maps of a reading together; past this, maps are cut short.
+    static constexpr size_t MaxCMapEntriesPerDocument = 2 * CMap::MaxEntries;
+    std::map<int32_t, std::shared_ptr<const CMap>> cmaps_;
+    size_t cmapEntries_ = 0;
+    bool cmapsCut_ = false;
     // An object's value as tokens: a dictionary from "<<" to ">>", an array from "[" to "]", or
     // one token. Keeps the read position.
     TokenList ObjectTokens(int32_t number);
@@ -423,7 +453,6 @@ private:
     // A stream's data with its filters undone, at most `limit` bytes; empty when it cannot be
     // read or decoded, or is longer. Keeps the read position and the parsed entries.
     std::optional<std::string> DecodedStream(int32_t number, size_t limit);
-    std::map<std::pair<int32_t, std::string>, std::optional<int32_t>> fontNames_;
 
     // Inline pictures: decodes one into the inline list, once for equal dictionary and data.
     std::optional<int32_t> DecodeInlinePicture(const TokenList& dictionary, std::string_view data);

@@ -249,14 +249,25 @@ void PdfDocument::DecodePictures()
                 ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
                                 " übersprungen: die Bilder brauchen zusammen mehr als " +
                                 std::to_string(PictureMemoryLimit >> 20) + " MB Speicher.");
-            } else if (DecodePicture(*currentPicture, pictures.CurrentIndex())) {
-                ++decoded;
-                pixelBytes += int64_t{currentPicture->image.bytesPerRow} * currentPicture->image.height;
-                // The mask counts as well; when all together would pass the limit it is left out.
-                const RasterImage& mask = currentPicture->mask;
-                const int64_t maskBytes = int64_t{mask.bytesPerRow} * mask.height;
-                if (pixelBytes + maskBytes > PictureMemoryLimit) deldib(currentPicture->mask);
-                else pixelBytes += maskBytes;
+            } else {
+                const int64_t before = pixelBytes;
+                codecAccount_ = {static_cast<uint64_t>(PictureMemoryLimit - pixelBytes), 0, false};
+                if (DecodePicture(*currentPicture, pictures.CurrentIndex())) {
+                    ++decoded;
+                    pixelBytes += int64_t{currentPicture->image.bytesPerRow} * currentPicture->image.height;
+                    // The mask counts as well; when all together would pass the limit it is left out.
+                    const RasterImage& mask = currentPicture->mask;
+                    const int64_t maskBytes = int64_t{mask.bytesPerRow} * mask.height;
+                    if (pixelBytes + maskBytes > PictureMemoryLimit) deldib(currentPicture->mask);
+                    else pixelBytes += maskBytes;
+                } else if (codecAccount_.refused) {
+                    ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
+                                    " übersprungen: die Bilder brauchen zusammen mehr als " +
+                                    std::to_string(PictureMemoryLimit >> 20) + " MB Speicher.");
+                }
+                // A codestream counts with the size it declares, shown or not: decoding it took that.
+                pixelBytes = std::max(pixelBytes, before + static_cast<int64_t>(codecAccount_.charged));
+                codecAccount_ = {};
             }
         }
     }
@@ -274,6 +285,24 @@ void PdfDocument::DecodePictures()
     ui_.AddMemoLine("Lese Seiten...");
 }
 
+
+std::shared_ptr<const std::string> PdfDocument::Jbig2Globals(int32_t number)
+{
+    if (jbig2Globals_.first == number) return jbig2Globals_.second;
+    std::shared_ptr<const std::string> data;
+    const int32_t saved = fileBuffer.position;
+    if (IsObjectInUse(number) && GotoObject(number)) {
+        if (auto stream = ReadStreamObject(MaxJbig2GlobalsBytes)) {
+            data = std::make_shared<const std::string>(std::move(stream->data));
+        } else {
+            ui_.AddMemoLine("JBIG2-Globals (Objekt " + std::to_string(number) + ") über " +
+                            std::to_string(MaxJbig2GlobalsBytes >> 20) + " MB oder beschädigt: nicht gelesen.");
+        }
+    }
+    fileBuffer.position = saved;
+    jbig2Globals_ = {number, data};
+    return data;
+}
 
 TokenList PdfDocument::ResolvedValue(const TokenList& value)
 {
@@ -521,23 +550,32 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     }
     if (codec == "/JBIG2Decode" || codec == "/JPXDecode") {
         std::optional<CodecPicture> decodedPicture;
+        const bool roomBound = codecAccount_.room < CodecMemoryLimit;
+        const size_t room = static_cast<size_t>(std::min<uint64_t>(codecAccount_.room, CodecMemoryLimit));
+        CodecCost cost;
         if (codec == "/JPXDecode") {
-            decodedPicture = DecodeJpx(*decoded);
+            decodedPicture = DecodeJpx(*decoded, room, &cost);
         } else {
             // The globals stream is named in the parameters that stand beside the codec.
             size_t at = 0;
             while (at < steps.size() && steps[at].name != codec) ++at;
-            std::string globals;
+            std::string_view globals;
             if (at < parameters.size()) {
                 const TokenList dictionary = ResolvedValue(parameters[at]);
                 const auto key = static_cast<size_t>(std::find(dictionary.begin(), dictionary.end(), "/JBIG2Globals") - dictionary.begin());
-                if (IsReference(dictionary, key + 1) && GotoObject(*IntegerText(dictionary[key + 1]))) {
-                    if (auto stream = ReadStreamObject(CodecMemoryLimit)) globals = std::move(stream->data);
+                if (IsReference(dictionary, key + 1)) {
+                    if (const auto shared = Jbig2Globals(*IntegerText(dictionary[key + 1]))) globals = *shared;
                 }
             }
-            decodedPicture = DecodeJbig2(*decoded, globals);
+            decodedPicture = DecodeJbig2(*decoded, globals, room, &cost);
         }
         decoded.reset();
+        codecAccount_.charged += cost.declaredBytes;
+        codecAccount_.room -= std::min(codecAccount_.room, cost.declaredBytes);
+        if (cost.overLimit && roomBound) {
+            codecAccount_.refused = true;
+            return false;
+        }
         if (!decodedPicture) return false;
         format.width = decodedPicture->width;
         format.height = decodedPicture->height;

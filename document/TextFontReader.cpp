@@ -150,22 +150,29 @@ std::shared_ptr<const CMap> PdfDocument::ReadCMap(const TokenList& tokens, size_
 {
     const auto number = ReferenceAt(tokens, at);
     if (!number) return nullptr;  // a name or anything that is not a stream
-    const auto text = DecodedStream(*number, MaxCMapBytes);
-    if (!text) return nullptr;
-    return std::make_shared<const CMap>(CMap::Parse(*text));
+    if (const auto known = cmaps_.find(*number); known != cmaps_.end()) return known->second;
+    std::shared_ptr<const CMap> map;
+    if (const auto text = DecodedStream(*number, MaxCMapBytes)) {
+        map = std::make_shared<const CMap>(CMap::Parse(*text, MaxCMapEntriesPerDocument - cmapEntries_));
+        cmapEntries_ += map->Entries();
+        if (map->Truncated() && cmapEntries_ >= MaxCMapEntriesPerDocument && !cmapsCut_) {
+            cmapsCut_ = true;
+            ui_.AddMemoLine("Einträge von Zeichenzuordnungen (CMap) über der Grenze von " +
+                            std::to_string(MaxCMapEntriesPerDocument) + " je Dokument übersprungen.");
+        }
+    }
+    return cmaps_.emplace(*number, std::move(map)).first->second;
 }
 
 std::shared_ptr<const TextFont> PdfDocument::ResolveTextFont(uint32_t pageNumber, const std::string& name, int32_t scope)
 {
-    const auto key = std::make_pair(scope, name);
-    auto named = fontNames_.find(key);
-    if (named == fontNames_.end()) named = fontNames_.emplace(key, ResourceNamed(pageNumber, "/Font", name, scope)).first;
-    if (!named->second) return nullptr;
-    auto loaded = textFonts_.find(*named->second);
+    const auto number = ResourceNamed(pageNumber, "/Font", name, scope);
+    if (!number) return nullptr;
+    auto loaded = textFonts_.find(*number);
     if (loaded != textFonts_.end()) return loaded->second;
     // Fonts take some kilobytes each: past this many a reading reads further ones each time.
-    if (textFonts_.size() >= MaxTextFonts) return LoadTextFont(*named->second);
-    return textFonts_.emplace(*named->second, LoadTextFont(*named->second)).first->second;
+    if (textFonts_.size() >= MaxTextFonts) return LoadTextFont(*number);
+    return textFonts_.emplace(*number, LoadTextFont(*number)).first->second;
 }
 
 std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)

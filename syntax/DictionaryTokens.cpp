@@ -28,6 +28,24 @@ std::optional<int32_t> ReferenceAt(const TokenList& tokens, size_t at)
     return IntegerText(tokens[at]);
 }
 
+std::unordered_map<std::string, std::optional<int32_t>> ReferencesByName(const TokenList& tokens, size_t start)
+{
+    std::unordered_map<std::string, std::optional<int32_t>> references;
+    int depth = 0;
+    for (size_t i = start; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        if (token == "<<" || token == "[") {
+            ++depth;
+        } else if (token == ">>" || token == "]") {
+            if (--depth <= 0) break;
+        } else if (depth == 1 && !token.empty() && token[0] == '/' && i + 1 < tokens.size()) {
+            // The first occurrence counts, as for ValueIndex.
+            references.try_emplace(token, ReferenceAt(tokens, i + 1));
+        }
+    }
+    return references;
+}
+
 bool NumbersAt(const TokenList& tokens, size_t at, double* values, size_t count)
 {
     if (at == 0 || count > 6 || at + count >= tokens.size() || tokens[at] != "[") return false;

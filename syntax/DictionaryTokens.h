@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "syntax/SyntaxTypes.h"
@@ -18,6 +19,11 @@ size_t ValueIndex(const TokenList& tokens, size_t start, std::string_view key);
 
 // The object number of a reference "N G R" at tokens[at]; none for anything else or at 0.
 std::optional<int32_t> ReferenceAt(const TokenList& tokens, size_t at);
+
+// For each name at the top level of the dictionary whose "<<" is tokens[start], what
+// ReferenceAt(tokens, ValueIndex(tokens, start, name)) gives: one pass for a dictionary whose
+// names are looked up many times.
+std::unordered_map<std::string, std::optional<int32_t>> ReferencesByName(const TokenList& tokens, size_t start);
 
 // The first `count` (at most 6) numbers of the array whose "[" is tokens[at]; false, with the
 // values unchanged, unless it starts with that many numbers.

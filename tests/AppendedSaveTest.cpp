@@ -120,6 +120,34 @@ TEST(AppendedSave, EncryptsItsObjectsAsTheInputDoes)
     }
 }
 
+TEST(AppendedSave, PageListedTwiceStaysOneObject)
+{
+    // The input's tree names page 3 twice; an update rewrites that object once, from the first
+    // changed occurrence, and both places show the change.
+    const std::string input = DocumentWithPages("/Kids [4 0 R 3 0 R 3 0 R] /Count 3",
+                                                {"<< /Type /Page /Parent 2 0 R /Contents 5 0 R >>",
+                                                 "<< /Type /Page /Parent 2 0 R >>", StreamObject("", "0 0 m 9 9 l S")})
+                                  .Build();
+    OpenedDocument opened(input);
+    ASSERT_EQ(opened->pages.Count(), 3u);
+    // The third page's content gains a second path, as added text would change it.
+    const std::string changed = "0 0 m 9 9 l S 1 1 m 5 5 l S";
+    PageRecord& page = opened.Page(2);
+    delete[] page.content;
+    page.content = new uint8_t[changed.size()];
+    std::copy(changed.begin(), changed.end(), page.content);
+    page.contentLength = static_cast<int32_t>(changed.size());
+    page.modified = 1;
+    const std::string output = Appended(*opened.document);
+    ASSERT_EQ(output.compare(0, input.size(), input), 0);
+    const std::string update = output.substr(input.size());
+    EXPECT_NE(update.find("3 0 obj"), std::string::npos);
+    EXPECT_EQ(update.find("3 0 obj"), update.rfind("3 0 obj"));
+    OpenedDocument reopened(output);
+    EXPECT_FALSE(reopened->invalid);
+    EXPECT_EQ(reopened->ItemCountsByPage(), (std::vector<uint32_t>{0, 2, 2}));
+}
+
 TEST(AppendedSave, RefusedForRepairedFilesAndNewProtection)
 {
     std::string damaged = OnePage();

@@ -198,6 +198,39 @@ TEST(DocumentWriter, ModifiedPagesGetTheirOwnContentStreams)
     EXPECT_EQ(reopened->ItemCountsByPage(), (std::vector<uint32_t>{1, 0, 1, 0}));
 }
 
+TEST(DocumentWriter, PageListedTwiceIsWrittenAsTwoPageObjects)
+{
+    // Page 3 stands twice in the tree and carries a comment; page 4 once.
+    PdfBuilder builder = DocumentWithPages(
+        "/Kids [3 0 R 3 0 R 4 0 R] /Count 3",
+        {"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 5 0 R /Annots [7 0 R] >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 6 0 R >>", StreamObject("", "0 0 m 9 9 l S"),
+         StreamObject("", "0 0 m 5 5 l S 1 1 m 2 2 l S"), "<< /Type /Annot /Subtype /Text /Rect [0 0 20 20] /Contents (Notiz) >>"});
+    for (const bool changed : {false, true}) {
+        SCOPED_TRACE(changed ? "second occurrence changed" : "unchanged");
+        OpenedDocument opened(builder.Build());
+        ASSERT_EQ(opened->pages.Count(), 3u);
+        if (changed) opened.Page(1).modified = 1;
+        const std::string output = Saved(*opened.document);
+        OpenedDocument reopened(output);
+        EXPECT_FALSE(reopened->invalid);
+        ASSERT_EQ(reopened->pages.Count(), 3u);
+        // Three page objects, each with one parent; the copy shares the content unless changed.
+        EXPECT_EQ(reopened.Page(0).objectNumber, 3);
+        EXPECT_NE(reopened.Page(1).objectNumber, 3);
+        EXPECT_EQ(reopened.Page(2).objectNumber, 4);
+        const int32_t firstContent = reopened.Page(0).contentStreams->At(0)->objectNumber;
+        const int32_t secondContent = reopened.Page(1).contentStreams->At(0)->objectNumber;
+        EXPECT_EQ(firstContent == secondContent, !changed);
+        EXPECT_EQ(reopened->ItemCountsByPage(), (std::vector<uint32_t>{1, 1, 2}));
+        // Both occurrences list the comment, whose object is written once.
+        EXPECT_EQ(reopened.Page(1).comments->Count(), 1u);
+        size_t commentObjects = 0;
+        for (size_t at = 0; (at = output.find("\r7 0 obj\r", at)) != std::string::npos; ++at) ++commentObjects;
+        EXPECT_EQ(commentObjects, 1u);
+    }
+}
+
 TEST(DocumentWriter, CropBoxAndInheritedAttributesAreKept)
 {
     PdfBuilder builder;

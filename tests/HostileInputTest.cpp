@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/HostileHarness.h"
+#include "tests/TestCodestreams.h"
 #include "tests/TestDocuments.h"
 #include "tests/TestJpeg.h"
 
@@ -57,6 +58,55 @@ std::string PictureUnderNames(const std::string& dictionary, const std::string& 
     }
     return Document(1, "4 0 R", xobjects + " >>",
                     {StreamObject("/Type /XObject /Subtype /Image " + dictionary, data), StreamObject("", content)});
+}
+
+// `count` picture objects of one dictionary and data, each drawn once.
+std::string DistinctPictures(int count, const std::string& dictionary, const std::string& data)
+{
+    std::vector<std::string> streams;
+    std::string xobjects = "/XObject <<", content;
+    for (int i = 0; i < count; ++i) {
+        streams.push_back(StreamObject("/Type /XObject /Subtype /Image " + dictionary, data));
+        xobjects += " /Im" + std::to_string(i) + " " + std::to_string(3 + i) + " 0 R";
+        content += "q 50 0 0 50 " + std::to_string(i * 10) + " 0 cm /Im" + std::to_string(i) + " Do Q\n";
+    }
+    streams.push_back(StreamObject("", content));
+    return Document(1, std::to_string(3 + count) + " 0 R", xobjects + " >>", streams);
+}
+
+// 60 Type0 fonts on one page, each 20 of them sharing one of three /ToUnicode maps of
+// `entries` three-byte codes.
+std::string FontsSharingCharacterMaps(int64_t entries)
+{
+    PdfBuilder pdf;
+    pdf.objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "", ""};
+    const int firstMap = 5, firstFont = 8, fonts = 60;
+    for (int m = 0; m < 3; ++m) {
+        std::string head = "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
+                           "1 begincodespacerange <000000> <FFFFFF> endcodespacerange\n";
+        std::string block;
+        char line[32];
+        for (int64_t code = 0; code < entries; ++code) {
+            if (code % 100 == 0) block += std::to_string(std::min<int64_t>(100, entries - code)) + " beginbfchar\n";
+            std::snprintf(line, sizeof line, "<%06X> <%04X>\n", static_cast<unsigned>(code), 0x41 + m);
+            block += line;
+            if (code % 100 == 99 || code + 1 == entries) block += "endbfchar\n";
+        }
+        pdf.objects.push_back(StreamObject("/Filter /FlateDecode", Deflate(head + block + "endcmap end end\n")));
+    }
+    std::string names, content = "BT\n";
+    for (int f = 0; f < fonts; ++f) {
+        pdf.objects.push_back("<< /Type /Font /Subtype /Type0 /BaseFont /Arial /Encoding /Identity-H /ToUnicode " +
+                              std::to_string(firstMap + f % 3) + " 0 R /DescendantFonts [<< /Type /Font /Subtype "
+                              "/CIDFontType2 /BaseFont /Arial >>] >>");
+        names += " /F" + std::to_string(f) + " " + std::to_string(firstFont + f) + " 0 R";
+        content += "/F" + std::to_string(f) + " 12 Tf 0 12 Td <000041> Tj\n";
+    }
+    pdf.objects[2] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font <<" + names +
+                     " >> >> /Contents 4 0 R >>";
+    pdf.objects[3] = StreamObject("", content + "ET\n");
+    pdf.trailerEntries = "/Root 1 0 R";
+    return pdf.Build();
 }
 
 std::vector<HostileCase> Cases()
@@ -136,21 +186,70 @@ std::vector<HostileCase> Cases()
          [] {
              // Ten different objects, each 9000 x 9000 pixels: shared decoding does not help.
              const int side = HostileSanitized ? 600 : 9000;
-             const std::string data = DeflateRepeated("", std::string(size_t(side) * 3, '\0'), side);
-             std::vector<std::string> streams;
-             std::string xobjects = "/XObject <<", content;
-             for (int i = 0; i < 10; ++i) {
-                 streams.push_back(StreamObject("/Type /XObject /Subtype /Image /Width " + std::to_string(side) +
-                                                    " /Height " + std::to_string(side) +
-                                                    " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode",
-                                                data));
-                 xobjects += " /Im" + std::to_string(i) + " " + std::to_string(3 + i) + " 0 R";
-                 content += "q 50 0 0 50 " + std::to_string(i * 50) + " 0 cm /Im" + std::to_string(i) + " Do Q\n";
-             }
-             streams.push_back(StreamObject("", content));
-             return Document(1, "13 0 R", xobjects + " >>", streams);
+             return DistinctPictures(10,
+                                     "/Width " + std::to_string(side) + " /Height " + std::to_string(side) +
+                                         " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode",
+                                     DeflateRepeated("", std::string(size_t(side) * 3, '\0'), side));
          },
          HostileSanitized ? "" : "übersprungen: die Bilder brauchen"},
+        // Codestreams whose own headers declare far more than their dictionaries: they count
+        // with what they declare, so the picture limit holds and the decoding ends early.
+        {"jbig2-pages-larger-than-their-dictionaries",
+         [] {
+             const uint32_t side = HostileSanitized ? 12000 : 45000;
+             return DistinctPictures(40, "/Width 1 /Height 1 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /JBIG2Decode",
+                                     Jbig2Page(side, side, false));
+         },
+         "übersprungen: die Bilder brauchen"},
+        {"jpeg2000-larger-than-their-dictionaries",
+         [] {
+             const int side = HostileSanitized ? 1000 : 8000;
+             return DistinctPictures(10, "/Width 1 /Height 1 /Filter /JPXDecode",
+                                     Jpeg2000(side, side, 1, std::string(size_t(side) * side, '\x80'), false));
+         },
+         HostileSanitized ? "" : "übersprungen: die Bilder brauchen"},
+        {"jbig2-globals-of-256-megabytes",
+         [] {
+             const std::string dictionary = "/Width 64 /Height 2 /BitsPerComponent 1 /ColorSpace /DeviceGray "
+                                            "/Filter /JBIG2Decode /DecodeParms << /JBIG2Globals 3 0 R >>";
+             std::string xobjects = "/XObject <<", content;
+             std::vector<std::string> streams{
+                 StreamObject("/Filter /FlateDecode", DeflateRepeated("", std::string(4096, '\0'), Scaled(65536)))};
+             for (int i = 0; i < 4; ++i) {
+                 streams.push_back(StreamObject("/Type /XObject /Subtype /Image " + dictionary, Jbig2Page(64, 2, true)));
+                 xobjects += " /Im" + std::to_string(i) + " " + std::to_string(4 + i) + " 0 R";
+                 content += "q 50 0 0 50 " + std::to_string(i * 60) + " 0 cm /Im" + std::to_string(i) + " Do Q\n";
+             }
+             streams.push_back(StreamObject("", content));
+             return Document(1, "8 0 R", xobjects + " >>", streams);
+         },
+         HostileSanitized ? "" : "JBIG2-Globals (Objekt 3) über 16 MB"},
+        {"shading-names-used-100000-times",
+         [] {
+             std::string names = "/Shading <<", content;
+             for (int i = 0; i < 5000; ++i) names += " /Sh" + std::to_string(i) + " 3 0 R";
+             for (int64_t i = 0; i < Scaled(100'000); ++i) content += "/Sh" + std::to_string(i % 5000) + " sh\n";
+             return Document(1, "4 0 R", names + " >>",
+                             {"<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] /Function << /FunctionType 2 "
+                              "/Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >>",
+                              StreamObject("/Filter /FlateDecode", Deflate(content))});
+         },
+         ""},
+        {"fonts-sharing-big-character-maps",
+         [] { return FontsSharingCharacterMaps(Scaled(800'000)); },
+         HostileSanitized ? "" : "Zeichenzuordnungen (CMap) über der Grenze"},
+        {"one-page-listed-1500000-times",
+         [] {
+             std::string kids;
+             for (int64_t i = 0; i < Scaled(1'500'000); ++i) kids += "4 0 R ";
+             PdfBuilder pdf;
+             pdf.objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids 3 0 R >>", "[" + kids + "]",
+                            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 5 0 R >>",
+                            StreamObject("", "0 0 m 100 100 l S")};
+             pdf.trailerEntries = "/Root 1 0 R";
+             return pdf.Build();
+         },
+         HostileSanitized ? "" : "weitere Nennungen von Seiten"},
         {"ascii85-zeros-after-flate",
          [] {
              return OnePage(DeflateRepeated("", "z", Scaled(20'000'000), "~>"),

@@ -2,14 +2,15 @@
 // filter chains and stencils down to their pixels; damaged pictures never crash the reading.
 #include <gtest/gtest.h>
 
-#include <openjpeg.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/PictureCodecs.h"
 #include "tests/ReaderTestSupport.h"
+#include "tests/TestCodestreams.h"
 
 namespace folivo::test {
 namespace {
@@ -74,75 +75,6 @@ std::string RunLength(const std::string& bytes)
     std::string coded;
     for (char byte : bytes) coded += std::string(1, '\0') + byte;
     return coded + "\xFE\x7F\x80";  // three times 0x7F, then the end
-}
-
-// Lossless JPEG 2000 of 8-bit samples (interleaved), as a JP2 file or a bare codestream.
-std::string Jpeg2000(int width, int height, int components, const std::string& samples, bool file)
-{
-    std::vector<opj_image_cmptparm_t> parameters(static_cast<size_t>(components));
-    for (opj_image_cmptparm_t& p : parameters) {
-        std::memset(&p, 0, sizeof p);
-        p.dx = p.dy = 1;
-        p.w = static_cast<OPJ_UINT32>(width);
-        p.h = static_cast<OPJ_UINT32>(height);
-        p.prec = 8;
-    }
-    opj_image_t* image = opj_image_create(static_cast<OPJ_UINT32>(components), parameters.data(),
-                                          components == 1 ? OPJ_CLRSPC_GRAY : OPJ_CLRSPC_SRGB);
-    image->x1 = static_cast<OPJ_UINT32>(width);
-    image->y1 = static_cast<OPJ_UINT32>(height);
-    for (int i = 0; i < width * height; ++i) {
-        for (int c = 0; c < components; ++c)
-            image->comps[c].data[i] = static_cast<unsigned char>(samples[static_cast<size_t>(i * components + c)]);
-    }
-    opj_cparameters_t settings;
-    opj_set_default_encoder_parameters(&settings);
-    settings.tcp_numlayers = 1;
-    settings.tcp_rates[0] = 0;
-    settings.cp_disto_alloc = 1;
-    settings.numresolution = 1;
-    struct Sink {
-        std::string bytes;
-        size_t at = 0;
-    } sink;
-    opj_codec_t* codec = opj_create_compress(file ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
-    opj_setup_encoder(codec, &settings, image);
-    opj_stream_t* stream = opj_stream_create(1 << 16, OPJ_FALSE);
-    opj_stream_set_user_data(stream, &sink, nullptr);
-    opj_stream_set_write_function(stream, [](void* buffer, OPJ_SIZE_T count, void* user) -> OPJ_SIZE_T {
-        auto* out = static_cast<Sink*>(user);
-        if (out->bytes.size() < out->at + count) out->bytes.resize(out->at + count);
-        std::memcpy(out->bytes.data() + out->at, buffer, count);
-        out->at += count;
-        return count;
-    });
-    opj_stream_set_skip_function(stream, [](OPJ_OFF_T count, void* user) -> OPJ_OFF_T {
-        static_cast<Sink*>(user)->at += static_cast<size_t>(count);
-        return count;
-    });
-    opj_stream_set_seek_function(stream, [](OPJ_OFF_T position, void* user) -> OPJ_BOOL {
-        static_cast<Sink*>(user)->at = static_cast<size_t>(position);
-        return OPJ_TRUE;
-    });
-    const bool encoded = opj_start_compress(codec, image, stream) && opj_encode(codec, stream) && opj_end_compress(codec, stream);
-    opj_stream_destroy(stream);
-    opj_destroy_codec(codec);
-    opj_image_destroy(image);
-    return encoded ? sink.bytes : std::string();
-}
-
-// A JBIG2 page of the given size holding nothing but its default pixel, 1 (black) or 0.
-std::string Jbig2Page(uint32_t width, uint32_t height, bool black)
-{
-    auto word = [](uint32_t value) {
-        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-                           static_cast<char>(value)};
-    };
-    // Segment headers: number, type (48 page information, 49 end of page), no referred segments, page 1, length.
-    const std::string information = word(0) + "\x30" + std::string(1, '\0') + "\x01" + word(19) + word(width) +
-                                    word(height) + word(0) + word(0) + (black ? "\x04" : std::string(1, '\0')) +
-                                    std::string(2, '\0');
-    return information + word(1) + "\x31" + std::string(1, '\0') + "\x01" + word(0);
 }
 
 // The colour of pixel x of row y (top row 0) as 0xRRGGBB, through the palette below 24 bits.
@@ -368,6 +300,36 @@ TEST(PictureSamples, DamagedPicturesAreSafe)
 
 // Soft masks become grey opacity and stencil masks 1-bit masks beside the picture; colour-key
 // arrays are not followed, and a mask that cannot be decoded leaves the picture opaque.
+TEST(PictureSamples, CodestreamsTellTheirOwnSizeBeforeDecoding)
+{
+    // What each codestream declares is reported, and a limit below it refuses the decoding.
+    struct Case {
+        const char* name;
+        bool jbig2;
+        std::string data;
+        size_t limit;
+        bool decoded;
+        uint64_t leastDeclared;
+    };
+    const std::string rgb = Jpeg2000(3, 1, 3, "abcdefghi", false);
+    const Case cases[] = {
+        {"JBIG2 page within the limit", true, Jbig2Page(64, 2, true), CodecMemoryLimit, true, 16},
+        {"JBIG2 page of 45000 x 45000 pixels", true, Jbig2Page(45000, 45000, false), size_t{1} << 20, false,
+         0},
+        {"JPEG 2000 within the limit", false, rgb, 9, true, 9},
+        {"JPEG 2000 one byte over the limit", false, rgb, 8, false, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CodecCost cost;
+        const auto picture = c.jbig2 ? DecodeJbig2(c.data, {}, c.limit, &cost) : DecodeJpx(c.data, c.limit, &cost);
+        EXPECT_EQ(picture.has_value(), c.decoded);
+        EXPECT_EQ(cost.overLimit, !c.decoded);
+        EXPECT_GE(cost.declaredBytes, c.leastDeclared);
+        EXPECT_LE(cost.declaredBytes, c.decoded ? c.limit : UINT64_MAX);
+    }
+}
+
 TEST(PictureSamples, MasksGiveOpacity)
 {
     const std::string rgb("\xFF\0\0\0\0\xFF", 6);

@@ -53,6 +53,23 @@ TEST(CharacterMaps, CodesSplitAndMapAsTheMapSays)
     }
 }
 
+TEST(CharacterMaps, EntriesStopAtTheBoundGiven)
+{
+    // Entries count in the order the map gives them, ranges as one each.
+    const std::string text = "3 beginbfchar <41> <0041> <42> <0042> <43> <0043> endbfchar\n"
+                             "1 beginbfrange <50> <5F> <0050> endbfrange 1 begincidchar <44> 4 endcidchar\n";
+    for (const size_t bound : {size_t{0}, size_t{2}, size_t{4}, size_t{5}, size_t{9}}) {
+        SCOPED_TRACE(bound);
+        const CMap map = CMap::Parse(text, bound);
+        EXPECT_EQ(map.Entries(), std::min<size_t>(bound, 5));
+        EXPECT_EQ(map.Truncated(), bound < 5);
+        EXPECT_EQ(map.Text(0x42).has_value(), bound >= 2);
+        EXPECT_EQ(map.Text(0x43).has_value(), bound >= 3);
+        EXPECT_EQ(map.Text(0x55).has_value(), bound >= 4);
+        EXPECT_EQ(map.Cid(0x44), bound >= 5 ? 4u : 0u);
+    }
+}
+
 // Page 1 shows text in five fonts and a form with a font of its own; page 2 names another
 // font /F1.
 std::vector<std::string> TextDocument()

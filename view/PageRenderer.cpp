@@ -31,6 +31,12 @@ constexpr int MaxFontPixelHeight = 8192;
 // Larger pictures are reduced before drawing: no drawing shows more of them, and converting
 // them whole would take gigabytes.
 constexpr int64_t MaxPicturePixels = int64_t{16} << 20;
+// Nor does a drawing show more than a few times its own pixels of one picture.
+constexpr int64_t PicturePixelsPerDrawingPixel = 4;
+constexpr int64_t MinPicturePixels = int64_t{1} << 20;
+// Converted pictures kept for reuse within one drawing stay within this; the least recently
+// used make way. Each takes four bytes a pixel beside the document's own pixels.
+constexpr int64_t MaxConvertedBytes = int64_t{128} << 20;
 
 int Truncated(double value)
 {
@@ -99,7 +105,14 @@ private:
     // Each picture is converted once per drawing, however often the page shows it and under
     // however many names: names of one picture share its pixels.
     // Stencils are kept per fill colour.
-    std::map<std::pair<const uint8_t*, uint32_t>, QImage> pictureImages_;
+    using PictureKey = std::pair<const uint8_t*, uint32_t>;
+    struct Converted {
+        QImage image;
+        uint64_t lastUse;
+    };
+    std::map<PictureKey, Converted> pictureImages_;
+    int64_t convertedBytes_ = 0;
+    uint64_t uses_ = 0;
     // The clip the painter holds, in unturned pixels; none while clipping is off. Items in a
     // row mostly share one, so it is only set when it changes.
     std::optional<QRect> clip_;
@@ -165,20 +178,34 @@ const QImage& PagePainter::PictureImage(const ImageObject& picture, uint32_t fil
     // Fill colours are 0x00BBGGRR: no colour has the key of an ordinary picture.
     const std::pair<const uint8_t*, uint32_t> key(raster.pixels, picture.stencil ? fillColour : 0xFFFFFFFFu);
     auto found = pictureImages_.find(key);
-    if (found != pictureImages_.end()) return found->second;
+    if (found != pictureImages_.end()) {
+        found->second.lastUse = ++uses_;
+        return found->second.image;
+    }
     auto convert = [&](const RasterImage& from) {
         if (picture.stencil) return StencilQImage(from, ColourOf(fillColour).rgb());
         return picture.mask.pixels ? MaskedQImage(QImageFromRaster(from), picture.mask) : QImageFromRaster(from);
     };
+    const QSize drawing = mapping_.Size();
+    const int64_t maxPixels =
+        std::min(MaxPicturePixels, std::max(MinPicturePixels, PicturePixelsPerDrawingPixel * drawing.width() * drawing.height()));
     QImage converted;
-    if (int64_t{raster.width} * raster.height <= MaxPicturePixels) {
+    if (int64_t{raster.width} * raster.height <= maxPixels) {
         converted = convert(raster);
     } else {
         RasterImage sampled{};
-        if (sampledib(raster, MaxPicturePixels, sampled)) converted = convert(sampled);
+        if (sampledib(raster, maxPixels, sampled)) converted = convert(sampled);
         deldib(sampled);
     }
-    return pictureImages_.emplace(key, std::move(converted)).first->second;
+    const int64_t bytes = converted.sizeInBytes();
+    while (!pictureImages_.empty() && convertedBytes_ + bytes > MaxConvertedBytes) {
+        const auto oldest = std::min_element(pictureImages_.begin(), pictureImages_.end(),
+                                             [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
+        convertedBytes_ -= oldest->second.image.sizeInBytes();
+        pictureImages_.erase(oldest);
+    }
+    convertedBytes_ += bytes;
+    return pictureImages_.emplace(key, Converted{std::move(converted), ++uses_}).first->second.image;
 }
 
 void PagePainter::DrawImage(const PageItem& item)
