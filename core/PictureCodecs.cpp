@@ -14,8 +14,8 @@ namespace folivo {
 
 namespace {
 
-// jbig2dec allocates through this: page buffers of forged sizes fail here instead of taking
-// the machine's memory.
+// jbig2dec allocates through this: page buffers of forged sizes and endless symbol
+// dictionaries fail here instead of taking the machine's memory and time.
 struct BoundedAllocator {
     Jbig2Allocator base;  // first, so that the library's pointer is ours
     size_t used = 0;
@@ -28,7 +28,7 @@ struct alignas(std::max_align_t) BlockHeader {
 void* Allocate(Jbig2Allocator* allocator, size_t size)
 {
     auto* bounded = reinterpret_cast<BoundedAllocator*>(allocator);
-    if (size > CodecMemoryLimit - std::min(bounded->used, CodecMemoryLimit)) return nullptr;
+    if (size > Jbig2MemoryLimit - std::min(bounded->used, Jbig2MemoryLimit)) return nullptr;
     auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (!header) return nullptr;
     header->size = size;
@@ -132,7 +132,7 @@ std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view 
     if (Jbig2Image* page = jbig2_page_out(context)) {
         const uint64_t rowBytes = (uint64_t{page->width} + 7) / 8;
         if (page->width > 0 && page->height > 0 && page->width <= INT32_MAX && page->height <= INT32_MAX &&
-            page->stride >= rowBytes && rowBytes * page->height <= CodecMemoryLimit) {
+            page->stride >= rowBytes && rowBytes * page->height <= Jbig2MemoryLimit) {
             picture.emplace();
             picture->width = static_cast<int32_t>(page->width);
             picture->height = static_cast<int32_t>(page->height);
