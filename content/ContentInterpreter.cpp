@@ -9,6 +9,7 @@
 #include <cctype>
 
 #include "core/CharsetTables.h"
+#include "core/NumberConversion.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -268,7 +269,7 @@ void ContentInterpreter::Execute(Op op)
         return;
     case Op::Tr:
         // Set anywhere: files put it before or inside their text objects.
-        if (Has(1) && NumberOperand(1, 1, value)) renderMode_ = static_cast<int>(value);
+        if (Has(1) && NumberOperand(1, 1, value)) renderMode_ = ClampedInteger<int>(value);
         return;
     default:
         break;

@@ -14,8 +14,8 @@ namespace folivo {
 
 namespace {
 
-// jbig2dec allocates through this: page buffers of forged sizes fail here instead of taking
-// the machine's memory.
+// jbig2dec allocates through this: page buffers of forged sizes and endless symbol
+// dictionaries fail here instead of taking the machine's memory and time.
 struct BoundedAllocator {
     Jbig2Allocator base;  // first, so that the library's pointer is ours
     size_t limit = CodecMemoryLimit;
@@ -134,7 +134,7 @@ std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view 
 {
     // The page's size is in its own page information segment: the decoder asks for the page
     // buffer before it decodes a region, so a forged size ends at the allocator.
-    BoundedAllocator allocator{{Allocate, Release, Reallocate}, std::min(limit, CodecMemoryLimit)};
+    BoundedAllocator allocator{{Allocate, Release, Reallocate}, std::min(limit, Jbig2MemoryLimit)};
     const auto charge = [&] {
         if (cost) *cost = {allocator.peak, allocator.refused};
     };
@@ -158,7 +158,7 @@ std::optional<CodecPicture> DecodeJbig2(std::string_view data, std::string_view 
     if (Jbig2Image* page = jbig2_page_out(context)) {
         const uint64_t rowBytes = (uint64_t{page->width} + 7) / 8;
         if (page->width > 0 && page->height > 0 && page->width <= INT32_MAX && page->height <= INT32_MAX &&
-            page->stride >= rowBytes && rowBytes * page->height <= CodecMemoryLimit) {
+            page->stride >= rowBytes && rowBytes * page->height <= Jbig2MemoryLimit) {
             picture.emplace();
             picture->width = static_cast<int32_t>(page->width);
             picture->height = static_cast<int32_t>(page->height);

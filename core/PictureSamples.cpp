@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/NumberConversion.h"
+
 namespace folivo {
 
 namespace {
@@ -13,7 +15,8 @@ constexpr int32_t MaxComponents = 32;
 
 bool ValidBits(int32_t bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16; }
 
-uint8_t Clamped(double value) { return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L)); }
+// Rounded half away from zero; a /Decode range far beyond the levels can make NaN.
+uint8_t Clamped(double value) { return ClampedInteger<uint8_t>(std::round(value)); }
 
 // Colour values 0 ... 255 of one pixel's components as red, green, blue.
 std::array<uint8_t, 3> ToRgb(SampleColours colours, const uint8_t* c, int32_t count)
@@ -89,7 +92,7 @@ bool SamplesToRaster(const SampleFormat& format, std::string_view samples, Raste
             const double value = low + v * (high - low) / maxValue;
             uint8_t& entry = tables[static_cast<size_t>(c)][static_cast<size_t>(v)];
             if (format.stencil) entry = value < 0.5 ? 0 : 1;
-            else if (indexed) entry = static_cast<uint8_t>(std::clamp<long>(std::lround(value), 0, std::clamp(format.hival, 0, 255)));
+            else if (indexed) entry = std::min<uint8_t>(Clamped(value), static_cast<uint8_t>(std::clamp(format.hival, 0, 255)));
             else if (format.colours == SampleColours::Lab && c == 0) entry = Clamped(value * 2.55);
             else entry = Clamped(value * 255);
         }

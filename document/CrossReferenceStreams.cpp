@@ -4,6 +4,7 @@
 #include <map>
 #include <unordered_set>
 
+#include "core/NumberConversion.h"
 #include "document/PdfDocument.h"
 #include "syntax/CrossReferenceStream.h"
 #include "syntax/ObjectScan.h"
@@ -37,8 +38,9 @@ std::vector<int64_t> NumbersOf(const TokenList* tokens)
     std::vector<int64_t> numbers;
     if (!tokens) return numbers;
     for (size_t i = 1; i < tokens->size(); ++i) {
-        if (const auto value = NumberText((*tokens)[i]); value && *value == static_cast<int64_t>(*value))
-            numbers.push_back(static_cast<int64_t>(*value));
+        // A number beyond 64 bits is no count or offset of any file: passed over like a name.
+        const auto value = NumberText((*tokens)[i]);
+        if (const auto whole = value ? ExactInteger<int64_t>(*value) : std::nullopt) numbers.push_back(*whole);
     }
     return numbers;
 }

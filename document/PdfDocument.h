@@ -367,6 +367,8 @@ private:
         uint64_t room = CodecMemoryLimit;
         uint64_t charged = 0;
         bool refused = false;
+        // The picture alone is more than its decoder may take.
+        bool tooLarge = false;
     };
     CodecAccount codecAccount_;
     // The decoded /JBIG2Globals stream `number`, read once while the pictures sharing it are

@@ -264,6 +264,9 @@ void PdfDocument::DecodePictures()
                     ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
                                     " übersprungen: die Bilder brauchen zusammen mehr als " +
                                     std::to_string(PictureMemoryLimit >> 20) + " MB Speicher.");
+                } else if (codecAccount_.tooLarge) {
+                    ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
+                                    " übersprungen: es ist zu groß, um es zu dekodieren.");
                 }
                 // A codestream counts with the size it declares, shown or not: decoding it took that.
                 pixelBytes = std::max(pixelBytes, before + static_cast<int64_t>(codecAccount_.charged));
@@ -572,8 +575,8 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
         decoded.reset();
         codecAccount_.charged += cost.declaredBytes;
         codecAccount_.room -= std::min(codecAccount_.room, cost.declaredBytes);
-        if (cost.overLimit && roomBound) {
-            codecAccount_.refused = true;
+        if (cost.overLimit) {
+            (roomBound ? codecAccount_.refused : codecAccount_.tooLarge) = true;
             return false;
         }
         if (!decodedPicture) return false;

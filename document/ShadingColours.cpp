@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/NumberConversion.h"
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/TokenReader.h"
@@ -118,7 +119,8 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
         const auto samples = DecodedStream(*number, MaxSampleBytes);
         if (!samples) return {};
         const double e = std::clamp(encode[0] + x * (encode[1] - encode[0]), 0.0, size[0] - 1);
-        const uint64_t index = static_cast<uint64_t>(std::lround(e));
+        // NaN (an /Encode range too wide for a double) takes the first sample.
+        const uint64_t index = ClampedInteger<uint64_t>(std::round(e));
         const double maxSample = std::pow(2.0, bits) - 1;
         std::vector<double> values;
         for (size_t j = 0; j < outputs; ++j) {

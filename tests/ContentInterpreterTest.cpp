@@ -1,6 +1,7 @@
 // The content interpreter: text runs, images and paths from content bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "content/ContentInterpreter.h"
@@ -425,6 +426,37 @@ TEST_F(InterpreterTest, ClippingPathsNarrowTheClipOfLaterItems)
             EXPECT_EQ(items[i]->ClipTop, expected.top) << i;
         }
     }
+}
+
+// Operands from a content stream can be any finite number: every operator that takes numbers
+// runs on huge ones of both signs, the text and the path after it still come out.
+TEST_F(InterpreterTest, HugeOperandsForEveryOperator)
+{
+    AddFont("/F1");
+    const std::string huge(300, '9');
+    const char* const operators[] = {"N g", "N G", "N N N rg", "N N N RG", "N N N N k", "N N N N K", "N N N sc",
+                                     "N N N N SC", "N w", "N N N N N N cm", "N N m N N l S", "N N N N N N c S",
+                                     "N N N N v S", "N N N N y S", "N N N N re f", "BT N Tr ET", "BT N Tc ET",
+                                     "BT /F1 N Tf ET", "BT N TL T* ET", "BT N N Td ET", "BT N N TD ET",
+                                     "BT N N N N N N Tm ET"};
+    for (const std::string& value : {huge, "-" + huge, std::string("8900000000000000000000")}) {
+        for (const std::string op : operators) {
+            std::string content;
+            for (const char c : op) content += c == 'N' ? value : std::string(1, c);
+            // The text object is kept apart so that a huge matrix or font size reaches it too.
+            content += " BT /F1 12 Tf (x) Tj ET 0 0 m 5 5 l S";
+            const auto items = Run(content);
+            const bool shown = std::any_of(items.begin(), items.end(), [](const PageItem* item) { return TextOf(item) == "x"; });
+            EXPECT_TRUE(shown) << content.substr(0, 40);
+            EXPECT_GE(items.size(), 2u) << content.substr(0, 40);
+        }
+    }
+    // The render mode truncates as before; beyond int it is no mode that hides text.
+    const auto runs = Run("BT 3.9 Tr (a) Tj " + huge + " Tr (b) Tj -" + huge + " Tr (c) Tj ET");
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0]->Invisible, 1);
+    EXPECT_EQ(runs[1]->Invisible, 0);
+    EXPECT_EQ(runs[2]->Invisible, 0);
 }
 
 // Bounds of one page's run: each is passed by a generated content, the run goes on, and what
