@@ -63,7 +63,7 @@ std::string JoinAuthors(const std::vector<std::string>& authors);
 // hour alone gains ":00" and a zone without a time is dropped, as XMP dates have neither. None
 // for what is not a PDF date.
 std::optional<std::string> PdfDateToXmp(std::string_view pdfDate);
-// The reverse: an XMP date (any ISO 8601 precision the XMP specification allows; fractions of
+// The reverse: an XMP date (any ISO 8601 precision that XMP dates allow; fractions of
 // a second dropped) as a PDF date text. None for what is not a date.
 std::optional<std::string> XmpDateToPdf(std::string_view xmpDate);
 
