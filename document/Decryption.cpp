@@ -64,13 +64,10 @@ std::map<std::string, CryptMethod> CryptFilters(const TokenList& tokens, size_t 
 {
     std::map<std::string, CryptMethod> filters;
     if (cf == 0 || tokens[cf] != "<<") return filters;
-    int depth = 0;
-    for (size_t i = cf; i < tokens.size(); ++i) {
-        if (tokens[i] == "<<" || tokens[i] == "[") ++depth;
-        else if ((tokens[i] == ">>" || tokens[i] == "]") && --depth == 0) break;
-        else if (depth == 1 && tokens[i].front() == '/' && i + 1 < tokens.size())
-            if (const auto method = FilterDictionaryMethod(tokens, i + 1)) filters.emplace(tokens[i], *method);
-    }
+    VisitTopLevelNames(tokens, cf, [&](size_t i) {
+        if (const auto method = FilterDictionaryMethod(tokens, i + 1)) filters.emplace(tokens[i], *method);
+        return true;
+    });
     return filters;
 }
 

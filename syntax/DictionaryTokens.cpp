@@ -8,18 +8,12 @@ namespace folivo {
 
 size_t ValueIndex(const TokenList& tokens, size_t start, std::string_view key)
 {
-    int depth = 0;
-    for (size_t i = start; i < tokens.size(); ++i) {
-        const std::string& token = tokens[i];
-        if (token == "<<" || token == "[") {
-            ++depth;
-        } else if (token == ">>" || token == "]") {
-            if (--depth <= 0) return 0;
-        } else if (depth == 1 && token == key && i + 1 < tokens.size()) {
-            return i + 1;
-        }
-    }
-    return 0;
+    size_t found = 0;
+    VisitTopLevelNames(tokens, start, [&](size_t i) {
+        if (tokens[i] == key) found = i + 1;
+        return found == 0;
+    });
+    return found;
 }
 
 std::optional<int32_t> ReferenceAt(const TokenList& tokens, size_t at)
@@ -31,18 +25,11 @@ std::optional<int32_t> ReferenceAt(const TokenList& tokens, size_t at)
 std::unordered_map<std::string, std::optional<int32_t>> ReferencesByName(const TokenList& tokens, size_t start)
 {
     std::unordered_map<std::string, std::optional<int32_t>> references;
-    int depth = 0;
-    for (size_t i = start; i < tokens.size(); ++i) {
-        const std::string& token = tokens[i];
-        if (token == "<<" || token == "[") {
-            ++depth;
-        } else if (token == ">>" || token == "]") {
-            if (--depth <= 0) break;
-        } else if (depth == 1 && !token.empty() && token[0] == '/' && i + 1 < tokens.size()) {
-            // The first occurrence counts, as for ValueIndex.
-            references.try_emplace(token, ReferenceAt(tokens, i + 1));
-        }
-    }
+    VisitTopLevelNames(tokens, start, [&](size_t i) {
+        // The first occurrence counts, as for ValueIndex.
+        references.try_emplace(tokens[i], ReferenceAt(tokens, i + 1));
+        return true;
+    });
     return references;
 }
 

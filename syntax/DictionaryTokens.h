@@ -13,6 +13,25 @@
 
 namespace folivo {
 
+// Calls visit(i) for each name tokens[i] at the top level of the dictionary whose "<<" is
+// tokens[start] that has a token after it, until visit returns false: the one walk that every
+// lookup of keys shares.
+template <typename Visit>
+void VisitTopLevelNames(const TokenList& tokens, size_t start, Visit visit)
+{
+    int depth = 0;
+    for (size_t i = start; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        if (token == "<<" || token == "[") {
+            ++depth;
+        } else if (token == ">>" || token == "]") {
+            if (--depth <= 0) return;
+        } else if (depth == 1 && !token.empty() && token[0] == '/' && i + 1 < tokens.size()) {
+            if (!visit(i)) return;
+        }
+    }
+}
+
 // Where the value of `key` starts in the dictionary whose "<<" is tokens[start], at its top
 // level only; 0 when the key is missing.
 size_t ValueIndex(const TokenList& tokens, size_t start, std::string_view key);
