@@ -24,7 +24,7 @@ constexpr NamedColor Colors[] = {
 
 }  // namespace
 
-TAddTextForm::TAddTextForm(AddTextSettings& settings, QWidget* parent) : QWidget(parent, Qt::Window), settings(settings)
+TAddTextForm::TAddTextForm(AddTextSettings& settings, QWidget* parent) : QWidget(parent, Qt::Window), settings_(&settings)
 {
     setObjectName("AddTextForm");
     setWindowTitle(QString::fromUtf8("Text hinzufügen"));
@@ -57,8 +57,15 @@ TAddTextForm::TAddTextForm(AddTextSettings& settings, QWidget* parent) : QWidget
     hide();
 }
 
+void TAddTextForm::UseSettings(AddTextSettings& settings)
+{
+    settings_ = &settings;
+    ShowSettings();
+}
+
 void TAddTextForm::ShowSettings()
 {
+    const AddTextSettings& settings = *settings_;
     filling_ = true;
     ComboBox1->clear();
     for (const std::string& name : settings.fontNames) ComboBox1->addItem(QStringFromWindows1252(name));
@@ -81,6 +88,7 @@ void TAddTextForm::ShowSettings()
 void TAddTextForm::ControlsEdited()
 {
     if (filling_) return;
+    AddTextSettings& settings = *settings_;
     settings.selectedFont = ComboBox1->currentIndex();
     settings.fontSize = FontSizeEd->value();
     settings.color = MerrowColorComboBox1->currentData().toUInt();

@@ -20,8 +20,9 @@ public:
 
     // Fills the controls from the settings (after code changed them).
     void ShowSettings();
-
-    AddTextSettings& settings;
+    // The settings live in the open document: a newly read document brings its own object.
+    void UseSettings(AddTextSettings& settings);
+    AddTextSettings& Settings() const { return *settings_; }
 
     QComboBox* ComboBox1 = nullptr;
     QSpinBox* FontSizeEd = nullptr;
@@ -33,6 +34,7 @@ private:
     // Writes what the controls show back into the settings.
     void ControlsEdited();
 
+    AddTextSettings* settings_;
     bool filling_ = false;
 };
 

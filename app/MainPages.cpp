@@ -176,7 +176,7 @@ QWidget* TMainForm::BuildOpenPage()
     fontRow->addWidget(ReadImagesCheck);
     layout->addLayout(fontRow);
     connect(ChooseFontBtn, &QPushButton::clicked, this, [this] { ChooseFontBtnClick(); });
-    connect(ReadImagesCheck, &QCheckBox::toggled, this, [this](bool on) { document.readImages = on; });
+    connect(ReadImagesCheck, &QCheckBox::toggled, this, [this](bool on) { document().readImages = on; });
     return page;
 }
 
@@ -334,7 +334,7 @@ QWidget* TMainForm::BuildSavePage()
     versionRow->addStretch(1);
     layout->addLayout(versionRow);
     connect(PDFVersionBox, &QComboBox::currentIndexChanged, this, [this](int item) {
-        if (item >= 0) document.versionItem = item;
+        if (item >= 0) document().versionItem = item;
     });
     AppendCheck =
         new QCheckBox(QString::fromUtf8("Änderungen an die Originaldatei anhängen (Signaturen bleiben gültig)"), page);

@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/AddTextForm.h"
 #include "app/OpenPDFForm.h"
@@ -51,6 +52,13 @@ std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 const char* const NoDocumentText = "Es ist keine PDF-Datei geöffnet.";
+QString WithPdfSuffix(const QString& path)
+{
+    return path.endsWith(".pdf", Qt::CaseInsensitive) ? path : path + ".pdf";
+}
+
+// The title while no document is open.
+const char* const ProgramTitle = "Quillon Folivo 1.0";
 
 }  // namespace
 
@@ -65,7 +73,7 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     if (!programFolder_.endsWith('/')) programFolder_ += '/';
 
     setObjectName("MainForm");
-    setWindowTitle("Quillon Folivo 1.0");
+    setWindowTitle(ProgramTitle);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -97,9 +105,9 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     PrefListBox->addItems(LoadPrefFolders(PrefFoldersFile()));
 
     temporaryFolder_ = std::make_unique<TemporaryFolder>(ToPath(programFolder_));
-    document.programFolder = temporaryFolder_->Path();
-    document.canvas = &canvas_;
-    document.readImages = ReadImagesCheck->isChecked();
+    document().programFolder = temporaryFolder_->Path();
+    document().canvas = &canvas_;
+    document().readImages = ReadImagesCheck->isChecked();
     QFont arial("Arial");
     arial.setPixelSize(15);
     SetDisplayFont(arial);
@@ -120,21 +128,72 @@ void TMainForm::AttachForms(TOpenPDFForm* openForm, TAddTextForm* addTextForm)
 
 void TMainForm::openfilenow(const QString& path)
 {
-    if (document.readingInProgress) return;
-    document.readImages = ReadImagesCheck->isChecked();
+    if (ReadingInProgress()) return;
+    if (HasUnsavedChanges() &&
+        !dialogs_->ConfirmYesNo(this,
+                                QString::fromUtf8("Die Änderungen an %1 wurden nicht gespeichert. Trotzdem eine "
+                                                  "andere Datei öffnen?")
+                                    .arg(openedFileName_),
+                                QString::fromUtf8("PDF-Datei öffnen")))
+        return;
     const int readingsBefore = readingsFinished_;
-    document.openfilenow(ToPath(path));
+    reading_ = NewDocument();
+    readingErrors_.clear();
+    readingAccepted_ = false;
+    reading_->openfilenow(ToPath(path));
+    // Whichever document lost (the one replaced, or the one not read) goes now.
+    reading_.reset();
+    const QStringList errors = std::exchange(readingErrors_, {});
     // A cancelled password question leaves the document that was open, and its name.
     if (readingsFinished_ == readingsBefore) return;
-    const bool open = DocumentOpen();
-    openedFilePath_ = open ? QFileInfo(path).absoluteFilePath() : QString();
-    openedFileName_ = open ? QFileInfo(path).fileName() : QString();
+    if (!readingAccepted_) {
+        ReportUnreadFile(path, errors);
+        return;
+    }
+    for (const QString& error : errors) dialogs_->ShowMessage(this, error, ApplicationTitle, MessageIcon::Error);
+    openedFilePath_ = QFileInfo(path).absoluteFilePath();
+    openedFileName_ = QFileInfo(path).fileName();
+    changesSaved_ = false;
+    ShowWindowTitle();
     ShowPageStatus();
+}
+
+std::unique_ptr<PdfDocument> TMainForm::NewDocument()
+{
+    auto fresh = std::make_unique<PdfDocument>(*this);
+    fresh->programFolder = temporaryFolder_->Path();
+    fresh->canvas = &canvas_;
+    fresh->readImages = ReadImagesCheck->isChecked();
+    // The text-adding settings belong to the window's session, not to one file.
+    fresh->addTextSettings = document_->addTextSettings;
+    return fresh;
+}
+
+void TMainForm::ReportUnreadFile(const QString& path, const QStringList& errors)
+{
+    // Without an open document the reading's messages say it all, as they always did.
+    if (!DocumentOpen()) {
+        for (const QString& error : errors) dialogs_->ShowMessage(this, error, ApplicationTitle, MessageIcon::Error);
+        return;
+    }
+    const QString reason = errors.isEmpty() ? QString::fromUtf8("Dies ist keine gültige PDF-Datei.") : errors.join(' ');
+    dialogs_->ShowMessage(this,
+                          QString::fromUtf8("Die Datei %1 konnte nicht geöffnet werden: %2\n\n%3 bleibt geöffnet.")
+                              .arg(QDir::toNativeSeparators(path), reason, openedFileName_),
+                          ApplicationTitle, MessageIcon::Error);
+}
+
+bool TMainForm::HasUnsavedChanges() const { return DocumentOpen() && !changesSaved_ && document().HasChanges(); }
+
+void TMainForm::ShowWindowTitle()
+{
+    setWindowTitle(openedFileName_.isEmpty() ? QString(ProgramTitle)
+                                             : QString::fromUtf8("%1 – Folivo").arg(openedFileName_));
 }
 
 bool TMainForm::DocumentOpen() const
 {
-    return document.documentRead && !document.invalid && document.pages.Count() > 0;
+    return document().documentRead && !document().invalid && document().pages.Count() > 0;
 }
 
 bool TMainForm::RefusedWithoutDocument(const QString& caption)
@@ -152,7 +211,7 @@ void TMainForm::ShowPageStatus()
     }
     const QString where = QString::fromUtf8(" – Seite %1 von %2, Zoom %3 %")
                               .arg(PageEd->value())
-                              .arg(document.pages.Count())
+                              .arg(document().pages.Count())
                               .arg(ZoomEd->value());
     // The panel has a fixed width: a long file name gives way in its middle, the page never.
     const QFontMetrics metrics = StatusText->fontMetrics();
@@ -174,8 +233,10 @@ void TMainForm::FormShow(const QStringList& arguments)
     if (arguments.isEmpty()) return;
     const QString& file = arguments.front();
     if (!file.toUpper().endsWith(".PDF")) return;
+    // A bare name typed in a terminal means the working folder; a desktop passes full paths,
+    // and a name found in neither place is looked for beside the program.
     const bool hasFolder = file.contains('/');
-    openfilenow(hasFolder ? file : programFolder_ + file);
+    openfilenow(hasFolder || QFileInfo::exists(file) ? file : programFolder_ + file);
 }
 
 bool TMainForm::FormCloseQuery()
@@ -188,7 +249,7 @@ bool TMainForm::FormCloseQuery()
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     // No closing in the middle of a reading: the reading runs inside this call stack.
-    if (document.readingInProgress || !FormCloseQuery()) {
+    if (ReadingInProgress() || !FormCloseQuery()) {
         event->ignore();
         return;
     }
@@ -199,7 +260,7 @@ void TMainForm::FormDestroy()
 {
     if (destroyed_) return;
     destroyed_ = true;
-    document.DiscardDocument();
+    document().DiscardDocument();
     RemoveFolderTree(programFolder_ + "htmlout");
 }
 
@@ -298,7 +359,7 @@ void TMainForm::SetDisplayFont(const QFont& font)
 
 void TMainForm::ChooseFontBtnClick()
 {
-    if (document.readingInProgress) return;
+    if (ReadingInProgress()) return;
     QFont chosen = displayFont_;
     if (dialogs_->ChooseFont(this, chosen)) SetDisplayFont(chosen);
     else Label4->setText("Optimieren auf: " + displayFont_.family());
@@ -321,16 +382,17 @@ folivo::DisplayFont TMainForm::ProtectionFont() const
 void TMainForm::FileProtectBtnClick()
 {
     // During a reading the model is half built.
-    if (document.readingInProgress || RefusedWithoutDocument(QString::fromUtf8("Dateischutz hinzufügen"))) return;
+    if (ReadingInProgress() || RefusedWithoutDocument(QString::fromUtf8("Dateischutz hinzufügen"))) return;
     const int resolution = PageViewResolution();
     const int zoom = ZoomEd->value();
     QtOutlineFontMetrics metrics;
     // The page view's height for a page is the height of the page drawn at the current zoom,
     // upright: the text goes into the content, which a page's rotation does not turn.
-    document.FileProtectBtnClick(
+    document().FileProtectBtnClick(
         ProtectionFont(), metrics,
-        [this, resolution, zoom](int page) { return UnturnedPageDrawingSize(document, page, zoom, resolution).height(); },
+        [this, resolution, zoom](int page) { return UnturnedPageDrawingSize(document(), page, zoom, resolution).height(); },
         resolution, zoom);
+    changesSaved_ = false;
     if (AddTextForm) AddTextForm->ShowSettings();
     PageEd->setValue(1);
     PaintBox1Paint();
@@ -339,7 +401,7 @@ void TMainForm::FileProtectBtnClick()
 void TMainForm::ShowInformationFields()
 {
     fillingFields_ = true;
-    const InfoFields& info = document.info;
+    const InfoFields& info = document().info;
     Edit1->setText(FromUtf8(info.producer));
     Edit2->setText(FromUtf8(info.creator));
     Edit3->setText(FromUtf8(info.author));
@@ -353,7 +415,7 @@ void TMainForm::ShowInformationFields()
 void TMainForm::ShowDates()
 {
     fillingFields_ = true;
-    const InfoFields& info = document.info;
+    const InfoFields& info = document().info;
     DateTimePicker1->ShowDate(info.createdDate, info.createdPresent);
     DateTimePicker2->ShowTime(info.createdTime, info.createdPresent);
     DateTimePicker3->ShowDate(info.modifiedDate, info.modifiedPresent);
@@ -364,7 +426,7 @@ void TMainForm::ShowDates()
 void TMainForm::InformationEdited()
 {
     if (fillingFields_) return;
-    InfoFields& info = document.info;
+    InfoFields& info = document().info;
     info.producer = ToUtf8(Edit1->text());
     info.creator = ToUtf8(Edit2->text());
     info.author = ToUtf8(Edit3->text());
@@ -372,12 +434,13 @@ void TMainForm::InformationEdited()
     info.subject = ToUtf8(Edit5->text());
     info.keywords = ToUtf8(Edit6->text());
     info.changedByUser = true;
+    changesSaved_ = false;
 }
 
 void TMainForm::DateEdited(bool created)
 {
     if (fillingFields_) return;
-    InfoFields& info = document.info;
+    InfoFields& info = document().info;
     const OptionalDateEdit& datePicker = created ? *DateTimePicker1 : *DateTimePicker3;
     const OptionalTimeEdit& timePicker = created ? *DateTimePicker2 : *DateTimePicker4;
     // A picker still showing the date absent leaves the starting point in the fields.
@@ -385,29 +448,40 @@ void TMainForm::DateEdited(bool created)
     if (timePicker.ShowsValue()) (created ? info.createdTime : info.modifiedTime) = timePicker.Value();
     (created ? info.createdPresent : info.modifiedPresent) = true;
     info.changedByUser = true;
+    changesSaved_ = false;
     // The other picker of the pair now shows its part of the date too.
     ShowDates();
 }
 
 void TMainForm::NowBtnClick()
 {
-    SetModifiedToNow(document.info);
-    document.info.changedByUser = true;
+    SetModifiedToNow(document().info);
+    document().info.changedByUser = true;
+    changesSaved_ = false;
     ShowInformationFields();
 }
 
 void TMainForm::SaveBtnClick()
 {
-    if (document.readingInProgress || RefusedWithoutDocument("PDF speichern unter")) return;
+    if (ReadingInProgress() || RefusedWithoutDocument("PDF speichern unter")) return;
     // Only an appended save keeps the signatures; asked before the dialog, so that "Nein" is
     // the end of it.
-    if (!AppendCheck->isChecked() && !document.signatures.empty() &&
+    if (!AppendCheck->isChecked() && !document().signatures.empty() &&
         !dialogs_->ConfirmYesNo(this, QString::fromUtf8(PdfDocument::SignaturesBrokenWarning), "PDF speichern unter"))
         return;
     const QString path = dialogs_->SaveFileName(this, "PDF speichern unter...", "PDF-Dateien (*.pdf)",
                                                 QFileInfo(openedFilePath_).absolutePath());
     if (path.isEmpty()) return;
-    SaveTo(path);
+    // The dialog adds its suffix only to names without any ("Bericht v1.2" has "2"); the name
+    // it checked for overwriting is then not the one written, so that question is asked here.
+    const QString pdfPath = WithPdfSuffix(path);
+    if (pdfPath != path && QFileInfo::exists(pdfPath) &&
+        !dialogs_->ConfirmYesNo(this,
+                                QString::fromUtf8("Die Datei %1 existiert bereits. Soll sie ersetzt werden?")
+                                    .arg(QDir::toNativeSeparators(pdfPath)),
+                                "PDF speichern unter"))
+        return;
+    SaveTo(pdfPath);
 }
 
 void TMainForm::ShowProtectionState()
@@ -417,11 +491,11 @@ void TMainForm::ShowProtectionState()
     RemoveProtectionCheck->setChecked(false);
     const bool open = DocumentOpen();
     if (!open) ProtectionStateLabel->clear();
-    else if (document.encryption.handler)
+    else if (document().encryption.handler)
         ProtectionStateLabel->setText(
             QString::fromUtf8("Die Datei ist mit einem Kennwort geschützt; sie bleibt beim Speichern so geschützt."));
     else ProtectionStateLabel->setText(QString::fromUtf8("Die Datei ist nicht mit einem Kennwort geschützt."));
-    const bool denied = open && !document.ChangesAllowed();
+    const bool denied = open && !document().ChangesAllowed();
     ChangesDeniedLabel->setText(denied ? QString::fromUtf8("Der Verfasser dieser PDF-Datei erlaubt keine Änderungen. "
                                                            "Ohne das Kennwort für Änderungen kann sie nur unverändert "
                                                            "gespeichert werden.")
@@ -434,14 +508,14 @@ void TMainForm::ShowProtectionState()
 void TMainForm::ShowSignatures()
 {
     const bool open = DocumentOpen();
-    const size_t count = open ? document.signatures.size() : 0;
+    const size_t count = open ? document().signatures.size() : 0;
     SignatureLabel->setText(count == 1 ? QString("Dieses Dokument ist digital signiert (1 Signatur).")
                                        : QString("Dieses Dokument ist digital signiert (%1 Signaturen).").arg(count));
     SignatureLabel->setVisible(count > 0);
     AppendCheck->setEnabled(open);
     // setChecked is silent when the box stays as it is; the controls follow it either way. A
     // repaired file's cross-references cannot be extended: it is saved as a new file.
-    AppendCheck->setChecked(count > 0 && !document.repaired);
+    AppendCheck->setChecked(count > 0 && !document().repaired);
     EnableSaveMode();
 }
 
@@ -467,9 +541,9 @@ void TMainForm::EnableChanges(bool allowed)
 
 void TMainForm::EnableProtectionControls()
 {
-    const bool changeable = DocumentOpen() && document.ProtectionChangeAllowed();
+    const bool changeable = DocumentOpen() && document().ProtectionChangeAllowed();
     ProtectCheck->setEnabled(changeable);
-    RemoveProtectionCheck->setEnabled(changeable && document.encryption.handler != nullptr);
+    RemoveProtectionCheck->setEnabled(changeable && document().encryption.handler != nullptr);
     protectFields_->setEnabled(ProtectCheck->isEnabled() && ProtectCheck->isChecked());
 }
 
@@ -501,15 +575,16 @@ void TMainForm::ClearPasswordEdits()
 bool TMainForm::SaveTo(const QString& path)
 {
     // The model is half built while a reading runs.
-    if (document.readingInProgress) return false;
-    document.appendChanges = AppendCheck->isChecked();
-    document.versionItem = PDFVersionBox->currentIndex();
-    document.passwordSettings = document.appendChanges ? PasswordSettings{} : ChosenPasswordSettings();
-    const bool saved = document.SavePDFNew(ToPath(path));
-    const bool protectedAnew = document.passwordSettings.mode == PasswordSettings::Mode::Protect;
+    if (ReadingInProgress()) return false;
+    document().appendChanges = AppendCheck->isChecked();
+    document().versionItem = PDFVersionBox->currentIndex();
+    document().passwordSettings = document().appendChanges ? PasswordSettings{} : ChosenPasswordSettings();
+    const bool saved = document().SavePDFNew(ToPath(path));
+    const bool protectedAnew = document().passwordSettings.mode == PasswordSettings::Mode::Protect;
     // The passwords stay in memory no longer than the save they were entered for.
-    document.passwordSettings = PasswordSettings{};
+    document().passwordSettings = PasswordSettings{};
     if (!saved) return false;
+    changesSaved_ = true;
     if (protectedAnew) ClearPasswordEdits();
     if (ShowPDFCheck->isChecked() && !dialogs_->OpenWithDesktop(path))
         dialogs_->ShowMessage(this,
@@ -546,7 +621,7 @@ int TMainForm::PageViewResolution() const
 void TMainForm::PaintBox1Paint()
 {
     // Nothing is drawn while a reading runs.
-    if (document.readingInProgress) return;
+    if (ReadingInProgress()) return;
     // Without a document there is no page to show, not even a blank sheet.
     if (!DocumentOpen()) {
         PaintBox1->SetPicture(QImage());
@@ -554,7 +629,7 @@ void TMainForm::PaintBox1Paint()
         return;
     }
     const int resolution = PageViewResolution();
-    const QImage picture = RenderPage(document, PageEd->value(), ZoomEd->value(), resolution, displayFont_);
+    const QImage picture = RenderPage(document(), PageEd->value(), ZoomEd->value(), resolution, displayFont_);
     PaintBox1->SetPicture(picture);
     ShowPageStatus();
     // An empty view needs a word: the drawing of a huge page at this zoom is too large to hold.
@@ -565,6 +640,10 @@ void TMainForm::PaintBox1Paint()
 
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon)
 {
+    if (reading_ && icon == MessageIcon::Error) {
+        readingErrors_.append(FromUtf8(text));
+        return;
+    }
     dialogs_->ShowMessage(this, FromUtf8(text), FromUtf8(caption), icon);
 }
 
@@ -610,11 +689,19 @@ PasswordAnswer TMainForm::AskPassword(const std::string& fileName, bool again, s
 void TMainForm::ReadingFinished(int pageCount)
 {
     ++readingsFinished_;
+    // A file that could not be read leaves the open document, its page and its edits alone.
+    const PdfDocument& read = reading_ ? *reading_ : *document_;
+    readingAccepted_ = read.documentRead && !read.invalid && read.pages.Count() > 0;
+    if (!readingAccepted_ && DocumentOpen()) return;
+    if (reading_) {
+        std::swap(document_, reading_);
+        if (AddTextForm) AddTextForm->UseSettings(document_->addTextSettings);
+    }
     Label6->setText("von " + QString::number(pageCount));
     // The field goes up to 10000, or to the last page of a longer document.
     PageEd->setMaximum(std::max(PageFieldMaximum, pageCount));
     PageEd->setValue(1);
-    readVersionItem_ = document.versionItem;
+    readVersionItem_ = document().versionItem;
     PDFVersionBox->setCurrentIndex(readVersionItem_);
     ShowInformationFields();
     ShowProtectionState();

@@ -52,10 +52,16 @@ public:
     // The forms created after the main window.
     void AttachForms(TOpenPDFForm* openForm, TAddTextForm* addTextForm);
 
-    PdfDocument document{*this};
+    PdfDocument& document() { return *document_; }
+    const PdfDocument& document() const { return *document_; }
 
-    // Reads a file unless a reading is in progress.
+    // Reads a file unless a reading is in progress. The file is read beside the open document,
+    // which it replaces only when it could be read; unsaved changes are asked about first.
     void openfilenow(const QString& path);
+    // A file is being read (the open document's or the one that may replace it).
+    bool ReadingInProgress() const { return reading_ != nullptr || document_->readingInProgress; }
+    // The open document has changes that no save has written since.
+    bool HasUnsavedChanges() const;
     // A readable document with pages is open.
     bool DocumentOpen() const;
 
@@ -246,6 +252,23 @@ private:
     void MagnifierStep(int x, int y, bool zoomIn);
     void ScrollPageView(int64_t horizontal, int64_t vertical);
 
+    // A fresh document that reads like the open one (temporary folder, canvas, pictures).
+    std::unique_ptr<PdfDocument> NewDocument();
+    // Tells why the file at path was not read; errors are the reading's own messages.
+    void ReportUnreadFile(const QString& path, const QStringList& errors);
+    // The window title: the open document's name, then the program.
+    void ShowWindowTitle();
+
+    std::unique_ptr<PdfDocument> document_ = std::make_unique<PdfDocument>(*this);
+    // The document being read while the open one stays; null outside a reading.
+    std::unique_ptr<PdfDocument> reading_;
+    // The error messages of that reading, held back until it is known whether it replaces the
+    // open document.
+    QStringList readingErrors_;
+    bool readingAccepted_ = false;
+    // Set by a save, cleared by the next change: HasChanges stays true after saving, since
+    // every later save writes the changes again.
+    bool changesSaved_ = false;
     std::unique_ptr<UserDialogs> ownDialogs_;
     UserDialogs* dialogs_;
     QString programFolder_;

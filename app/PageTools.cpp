@@ -104,7 +104,7 @@ void TMainForm::PaintBox1MouseDown(Qt::MouseButton button, int x, int y)
 void TMainForm::MagnifierStep(int x, int y, bool zoomIn)
 {
     // The flag below would end a reading that is running its message loop.
-    if (document.readingInProgress) return;
+    if (ReadingInProgress()) return;
     const int z0 = ZoomEd->value();
     // The click in zoom-free units; whole units, so the centre moves by up to one unit. Drawing
     // pixels serve, turned page or not: the drawing grows from its top-left corner with the zoom.
@@ -112,11 +112,11 @@ void TMainForm::MagnifierStep(int x, int y, bool zoomIn)
     const int64_t py = static_cast<int64_t>(std::trunc(static_cast<double>(y) / z0));
     // Changing the zoom, resizing and scrolling draw nothing: the page is drawn once, at the
     // end, at the new zoom and position.
-    document.readingInProgress = true;
+    document().readingInProgress = true;
     // The field rounds (halves to even) and clamps.
     ZoomEd->setValue(static_cast<int>(std::nearbyint(zoomIn ? z0 * 1.5 : z0 / 1.5)));
     const int z1 = ZoomEd->value();
-    const QSize size = PageDrawingSize(document, PageEd->value(), z1, PageViewResolution());
+    const QSize size = PageDrawingSize(document(), PageEd->value(), z1, PageViewResolution());
     PaintBox1->SetBoxSize(size.width(), size.height());
     // The scroll box learns the new size from the box's resize event, which a hidden box gets
     // only when shown, and shows or hides its bars only on a later turn of the event loop: ask
@@ -125,7 +125,7 @@ void TMainForm::MagnifierStep(int x, int y, bool zoomIn)
     QCoreApplication::sendEvent(ScrollBox1, &layoutRequest);
     const QWidget* viewport = ScrollBox1->viewport();
     ScrollPageView(z1 * px - viewport->width() / 2, z1 * py - viewport->height() / 2);
-    document.readingInProgress = false;
+    document().readingInProgress = false;
     PaintBox1Paint();
 }
 
@@ -169,13 +169,13 @@ void TMainForm::ZoomEdChange() { PaintBox1Paint(); }
 
 void TMainForm::PageEdChange()
 {
-    const int pageCount = static_cast<int>(std::min<uint32_t>(document.pages.Count(), INT32_MAX));
+    const int pageCount = static_cast<int>(std::min<uint32_t>(document().pages.Count(), INT32_MAX));
     if (pageCount > 0 && PageEd->value() > pageCount) {
         // The field's own change event comes back here with the page count and repaints.
         PageEd->setValue(pageCount);
         return;
     }
-    document.currentPageNumber = PageEd->value();
+    document().currentPageNumber = PageEd->value();
     // A new page is read from its top; the horizontal position stays, as for a column.
     ScrollPageViewToTop(false);
     PaintBox1Paint();

@@ -42,7 +42,7 @@ void TMainForm::SetUpConveniences()
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!document.readingInProgress && !DroppedPdf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!ReadingInProgress() && !DroppedPdf(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* event)

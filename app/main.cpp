@@ -18,7 +18,7 @@ int main(int argc, char** argv)
 
     folivo::app::TMainForm MainForm;
     auto* OpenPDFForm = new folivo::app::TOpenPDFForm(&MainForm);
-    auto* AddTextForm = new folivo::app::TAddTextForm(MainForm.document.addTextSettings, &MainForm);
+    auto* AddTextForm = new folivo::app::TAddTextForm(MainForm.document().addTextSettings, &MainForm);
     MainForm.AttachForms(OpenPDFForm, AddTextForm);
     MainForm.SetStartArguments(QApplication::arguments().mid(1));
     MainForm.show();

@@ -105,7 +105,7 @@ struct Windows {
         : main(&dialogs, QString::fromStdString(programFolder))
     {
         openForm = new app::TOpenPDFForm(&main);
-        addTextForm = new app::TAddTextForm(main.document.addTextSettings, &main);
+        addTextForm = new app::TAddTextForm(main.document().addTextSettings, &main);
         main.AttachForms(openForm, addTextForm);
     }
 

@@ -27,7 +27,7 @@ protected:
         ASSERT_FALSE(info().createdPresent);
         ASSERT_FALSE(info().modifiedPresent);
     }
-    const InfoFields& info() const { return form.document.info; }
+    const InfoFields& info() const { return form.document().info; }
     // Both pickers of a date show it as the model holds it.
     void ExpectShown(const QDateEdit& date, const QTimeEdit& time, bool present, const CivilDate& day,
                      const CivilTime& clock, const std::string& what)

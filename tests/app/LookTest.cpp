@@ -147,9 +147,12 @@ TEST_F(LookTest, WithoutADocumentThePageViewStaysEmptyAtEveryZoom)
         std::string file;
         bool pageShown;
     };
+    // A file that cannot be read changes nothing: no page before it, the page before it after it.
+    const std::string broken = folder.Write("kaputt.pdf", "no pdf here");
     const std::vector<State> states = {{"ohne Datei", "", false},
+                                       {"keine PDF-Datei", broken, false},
                                        {"Beispiel", CopySample(folder, "Beispiel.pdf"), true},
-                                       {"keine PDF-Datei", folder.Write("kaputt.pdf", "no pdf here"), false}};
+                                       {"keine PDF-Datei danach", broken, true}};
     for (const State& state : states) {
         if (!state.file.empty()) form.openfilenow(QString::fromStdString(state.file));
         for (const int zoom : {300, 10, 50, 120}) {

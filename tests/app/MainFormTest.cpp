@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 
@@ -52,7 +53,7 @@ TEST(MainForm, CommandLineFileOpensOnTheEditingTab)
     EXPECT_EQ(windows.main.PageEd->value(), 1);
     EXPECT_EQ(windows.main.PageControl2->currentIndex(), 1);
     EXPECT_FALSE(windows.openForm->isVisible());
-    EXPECT_FALSE(windows.main.document.readingInProgress);
+    EXPECT_FALSE(windows.main.document().readingInProgress);
     EXPECT_TRUE(windows.dialogs.messages.empty());
     // The reader's fields reach the information page.
     EXPECT_EQ(windows.main.Edit4->text(), "Folivo Beispieldokument");
@@ -71,22 +72,70 @@ TEST(MainForm, BareFileNameIsTakenFromTheProgramFolderAndOtherExtensionsAreIgnor
     EXPECT_EQ(windows.main.Label6->text(), "von 2");
 }
 
-TEST(MainForm, InvalidFileStillEndsTheReadingAndMemoKeepsEarlierReadings)
+TEST(MainForm, AFileThatCannotBeReadKeepsTheOpenDocumentItsPageAndEdits)
 {
     ScratchFolder folder;
     const std::string sample = CopySample(folder, "a.pdf");
     const std::string junk = folder.Write("junk.pdf", "no pdf here");
+    const std::string empty = folder.Write("leer.pdf", "");
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    form.openfilenow(QString::fromStdString(sample));
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("a.pdf – Folivo"));
+    const int linesAfterFirst = windows.openForm->Memo1->blockCount();
+    form.PageEd->setValue(2);
+    form.Edit4->selectAll();
+    QTest::keyClicks(form.Edit4, "Neuer Titel");
+    form.PageControl2->setCurrentIndex(3);
+    for (const std::string& unreadable : {junk, empty, folder.File("fehlt.pdf")}) {
+        windows.dialogs.messages.clear();
+        windows.dialogs.confirmations.clear();
+        form.openfilenow(QString::fromStdString(unreadable));
+        // Asked first, since the title is not saved; then the file's failure names it.
+        ASSERT_EQ(windows.dialogs.confirmations.size(), 1u) << unreadable;
+        EXPECT_EQ(windows.dialogs.confirmations[0].text,
+                  QString::fromUtf8("Die Änderungen an a.pdf wurden nicht gespeichert. Trotzdem eine andere Datei öffnen?"));
+        ASSERT_EQ(windows.dialogs.messages.size(), 1u) << unreadable;
+        const QString message = windows.dialogs.messages[0].text;
+        EXPECT_TRUE(message.contains(QString::fromStdString(unreadable))) << message.toStdString();
+        EXPECT_TRUE(message.contains("a.pdf bleibt ge")) << message.toStdString();
+        EXPECT_EQ(form.Label6->text(), "von 2");
+        EXPECT_EQ(form.PageEd->value(), 2);
+        EXPECT_EQ(form.PageControl2->currentIndex(), 3);
+        EXPECT_EQ(form.Edit4->text(), "Neuer Titel");
+        EXPECT_EQ(form.document().info.title, "Neuer Titel");
+        EXPECT_EQ(form.OpenedFilePath(), QString::fromStdString(sample));
+        EXPECT_EQ(form.windowTitle(), QString::fromUtf8("a.pdf – Folivo"));
+    }
+    EXPECT_TRUE(windows.dialogs.messages[0].text.contains(QString::fromUtf8("Konnte die Datei")));
+    // "Nein" keeps everything without reading; "Ja" reads the file and the edit is gone.
+    windows.dialogs.confirmAnswer = false;
+    const int linesBeforeNo = windows.openForm->Memo1->blockCount();
+    form.openfilenow(QString::fromStdString(sample));
+    EXPECT_EQ(form.Edit4->text(), "Neuer Titel");
+    EXPECT_EQ(windows.openForm->Memo1->blockCount(), linesBeforeNo) << "nothing was read";
+    windows.dialogs.confirmAnswer = true;
+    form.openfilenow(QString::fromStdString(sample));
+    EXPECT_NE(form.Edit4->text(), "Neuer Titel");
+    EXPECT_GE(windows.openForm->Memo1->blockCount(), 2 * linesAfterFirst);
+    // Nothing changed since this reading: no question.
+    windows.dialogs.confirmations.clear();
+    form.openfilenow(QString::fromStdString(sample));
+    EXPECT_TRUE(windows.dialogs.confirmations.empty());
+}
+
+TEST(MainForm, ASavedEditIsNoLongerAskedAbout)
+{
+    ScratchFolder folder;
+    const std::string sample = CopySample(folder, "a.pdf");
     Windows windows(folder.File(""));
     windows.main.openfilenow(QString::fromStdString(sample));
-    const int linesAfterFirst = windows.openForm->Memo1->blockCount();
-    windows.main.PageControl2->setCurrentIndex(3);
-    windows.main.openfilenow(QString::fromStdString(junk));
-    EXPECT_EQ(windows.main.Label6->text(), "von 0");
-    EXPECT_EQ(windows.main.PageControl2->currentIndex(), 1);
-    EXPECT_FALSE(windows.dialogs.messages.empty());
-    EXPECT_TRUE(windows.main.Edit4->text().isEmpty());
+    QTest::keyClicks(windows.main.Edit4, " neu");
+    ASSERT_TRUE(windows.main.HasUnsavedChanges());
+    ASSERT_TRUE(windows.main.SaveTo(QString::fromStdString(folder.File("b.pdf"))));
+    EXPECT_FALSE(windows.main.HasUnsavedChanges());
     windows.main.openfilenow(QString::fromStdString(sample));
-    EXPECT_GE(windows.openForm->Memo1->blockCount(), 2 * linesAfterFirst);
+    EXPECT_TRUE(windows.dialogs.confirmations.empty());
 }
 
 // Runs a second reading from inside the first one's message-loop turn, as a double-click
@@ -133,11 +182,11 @@ TEST(MainForm, ReadingSavingAndProtectingDuringAReadingDoNothing)
     EXPECT_TRUE(form.second.isEmpty());
     // Neither a save nor the protection touched the half-read document.
     EXPECT_FALSE(std::filesystem::exists(folder.File("half.pdf")));
-    for (uint32_t i = 0; i < form.document.fonts.Count(); ++i) EXPECT_FALSE(form.document.fonts.At(i)->addedByUser);
+    for (uint32_t i = 0; i < form.document().fonts.Count(); ++i) EXPECT_FALSE(form.document().fonts.At(i)->addedByUser);
     EXPECT_TRUE(dialogs.messages.empty());
     form.saveTarget.clear();
     EXPECT_EQ(form.Label6->text(), "von 2");
-    EXPECT_EQ(form.document.pages.Count(), 2u);
+    EXPECT_EQ(form.document().pages.Count(), 2u);
     // Once the first reading is over, the other file reads normally.
     form.openfilenow(QString::fromStdString(onePage));
     EXPECT_EQ(form.Label6->text(), "von 1");
@@ -195,8 +244,8 @@ TEST(MainForm, WindowsKeepTheirTemporaryFilesApart)
     std::string first, second;
     {
         Windows one(folder.File("")), two(folder.File(""));
-        first = one.main.document.programFolder;
-        second = two.main.document.programFolder;
+        first = one.main.document().programFolder;
+        second = two.main.document().programFolder;
         EXPECT_NE(first, second);
         for (const std::string& path : {first, second}) {
             EXPECT_EQ(path.rfind(folder.File(".folivo-"), 0), 0u) << path;
@@ -229,9 +278,9 @@ TEST(MainForm, CancelPressedDuringAReadingStopsItsPageLoop)
     QTimer::singleShot(0, windows.openForm->BreakBtn, &QPushButton::click);
     windows.main.openfilenow(QString::fromStdString(sample));
     // The loop stopped before the last page's content was read.
-    ASSERT_EQ(windows.main.document.pages.Count(), 2u);
-    EXPECT_FALSE(windows.main.document.pages.At(1)->contentLoaded);
-    EXPECT_FALSE(windows.main.document.readingInProgress);
+    ASSERT_EQ(windows.main.document().pages.Count(), 2u);
+    EXPECT_FALSE(windows.main.document().pages.At(1)->contentLoaded);
+    EXPECT_FALSE(windows.main.document().readingInProgress);
     EXPECT_EQ(windows.main.PageControl2->currentIndex(), 1);
 }
 

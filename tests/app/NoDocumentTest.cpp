@@ -32,7 +32,7 @@ TEST(NoDocument, ProtectingAndSavingAreRefusedWithOneMessage)
             ASSERT_EQ(windows.dialogs.messages.size(), 1u) << what;
             EXPECT_EQ(windows.dialogs.messages[0].text, QString::fromUtf8("Es ist keine PDF-Datei geöffnet.")) << what;
             EXPECT_EQ(windows.dialogs.saveDialogsShown, 0) << what;
-            EXPECT_EQ(windows.main.document.fonts.Count(), 0u) << what;
+            EXPECT_EQ(windows.main.document().fonts.Count(), 0u) << what;
             EXPECT_TRUE(windows.dialogs.opened.isEmpty()) << what;
         }
     }

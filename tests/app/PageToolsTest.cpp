@@ -33,7 +33,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form()));
         QCoreApplication::processEvents();
         ASSERT_EQ(form().PageControl2->currentIndex(), 1);
-        ASSERT_EQ(form().document.pages.Count(), 2u);
+        ASSERT_EQ(form().document().pages.Count(), 2u);
     }
 
     TMainForm& form() { return windows_->main; }
@@ -110,9 +110,9 @@ TEST_F(PageToolsTest, MagnifierStepsInAndOutWithinTheFieldsLimits)
     }
     EXPECT_EQ(zooms, (std::vector<int>{200, 133, 89, 59, 39, 26, 17, 11, 10, 10}));
     // The box always has the page's size at the zoom, and the view is drawn again.
-    EXPECT_EQ(form().PaintBox1->size(), PageDrawingSize(form().document, 1, 10, 96));
+    EXPECT_EQ(form().PaintBox1->size(), PageDrawingSize(form().document(), 1, 10, 96));
     EXPECT_EQ(form().PaintBox1->Picture().size(), form().PaintBox1->size());
-    EXPECT_FALSE(form().document.readingInProgress);
+    EXPECT_FALSE(form().document().readingInProgress);
 }
 
 TEST_F(PageToolsTest, MagnifierCentresTheClickedPointWithTheNewRanges)
@@ -122,7 +122,7 @@ TEST_F(PageToolsTest, MagnifierCentresTheClickedPointWithTheNewRanges)
     const QPoint click(300, 400);
     form().PaintBox1MouseDown(Qt::LeftButton, click.x(), click.y());
     ASSERT_EQ(form().ZoomEd->value(), 75);
-    EXPECT_EQ(form().PaintBox1->size(), PageDrawingSize(form().document, 1, 75, 96));
+    EXPECT_EQ(form().PaintBox1->size(), PageDrawingSize(form().document(), 1, 75, 96));
     const int h = 75 * (300 / 50) - viewport()->width() / 2;
     const int v = 75 * (400 / 50) - viewport()->height() / 2;
     ASSERT_GT(h, 0);
@@ -283,9 +283,9 @@ TEST_F(PageToolsTest, PageAboveThePageCountGoesBackToTheLastPage)
 {
     form().PageEd->setValue(7);
     EXPECT_EQ(form().PageEd->value(), 2);
-    EXPECT_EQ(form().document.currentPageNumber, 2);
+    EXPECT_EQ(form().document().currentPageNumber, 2);
     form().PageEd->setValue(1);
-    EXPECT_EQ(form().document.currentPageNumber, 1);
+    EXPECT_EQ(form().document().currentPageNumber, 1);
 }
 
 TEST(PageField, ReachesTheLastPageOfDocumentsBeyondTenThousandPages)
@@ -327,11 +327,11 @@ TEST_F(PageToolsTest, NewPageStartsAtItsTopAndAnotherDocumentAtItsTopLeft)
 
 TEST_F(PageToolsTest, MagnifierWaitsWhileAReadingRuns)
 {
-    form().document.readingInProgress = true;
+    form().document().readingInProgress = true;
     form().PaintBox1MouseDown(Qt::LeftButton, 10, 10);
     EXPECT_EQ(form().ZoomEd->value(), 50);
-    EXPECT_TRUE(form().document.readingInProgress);
-    form().document.readingInProgress = false;
+    EXPECT_TRUE(form().document().readingInProgress);
+    form().document().readingInProgress = false;
 }
 
 TEST(PageToolsWithoutDocument, MagnifierZoomsButShowsNoPage)
@@ -343,7 +343,7 @@ TEST(PageToolsWithoutDocument, MagnifierZoomsButShowsNoPage)
     EXPECT_EQ(form.ZoomEd->value(), 75);
     EXPECT_EQ(form.PaintBox1->size(), QSize(0, 0));
     EXPECT_TRUE(form.PaintBox1->Picture().isNull());
-    EXPECT_FALSE(form.document.readingInProgress);
+    EXPECT_FALSE(form.document().readingInProgress);
     // No document: any page number stays.
     form.PageEd->setValue(9);
     EXPECT_EQ(form.PageEd->value(), 9);

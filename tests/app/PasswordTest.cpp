@@ -67,7 +67,7 @@ TEST_F(PasswordTest, AsksAgainAfterAWrongPasswordAndOnlyTheOwnerMayChangeTheProt
     EXPECT_FALSE(questions[0].again);
     EXPECT_TRUE(questions[1].again);
     EXPECT_TRUE(windows.dialogs.messages.empty());
-    EXPECT_EQ(form.document.pages.Count(), 2u);
+    EXPECT_EQ(form.document().pages.Count(), 2u);
     EXPECT_EQ(form.ProtectionStateLabel->text(), QString::fromUtf8(ProtectedText));
     EXPECT_TRUE(form.ChangesDeniedLabel->isHidden());
     EXPECT_FALSE(form.ProtectCheck->isEnabled());
@@ -92,7 +92,7 @@ TEST_F(PasswordTest, CancelledQuestionKeepsTheOpenDocumentAndANewReadingClearsTh
         Open(Protected(), answers);
         EXPECT_EQ(windows.dialogs.passwordQuestions.size(), static_cast<size_t>(answers.size() + 1));
         EXPECT_EQ(form.OpenedFilePath(), QString::fromStdString(sample));
-        EXPECT_EQ(form.document.pages.Count(), 2u);
+        EXPECT_EQ(form.document().pages.Count(), 2u);
         EXPECT_EQ(form.PageEd->value(), 2);
         EXPECT_EQ(form.OwnerPasswordEdit->text(), "geheim");
     }
@@ -135,15 +135,15 @@ TEST_F(PasswordTest, DeniedChangesAreShownAndAnEditedTitleIsNotSaved)
 {
     const std::string denying = Protected({"--modify=none"});
     Open(denying, {"anna"});
-    ASSERT_EQ(form.document.pages.Count(), 2u);
+    ASSERT_EQ(form.document().pages.Count(), 2u);
     EXPECT_FALSE(form.ChangesDeniedLabel->isHidden());
     EXPECT_EQ(form.ChangesDeniedLabel->text(), QString::fromUtf8(DeniedText));
     // The fields take no edits; a title changed behind their back is still refused on saving.
     EXPECT_TRUE(form.Edit4->isReadOnly());
     EXPECT_FALSE(form.NowBtn->isEnabled());
     EXPECT_FALSE(form.FileProtectBtn->isEnabled());
-    form.document.info.title += " (bearbeitet)";
-    form.document.info.changedByUser = true;
+    form.document().info.title += " (bearbeitet)";
+    form.document().info.changedByUser = true;
     const std::string target = folder.File("bearbeitet.pdf");
     EXPECT_FALSE(form.SaveTo(QString::fromStdString(target)));
     ASSERT_EQ(windows.dialogs.messages.size(), 1u);

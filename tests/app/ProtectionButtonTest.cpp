@@ -47,8 +47,8 @@ TEST(ProtectionButton, ProtectsEveryPageWithTheChosenFontAndSavesIt)
     ASSERT_EQ(windows.dialogs.messages.size(), 1u);
     EXPECT_EQ(windows.dialogs.messages[0].caption, "Fertig");
     EXPECT_TRUE(windows.dialogs.messages[0].text.startsWith("Der PDF-Datei Schutz wurde hinzugefügt."));
-    EXPECT_EQ(AddedFonts(form.document), std::vector<std::string>{"/Liberation#20Serif,Bold"});
-    for (uint32_t i = 0; i < form.document.pages.Count(); ++i) EXPECT_TRUE(form.document.pages.At(i)->modified) << i;
+    EXPECT_EQ(AddedFonts(form.document()), std::vector<std::string>{"/Liberation#20Serif,Bold"});
+    for (uint32_t i = 0; i < form.document().pages.Count(); ++i) EXPECT_TRUE(form.document().pages.At(i)->modified) << i;
     EXPECT_EQ(form.PageEd->value(), 1);
     // The settings form offers the new font, selected, and an empty text.
     ASSERT_GT(windows.addTextForm->ComboBox1->count(), 0);
@@ -83,7 +83,7 @@ TEST(ProtectionButton, IsRefusedWithoutADocumentAndCancelledFontKeepsTheFont)
     QTest::mouseClick(form.FileProtectBtn, Qt::LeftButton);
     ASSERT_EQ(windows.dialogs.messages.size(), 1u);
     EXPECT_EQ(windows.dialogs.messages[0].text, QString::fromUtf8("Es ist keine PDF-Datei geöffnet."));
-    EXPECT_EQ(form.document.fonts.Count(), 0u);
+    EXPECT_EQ(form.document().fonts.Count(), 0u);
 }
 
 TEST(AddTextForm, ControlsCarryTheSettingsBothWays)
@@ -91,7 +91,7 @@ TEST(AddTextForm, ControlsCarryTheSettingsBothWays)
     ScratchFolder folder;
     Windows windows(folder.File(""));
     app::TAddTextForm& form = *windows.addTextForm;
-    AddTextSettings& settings = form.settings;
+    AddTextSettings& settings = form.Settings();
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.FontSizeEd->value(), 12);
     EXPECT_EQ(form.FontSizeEd->maximum(), 1000);

@@ -34,7 +34,7 @@ TEST(SavePage, EditedFieldsAreSavedAndTheFileIsShown)
     form.Edit4->clear();
     QTest::keyClicks(form.Edit4, QString::fromUtf8("Neuer Titel (Übersicht)"));
     QTest::keyClicks(form.Edit3, " und Co");
-    EXPECT_TRUE(form.document.info.changedByUser);
+    EXPECT_TRUE(form.document().info.changedByUser);
     form.DateTimePicker1->setDate(QDate(2001, 2, 3));
     form.DateTimePicker2->setTime(QTime(4, 5, 6));
 
@@ -118,13 +118,13 @@ TEST(InformationPage, NowButtonChangesOnlyTheModificationDate)
     form.openfilenow(QString::fromStdString(sample));
     form.DateTimePicker1->setDate(QDate(1999, 12, 31));
     form.DateTimePicker3->setDate(QDate(1999, 12, 31));
-    const InfoFields before = form.document.info;
+    const InfoFields before = form.document().info;
 
     form.NowBtn->click();
     const QDate today = QDate::currentDate();
-    EXPECT_EQ(form.document.info.createdDate, before.createdDate);
-    EXPECT_EQ(form.document.info.createdTime, before.createdTime);
-    EXPECT_EQ(form.document.info.modifiedDate, (CivilDate{today.year(), today.month(), today.day()}));
+    EXPECT_EQ(form.document().info.createdDate, before.createdDate);
+    EXPECT_EQ(form.document().info.createdTime, before.createdTime);
+    EXPECT_EQ(form.document().info.modifiedDate, (CivilDate{today.year(), today.month(), today.day()}));
     EXPECT_EQ(form.DateTimePicker3->date(), today);
     EXPECT_EQ(form.DateTimePicker1->date(), QDate(1999, 12, 31));
 }
@@ -137,9 +137,9 @@ TEST(InformationPage, ReadingRefillsTheFieldsWithoutMarkingThemEdited)
     app::TMainForm& form = windows.main;
     form.Edit6->setText("alt");
     form.openfilenow(QString::fromStdString(sample));
-    EXPECT_FALSE(form.document.info.changedByUser);
+    EXPECT_FALSE(form.document().info.changedByUser);
     EXPECT_EQ(form.Edit4->text(), "Folivo Beispieldokument");
-    EXPECT_EQ(form.PDFVersionBox->currentIndex(), form.document.versionItem);
+    EXPECT_EQ(form.PDFVersionBox->currentIndex(), form.document().versionItem);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::string ContentAfterProtection(const ScratchFolder& folder, const std::strin
     Windows windows(folder.File(""));
     windows.main.openfilenow(QString::fromStdString(WritePage(folder, name, rotate)));
     QTest::mouseClick(windows.main.FileProtectBtn, Qt::LeftButton);
-    const PageRecord& page = *windows.main.document.pages.At(0);
+    const PageRecord& page = *windows.main.document().pages.At(0);
     if (!page.content || page.contentLength <= 0) return {};
     return std::string(reinterpret_cast<const char*>(page.content), static_cast<size_t>(page.contentLength));
 }
@@ -43,7 +43,7 @@ TEST(TurnedPage, PaintBoxAndMagnifierTakeTheTurnedSize)
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QCoreApplication::processEvents();
-    ASSERT_EQ(form.document.pages.Count(), 1u);
+    ASSERT_EQ(form.document().pages.Count(), 1u);
     ASSERT_EQ(form.ZoomEd->value(), 50);
     // 300 × 150 points at zoom 50 and 96 pixels per inch, upright 200 × 100 pixels.
     EXPECT_EQ(form.PaintBox1->size(), QSize(100, 200));
