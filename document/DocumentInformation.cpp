@@ -153,6 +153,7 @@ void PdfDocument::ReadMetadata()
     fileBuffer = saved;
 
     const TokenList catalog = ObjectTokens(rootReference.objectNumber);
+    catalogHasExtensions = ValueIndex(catalog, 0, "/Extensions") != 0;
     const auto number = ReferenceAt(catalog, ValueIndex(catalog, 0, "/Metadata"));
     if (!number || !IsObjectInUse(*number)) return;
     metadataReference = {*number, XrefTable[static_cast<size_t>(*number)].generation, true};

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <unordered_map>
 
 #include "pdfwrite/Compression.h"
 #include "pdfwrite/EncryptionDictionary.h"
@@ -70,11 +71,13 @@ std::string DocumentWriter::Write()
         document_.fileBuffer = saved;
         return bytes;
     }
-    compact_ = document_.versionItem >= FirstCompactVersionItem && document_.versionItem < VersionCount;
     ChooseProtection();
+    versionItem_ = WrittenVersionItem(document_.versionItem, protection_ && protection_->Parameters().revision >= 5);
+    compact_ = versionItem_ >= FirstCompactVersionItem && versionItem_ < VersionCount;
     WriteHeader();
     PlanNumbers();
     PlanMetadata();
+    PlanExtensions();
     CollectInsertions();
     CopyUnchangedObjects();
     WriteEncryptionDictionary();
@@ -96,7 +99,7 @@ std::string DocumentWriter::Write()
 
 void DocumentWriter::WriteHeader()
 {
-    const int item = document_.versionItem;
+    const int item = versionItem_;
     out_.WriteLine(std::string("%PDF-") + (item >= 0 && item < VersionCount ? VersionTexts[item] : "1.3"));
     out_.WriteLine("%\xE2\xE3\xCF\xD3");
 }
@@ -191,15 +194,24 @@ void DocumentWriter::PlanNumbers()
         information_ = {NewNumber(), 0, true};
     }
 
-    // A page object that the tree lists again is written once more under a new number.
+    // A page object that the tree lists again is written once more under a new number. A small
+    // file may list a large page very often: past a bound the tree lists the first copy again,
+    // as the input did.
     pageObjects_.assign(doc.pages.Count(), ObjectReference{});
-    std::unordered_set<int32_t> pageObjectsTaken;
+    listedAgain_.assign(doc.pages.Count(), false);
+    std::unordered_map<int32_t, uint32_t> firstOccurrence;
+    uint64_t repeatedBytes = 0;
     for (uint32_t i = 0; i < doc.pages.Count(); ++i) {
         const PageRecord& page = *doc.pages.At(i);
-        if (appending_ || pageObjectsTaken.insert(page.objectNumber).second)
+        const auto [first, isFirst] = firstOccurrence.try_emplace(page.objectNumber, i);
+        if (appending_ || isFirst) {
             pageObjects_[i] = {page.objectNumber, page.generation, true};
-        else
+        } else if ((repeatedBytes += KeptEntriesBytes(page)) <= RepeatedPagesByteLimit) {
             pageObjects_[i] = {NewNumber(), 0, true};
+        } else {
+            pageObjects_[i] = pageObjects_[first->second];
+            listedAgain_[i] = true;
+        }
     }
 
     // A modified page's new content goes under its first stream's number unless that names no
@@ -208,7 +220,7 @@ void DocumentWriter::PlanNumbers()
     std::unordered_set<int32_t> taken;
     for (uint32_t i = 0; i < doc.pages.Count(); ++i) {
         const PageRecord& page = *doc.pages.At(i);
-        if (!page.modified) continue;
+        if (!page.modified || listedAgain_[i]) continue;
         for (uint32_t s = 0; s < page.contentStreams->Count(); ++s) {
             const int32_t number = page.contentStreams->At(s)->objectNumber;
             if (!streamsOfUnchangedPages.count(number)) notCopied_.insert(number);
@@ -223,6 +235,14 @@ void DocumentWriter::PlanNumbers()
         }
         newContent_[i] = {NewNumber(), 0, true};
     }
+}
+
+uint64_t DocumentWriter::KeptEntriesBytes(const PageRecord& page)
+{
+    uint64_t bytes = 0;
+    for (uint32_t i = 0; page.keptEntries && i < page.keptEntries->Count(); ++i)
+        for (const std::string& token : *page.keptEntries->At(i)->tokens) bytes += token.size() + 1;
+    return bytes;
 }
 
 int32_t DocumentWriter::NewNumber()
@@ -450,6 +470,16 @@ void DocumentWriter::PlanMetadata()
                         " /Metadata " + std::to_string(metadata_.objectNumber) + " 0 R ");
 }
 
+void DocumentWriter::PlanExtensions()
+{
+    const PdfDocument& doc = document_;
+    if (versionItem_ != Aes256VersionItem || !protection_ || protection_->Parameters().revision < 5) return;
+    // A catalog that names extensions keeps its own; two /Extensions keys would be worse.
+    if (doc.catalogHasExtensions || doc.catalogDictionaryPosition < 0) return;
+    insertions_.emplace(std::pair{static_cast<int64_t>(doc.catalogDictionaryPosition) + 2, 4},
+                        " /Extensions << /ADBE << /BaseVersion /1.7 /ExtensionLevel 8 >> >> ");
+}
+
 void DocumentWriter::WriteMetadata()
 {
     if (!metadata_.found) return;
@@ -485,6 +515,7 @@ void DocumentWriter::WritePagesRoot()
 
 void DocumentWriter::WritePage(uint32_t index)
 {
+    if (listedAgain_[index]) return;
     PageRecord& page = *document_.pages.At(index);
     if (page.modified) WritePageContent(page, index, newContent_[index]);
 

@@ -58,6 +58,8 @@ private:
     // Appends the input's bytes [from, to) with the insertions that fall among them.
     void CopyWithInsertions(int64_t from, int64_t to, const std::function<void(std::string_view)>& append);
     void CollectInsertions();
+    // Before 2.0 an AES-256 file names the extension level it needs in its catalog.
+    void PlanExtensions();
     void WriteAddedFonts();
     void WriteInformation();
     // The XMP packet in step with the information: decided before anything is copied, since
@@ -124,6 +126,11 @@ private:
     // The object each page is written as, by page index: its own, or for a page object the
     // tree lists again a new one (a page has one /Parent), sharing contents and resources.
     std::vector<ObjectReference> pageObjects_;
+    // Pages whose object the tree lists once more instead of a copy of its own.
+    std::vector<bool> listedAgain_;
+    // What further copies of page objects may add to the output, at most.
+    static constexpr uint64_t RepeatedPagesByteLimit = 64u << 20;
+    static uint64_t KeptEntriesBytes(const PageRecord& page);
     // Comment objects written so far: pages listed again share them and write them once.
     std::unordered_set<int32_t> writtenComments_;
     std::vector<std::string> compressedContent_;
@@ -136,6 +143,8 @@ private:
     // Where the object written last begins, and its value after the "N G obj" line.
     int64_t objectStart_ = 0;
     int64_t bodyStart_ = 0;
+    // The version written: the chosen one, raised for AES-256.
+    int versionItem_ = DefaultVersionItem;
     // Object streams and a cross-reference stream (version 1.5 and later).
     bool compact_ = false;
     ObjectStreamBuilder pending_;

@@ -1,6 +1,7 @@
 // Font resources: one record per resource name of the whole document, with what the
 // interpreter needs of each font (encoding, differences, widths, box, Type3 mark).
 #include <cmath>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "core/CharsetTables.h"
@@ -68,14 +69,21 @@ void PdfDocument::ReadFontList()
 {
     std::unordered_set<std::string> names;
     for (uint32_t i = 0; i < fonts.Count(); ++i) names.insert(std::string(fonts.At(i)->resourceName.View()));
+    // A font dictionary that pages share adds its fonts once: it is parsed once.
+    std::unordered_map<uint32_t, int32_t> firstKeys;
     pages.First();
     while (pages.FetchNext()) {
         PageRecord& page = *currentPage;
         const uint32_t pageIndex = static_cast<uint32_t>(pages.CurrentIndex() - 1);
         if (!page.hasFonts) continue;
+        if (const auto known = firstKeys.find(page.fontDictionaryPosition); known != firstKeys.end()) {
+            page.fontsFirstKey = known->second;
+            continue;
+        }
         fileBuffer.position = static_cast<int32_t>(page.fontDictionaryPosition);
         ParseDictionary();
         page.fontsFirstKey = DictEntryList->Count() > 0 ? DictEntryList->At(0)->keyPosition : -1;
+        firstKeys.emplace(page.fontDictionaryPosition, page.fontsFirstKey);
         for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
             const DictEntry& entry = *DictEntryList->At(i);
             const std::string& key = (*entry.tokens)[0];

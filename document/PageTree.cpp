@@ -1,6 +1,7 @@
 // The catalog, the page tree, each page's dictionary and resource dictionary.
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "document/PdfDocument.h"
@@ -217,9 +218,20 @@ void PdfDocument::AppendPage(const ObjectReference& node, const InheritedAttribu
 
 void PdfDocument::ReadPageDictionaries()
 {
+    const auto sameInheritance = [](const InheritedAttributes& a, const InheritedAttributes& b) {
+        return a.resources == b.resources && a.resourcesPosition == b.resourcesPosition && a.mediaBox == b.mediaBox &&
+               a.cropBox == b.cropBox && a.rotate == b.rotate;
+    };
+    std::unordered_map<int32_t, uint32_t> firstIndex;
+    pageElementsLeft_ = PageElementLimit;
     pages.First();
     while (pages.FetchNext()) {
         const uint32_t index = static_cast<uint32_t>(pages.CurrentIndex() - 1);
+        const auto [first, isFirst] = firstIndex.try_emplace(currentPage->objectNumber, index);
+        if (!isFirst && sameInheritance(inheritedAttributes_[first->second], inheritedAttributes_[index])) {
+            RepeatPageReading(*pages.At(first->second), *currentPage);
+            continue;
+        }
         if (!GotoObject(currentPage->objectNumber)) {
             invalid = true;
             continue;
@@ -252,15 +264,17 @@ void PdfDocument::ReadPageDictionary(const InheritedAttributes& inherited)
                 page.resourceDictionaryPosition = static_cast<uint32_t>(*position);
                 page.hasResources = 1;
             }
-        } else if (IsKey(tokens, "/Contents") && tokens.size() >= 4) {
+        } else if (IsKey(tokens, "/Contents") && tokens.size() >= 4 && pageElementsLeft_ > 0) {
             for (const ObjectReference& stream : ReadReferenceList(tokens)) {
+                if (!TakePageElement()) break;
                 ContentStreamRef* ref = page.contentStreams->Append();
                 ref->objectNumber = stream.objectNumber;
                 ref->generation = stream.generation;
                 ref->inUse = 1;
             }
-        } else if (IsKey(tokens, "/Annots") && tokens.size() >= 4) {
+        } else if (IsKey(tokens, "/Annots") && tokens.size() >= 4 && pageElementsLeft_ > 0) {
             for (const AnnotationElement& element : ReadAnnotationArray(entry)) {
+                if (!TakePageElement()) break;
                 AnnotationRecord* comment = page.comments->Append();
                 comment->inUse = 1;
                 comment->icon = 2;
@@ -291,6 +305,42 @@ void PdfDocument::ReadPageDictionary(const InheritedAttributes& inherited)
         keep(inherited.rotate);
         page.rotation = PageRotation(*inherited.rotate);
     }
+}
+
+bool PdfDocument::TakePageElement()
+{
+    if (pageElementsLeft_ == 0) return false;
+    if (--pageElementsLeft_ == 0)
+        ui_.AddMemoLine("Die Seiten verweisen zu oft auf Inhalte und Kommentare; weitere Verweise werden übersprungen.");
+    return pageElementsLeft_ > 0;
+}
+
+void PdfDocument::RepeatPageReading(const PageRecord& first, PageRecord& page)
+{
+    std::copy(std::begin(first.mediaBox), std::end(first.mediaBox), std::begin(page.mediaBox));
+    page.rotation = first.rotation;
+    page.resourceDictionaryPosition = first.resourceDictionaryPosition;
+    page.hasResources = first.hasResources;
+    for (uint32_t i = 0; i < first.contentStreams->Count() && TakePageElement(); ++i) {
+        const ContentStreamRef& stream = *first.contentStreams->At(i);
+        ContentStreamRef* copy = page.contentStreams->Append();
+        copy->objectNumber = stream.objectNumber;
+        copy->generation = stream.generation;
+        copy->inUse = stream.inUse;
+    }
+    // Only what the page dictionary gave; each record reads its comments itself.
+    for (uint32_t i = 0; i < first.comments->Count() && TakePageElement(); ++i) {
+        const AnnotationRecord& comment = *first.comments->At(i);
+        AnnotationRecord* copy = page.comments->Append();
+        copy->inUse = comment.inUse;
+        copy->icon = 2;
+        copy->objectNumber = comment.objectNumber;
+        copy->generation = comment.generation;
+        copy->directStart = comment.directStart;
+        copy->directEnd = comment.directEnd;
+    }
+    page.keptEntries = first.keptEntries;
+    page.keptEntriesShared = 1;
 }
 
 std::vector<PdfDocument::AnnotationElement> PdfDocument::ReadAnnotationArray(const DictEntry& entry)
@@ -360,31 +410,45 @@ std::vector<ObjectReference> PdfDocument::ReadReferenceList(const TokenList& tok
 
 void PdfDocument::ReadResourceDictionaries()
 {
+    // Pages commonly share one resource dictionary: it is parsed once.
+    struct ResourceKeys {
+        int32_t firstKey = -1;
+        std::optional<int32_t> fonts;
+        std::optional<int32_t> xobjects;
+    };
+    std::unordered_map<uint32_t, ResourceKeys> parsed;
     pages.First();
     while (pages.FetchNext()) {
         PageRecord& page = *currentPage;
         if (!page.hasResources) continue;
-        fileBuffer.position = static_cast<int32_t>(page.resourceDictionaryPosition);
-        ParseDictionary();
-        page.resourcesFirstKey = -1;
-        page.fontsFirstKey = -1;
-        page.xobjectsFirstKey = -1;
-        if (DictEntryList->Count() > 0) page.resourcesFirstKey = DictEntryList->At(0)->keyPosition;
-        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-            const DictEntry& entry = *DictEntryList->At(i);
-            if (IsKey(*entry.tokens, "/Font")) {
-                if (const auto position = LocateValue(entry)) {
-                    page.fontDictionaryPosition = static_cast<uint32_t>(*position);
-                    page.hasFonts = 1;
-                }
-            } else if (IsKey(*entry.tokens, "/XObject")) {
-                if (const auto position = LocateValue(entry)) {
-                    page.xobjectDictionaryPosition = static_cast<uint32_t>(*position);
-                    page.hasXObjects = 1;
+        auto [known, isNew] = parsed.try_emplace(page.resourceDictionaryPosition);
+        ResourceKeys& keys = known->second;
+        if (isNew) {
+            fileBuffer.position = static_cast<int32_t>(page.resourceDictionaryPosition);
+            ParseDictionary();
+            if (DictEntryList->Count() > 0) keys.firstKey = DictEntryList->At(0)->keyPosition;
+            for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
+                const DictEntry& entry = *DictEntryList->At(i);
+                std::optional<int32_t>* slot = IsKey(*entry.tokens, "/Font")      ? &keys.fonts
+                                               : IsKey(*entry.tokens, "/XObject") ? &keys.xobjects
+                                                                                  : nullptr;
+                if (slot) {
+                    if (const auto position = LocateValue(entry)) *slot = position;
                 }
             }
+            ReleaseDictionary();
         }
-        ReleaseDictionary();
+        page.resourcesFirstKey = keys.firstKey;
+        page.fontsFirstKey = -1;
+        page.xobjectsFirstKey = -1;
+        if (keys.fonts) {
+            page.fontDictionaryPosition = static_cast<uint32_t>(*keys.fonts);
+            page.hasFonts = 1;
+        }
+        if (keys.xobjects) {
+            page.xobjectDictionaryPosition = static_cast<uint32_t>(*keys.xobjects);
+            page.hasXObjects = 1;
+        }
     }
 }
 

@@ -102,6 +102,7 @@ void PdfDocument::BeginReading()
     trailerSize = 0;
     repaired = false;
     catalogDictionaryPosition = -1;
+    catalogHasExtensions = false;
     metadataReference = {};
     metadataPacket.reset();
     signatures.clear();
@@ -280,7 +281,7 @@ void PdfDocument::ReleasePage(PageRecord& page)
         delete page.comments;
     }
     delete[] page.content;
-    if (page.keptEntries) {
+    if (page.keptEntries && !page.keptEntriesShared) {
         ReleaseEntries(*page.keptEntries);
         delete page.keptEntries;
     }

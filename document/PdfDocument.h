@@ -103,6 +103,8 @@ public:
     bool repaired = false;
     // Where the catalog's dictionary begins (its "<<"); -1 when unknown.
     int32_t catalogDictionaryPosition = -1;
+    // The catalog names extensions of the version (/Extensions).
+    bool catalogHasExtensions = false;
     // The catalog's /Metadata stream and its packet, decoded; no packet when the stream
     // cannot be decoded.
     ObjectReference metadataReference;
@@ -328,6 +330,9 @@ private:
     void AppendPage(const ObjectReference& node, const InheritedAttributes& inherited);
     void ReadPageDictionaries();
     void ReadPageDictionary(const InheritedAttributes& inherited);
+    // A page object the tree lists again under the same inheritance reads as it read the first
+    // time: a small file may list a large page thousands of times.
+    void RepeatPageReading(const PageRecord& first, PageRecord& page);
     // The content streams of a /Contents entry: one stream, or an array inline or by reference.
     std::vector<ObjectReference> ReadReferenceList(const TokenList& tokens);
     // One element of a page's /Annots array: a reference, or a dictionary written into the
@@ -474,6 +479,12 @@ private:
     uint64_t contentBytesRead_ = 0;
     // What the page items of the document may still take.
     PageItemBudget pageItemBudget_;
+    // Content streams and comments the pages may still name together: pages can share one
+    // array of them, so the number of pages times the array's length is bounded.
+    static constexpr uint32_t PageElementLimit = 1u << 19;
+    uint32_t pageElementsLeft_ = PageElementLimit;
+    // Takes one element from that bound; false (with a memo line, once) when none is left.
+    bool TakePageElement();
 
     // Comments.
     void ReadPageComments();

@@ -107,14 +107,21 @@ void PdfDocument::ReadPictureList()
 {
     std::unordered_set<std::string> names;
     std::unordered_set<int32_t> formsSearched;
+    // An XObject dictionary that pages share adds its pictures once: it is parsed once.
+    std::unordered_map<uint32_t, int32_t> firstKeys;
     pages.First();
     while (pages.FetchNext()) {
         PageRecord& page = *currentPage;
         const int32_t pageIndex = pages.CurrentIndex() - 1;
         if (!page.hasXObjects) continue;
+        if (const auto known = firstKeys.find(page.xobjectDictionaryPosition); known != firstKeys.end()) {
+            page.xobjectsFirstKey = known->second;
+            continue;
+        }
         fileBuffer.position = static_cast<int32_t>(page.xobjectDictionaryPosition);
         ParseDictionary();
         page.xobjectsFirstKey = DictEntryList->Count() > 0 ? DictEntryList->At(0)->keyPosition : -1;
+        firstKeys.emplace(page.xobjectDictionaryPosition, page.xobjectsFirstKey);
         for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
             const DictEntry& entry = *DictEntryList->At(i);
             const std::string& key = (*entry.tokens)[0];

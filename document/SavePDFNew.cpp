@@ -15,6 +15,15 @@ namespace folivo {
 
 namespace {
 
+// Why no new file can be made in folder, when the folder itself is the reason; empty otherwise.
+std::string FolderProblem(int error, const std::string& folder)
+{
+    if (error == ENOENT || error == ENOTDIR) return "Den Ordner " + folder + " gibt es nicht.";
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return "In den Ordner " + folder + " kann nicht geschrieben werden. Bitte wählen Sie einen anderen Ordner.";
+    return "";
+}
+
 bool WriteAll(int file, const std::string& bytes)
 {
     size_t written = 0;
@@ -85,6 +94,11 @@ bool PdfDocument::SavePDFNew(const std::string& path)
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     const int file = ::mkstemp(temporary.data());
+    const std::string folderProblem = file < 0 ? FolderProblem(errno, folder.string()) : "";
+    if (!folderProblem.empty()) {
+        ShowError(folderProblem);
+        return false;
+    }
     if (file < 0) {
         ShowError("Die Datei " + path +
                   " konnte nicht erstellt werden! Bitte schließen Sie diese Datei im Acrobat Reader, falls diese offen "

@@ -66,6 +66,8 @@ struct PageRecord {
     int32_t rotation;
     TDynaArray<ContentStreamRef>* contentStreams;
     TDynaArray<DictEntry>* keptEntries;
+    // keptEntries belong to an earlier record of the same page object, which releases them.
+    uint8_t keptEntriesShared;
     TDynaArray<AnnotationRecord>* comments;
     uint8_t* content;
     uint32_t newContentOffset;
@@ -228,5 +230,12 @@ inline constexpr const char* VersionTexts[VersionCount] = {"1.2", "1.3", "1.4", 
 constexpr int DefaultVersionItem = 1;
 // From 1.5 on a saved file holds its objects in object streams, its table in a stream.
 constexpr int FirstCompactVersionItem = 3;
+// AES-256 arrived as extension level 8 of 1.7 and became part of 2.0: readers of older
+// versions cannot open such a file, so it is written as 1.7 (with the extension) at least.
+constexpr int Aes256VersionItem = 5;
+constexpr int WrittenVersionItem(int chosenItem, bool aes256)
+{
+    return aes256 && (chosenItem < Aes256VersionItem || chosenItem >= VersionCount) ? Aes256VersionItem : chosenItem;
+}
 
 }  // namespace folivo

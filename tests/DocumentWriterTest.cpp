@@ -256,9 +256,13 @@ TEST(DocumentWriter, SavingIsAtomic)
     EXPECT_EQ(ReadBytes(target).substr(0, 8), "%PDF-1.3");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")), {}), 1);
 
-    // A folder that does not exist: nothing written, a message shown.
+    // A folder that does not exist, or one that takes no files: nothing written, the folder named.
     EXPECT_FALSE(opened->SavePDFNew(folder.File("missing/target.pdf")));
-    EXPECT_NE(opened.port.messages.back().text.find("konnte nicht erstellt werden!"), std::string::npos);
+    EXPECT_EQ(opened.port.messages.back().text, "Den Ordner " + folder.File("missing") + " gibt es nicht.");
+    // sysfs takes no new files, not even from root.
+    EXPECT_FALSE(opened->SavePDFNew("/sys/target.pdf"));
+    EXPECT_EQ(opened.port.messages.back().text,
+              "In den Ordner /sys kann nicht geschrieben werden. Bitte wählen Sie einen anderen Ordner.");
 
     // A target that cannot be replaced (a folder of that name) keeps what it was.
     std::filesystem::create_directory(folder.File("taken.pdf"));

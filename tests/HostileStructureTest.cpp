@@ -134,6 +134,35 @@ std::vector<std::string> Fillers(int count)
     return std::vector<std::string>(static_cast<size_t>(count), "<< /Filler (" + std::string(40, 'x') + ") >>");
 }
 
+// One large page object that the tree lists `repeats` times, then `distinct` pages that share
+// one large resource dictionary and one array of `comments` comments.
+std::string PagesSharingLargeDictionaries(int repeats, int distinct, int comments)
+{
+    std::string filler = "/Filler [";
+    for (int i = 0; i < 5000; ++i) filler += " " + std::to_string(i);
+    filler += " ]";
+    std::string kids;
+    for (int i = 0; i < repeats; ++i) kids += "3 0 R ";
+    for (int i = 0; i < distinct; ++i) kids += std::to_string(9 + i) + " 0 R ";
+    std::string annotations = "[";
+    for (int i = 0; i < comments; ++i) annotations += " 8 0 R";
+    PdfBuilder builder;
+    builder.objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(repeats + distinct) + " >>",
+        "<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 7 0 R >> " + filler + " >> /Contents 6 0 R >>",
+        "<< /Font << /F1 7 0 R >> " + filler + " >>",
+        annotations + " ]",
+        StreamObject("", "BT /F1 12 Tf 10 10 Td (x) Tj ET"),
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+        "<< /Type /Annot /Subtype /Square /Rect [0 0 10 10] >>",
+    };
+    for (int i = 0; i < distinct; ++i)
+        builder.objects.push_back("<< /Type /Page /Parent 2 0 R /Resources 4 0 R /Annots 5 0 R /Contents 6 0 R >>");
+    builder.trailerEntries = "/Root 1 0 R";
+    return builder.Build();
+}
+
 std::vector<HostileCase> Cases()
 {
     return {
@@ -159,6 +188,12 @@ std::vector<HostileCase> Cases()
          HostileSanitized ? "" : "Objektströmen"},
         {"objects-without-endobj", [] { return WithoutEndobj(ClassicOnePage("", Fillers(3000))); }, ""},
         {"encrypted-objects-without-endobj", [] { return WithoutEndobj(ManyCryptFilters(0, Fillers(3000))); }, ""},
+        {"pages-sharing-large-dictionaries",
+         [] {
+             return PagesSharingLargeDictionaries(static_cast<int>(Scaled(8000)), static_cast<int>(Scaled(2000)),
+                                                  static_cast<int>(Scaled(2000)));
+         },
+         HostileSanitized ? "" : "verweisen zu oft"},
     };
 }
 
