@@ -196,7 +196,8 @@ TEST_F(EncryptedDocument, NewProtectionOpensOnlyWithItsPasswords)
     ScratchFolder folder;
     const std::string original = CorpusDir + "/" + Originals[1];
     std::vector<std::string> userEntries;
-    for (const int version : {1, FirstCompactVersionItem}) {
+    // Readers before 1.7 with its extension level 8 cannot open AES-256: older versions are raised.
+    for (const int version : {1, FirstCompactVersionItem, VersionCount - 1}) {
         const std::string saved = folder.File("protected-" + std::to_string(version) + ".pdf");
         {
             Opened opened(original, "");
@@ -211,6 +212,14 @@ TEST_F(EncryptedDocument, NewProtectionOpensOnlyWithItsPasswords)
         EXPECT_NE(report.find("modify other: allowed"), std::string::npos) << report;
         EXPECT_EQ(RunTool("qpdf --check --password=auf " + ShellQuoted(saved)).exitCode, 0);
         EXPECT_NE(RunTool("qpdf --show-npages " + ShellQuoted(saved)).exitCode, 0);
+        const bool versionTwo = version == VersionCount - 1;
+        EXPECT_EQ(ReadBytes(saved).substr(0, 8), versionTwo ? "%PDF-2.0" : "%PDF-1.7");
+        const std::string plain = folder.File("plain.pdf");
+        ASSERT_EQ(RunTool("qpdf --password=auf --decrypt --qdf --object-streams=disable " + ShellQuoted(saved) + " " +
+                          ShellQuoted(plain))
+                      .exitCode,
+                  0);
+        EXPECT_EQ(ReadBytes(plain).find("/ExtensionLevel 8") != std::string::npos, !versionTwo);
         EXPECT_TRUE(RenderPages(saved, folder.File("ok"), {{1, 1}}, "-upw auf"));
         EXPECT_FALSE(RenderPages(saved, folder.File("no"), {{1, 1}}));
 
@@ -227,6 +236,7 @@ TEST_F(EncryptedDocument, NewProtectionOpensOnlyWithItsPasswords)
     }
     // Every protection gets salts of its own.
     EXPECT_NE(userEntries[0], userEntries[1]);
+    EXPECT_NE(userEntries[1], userEntries[2]);
 }
 
 // A one-page document encrypted by our own handler, with a text string and a content stream;
