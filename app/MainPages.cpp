@@ -1,4 +1,5 @@
 // The main window's four tab pages, its bottom panel and its status bar.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -103,6 +104,11 @@ QWidget* TMainForm::BuildOpenPage()
         PrefListBoxDblClick();
         return false;
     }));
+    auto* removeFolder = new QAction("Aus Lieblings Ordnern entfernen", PrefListBox);
+    removeFolder->setObjectName("RemovePrefFolderAction");
+    PrefListBox->addAction(removeFolder);
+    PrefListBox->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(removeFolder, &QAction::triggered, this, [this] { RemoveFromPrefFolders(); });
 
     // Qt's file system model follows changes to the files themselves (the list's sizes and
     // dates) only with this set; it reads it once, when it first looks at a file.
@@ -167,10 +173,10 @@ QWidget* TMainForm::BuildOpenPage()
     Label4 = new QLabel("Optimieren auf: ", page);
     Label4->setObjectName("Label4");
     fontRow->addWidget(Label4, 1);
-    ChooseFontBtn = new QPushButton(QString::fromUtf8("Schriftart auswählen:"), page);
+    ChooseFontBtn = new QPushButton(QString::fromUtf8("Schrift&art auswählen:"), page);
     ChooseFontBtn->setObjectName("ChooseFontBtn");
     fontRow->addWidget(ChooseFontBtn);
-    ReadImagesCheck = new QCheckBox("Bilder einlesen", page);
+    ReadImagesCheck = new QCheckBox("Bilder ei&nlesen", page);
     ReadImagesCheck->setObjectName("ReadImagesCheck");
     ReadImagesCheck->setChecked(true);
     fontRow->addWidget(ReadImagesCheck);
@@ -205,7 +211,7 @@ QWidget* TMainForm::BuildEditPage()
     Label6->setObjectName("Label6");
     fields->addWidget(Label6);
     fields->addSpacing(12);
-    FileProtectBtn = new QPushButton(QString::fromUtf8("Dateischutz hinzufügen..."), page);
+    FileProtectBtn = new QPushButton(QString::fromUtf8("&Dateischutz hinzufügen..."), page);
     FileProtectBtn->setObjectName("FileProtectBtn");
     fields->addWidget(FileProtectBtn);
     connect(FileProtectBtn, &QPushButton::clicked, this, [this] { FileProtectBtnClick(); });
@@ -219,10 +225,10 @@ QWidget* TMainForm::BuildEditPage()
     ToolBar1 = new QToolBar(page);
     ToolBar1->setObjectName("ToolBar1");
     ToolBar1->setOrientation(Qt::Vertical);
-    LupeBtn = new QPushButton("Lupe", ToolBar1);
+    LupeBtn = new QPushButton("&Lupe", ToolBar1);
     LupeBtn->setObjectName("LupeBtn");
     LupeBtn->setToolTip(QString::fromUtf8("Lupe: Linksklick vergrößert, jede andere Maustaste verkleinert"));
-    HandBtn = new QPushButton("Hand", ToolBar1);
+    HandBtn = new QPushButton("&Hand", ToolBar1);
     HandBtn->setObjectName("HandBtn");
     HandBtn->setToolTip("Hand: die Seite mit gedrückter linker Maustaste verschieben");
     for (QPushButton* tool : {LupeBtn, HandBtn}) {
@@ -297,7 +303,7 @@ QWidget* TMainForm::BuildInformationPage()
     datePair(DateTimePicker1, "DateTimePicker1", DateTimePicker2, "DateTimePicker2", "Erstellt:", true);
     datePair(DateTimePicker3, "DateTimePicker3", DateTimePicker4, "DateTimePicker4", QString::fromUtf8("Geändert:"), false);
 
-    NowBtn = new QPushButton("Auf jetzt setzen", page);
+    NowBtn = new QPushButton("Auf &jetzt setzen", page);
     NowBtn->setObjectName("NowBtn");
     auto* nowRow = new QHBoxLayout;
     nowRow->addWidget(NowBtn);
@@ -337,7 +343,7 @@ QWidget* TMainForm::BuildSavePage()
         if (item >= 0) document().versionItem = item;
     });
     AppendCheck =
-        new QCheckBox(QString::fromUtf8("Änderungen an die Originaldatei anhängen (Signaturen bleiben gültig)"), page);
+        new QCheckBox(QString::fromUtf8("Änderungen an die Originaldatei &anhängen (Signaturen bleiben gültig)"), page);
     AppendCheck->setObjectName("AppendCheck");
     layout->addWidget(AppendCheck);
     connect(AppendCheck, &QCheckBox::toggled, this, [this] { EnableSaveMode(); });
@@ -401,12 +407,12 @@ QWidget* TMainForm::BuildSavePage()
         EnableProtectionControls();
     });
 
-    SaveBtn = new QPushButton("PDF speichern unter...", page);
+    SaveBtn = new QPushButton("PDF speichern &unter...", page);
     SaveBtn->setObjectName("SaveBtn");
     layout->addWidget(SaveBtn, 0, Qt::AlignLeft);
     connect(SaveBtn, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
 
-    ShowPDFCheck = new QCheckBox("PDF Datei nach dem Speichern anzeigen", page);
+    ShowPDFCheck = new QCheckBox("PDF Datei nach dem Speichern an&zeigen", page);
     ShowPDFCheck->setObjectName("ShowPDFCheck");
     ShowPDFCheck->setChecked(true);
     layout->addWidget(ShowPDFCheck);
@@ -419,10 +425,10 @@ void TMainForm::BuildBottomPanel(QWidget* panel)
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(0, 4, 0, 4);
     layout->addStretch(1);
-    ueberbtn = new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxInformation), "Info", panel);
+    ueberbtn = new QPushButton(style()->standardIcon(QStyle::SP_MessageBoxInformation), "Inf&o", panel);
     ueberbtn->setObjectName("ueberbtn");
     ueberbtn->setToolTip(QString::fromUtf8("Informationen über das Programm"));
-    EndeBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), "Beenden", panel);
+    EndeBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), "B&eenden", panel);
     EndeBtn->setObjectName("EndeBtn");
     EndeBtn->setToolTip("Hiermit verlassen Sie das Programm");
     layout->addWidget(ueberbtn);

@@ -80,10 +80,10 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     layout->setContentsMargins(4, 4, 4, 0);
     PageControl2 = new QTabWidget(central);
     PageControl2->setObjectName("PageControl2");
-    PageControl2->addTab(BuildOpenPage(), QString::fromUtf8("PDF-Datei öffnen"));
-    PageControl2->addTab(BuildEditPage(), "Bearbeiten");
-    PageControl2->addTab(BuildInformationPage(), "Informationen");
-    PageControl2->addTab(BuildSavePage(), "PDF-Datei speichern");
+    PageControl2->addTab(BuildOpenPage(), QString::fromUtf8("PDF-Datei &öffnen"));
+    PageControl2->addTab(BuildEditPage(), "&Bearbeiten");
+    PageControl2->addTab(BuildInformationPage(), "&Informationen");
+    PageControl2->addTab(BuildSavePage(), "PDF-Datei &speichern");
     layout->addWidget(PageControl2, 1);
     auto* bottom = new QWidget(central);
     bottom->setObjectName("BottomPanel");
@@ -264,15 +264,30 @@ void TMainForm::FormDestroy()
     RemoveFolderTree(programFolder_ + "htmlout");
 }
 
-void TMainForm::AddToPrefFolders(const QString& folder)
+QStringList TMainForm::PrefFolderEntries() const
 {
     QStringList folders;
     for (int i = 0; i < PrefListBox->count(); ++i) folders.append(PrefListBox->item(i)->text());
+    return folders;
+}
+
+void TMainForm::AddToPrefFolders(const QString& folder)
+{
+    QStringList folders = PrefFolderEntries();
     MoveFolderToTop(folders, folder);
     PrefListBox->clear();
     PrefListBox->addItems(folders);
     // A folder that cannot be written keeps the list in the window only.
     SavePrefFolders(PrefFoldersFile(), folders);
+}
+
+void TMainForm::RemoveFromPrefFolders()
+{
+    // Right-clicking an entry makes it the current one.
+    QListWidgetItem* item = PrefListBox->currentItem();
+    if (!item) return;
+    delete item;
+    SavePrefFolders(PrefFoldersFile(), PrefFolderEntries());
 }
 
 void TMainForm::PrefListBoxDblClick()

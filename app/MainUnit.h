@@ -74,6 +74,8 @@ public:
 
     // Favourites.
     void AddToPrefFolders(const QString& folder);
+    // Removes the current entry (the context menu's choice) and rewrites folders.dat.
+    void RemoveFromPrefFolders();
     void PrefListBoxDblClick();
     QString PrefFoldersFile() const { return programFolder_ + "folders.dat"; }
     // The file list: opens a folder in the list, or reads the chosen PDF file.
@@ -108,9 +110,23 @@ public:
     void PaintBox1MouseDown(Qt::MouseButton button, int x, int y);
     void PaintBox1MouseMove(int x, int y);
     void PaintBox1MouseUp();
-    // One wheel notch on the editing tab scrolls the page view by 20 pixels.
+    // One wheel notch on the editing tab scrolls the page view by WheelStepPixels; at the end of
+    // the page it turns to the next page (from its top), at the top to the previous one (its end).
     void FormMouseWheelUp();
     void FormMouseWheelDown();
+    // Three lines of body text (14 pt each) at the page view's resolution and zoom.
+    int WheelStepPixels() const;
+    // The editing tab's index in PageControl2.
+    static constexpr int EditTab = 1;
+    // The document's pages as the page field counts them; 0 without a document.
+    int PageCount() const;
+    // Goes step pages on through the page field; false when there is no such page.
+    bool TurnPage(int step);
+    // Shows page through the page field, from its top, or from its end when atItsEnd.
+    void ShowPage(int page, bool atItsEnd);
+    // A screen further down or up; past the end of the page the next or previous page.
+    void PageViewPageDown();
+    void PageViewPageUp();
     void ZoomEdChange();
     void PageEdChange();
     void LupeBtnClick();
@@ -209,6 +225,8 @@ protected:
 
 private:
     QWidget* BuildOpenPage();
+    // The favourites as the list shows them, most recent first.
+    QStringList PrefFolderEntries() const;
     QWidget* BuildEditPage();
     QWidget* BuildInformationPage();
     QWidget* BuildSavePage();
@@ -245,11 +263,13 @@ private:
     void ShowPageStatus();
     void RevealPendingTreeFolder();
     void TreeFolderLoaded(const QString& loaded);
-    // Registers the tool cursors and takes the wheel over the page view.
+    // Registers the tool cursors and takes the wheel and the paging keys over the page view.
     void SetUpPageTools();
-    // Dropping files on the window and the usual keys (save, open, zoom).
+    // Dropping files on the window and the usual keys (save, open, zoom, quit).
     void SetUpConveniences();
     void MagnifierStep(int x, int y, bool zoomIn);
+    // Paging through the document on the editing tab (PageUp, PageDown and space, Home, End).
+    void SetUpPageKeys();
     void ScrollPageView(int64_t horizontal, int64_t vertical);
 
     // A fresh document that reads like the open one (temporary folder, canvas, pictures).

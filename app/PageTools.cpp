@@ -22,10 +22,10 @@ namespace folivo::app {
 
 namespace {
 
-constexpr int EditTab = 1;
-constexpr int WheelStepPixels = 20;
 // One notch of an ordinary mouse wheel, in eighths of a degree.
 constexpr int WheelNotch = 120;
+// A notch moves by three lines of 12 pt body text with its line spacing.
+constexpr double WheelStepPoints = 3 * 14.0;
 
 int Clamped(int64_t value, const QScrollBar* bar)
 {
@@ -47,7 +47,7 @@ protected:
         if (event->type() != QEvent::Wheel) return false;
         auto* wheel = static_cast<QWheelEvent*>(event);
         const int delta = wheel->angleDelta().y();
-        if (delta == 0 || form_.PageControl2->currentIndex() != EditTab) return false;
+        if (delta == 0 || form_.PageControl2->currentIndex() != TMainForm::EditTab) return false;
         Scroll(delta);
         if (watched == &form_) return false;
         wheel->accept();
@@ -64,9 +64,15 @@ private:
         const QScrollBar* bar = form_.ScrollBox1->verticalScrollBar();
         for (int64_t i = 0; i < std::abs(notches); ++i) {
             const int before = bar->value();
+            const int page = form_.PageEd->value();
             if (notches > 0) form_.FormMouseWheelUp();
             else form_.FormMouseWheelDown();
-            if (bar->value() == before) break;  // at the end of the bar
+            // At the first or last page's end nothing moves; a page turn takes the rest of a
+            // fast turn of the wheel, so that it never skips a page unseen.
+            if (bar->value() == before || form_.PageEd->value() != page) {
+                remainder_ = 0;
+                break;
+            }
         }
     }
 
@@ -87,6 +93,7 @@ void TMainForm::SetUpPageTools()
                                                             ScrollBox1->horizontalScrollBar(),
                                                             ScrollBox1->verticalScrollBar()})
         watched->installEventFilter(wheel);
+    SetUpPageKeys();
     setdragmod();
 }
 
@@ -151,25 +158,33 @@ void TMainForm::PaintBox1MouseMove(int x, int y)
 
 void TMainForm::PaintBox1MouseUp() { Panning = false; }
 
+int TMainForm::WheelStepPixels() const
+{
+    const double pixels = WheelStepPoints * PageViewResolution() / 72.0 * ZoomEd->value() / 100.0;
+    return std::max(1, static_cast<int>(std::lround(pixels)));
+}
+
 void TMainForm::FormMouseWheelUp()
 {
     if (PageControl2->currentIndex() != EditTab) return;
     QScrollBar* bar = ScrollBox1->verticalScrollBar();
-    bar->setValue(Clamped(int64_t{bar->value()} - WheelStepPixels, bar));
+    if (bar->value() <= 0) TurnPage(-1);
+    else bar->setValue(Clamped(int64_t{bar->value()} - WheelStepPixels(), bar));
 }
 
 void TMainForm::FormMouseWheelDown()
 {
     if (PageControl2->currentIndex() != EditTab) return;
     QScrollBar* bar = ScrollBox1->verticalScrollBar();
-    bar->setValue(Clamped(int64_t{bar->value()} + WheelStepPixels, bar));
+    if (bar->value() >= bar->maximum()) TurnPage(1);
+    else bar->setValue(Clamped(int64_t{bar->value()} + WheelStepPixels(), bar));
 }
 
 void TMainForm::ZoomEdChange() { PaintBox1Paint(); }
 
 void TMainForm::PageEdChange()
 {
-    const int pageCount = static_cast<int>(std::min<uint32_t>(document().pages.Count(), INT32_MAX));
+    const int pageCount = PageCount();
     if (pageCount > 0 && PageEd->value() > pageCount) {
         // The field's own change event comes back here with the page count and repaints.
         PageEd->setValue(pageCount);

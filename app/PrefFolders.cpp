@@ -34,10 +34,18 @@ bool SavePrefFolders(const QString& fileName, const QStringList& folders)
     return file.commit();
 }
 
+QString PrefFolderKey(const QString& folder)
+{
+    QString key = folder;
+    const auto separatorAtEnd = [&key] { return key.endsWith('/') || key.endsWith('\\'); };
+    while (key.size() > 1 && separatorAtEnd() && !key.chopped(1).endsWith(':')) key.chop(1);
+    return key;
+}
+
 void MoveFolderToTop(QStringList& folders, const QString& folder)
 {
-    const qsizetype last = folders.lastIndexOf(folder);
-    if (last >= 0) folders.removeAt(last);
+    const QString key = PrefFolderKey(folder);
+    folders.removeIf([&key](const QString& entry) { return PrefFolderKey(entry) == key; });
     folders.prepend(folder);
 }
 

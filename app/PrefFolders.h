@@ -13,8 +13,12 @@ QStringList LoadPrefFolders(const QString& fileName);
 // Writes the file anew; false when it cannot be created.
 bool SavePrefFolders(const QString& fileName, const QStringList& folders);
 
-// Moves folder to the top: the last entry equal to it (exactly, case-sensitively) is removed
-// first, a new one is simply inserted.
+// The folder as favourites compare it: without trailing separators, except for a root ("/",
+// "C:/"). Case counts.
+QString PrefFolderKey(const QString& folder);
+
+// Moves folder to the top, in the form given: every entry naming the same folder is removed
+// first, so "/a/" and "/a" never stand in the list together; a new one is simply inserted.
 void MoveFolderToTop(QStringList& folders, const QString& folder);
 
 }  // namespace folivo::app

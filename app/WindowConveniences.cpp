@@ -1,5 +1,5 @@
 // What people expect of a desktop document program beyond its buttons: dropping a PDF file on
-// the window opens it, and the usual keys save, open and zoom.
+// the window opens it, and the usual keys save, open, zoom and quit.
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeySequence>
@@ -38,6 +38,8 @@ void TMainForm::SetUpConveniences()
     });
     connect(new QShortcut(QKeySequence::ZoomIn, this), &QShortcut::activated, this, [this] { ZoomEd->stepUp(); });
     connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this, [this] { ZoomEd->stepDown(); });
+    // Spelled out: the platform's quit key is not Ctrl+Q everywhere. close() asks first.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this, [this] { close(); });
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event)

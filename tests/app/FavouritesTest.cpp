@@ -1,4 +1,5 @@
 // The favourite folders: their order in the window and the lines of folders.dat.
+#include <QAction>
 #include <QListWidget>
 #include <QStringList>
 
@@ -27,11 +28,57 @@ TEST(Favourites, OpeningMovesTheFolderToTopAndRewritesTheFile)
     EXPECT_EQ(Entries(form.PrefListBox), (QStringList{"/data/a/", "/data/b/"}));
     EXPECT_EQ(ReadBytes(folder.File("folders.dat")), "/data/a/\r\n/data/b/\r\n");
 
-    // Case and the trailing separator make different folders.
+    // Case makes a different folder; the trailing separator does not, and the form last given
+    // is kept.
     form.AddToPrefFolders("/Data/A/");
     form.AddToPrefFolders("/data/a");
-    EXPECT_EQ(Entries(form.PrefListBox), (QStringList{"/data/a", "/Data/A/", "/data/a/", "/data/b/"}));
-    EXPECT_EQ(ReadBytes(folder.File("folders.dat")), "/data/a\r\n/Data/A/\r\n/data/a/\r\n/data/b/\r\n");
+    EXPECT_EQ(Entries(form.PrefListBox), (QStringList{"/data/a", "/Data/A/", "/data/b/"}));
+    EXPECT_EQ(ReadBytes(folder.File("folders.dat")), "/data/a\r\n/Data/A/\r\n/data/b/\r\n");
+}
+
+TEST(Favourites, FoldersCompareWithoutTrailingSeparators)
+{
+    const struct {
+        const char* folder;
+        const char* key;
+    } keys[] = {{"/home/a/", "/home/a"}, {"/home/a", "/home/a"}, {"/home/a//", "/home/a"}, {"/", "/"}, {"//", "/"},
+                {"C:/", "C:/"},          {"C:\\", "C:\\"},   {"C:\\Daten\\", "C:\\Daten"}, {"", ""}};
+    for (const auto& k : keys) EXPECT_EQ(app::PrefFolderKey(k.folder), k.key) << k.folder;
+
+    const struct {
+        QStringList before;
+        const char* added;
+        QStringList after;
+    } moves[] = {
+        {{"/a/", "/b/"}, "/b", {"/b", "/a/"}},
+        {{"/a", "/b/"}, "/a/", {"/a/", "/b/"}},
+        {{"/", "/b/"}, "//", {"//", "/b/"}},
+        // Duplicates of older files go with the entry that moves.
+        {{"/x/", "/a/", "/a", "/a/"}, "/a/", {"/a/", "/x/"}},
+        {{"/a/"}, "/ab/", {"/ab/", "/a/"}},
+    };
+    for (const auto& m : moves) {
+        QStringList folders = m.before;
+        app::MoveFolderToTop(folders, m.added);
+        EXPECT_EQ(folders, m.after) << m.added;
+    }
+}
+
+TEST(Favourites, ContextMenuRemovesTheEntryAndRewritesTheFile)
+{
+    ScratchFolder folder;
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    ASSERT_EQ(form.PrefListBox->contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(form.PrefListBox->actions().size(), 1);
+    QAction* remove = form.PrefListBox->actions().front();
+    EXPECT_EQ(remove->text(), "Aus Lieblings Ordnern entfernen");
+    for (const char* entry : {"/x/", "/y/", "/z/"}) form.AddToPrefFolders(entry);
+    remove->trigger();  // nothing chosen yet
+    form.PrefListBox->setCurrentRow(1);
+    remove->trigger();
+    EXPECT_EQ(Entries(form.PrefListBox), (QStringList{"/z/", "/x/"}));
+    EXPECT_EQ(ReadBytes(folder.File("folders.dat")), "/z/\r\n/x/\r\n");
 }
 
 TEST(Favourites, NextStartReadsTheStoredList)

@@ -1,5 +1,5 @@
 // The page tools of the editing tab: magnifier steps and their centring, panning with the hand,
-// the wheel, the tool cursors and the page field's limit.
+// the wheel and the paging keys, the tool cursors and the page field's limit.
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
+#include <functional>
 #include <vector>
 
 #include "app/Cursors.h"
@@ -201,42 +202,44 @@ TEST_F(PageToolsTest, HandPansAndStopsAtTheEndOfTheBars)
     EXPECT_EQ(form().ZoomEd->value(), 150);
 }
 
-TEST_F(PageToolsTest, WheelScrollsTheEditingTabByTwentyPixelsAndNothingElsewhere)
+TEST_F(PageToolsTest, WheelScrollsTheEditingTabByThreeLinesAndNothingElsewhere)
 {
+    // Three lines of 14 pt at 96 pixels per inch and 100 %: 56 pixels.
     SetZoom(100);
     vbar()->setValue(100);
     ASSERT_GT(vbar()->maximum(), 400);
 
     // Over the page view the window's step replaces the scroll box's own.
     Wheel(form().PaintBox1, -120);
-    EXPECT_EQ(vbar()->value(), 120);
+    EXPECT_EQ(vbar()->value(), 156);
     Wheel(viewport(), -240);
-    EXPECT_EQ(vbar()->value(), 160);
+    EXPECT_EQ(vbar()->value(), 268);
     Wheel(vbar(), 120);
-    EXPECT_EQ(vbar()->value(), 140);
+    EXPECT_EQ(vbar()->value(), 212);
     // Parts of a notch add up.
     Wheel(form().PaintBox1, -60);
-    EXPECT_EQ(vbar()->value(), 140);
+    EXPECT_EQ(vbar()->value(), 212);
     Wheel(form().PaintBox1, -60);
-    EXPECT_EQ(vbar()->value(), 160);
+    EXPECT_EQ(vbar()->value(), 268);
     // Over a label or a tool button the wheel passes up to the window, which scrolls once.
     Wheel(form().Label6, 120);
-    EXPECT_EQ(vbar()->value(), 140);
+    EXPECT_EQ(vbar()->value(), 212);
     Wheel(form().LupeBtn, -120);
-    EXPECT_EQ(vbar()->value(), 160);
+    EXPECT_EQ(vbar()->value(), 268);
     // The zoom field keeps its own wheel.
     Wheel(form().ZoomEd, 120);
     EXPECT_EQ(form().ZoomEd->value(), 110);
-    EXPECT_EQ(vbar()->value(), 160);
+    EXPECT_EQ(vbar()->value(), 268);
     // Sideways the scroll box scrolls as usual.
     hbar()->setValue(100);
     Wheel(form().PaintBox1, -120, true);
     EXPECT_GT(hbar()->value(), 100);
-    EXPECT_EQ(vbar()->value(), 160);
-    // The bar clamps.
+    EXPECT_EQ(vbar()->value(), 268);
+    // The bar clamps; the page stays until the next notch.
     vbar()->setValue(10);
     Wheel(form().PaintBox1, 120);
     EXPECT_EQ(vbar()->value(), 0);
+    EXPECT_EQ(form().PageEd->value(), 1);
 
     vbar()->setValue(200);
     for (const int tab : {0, 2, 3}) {
@@ -246,8 +249,103 @@ TEST_F(PageToolsTest, WheelScrollsTheEditingTabByTwentyPixelsAndNothingElsewhere
         EXPECT_EQ(vbar()->value(), 200) << tab;
     }
     form().PageControl2->setCurrentIndex(1);
+    // 42 pt at 110 %: 61.6 pixels.
     form().FormMouseWheelDown();
-    EXPECT_EQ(vbar()->value(), 220);
+    EXPECT_EQ(vbar()->value(), 262);
+}
+
+TEST_F(PageToolsTest, WheelStepIsThreeLinesAtTheZoom)
+{
+    ASSERT_EQ(form().PageViewResolution(), 96);
+    const struct {
+        int zoom;
+        int step;
+    } cases[] = {{10, 6}, {50, 28}, {75, 42}, {200, 112}, {300, 168}};
+    for (const auto& c : cases) {
+        SetZoom(c.zoom);
+        EXPECT_EQ(form().WheelStepPixels(), c.step) << c.zoom;
+    }
+    // Eighths of a notch add up to the step.
+    for (int i = 0; i < 8; ++i) Wheel(form().PaintBox1, -15);
+    EXPECT_EQ(vbar()->value(), 168);
+}
+
+// Where the page view stands on its page, before and after a move.
+enum class At { Top, Middle, End };
+
+TEST_F(PageToolsTest, WheelAndKeysPageThroughTheDocument)
+{
+    SetZoom(100);
+    form().activateWindow();
+    form().ScrollBox1->setFocus();
+    const auto wheelDown = [this] { Wheel(form().PaintBox1, -120); };
+    const auto wheelUp = [this] { Wheel(form().PaintBox1, 120); };
+    const auto fastWheelDown = [this] { Wheel(form().PaintBox1, -600); };
+    const auto key = [this](Qt::Key k) { return [this, k] { QTest::keyClick(form().ScrollBox1, k); }; };
+    const struct {
+        const char* what;
+        std::function<void()> move;
+        int page;
+        At at;
+        int pageAfter;
+        At atAfter;
+    } cases[] = {
+        {"Rad ab am Seitenende", wheelDown, 1, At::End, 2, At::Top},
+        {"schnelles Rad ab am Seitenende", fastWheelDown, 1, At::End, 2, At::Top},
+        {"Rad ab auf der letzten Seite", wheelDown, 2, At::End, 2, At::End},
+        {"Rad auf am Seitenanfang", wheelUp, 2, At::Top, 1, At::End},
+        {"Rad auf auf der ersten Seite", wheelUp, 1, At::Top, 1, At::Top},
+        {"Bild ab am Seitenende", key(Qt::Key_PageDown), 1, At::End, 2, At::Top},
+        {"Leertaste am Seitenende", key(Qt::Key_Space), 1, At::End, 2, At::Top},
+        {"Bild auf am Seitenanfang", key(Qt::Key_PageUp), 2, At::Top, 1, At::End},
+        {"Bild auf mitten in der Seite", key(Qt::Key_PageUp), 2, At::Middle, 2, At::Top},
+        {"Pos1", key(Qt::Key_Home), 2, At::Middle, 1, At::Top},
+        {"Ende", key(Qt::Key_End), 1, At::Middle, 2, At::Top},
+    };
+    for (const auto& c : cases) {
+        form().PageEd->setValue(c.page);
+        QCoreApplication::processEvents();
+        ASSERT_GT(vbar()->maximum(), 2 * viewport()->height()) << c.what;
+        vbar()->setValue(c.at == At::Top ? 0 : c.at == At::End ? vbar()->maximum() : viewport()->height() / 2);
+        c.move();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form().PageEd->value(), c.pageAfter) << c.what;
+        EXPECT_EQ(form().document().currentPageNumber, c.pageAfter) << c.what;
+        EXPECT_EQ(vbar()->value(), c.atAfter == At::Top ? 0 : vbar()->maximum()) << c.what;
+    }
+    // Within the page the keys move by a screen.
+    form().PageEd->setValue(1);
+    QTest::keyClick(form().ScrollBox1, Qt::Key_PageDown);
+    EXPECT_EQ(vbar()->value(), vbar()->pageStep());
+    EXPECT_EQ(form().PageEd->value(), 1);
+}
+
+TEST_F(PageToolsTest, PagesWithoutScrollBarTurnWithEveryNotch)
+{
+    SetZoom(10);
+    ASSERT_EQ(vbar()->maximum(), 0);
+    std::vector<int> pages;
+    for (const int delta : {-120, -120, 120}) {
+        Wheel(form().PaintBox1, delta);
+        pages.push_back(form().PageEd->value());
+    }
+    EXPECT_EQ(pages, (std::vector<int>{2, 2, 1}));
+}
+
+TEST_F(PageToolsTest, PagingKeysLeaveFieldsAndButtonsTheirOwnKeys)
+{
+    form().activateWindow();
+    form().PageEd->setValue(2);
+    form().PageEd->setFocus();
+    for (const Qt::Key key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Space}) QTest::keyClick(form().PageEd, key);
+    EXPECT_EQ(form().PageEd->value(), 2);
+    // The space bar presses a button; paging keys travel on to the page.
+    form().HandBtn->setFocus();
+    QTest::keyClick(form().HandBtn, Qt::Key_Space);
+    EXPECT_TRUE(form().HandBtn->isChecked());
+    EXPECT_EQ(form().PageEd->value(), 2);
+    QTest::keyClick(form().HandBtn, Qt::Key_Home);
+    EXPECT_EQ(form().PageEd->value(), 1);
 }
 
 TEST_F(PageToolsTest, CursorOverThePageFollowsTheTool)
