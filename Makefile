@@ -1,11 +1,11 @@
-# Folivo: build, run, test, benchmark and fuzz.
+# Folivo: build, run, test, package, benchmark and fuzz.
 BUILD      := build
 ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 CMAKE_GEN  := -G Ninja
 SAMPLE     := examples/sample.pdf
 
-.PHONY: all deps build build-asan run test test-normal test-asan bench fuzz clean
+.PHONY: all deps build build-asan run test test-normal test-asan deb bench fuzz clean
 
 all: build
 
@@ -36,6 +36,10 @@ test-normal: build
 test-asan: build-asan
 	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
+
+deb: build
+	@cd $(BUILD) && cpack
+	@echo "Paket: $$(ls $(BUILD)/folivo_*.deb)"
 
 bench: build
 	@scripts/bench $(BUILD)

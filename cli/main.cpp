@@ -19,7 +19,14 @@ constexpr const char* Usage =
     "  save DATEI -o ZIEL [OPTIONEN]       speichert DATEI als neue PDF-Datei ZIEL\n"
     "  render DATEI --page N -o ZIEL.png   zeichnet eine Seite als PNG-Bild\n"
     "  render DATEI --pages A-B -o ZIEL.png  zeichnet die Seiten A bis B als ZIEL-A.png ... ZIEL-B.png\n"
-    "Mit BEFEHL --help erscheint die Hilfe zu einem Befehl.\n";
+    "Mit BEFEHL --help erscheint die Hilfe zu einem Befehl.\n"
+    "\n"
+    "Optionen:\n"
+    "  -h, --help     zeigt diese Hilfe an\n"
+    "  -V, --version  zeigt die Versionsnummer an\n"
+    "\n"
+    "Beendigungsstatus: 0 erledigt, 2 abgelehnt, ungültig oder nicht lesbar (oder nicht\n"
+    "geschrieben), 1 falscher Aufruf.\n";
 
 }  // namespace
 
@@ -32,6 +39,10 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << Usage;
+        return 0;
+    }
+    if (command == "--version" || command == "-V") {
+        std::cout << "folivo-cli (Folivo) " FOLIVO_VERSION "\nCopyright © Quillon\n";
         return 0;
     }
 
