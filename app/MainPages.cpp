@@ -26,6 +26,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/GermanFormats.h"
 #include "app/MainUnit.h"
 #include "app/OptionalDateTime.h"
 #include "app/PaintBox.h"
@@ -65,7 +66,7 @@ private:
     std::function<bool()> action_;
 };
 
-// The file list's model with German column titles, as the rest of the window speaks German.
+// The file list's model in German, as the rest of the window speaks German.
 class PdfFileModel : public QFileSystemModel {
 public:
     using QFileSystemModel::QFileSystemModel;
@@ -81,6 +82,14 @@ public:
             }
         }
         return QFileSystemModel::headerData(section, orientation, role);
+    }
+
+    // Sizes and dates in German, with four-digit years, whatever the system's locale.
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::DisplayRole && index.column() == 1 && !isDir(index)) return GermanFileSize(size(index));
+        if (role == Qt::DisplayRole && index.column() == 3) return GermanDateTime(lastModified(index));
+        return QFileSystemModel::data(index, role);
     }
 };
 
@@ -157,11 +166,19 @@ QWidget* TMainForm::BuildOpenPage()
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
     layout->addWidget(splitter, 1);
+    FolderStateLabel = new QLabel(page);
+    FolderStateLabel->setObjectName("FolderStateLabel");
+    FolderStateLabel->setWordWrap(true);
+    FolderStateLabel->hide();
+    layout->addWidget(FolderStateLabel);
 
     connect(treeModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) { TreeFolderLoaded(loaded); });
     connect(JamShellTree1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid()) JamShellList1->setRootIndex(listModel->setRootPath(treeModel->filePath(current)));
+                if (!current.isValid()) return;
+                const QString folder = treeModel->filePath(current);
+                JamShellList1->setRootIndex(listModel->setRootPath(folder));
+                ShowFolderState(folder);
             });
     connect(JamShellList1, &QTreeView::doubleClicked, this, [this] { JamShellList1DblClick(); });
     JamShellList1->installEventFilter(new EnterKeyFilter(JamShellList1, [this] {
@@ -289,7 +306,7 @@ QWidget* TMainForm::BuildInformationPage()
         auto* row = new QHBoxLayout;
         date = new OptionalDateEdit(page);
         date->setObjectName(dateName);
-        date->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        date->setDisplayFormat(GermanDateFormat);
         time = new OptionalTimeEdit(page);
         time->setObjectName(timeName);
         time->setDisplayFormat("HH:mm:ss");
@@ -313,6 +330,11 @@ QWidget* TMainForm::BuildInformationPage()
 
     body->addLayout(form, 1);
     layout->addLayout(body);
+    InfoChangesDeniedLabel = new QLabel(page);
+    InfoChangesDeniedLabel->setObjectName("InfoChangesDeniedLabel");
+    InfoChangesDeniedLabel->setWordWrap(true);
+    InfoChangesDeniedLabel->hide();
+    layout->addWidget(InfoChangesDeniedLabel);
     SignatureLabel = new QLabel(page);
     SignatureLabel->setObjectName("SignatureLabel");
     SignatureLabel->setWordWrap(true);
@@ -339,8 +361,14 @@ QWidget* TMainForm::BuildSavePage()
     versionRow->addWidget(PDFVersionBox);
     versionRow->addStretch(1);
     layout->addLayout(versionRow);
+    VersionNoteLabel = new QLabel(page);
+    VersionNoteLabel->setObjectName("VersionNoteLabel");
+    VersionNoteLabel->setWordWrap(true);
+    VersionNoteLabel->hide();
+    layout->addWidget(VersionNoteLabel);
     connect(PDFVersionBox, &QComboBox::currentIndexChanged, this, [this](int item) {
         if (item >= 0) document().versionItem = item;
+        ShowVersionNote();
     });
     AppendCheck =
         new QCheckBox(QString::fromUtf8("Änderungen an die Originaldatei &anhängen (Signaturen bleiben gültig)"), page);
@@ -380,18 +408,21 @@ QWidget* TMainForm::BuildSavePage()
         fields->addWidget(caption, at, 0);
         fields->addWidget(edit, at, 1, 1, 2);
     };
+    // Typed twice: a password mistyped unseen would lock the user out of the saved file.
     passwordEdit(UserPasswordEdit, "UserPasswordEdit", QString::fromUtf8("Kennwort zum Öffnen (darf leer sein):"), 0);
-    passwordEdit(OwnerPasswordEdit, "OwnerPasswordEdit", QString::fromUtf8("Kennwort für Änderungen:"), 1);
+    passwordEdit(UserPasswordRepeatEdit, "UserPasswordRepeatEdit", "Kennwort wiederholen:", 1);
+    passwordEdit(OwnerPasswordEdit, "OwnerPasswordEdit", QString::fromUtf8("Kennwort für Änderungen:"), 2);
+    passwordEdit(OwnerPasswordRepeatEdit, "OwnerPasswordRepeatEdit", "Kennwort wiederholen:", 3);
     const auto right = [&](QCheckBox*& box, const char* name, const QString& text, int at, int column) {
         box = new QCheckBox(text, protectFields_);
         box->setObjectName(name);
         box->setChecked(true);
         fields->addWidget(box, at, column);
     };
-    right(AllowPrintCheck, "AllowPrintCheck", "Drucken erlauben", 2, 0);
-    right(AllowModifyCheck, "AllowModifyCheck", QString::fromUtf8("Ändern erlauben"), 2, 1);
-    right(AllowCopyCheck, "AllowCopyCheck", "Kopieren erlauben", 3, 0);
-    right(AllowAnnotateCheck, "AllowAnnotateCheck", "Kommentieren erlauben", 3, 1);
+    right(AllowPrintCheck, "AllowPrintCheck", "Drucken erlauben", 4, 0);
+    right(AllowModifyCheck, "AllowModifyCheck", QString::fromUtf8("Ändern erlauben"), 4, 1);
+    right(AllowCopyCheck, "AllowCopyCheck", "Kopieren erlauben", 5, 0);
+    right(AllowAnnotateCheck, "AllowAnnotateCheck", "Kommentieren erlauben", 5, 1);
     fields->setColumnStretch(2, 1);
     protection->addWidget(protectFields_);
     check(RemoveProtectionCheck, "RemoveProtectionCheck", "Kennwortschutz entfernen", false);
@@ -444,7 +475,8 @@ void TMainForm::BuildStatusBar()
     StatusBar1->setSizeGripEnabled(false);
     StatusText = new QLabel(StatusBar1);
     StatusText->setObjectName("StatusText");
-    StatusText->setFixedWidth(350);
+    // At least the room the page texts need; messages longer than that take what the bar has.
+    StatusText->setMinimumWidth(350);
     StatusText->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ProgressPanel = new TProgressPanel(StatusBar1);
     ProgressPanel->setObjectName("ProgressPanel");

@@ -302,6 +302,18 @@ void TMainForm::ShowFolder(const QString& folder)
     keepInSightFolder_.clear();
     RevealPendingTreeFolder();
     JamShellList1->setRootIndex(listModel->setRootPath(folder));
+    ShowFolderState(folder);
+}
+
+void TMainForm::ShowFolderState(const QString& folder)
+{
+    // An empty list would otherwise look like a folder without PDF files.
+    const QFileInfo info(folder);
+    const bool readable = info.isDir() && info.isReadable() && info.isExecutable();
+    FolderStateLabel->setText(
+        !info.exists() ? QString::fromUtf8("Den Ordner %1 gibt es nicht.").arg(QDir::toNativeSeparators(folder))
+                       : QString::fromUtf8("Der Ordner %1 kann nicht gelesen werden.").arg(QDir::toNativeSeparators(folder)));
+    FolderStateLabel->setVisible(!readable);
 }
 
 namespace {
@@ -516,6 +528,16 @@ void TMainForm::ShowProtectionState()
                                                            "gespeichert werden.")
                                        : QString());
     ChangesDeniedLabel->setVisible(denied);
+    InfoChangesDeniedLabel->setText(ChangesDeniedLabel->text());
+    InfoChangesDeniedLabel->setVisible(denied);
+    // New protection starts from what the file allows today (everything, when unprotected).
+    const int32_t permissions =
+        open && document().encryption.handler ? document().encryption.handler->Parameters().permissions : ~0;
+    const std::pair<QCheckBox*, int32_t> rights[] = {{AllowPrintCheck, PermitPrint},
+                                                     {AllowModifyCheck, PermitModify},
+                                                     {AllowCopyCheck, PermitCopy},
+                                                     {AllowAnnotateCheck, PermitAnnotate}};
+    for (const auto& [box, bit] : rights) box->setChecked((permissions & bit) != 0);
     EnableChanges(!denied);
     EnableProtectionControls();
 }
@@ -543,12 +565,17 @@ void TMainForm::EnableSaveMode()
     // The group's own rules (changes denied, no protection to remove) stay with its boxes; a
     // disabled group only adds to them, and ChosenPasswordSettings sees its boxes disabled.
     PasswordGroup->setEnabled(!appending);
+    ShowVersionNote();
 }
 
 void TMainForm::EnableChanges(bool allowed)
 {
     // The save would refuse them: the fields show the information but do not take edits.
-    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6}) edit->setReadOnly(!allowed);
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6}) {
+        edit->setReadOnly(!allowed);
+        // Greyed, so that they do not look editable; the page says why.
+        edit->setEnabled(allowed);
+    }
     for (QWidget* control : std::initializer_list<QWidget*>{DateTimePicker1, DateTimePicker2, DateTimePicker3,
                                                             DateTimePicker4, NowBtn, FileProtectBtn})
         control->setEnabled(allowed);
@@ -560,6 +587,25 @@ void TMainForm::EnableProtectionControls()
     ProtectCheck->setEnabled(changeable);
     RemoveProtectionCheck->setEnabled(changeable && document().encryption.handler != nullptr);
     protectFields_->setEnabled(ProtectCheck->isEnabled() && ProtectCheck->isChecked());
+    // The state as read says nothing about the save while a change of it is chosen.
+    ProtectionStateLabel->setVisible(!ProtectCheck->isChecked() && !RemoveProtectionCheck->isChecked());
+    ShowVersionNote();
+}
+
+void TMainForm::ShowVersionNote()
+{
+    if (!VersionNoteLabel) return;
+    const PasswordSettings chosen = ChosenPasswordSettings();
+    const auto& kept = document().encryption.handler;
+    const bool aes256 = !AppendCheck->isChecked() &&
+                        (chosen.mode == PasswordSettings::Mode::Protect ||
+                         (chosen.mode == PasswordSettings::Mode::Keep && kept && kept->Parameters().revision >= 5));
+    const int item = PDFVersionBox->currentIndex();
+    const int written = WrittenVersionItem(item, aes256);
+    VersionNoteLabel->setText(QString::fromUtf8("Mit dem Kennwortschutz (AES-256) wird die Datei als PDF %1 "
+                                                "gespeichert: ältere Versionen kennen diese Verschlüsselung nicht.")
+                                  .arg(VersionTexts[written]));
+    VersionNoteLabel->setVisible(written != item);
 }
 
 PasswordSettings TMainForm::ChosenPasswordSettings() const
@@ -583,8 +629,17 @@ PasswordSettings TMainForm::ChosenPasswordSettings() const
 
 void TMainForm::ClearPasswordEdits()
 {
-    UserPasswordEdit->clear();
-    OwnerPasswordEdit->clear();
+    for (QLineEdit* edit : {UserPasswordEdit, UserPasswordRepeatEdit, OwnerPasswordEdit, OwnerPasswordRepeatEdit})
+        edit->clear();
+}
+
+QString TMainForm::PasswordRepeatProblem() const
+{
+    if (UserPasswordEdit->text() != UserPasswordRepeatEdit->text())
+        return QString::fromUtf8("Die beiden Eingaben des Kennworts zum Öffnen stimmen nicht überein.");
+    if (OwnerPasswordEdit->text() != OwnerPasswordRepeatEdit->text())
+        return QString::fromUtf8("Die beiden Eingaben des Kennworts für Änderungen stimmen nicht überein.");
+    return {};
 }
 
 bool TMainForm::SaveTo(const QString& path)
@@ -594,6 +649,13 @@ bool TMainForm::SaveTo(const QString& path)
     document().appendChanges = AppendCheck->isChecked();
     document().versionItem = PDFVersionBox->currentIndex();
     document().passwordSettings = document().appendChanges ? PasswordSettings{} : ChosenPasswordSettings();
+    if (document().passwordSettings.mode == PasswordSettings::Mode::Protect) {
+        if (const QString problem = PasswordRepeatProblem(); !problem.isEmpty()) {
+            document().passwordSettings = PasswordSettings{};
+            dialogs_->ShowMessage(this, problem, "PDF speichern unter", MessageIcon::Error);
+            return false;
+        }
+    }
     const bool saved = document().SavePDFNew(ToPath(path));
     const bool protectedAnew = document().passwordSettings.mode == PasswordSettings::Mode::Protect;
     // The passwords stay in memory no longer than the save they were entered for.
@@ -647,10 +709,15 @@ void TMainForm::PaintBox1Paint()
     const QImage picture = RenderPage(document(), PageEd->value(), ZoomEd->value(), resolution, displayFont_);
     PaintBox1->SetPicture(picture);
     ShowPageStatus();
-    // An empty view needs a word: the drawing of a huge page at this zoom is too large to hold.
-    if (picture.isNull() && !openedFileName_.isEmpty())
-        StatusText->setText(QString::fromUtf8("Die Seite ist bei %1 % zu groß zum Anzeigen, bitte verkleinern.")
+    // An empty view needs a word: the drawing of the page at this zoom is too large to hold,
+    // or smaller than a pixel.
+    if (picture.isNull() && !openedFileName_.isEmpty()) {
+        const QSize size = PageDrawingSize(document(), PageEd->value(), ZoomEd->value(), resolution);
+        const bool tooSmall = size.width() < 1 || size.height() < 1;
+        StatusText->setText((tooSmall ? QString::fromUtf8("Die Seite ist bei %1 % zu klein zum Anzeigen, bitte vergrößern.")
+                                      : QString::fromUtf8("Die Seite ist bei %1 % zu groß zum Anzeigen, bitte verkleinern."))
                                 .arg(ZoomEd->value()));
+    }
 }
 
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon)

@@ -83,6 +83,8 @@ public:
     // Shows folder in the tree and its PDF files in the list.
     void ShowFolder(const QString& folder);
     QString ShownFolder() const;
+    // Under the file list: why it is empty when the folder cannot be read.
+    void ShowFolderState(const QString& folder);
 
     void ChooseFontBtnClick();
     // Adds the protection font and its text object to every page (the editing page's button).
@@ -171,6 +173,7 @@ public:
     QTreeView* JamShellList1 = nullptr;
     QFileSystemModel* treeModel = nullptr;
     QFileSystemModel* listModel = nullptr;
+    QLabel* FolderStateLabel = nullptr;
     QLabel* Label4 = nullptr;
     QPushButton* ChooseFontBtn = nullptr;
     QCheckBox* ReadImagesCheck = nullptr;
@@ -196,6 +199,7 @@ public:
     OptionalDateEdit* DateTimePicker3 = nullptr;
     OptionalTimeEdit* DateTimePicker4 = nullptr;
     QPushButton* NowBtn = nullptr;
+    QLabel* InfoChangesDeniedLabel = nullptr;
     QLabel* SignatureLabel = nullptr;
 
     QComboBox* PDFVersionBox = nullptr;
@@ -208,6 +212,9 @@ public:
     QCheckBox* ProtectCheck = nullptr;
     QLineEdit* UserPasswordEdit = nullptr;
     QLineEdit* OwnerPasswordEdit = nullptr;
+    QLineEdit* UserPasswordRepeatEdit = nullptr;
+    QLineEdit* OwnerPasswordRepeatEdit = nullptr;
+    QLabel* VersionNoteLabel = nullptr;
     QCheckBox* AllowPrintCheck = nullptr;
     QCheckBox* AllowModifyCheck = nullptr;
     QCheckBox* AllowCopyCheck = nullptr;
@@ -256,9 +263,13 @@ private:
     void ShowSignatures();
     // Appending keeps the version and the protection as read: their controls rest meanwhile.
     void EnableSaveMode();
+    // Says that the version box's choice is raised for AES-256 protection, when it is.
+    void ShowVersionNote();
     // The protection the next save writes, from the password group.
     PasswordSettings ChosenPasswordSettings() const;
     void ClearPasswordEdits();
+    // Why the passwords and their repetitions do not agree; empty when they do.
+    QString PasswordRepeatProblem() const;
     // The status bar's text: the open file, its page and the zoom.
     void ShowPageStatus();
     void RevealPendingTreeFolder();

@@ -3,6 +3,8 @@
 #include <QCalendarWidget>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 
 namespace folivo::app {
 
@@ -21,7 +23,32 @@ bool Typing(const QKeyEvent& event)
     return !event.text().isEmpty() && event.text().at(0).isLetterOrNumber();
 }
 
+// The hint widened to hold AbsentDateText: the box is sized once, while it may show a value.
+QSize WithRoomForAbsentText(const QDateTimeEdit& picker, const QStyleOptionSpinBox& option, QSize hint)
+{
+    const QSize text(picker.fontMetrics().horizontalAdvance(AbsentDateText + ' '), hint.height());
+    return hint.expandedTo(picker.style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, &picker));
+}
+
 }  // namespace
+
+QSize OptionalDateEdit::sizeHint() const
+{
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    return WithRoomForAbsentText(*this, option, QDateEdit::sizeHint());
+}
+
+QSize OptionalDateEdit::minimumSizeHint() const { return sizeHint(); }
+
+QSize OptionalTimeEdit::sizeHint() const
+{
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    return WithRoomForAbsentText(*this, option, QTimeEdit::sizeHint());
+}
+
+QSize OptionalTimeEdit::minimumSizeHint() const { return sizeHint(); }
 
 OptionalDateEdit::OptionalDateEdit(QWidget* parent) : QDateEdit(parent)
 {

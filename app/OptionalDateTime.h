@@ -23,6 +23,8 @@ public:
     void ShowDate(const CivilDate& date, bool present);
     bool ShowsValue() const;
     CivilDate Value() const;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void stepBy(int steps) override;
@@ -41,6 +43,8 @@ public:
     void ShowTime(const CivilTime& time, bool present);
     bool ShowsValue() const;
     CivilTime Value() const;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void stepBy(int steps) override;

@@ -1,5 +1,6 @@
 // What people expect of a desktop document program beyond its buttons: dropping a PDF file on
 // the window opens it, and the usual keys save, open, zoom and quit.
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeySequence>
@@ -11,19 +12,23 @@
 #include <QUrl>
 
 #include "app/MainUnit.h"
+#include "app/UserDialogs.h"
 
 namespace folivo::app {
 
 namespace {
 
-// The first local PDF file among the dropped ones; empty when there is none.
-QString DroppedPdf(const QMimeData* data)
+// The first local file among the dropped ones, a PDF file if there is one; empty when none.
+QString DroppedFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls()) return {};
+    QString other;
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && url.toLocalFile().endsWith(".pdf", Qt::CaseInsensitive)) return url.toLocalFile();
+        if (!url.isLocalFile()) continue;
+        if (url.toLocalFile().endsWith(".pdf", Qt::CaseInsensitive)) return url.toLocalFile();
+        if (other.isEmpty()) other = url.toLocalFile();
     }
-    return {};
+    return other;
 }
 
 }  // namespace
@@ -44,14 +49,23 @@ void TMainForm::SetUpConveniences()
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!ReadingInProgress() && !DroppedPdf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    // Any local file is taken, so that one which is not a PDF file gets an answer.
+    if (!ReadingInProgress() && !DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* event)
 {
-    const QString file = DroppedPdf(event->mimeData());
+    const QString file = DroppedFile(event->mimeData());
     if (file.isEmpty()) return;
     event->acceptProposedAction();
+    if (!file.endsWith(".pdf", Qt::CaseInsensitive)) {
+        dialogs_->ShowMessage(this,
+                              QString::fromUtf8("Die Datei %1 ist keine PDF-Datei; geöffnet werden nur Dateien, deren "
+                                                "Name auf .pdf endet.")
+                                  .arg(QDir::toNativeSeparators(file)),
+                              QString::fromUtf8("PDF-Datei öffnen"), MessageIcon::Information);
+        return;
+    }
     openfilenow(file);
 }
 

@@ -26,14 +26,19 @@ bool Drop(QWidget& window, const QList<QUrl>& urls)
     return true;
 }
 
-TEST(Conveniences, DroppedPdfFileOpensAndOtherFilesAreRefused)
+TEST(Conveniences, DroppedPdfFileOpensAndOtherFilesAreRefusedWithAWord)
 {
     ScratchFolder folder;
     const std::string sample = CopySample(folder, "Gezogen.PDF");
     const std::string text = folder.Write("notiz.txt", "x");
     Windows windows(folder.File(""));
     app::TMainForm& form = windows.main;
-    EXPECT_FALSE(Drop(form, {QUrl::fromLocalFile(QString::fromStdString(text)), QUrl("https://example.org/a.pdf")}));
+    EXPECT_FALSE(Drop(form, {QUrl("https://example.org/a.pdf")}));
+    EXPECT_TRUE(windows.dialogs.messages.empty());
+    EXPECT_TRUE(Drop(form, {QUrl::fromLocalFile(QString::fromStdString(text)), QUrl("https://example.org/a.pdf")}));
+    ASSERT_EQ(windows.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(windows.dialogs.messages[0].text.startsWith(
+        QString::fromUtf8("Die Datei %1 ist keine PDF-Datei").arg(QString::fromStdString(text))));
     EXPECT_EQ(form.Label6->text(), "von 0");
     // The first PDF file among the dropped ones is read.
     EXPECT_TRUE(Drop(form, {QUrl::fromLocalFile(QString::fromStdString(text)),

@@ -80,5 +80,33 @@ TEST(FileList, ShowsTheNewSizeOfAChangedFile)
     EXPECT_EQ(form.listModel->size(form.listModel->index(path)), 3 * 1024 * 1024);
 }
 
+TEST(FileList, SizesAndDatesAreGermanWhateverTheLocaleAndAnUnreadableFolderSaysSo)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ScratchFolder folder;
+    const std::string file = folder.Write("bericht.pdf", std::string(55'910, 'x'));
+    QFile touched(QString::fromStdString(file));
+    ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(touched.setFileTime(QDateTime(QDate(2018, 6, 20), QTime(14, 3)), QFileDevice::FileModificationTime));
+    touched.close();
+    Windows windows(folder.File(""));
+    app::TMainForm& form = windows.main;
+    form.ShowFolder(QString::fromStdString(folder.File("")));
+    QFileSystemModel& model = *form.listModel;
+    ASSERT_TRUE(Eventually([&] { return model.index(QString::fromStdString(file)).isValid(); }));
+    const QModelIndex name = model.index(QString::fromStdString(file));
+    EXPECT_EQ(model.data(name.siblingAtColumn(1)).toString(), "54,6 KiB");
+    EXPECT_EQ(model.data(name.siblingAtColumn(3)).toString(), "20.06.2018 14:03");
+    EXPECT_TRUE(form.FolderStateLabel->isHidden());
+
+    form.ShowFolder(QString::fromStdString(folder.File("weg")));
+    EXPECT_FALSE(form.FolderStateLabel->isHidden());
+    EXPECT_EQ(form.FolderStateLabel->text(), QString::fromUtf8("Den Ordner %1 gibt es nicht.").arg(QString::fromStdString(folder.File("weg"))));
+    form.ShowFolder(QString::fromStdString(folder.File("")));
+    EXPECT_TRUE(form.FolderStateLabel->isHidden());
+    QLocale::setDefault(before);
+}
+
 }  // namespace
 }  // namespace folivo::test

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
 
@@ -98,18 +99,30 @@ TEST_F(LookTest, StatusTextKeepsPageAndZoomForLongFileNames)
     EXPECT_LE(form.StatusText->sizeHint().width(), form.StatusText->width());
 }
 
-TEST_F(LookTest, HugePageTooLargeToDrawIsExplainedInTheStatusText)
+TEST_F(LookTest, PageTooLargeOrTooSmallToDrawIsExplainedInFullInTheStatusText)
 {
-    PdfBuilder builder;
-    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                       "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 14400 14400] >>"};
-    builder.trailerEntries = "/Root 1 0 R";
-    form.openfilenow(QString::fromStdString(folder.Write("plakat.pdf", builder.Build())));
-    QCoreApplication::processEvents();
-    form.ZoomEd->setValue(300);
-    EXPECT_TRUE(form.PaintBox1->Picture().isNull());
-    EXPECT_EQ(form.StatusText->text(), QString::fromUtf8("Die Seite ist bei 300 % zu groß zum Anzeigen, bitte verkleinern."));
-    form.ZoomEd->setValue(10);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const struct {
+        const char* box;
+        int zoom;
+        const char* text;
+    } pages[] = {{"[0 0 14400 14400]", 300, "Die Seite ist bei 300 % zu groß zum Anzeigen, bitte verkleinern."},
+                 {"[0 0 5 5]", 10, "Die Seite ist bei 10 % zu klein zum Anzeigen, bitte vergrößern."}};
+    for (const auto& page : pages) {
+        PdfBuilder builder;
+        builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                           std::string("<< /Type /Page /Parent 2 0 R /MediaBox ") + page.box + " >>"};
+        builder.trailerEntries = "/Root 1 0 R";
+        form.openfilenow(QString::fromStdString(folder.Write("plakat.pdf", builder.Build())));
+        QCoreApplication::processEvents();
+        form.ZoomEd->setValue(page.zoom);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(form.PaintBox1->Picture().isNull()) << page.box;
+        EXPECT_EQ(form.StatusText->text(), QString::fromUtf8(page.text));
+        EXPECT_LE(form.StatusText->sizeHint().width(), form.StatusText->width()) << page.text;
+    }
+    form.ZoomEd->setValue(100);
     EXPECT_FALSE(form.PaintBox1->Picture().isNull());
     EXPECT_TRUE(form.StatusText->text().startsWith("plakat.pdf"));
 }
@@ -177,7 +190,13 @@ TEST_F(LookTest, AbsentDatesShowAsAbsent)
     for (QAbstractSpinBox* picker : std::initializer_list<QAbstractSpinBox*>{form.DateTimePicker1, form.DateTimePicker2,
                                                                              form.DateTimePicker3, form.DateTimePicker4}) {
         EXPECT_EQ(picker->text(), "nicht gesetzt") << picker->objectName().toStdString();
+        // The text itself fits, not only what the box says it needs.
+        const QLineEdit* field = picker->findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance("nicht gesetzt"))
+            << picker->objectName().toStdString();
     }
+    EXPECT_EQ(form.DateTimePicker1->displayFormat(), "dd.MM.yyyy");
     ExpectNothingCut(*form.PageControl2->widget(2), "Informationen");
     SaveScreenshot(form, "tab2-ohne-datum");
 }

@@ -73,6 +73,20 @@ TEST(MainForm, BareFileNameIsTakenFromTheProgramFolderAndOtherExtensionsAreIgnor
     EXPECT_EQ(windows.main.Label6->text(), "von 2");
 }
 
+TEST(MainForm, BareFileNameTypedInATerminalIsTakenFromTheWorkingFolderFirst)
+{
+    ScratchFolder program, working;
+    CopySample(program, "beide.pdf");  // two pages
+    WriteUndatedPdf(working, "beide.pdf");  // one page
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(working.File(""))));
+    Windows windows(program.File(""));
+    windows.main.FormShow({"beide.pdf"});
+    QDir::setCurrent(before);
+    EXPECT_EQ(windows.main.Label6->text(), "von 1");
+    EXPECT_EQ(windows.main.OpenedFilePath(), QString::fromStdString(working.File("beide.pdf")));
+}
+
 TEST(MainForm, AFileThatCannotBeReadKeepsTheOpenDocumentItsPageAndEdits)
 {
     ScratchFolder folder;

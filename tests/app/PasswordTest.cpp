@@ -1,6 +1,9 @@
 // Protected files in the window: the password question when opening, the save page's password
 // group, new protection. qpdf makes the protected files and checks the saved one.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -107,13 +110,33 @@ TEST_F(PasswordTest, NewProtectionHasThePasswordsAndRightsChosen)
     Open(sample, {});
     EXPECT_EQ(form.ProtectionStateLabel->text(), QString::fromUtf8("Die Datei ist nicht mit einem Kennwort geschützt."));
     EXPECT_FALSE(form.RemoveProtectionCheck->isEnabled());
+    EXPECT_FALSE(form.ProtectionStateLabel->isHidden());
+    EXPECT_TRUE(form.VersionNoteLabel->isHidden());
     form.ProtectCheck->setChecked(true);
+    // The state as read gives way to the choice; the box's 1.3 cannot carry AES-256.
+    EXPECT_TRUE(form.ProtectionStateLabel->isHidden());
+    EXPECT_FALSE(form.VersionNoteLabel->isHidden());
+    EXPECT_TRUE(form.VersionNoteLabel->text().contains("als PDF 1.7")) << form.VersionNoteLabel->text().toStdString();
+    form.PDFVersionBox->setCurrentIndex(VersionCount - 1);
+    EXPECT_TRUE(form.VersionNoteLabel->isHidden());
+    form.PDFVersionBox->setCurrentIndex(DefaultVersionItem);
     EXPECT_EQ(form.OwnerPasswordEdit->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(form.OwnerPasswordRepeatEdit->echoMode(), QLineEdit::Password);
     form.UserPasswordEdit->setText(QString::fromUtf8("Schlüssel"));
+    form.UserPasswordRepeatEdit->setText(QString::fromUtf8("Schlüssel"));
     form.OwnerPasswordEdit->setText("Hausmeister");
+    form.OwnerPasswordRepeatEdit->setText("Hausmeistr");
     form.AllowPrintCheck->setChecked(false);
     const std::string target = folder.File("neu.pdf");
+    EXPECT_FALSE(form.SaveTo(QString::fromStdString(target)));
+    ASSERT_EQ(windows.dialogs.messages.size(), 1u);
+    EXPECT_EQ(windows.dialogs.messages[0].text,
+              QString::fromUtf8("Die beiden Eingaben des Kennworts für Änderungen stimmen nicht überein."));
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_EQ(form.OwnerPasswordEdit->text(), "Hausmeister") << "kept for correcting";
+    form.OwnerPasswordRepeatEdit->setText("Hausmeister");
     ASSERT_TRUE(form.SaveTo(QString::fromStdString(target)));
+    EXPECT_EQ(ReadBytes(target).substr(0, 8), "%PDF-1.7");
     EXPECT_TRUE(form.UserPasswordEdit->text().isEmpty());
     EXPECT_TRUE(form.OwnerPasswordEdit->text().isEmpty());
 
@@ -140,6 +163,9 @@ TEST_F(PasswordTest, DeniedChangesAreShownAndAnEditedTitleIsNotSaved)
     EXPECT_EQ(form.ChangesDeniedLabel->text(), QString::fromUtf8(DeniedText));
     // The fields take no edits; a title changed behind their back is still refused on saving.
     EXPECT_TRUE(form.Edit4->isReadOnly());
+    EXPECT_FALSE(form.Edit4->isEnabled());
+    EXPECT_FALSE(form.InfoChangesDeniedLabel->isHidden());
+    EXPECT_EQ(form.InfoChangesDeniedLabel->text(), QString::fromUtf8(DeniedText));
     EXPECT_FALSE(form.NowBtn->isEnabled());
     EXPECT_FALSE(form.FileProtectBtn->isEnabled());
     form.document().info.title += " (bearbeitet)";
@@ -153,6 +179,9 @@ TEST_F(PasswordTest, DeniedChangesAreShownAndAnEditedTitleIsNotSaved)
     // With the owner password everything may be changed again.
     Open(denying, {"otto"});
     EXPECT_FALSE(form.Edit4->isReadOnly());
+    // New protection starts from the file's own rights.
+    EXPECT_FALSE(form.AllowModifyCheck->isChecked());
+    EXPECT_TRUE(form.AllowPrintCheck->isChecked());
     EXPECT_TRUE(form.FileProtectBtn->isEnabled());
     EXPECT_TRUE(form.ChangesDeniedLabel->isHidden());
 }

@@ -94,6 +94,33 @@ TEST(SavePage, DialogOpensInTheDocumentsFolderAndAddsPdfToANameWithoutExtension)
     }
 }
 
+TEST(SavePage, EveryNameIsSavedWithPdfAndAnExistingOneIsAskedAbout)
+{
+    ScratchFolder folder;
+    Windows windows(folder.File(""));
+    windows.main.ShowPDFCheck->setChecked(false);
+    windows.main.openfilenow(QString::fromStdString(CopySample(folder, "brief.pdf")));
+    const struct {
+        const char* chosen;
+        const char* written;
+    } names[] = {{"Bericht v1.2", "Bericht v1.2.pdf"}, {"bericht.v2", "bericht.v2.pdf"}, {"Brief.PDF", "Brief.PDF"}};
+    for (const auto& name : names) {
+        windows.dialogs.saveAnswer = QString::fromStdString(folder.File(name.chosen));
+        windows.main.SaveBtnClick();
+        EXPECT_TRUE(std::filesystem::exists(folder.File(name.written))) << name.chosen;
+    }
+    EXPECT_TRUE(windows.dialogs.confirmations.empty()) << "the dialog asked about the names it saw";
+    // The name the dialog did not see exists now: "Nein" keeps it.
+    const std::string written = folder.File("Bericht v1.2.pdf");
+    std::filesystem::resize_file(written, 10);
+    windows.dialogs.saveAnswer = QString::fromStdString(folder.File("Bericht v1.2"));
+    windows.dialogs.confirmAnswer = false;
+    windows.main.SaveBtnClick();
+    ASSERT_EQ(windows.dialogs.confirmations.size(), 1u);
+    EXPECT_TRUE(windows.dialogs.confirmations[0].text.contains("existiert bereits"));
+    EXPECT_EQ(std::filesystem::file_size(written), 10u);
+}
+
 TEST(SavePage, DesktopThatCannotShowTheSavedFileIsReported)
 {
     ScratchFolder folder;
