@@ -241,6 +241,11 @@ int RunSave(int argc, char** argv)
         protection.userPassword = options.encryptUser.value_or("");
         protection.ownerPassword = *options.encryptOwner;
         protection.denied = options.deny ? *DeniedPermissions(*options.deny) : 0;
+        // Said only when a version was asked for: the default is the program's, not the user's.
+        const int written = WrittenVersionItem(document.versionItem, true);
+        if (options.versionItem >= 0 && written != options.versionItem)
+            std::cerr << "folivo-cli save: mit AES-256 wird die Datei als PDF " << VersionTexts[written]
+                      << " gespeichert; ältere Versionen kennen diese Verschlüsselung nicht.\n";
     }
     if (!ApplyFields(options, document.info)) {
         std::cerr << "folivo-cli save: Datum und Uhrzeit als \"JJJJ-MM-TT HH:MM:SS\" angeben\n" << Usage;
