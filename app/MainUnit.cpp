@@ -52,6 +52,8 @@ std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 const char* const NoDocumentText = "Es ist keine PDF-Datei geöffnet.";
+
+// The name with ".pdf" added unless it ends so already, in any case.
 QString WithPdfSuffix(const QString& path)
 {
     return path.endsWith(".pdf", Qt::CaseInsensitive) ? path : path + ".pdf";
@@ -213,7 +215,8 @@ void TMainForm::ShowPageStatus()
                               .arg(PageEd->value())
                               .arg(document().pages.Count())
                               .arg(ZoomEd->value());
-    // The panel has a fixed width: a long file name gives way in its middle, the page never.
+    // The panel keeps its width for the page texts: a long file name gives way in its middle,
+    // the page never.
     const QFontMetrics metrics = StatusText->fontMetrics();
     const int room = StatusText->contentsRect().width() - StatusText->margin() * 2 - metrics.horizontalAdvance(where) - 4;
     StatusText->setText(metrics.elidedText(openedFileName_, Qt::ElideMiddle, std::max(room, 0)) + where);
