@@ -6,17 +6,17 @@
 #include <algorithm>
 #include <fstream>
 
+#include "core/Clock.h"
+
 namespace folivo {
 
 namespace {
 
 void SetToNow(CivilDate& date, CivilTime& time)
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    date = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    time = {local.tm_hour, local.tm_min, local.tm_sec};
+    const ClockReading now = ReadClock();
+    date = {now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday};
+    time = {now.fields.tm_hour, now.fields.tm_min, now.fields.tm_sec};
 }
 
 // The whole file, or nothing when it cannot be read or is too large for 32-bit positions.

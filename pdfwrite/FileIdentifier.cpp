@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "core/Clock.h"
 #include "syntax/ObjectCipher.h"
 
 namespace folivo {
@@ -16,7 +17,9 @@ std::string NewFileIdentifier(std::string_view content, std::string_view fileNam
     auto update = [&context](const void* bytes, size_t size) {
         md5_update(&context, size, static_cast<const uint8_t*>(bytes));
     };
-    const int64_t now = std::chrono::system_clock::now().time_since_epoch().count();
+    const ClockReading clock = ReadClock();
+    const int64_t now = clock.fixed ? static_cast<int64_t>(clock.seconds)
+                                    : std::chrono::system_clock::now().time_since_epoch().count();
     update(&now, sizeof now);
     update(fileName.data(), fileName.size());
     update(content.data(), content.size());

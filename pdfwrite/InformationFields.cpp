@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "core/Clock.h"
 #include "core/PdfDocEncoding.h"
 #include "core/Windows1252.h"
 
@@ -23,6 +24,7 @@ std::string PdfDateText(const CivilDate& date, const CivilTime& time, int offset
 
 int LocalOffsetMinutes(const CivilDate& date, const CivilTime& time)
 {
+    if (ReadClock().fixed) return 0;
     std::tm local{};
     local.tm_year = date.year - 1900;
     local.tm_mon = date.month - 1;
@@ -65,21 +67,17 @@ std::string InformationStringBytes(std::string_view text)
 
 std::string CurrentPdfDateText()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const CivilDate date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    const CivilTime time{local.tm_hour, local.tm_min, local.tm_sec};
-    return PdfDateText(date, time, static_cast<int>(local.tm_gmtoff / 60));
+    const ClockReading now = ReadClock();
+    const CivilDate date{now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday};
+    const CivilTime time{now.fields.tm_hour, now.fields.tm_min, now.fields.tm_sec};
+    return PdfDateText(date, time, now.offsetMinutes);
 }
 
 void SetModifiedToNow(InfoFields& info)
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    info.modifiedDate = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    info.modifiedTime = {local.tm_hour, local.tm_min, local.tm_sec};
+    const ClockReading now = ReadClock();
+    info.modifiedDate = {now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday};
+    info.modifiedTime = {now.fields.tm_hour, now.fields.tm_min, now.fields.tm_sec};
     info.modifiedPresent = true;
     info.changedByUser = true;
 }
