@@ -385,7 +385,7 @@ QWidget* TMainForm::BuildSavePage()
         label->setWordWrap(true);
         protection->addWidget(label);
     };
-    wideLabel(ProtectionStateLabel, "ProtectionStateLabel");
+    wideLabel(EncryptionStateLabel, "EncryptionStateLabel");
     wideLabel(ChangesDeniedLabel, "ChangesDeniedLabel");
     ChangesDeniedLabel->hide();
     const auto check = [&](QCheckBox*& box, const char* name, const QString& text, bool checked) {
@@ -393,8 +393,8 @@ QWidget* TMainForm::BuildSavePage()
         box->setObjectName(name);
         box->setChecked(checked);
     };
-    check(ProtectCheck, "ProtectCheck", QString::fromUtf8("Mit Kennwort schützen (AES-256)"), false);
-    protection->addWidget(ProtectCheck);
+    check(EncryptCheck, "EncryptCheck", QString::fromUtf8("Mit Kennwort schützen (AES-256)"), false);
+    protection->addWidget(EncryptCheck);
     // What only new protection uses, enabled together with its box.
     protectFields_ = new QWidget(PasswordGroup);
     auto* fields = new QGridLayout(protectFields_);
@@ -425,17 +425,17 @@ QWidget* TMainForm::BuildSavePage()
     right(AllowAnnotateCheck, "AllowAnnotateCheck", "Kommentieren erlauben", 5, 1);
     fields->setColumnStretch(2, 1);
     protection->addWidget(protectFields_);
-    check(RemoveProtectionCheck, "RemoveProtectionCheck", "Kennwortschutz entfernen", false);
-    protection->addWidget(RemoveProtectionCheck);
+    check(RemoveEncryptionCheck, "RemoveEncryptionCheck", "Kennwortschutz entfernen", false);
+    protection->addWidget(RemoveEncryptionCheck);
     layout->addWidget(PasswordGroup);
     // Protecting anew and removing the protection exclude each other.
-    connect(ProtectCheck, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) RemoveProtectionCheck->setChecked(false);
-        EnableProtectionControls();
+    connect(EncryptCheck, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) RemoveEncryptionCheck->setChecked(false);
+        EnableEncryptionControls();
     });
-    connect(RemoveProtectionCheck, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) ProtectCheck->setChecked(false);
-        EnableProtectionControls();
+    connect(RemoveEncryptionCheck, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) EncryptCheck->setChecked(false);
+        EnableEncryptionControls();
     });
 
     SaveBtn = new QPushButton("PDF speichern &unter...", page);

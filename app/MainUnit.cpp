@@ -107,7 +107,7 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     PrefListBox->addItems(LoadPrefFolders(PrefFoldersFile()));
 
     temporaryFolder_ = std::make_unique<TemporaryFolder>(ToPath(programFolder_));
-    document().programFolder = temporaryFolder_->Path();
+    document().temporaryFolder = temporaryFolder_->Path();
     document().canvas = &canvas_;
     document().readImages = ReadImagesCheck->isChecked();
     QFont arial("Arial");
@@ -115,7 +115,7 @@ TMainForm::TMainForm(UserDialogs* dialogs, const QString& programFolder)
     SetDisplayFont(arial);
     PDFVersionBox->setCurrentIndex(DefaultVersionItem);
     ShowInformationFields();
-    ShowProtectionState();
+    ShowEncryptionState();
     ShowSignatures();
 }
 
@@ -163,7 +163,7 @@ void TMainForm::openfilenow(const QString& path)
 std::unique_ptr<PdfDocument> TMainForm::NewDocument()
 {
     auto fresh = std::make_unique<PdfDocument>(*this);
-    fresh->programFolder = temporaryFolder_->Path();
+    fresh->temporaryFolder = temporaryFolder_->Path();
     fresh->canvas = &canvas_;
     fresh->readImages = ReadImagesCheck->isChecked();
     // The text-adding settings belong to the window's session, not to one file.
@@ -514,17 +514,17 @@ void TMainForm::SaveBtnClick()
     SaveTo(pdfPath);
 }
 
-void TMainForm::ShowProtectionState()
+void TMainForm::ShowEncryptionState()
 {
     ClearPasswordEdits();
-    ProtectCheck->setChecked(false);
-    RemoveProtectionCheck->setChecked(false);
+    EncryptCheck->setChecked(false);
+    RemoveEncryptionCheck->setChecked(false);
     const bool open = DocumentOpen();
-    if (!open) ProtectionStateLabel->clear();
+    if (!open) EncryptionStateLabel->clear();
     else if (document().encryption.handler)
-        ProtectionStateLabel->setText(
+        EncryptionStateLabel->setText(
             QString::fromUtf8("Die Datei ist mit einem Kennwort geschützt; sie bleibt beim Speichern so geschützt."));
-    else ProtectionStateLabel->setText(QString::fromUtf8("Die Datei ist nicht mit einem Kennwort geschützt."));
+    else EncryptionStateLabel->setText(QString::fromUtf8("Die Datei ist nicht mit einem Kennwort geschützt."));
     const bool denied = open && !document().ChangesAllowed();
     ChangesDeniedLabel->setText(denied ? QString::fromUtf8("Der Verfasser dieser PDF-Datei erlaubt keine Änderungen. "
                                                            "Ohne das Kennwort für Änderungen kann sie nur unverändert "
@@ -533,7 +533,7 @@ void TMainForm::ShowProtectionState()
     ChangesDeniedLabel->setVisible(denied);
     InfoChangesDeniedLabel->setText(ChangesDeniedLabel->text());
     InfoChangesDeniedLabel->setVisible(denied);
-    // New protection starts from what the file allows today (everything, when unprotected).
+    // New encryption starts from what the file allows today (everything, when unencrypted).
     const int32_t permissions =
         open && document().encryption.handler ? document().encryption.handler->Parameters().permissions : ~0;
     const std::pair<QCheckBox*, int32_t> rights[] = {{AllowPrintCheck, PermitPrint},
@@ -542,7 +542,7 @@ void TMainForm::ShowProtectionState()
                                                      {AllowAnnotateCheck, PermitAnnotate}};
     for (const auto& [box, bit] : rights) box->setChecked((permissions & bit) != 0);
     EnableChanges(!denied);
-    EnableProtectionControls();
+    EnableEncryptionControls();
 }
 
 void TMainForm::ShowSignatures()
@@ -565,7 +565,7 @@ void TMainForm::EnableSaveMode()
     // The box would otherwise show a version the appended file does not get.
     if (appending) PDFVersionBox->setCurrentIndex(readVersionItem_);
     PDFVersionBox->setEnabled(!appending);
-    // The group's own rules (changes denied, no protection to remove) stay with its boxes; a
+    // The group's own rules (changes denied, no encryption to remove) stay with its boxes; a
     // disabled group only adds to them, and ChosenPasswordSettings sees its boxes disabled.
     PasswordGroup->setEnabled(!appending);
     ShowVersionNote();
@@ -584,14 +584,14 @@ void TMainForm::EnableChanges(bool allowed)
         control->setEnabled(allowed);
 }
 
-void TMainForm::EnableProtectionControls()
+void TMainForm::EnableEncryptionControls()
 {
-    const bool changeable = DocumentOpen() && document().ProtectionChangeAllowed();
-    ProtectCheck->setEnabled(changeable);
-    RemoveProtectionCheck->setEnabled(changeable && document().encryption.handler != nullptr);
-    protectFields_->setEnabled(ProtectCheck->isEnabled() && ProtectCheck->isChecked());
+    const bool changeable = DocumentOpen() && document().EncryptionChangeAllowed();
+    EncryptCheck->setEnabled(changeable);
+    RemoveEncryptionCheck->setEnabled(changeable && document().encryption.handler != nullptr);
+    protectFields_->setEnabled(EncryptCheck->isEnabled() && EncryptCheck->isChecked());
     // The state as read says nothing about the save while a change of it is chosen.
-    ProtectionStateLabel->setVisible(!ProtectCheck->isChecked() && !RemoveProtectionCheck->isChecked());
+    EncryptionStateLabel->setVisible(!EncryptCheck->isChecked() && !RemoveEncryptionCheck->isChecked());
     ShowVersionNote();
 }
 
@@ -601,7 +601,7 @@ void TMainForm::ShowVersionNote()
     const PasswordSettings chosen = ChosenPasswordSettings();
     const auto& kept = document().encryption.handler;
     const bool aes256 = !AppendCheck->isChecked() &&
-                        (chosen.mode == PasswordSettings::Mode::Protect ||
+                        (chosen.mode == PasswordSettings::Mode::Encrypt ||
                          (chosen.mode == PasswordSettings::Mode::Keep && kept && kept->Parameters().revision >= 5));
     const int item = PDFVersionBox->currentIndex();
     const int written = WrittenVersionItem(item, aes256);
@@ -614,8 +614,8 @@ void TMainForm::ShowVersionNote()
 PasswordSettings TMainForm::ChosenPasswordSettings() const
 {
     PasswordSettings settings;
-    if (ProtectCheck->isEnabled() && ProtectCheck->isChecked()) {
-        settings.mode = PasswordSettings::Mode::Protect;
+    if (EncryptCheck->isEnabled() && EncryptCheck->isChecked()) {
+        settings.mode = PasswordSettings::Mode::Encrypt;
         settings.userPassword = ToUtf8(UserPasswordEdit->text());
         settings.ownerPassword = ToUtf8(OwnerPasswordEdit->text());
         const std::pair<const QCheckBox*, int32_t> rights[] = {{AllowPrintCheck, PermitPrint},
@@ -624,7 +624,7 @@ PasswordSettings TMainForm::ChosenPasswordSettings() const
                                                                {AllowAnnotateCheck, PermitAnnotate}};
         for (const auto& [box, bit] : rights)
             if (!box->isChecked()) settings.denied |= bit;
-    } else if (RemoveProtectionCheck->isEnabled() && RemoveProtectionCheck->isChecked()) {
+    } else if (RemoveEncryptionCheck->isEnabled() && RemoveEncryptionCheck->isChecked()) {
         settings.mode = PasswordSettings::Mode::Remove;
     }
     return settings;
@@ -652,7 +652,7 @@ bool TMainForm::SaveTo(const QString& path)
     document().appendChanges = AppendCheck->isChecked();
     document().versionItem = PDFVersionBox->currentIndex();
     document().passwordSettings = document().appendChanges ? PasswordSettings{} : ChosenPasswordSettings();
-    if (document().passwordSettings.mode == PasswordSettings::Mode::Protect) {
+    if (document().passwordSettings.mode == PasswordSettings::Mode::Encrypt) {
         if (const QString problem = PasswordRepeatProblem(); !problem.isEmpty()) {
             document().passwordSettings = PasswordSettings{};
             dialogs_->ShowMessage(this, problem, "PDF speichern unter", MessageIcon::Error);
@@ -660,12 +660,12 @@ bool TMainForm::SaveTo(const QString& path)
         }
     }
     const bool saved = document().SavePDFNew(ToPath(path));
-    const bool protectedAnew = document().passwordSettings.mode == PasswordSettings::Mode::Protect;
+    const bool encryptedAnew = document().passwordSettings.mode == PasswordSettings::Mode::Encrypt;
     // The passwords stay in memory no longer than the save they were entered for.
     document().passwordSettings = PasswordSettings{};
     if (!saved) return false;
     changesSaved_ = true;
-    if (protectedAnew) ClearPasswordEdits();
+    if (encryptedAnew) ClearPasswordEdits();
     if (ShowPDFCheck->isChecked() && !dialogs_->OpenWithDesktop(path))
         dialogs_->ShowMessage(this,
                               QString::fromUtf8("Die Datei %1 wurde gespeichert, konnte aber nicht mit dem "
@@ -789,7 +789,7 @@ void TMainForm::ReadingFinished(int pageCount)
     readVersionItem_ = document().versionItem;
     PDFVersionBox->setCurrentIndex(readVersionItem_);
     ShowInformationFields();
-    ShowProtectionState();
+    ShowEncryptionState();
     ShowSignatures();
     PageControl2->setCurrentIndex(1);
     ScrollPageViewToTop(true);

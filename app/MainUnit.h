@@ -207,9 +207,9 @@ public:
     QPushButton* SaveBtn = nullptr;
     QCheckBox* ShowPDFCheck = nullptr;
     QGroupBox* PasswordGroup = nullptr;
-    QLabel* ProtectionStateLabel = nullptr;
+    QLabel* EncryptionStateLabel = nullptr;
     QLabel* ChangesDeniedLabel = nullptr;
-    QCheckBox* ProtectCheck = nullptr;
+    QCheckBox* EncryptCheck = nullptr;
     QLineEdit* UserPasswordEdit = nullptr;
     QLineEdit* OwnerPasswordEdit = nullptr;
     QLineEdit* UserPasswordRepeatEdit = nullptr;
@@ -219,7 +219,7 @@ public:
     QCheckBox* AllowModifyCheck = nullptr;
     QCheckBox* AllowCopyCheck = nullptr;
     QCheckBox* AllowAnnotateCheck = nullptr;
-    QCheckBox* RemoveProtectionCheck = nullptr;
+    QCheckBox* RemoveEncryptionCheck = nullptr;
 
     TOpenPDFForm* OpenPDFForm = nullptr;
     TAddTextForm* AddTextForm = nullptr;
@@ -251,21 +251,21 @@ private:
     // The page view at the top of the page, and at its left when fromLeft.
     void ScrollPageViewToTop(bool fromLeft);
     void SetDisplayFont(const QFont& font);
-    // The save page's password group for the document just read: its protection and rights,
+    // The save page's password group for the document just read: its encryption and rights,
     // no password and neither protect nor remove chosen.
-    void ShowProtectionState();
+    void ShowEncryptionState();
     // Information, dates and the document protection take changes only where the author allows.
     void EnableChanges(bool allowed);
     // Which password group controls can be used with the boxes as they are checked.
-    void EnableProtectionControls();
+    void EnableEncryptionControls();
     // The signatures of the document just read: the information page's note, and appending
     // chosen for a signed document.
     void ShowSignatures();
-    // Appending keeps the version and the protection as read: their controls rest meanwhile.
+    // Appending keeps the version and the encryption as read: their controls rest meanwhile.
     void EnableSaveMode();
-    // Says that the version box's choice is raised for AES-256 protection, when it is.
+    // Says that the version box's choice is raised for AES-256 encryption, when it is.
     void ShowVersionNote();
-    // The protection the next save writes, from the password group.
+    // The encryption the next save writes, from the password group.
     PasswordSettings ChosenPasswordSettings() const;
     void ClearPasswordEdits();
     // Why the passwords and their repetitions do not agree; empty when they do.
@@ -320,7 +320,7 @@ private:
     bool cancelRequested_ = false;
     // Counts the readings that ended; a file whose password question was cancelled was never read.
     int readingsFinished_ = 0;
-    // The password edits and permission boxes of new protection.
+    // The password edits and permission boxes of new encryption.
     QWidget* protectFields_ = nullptr;
     // True while the window itself fills the information widgets.
     bool fillingFields_ = false;

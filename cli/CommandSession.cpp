@@ -72,7 +72,7 @@ CommandSession::CommandSession(const CommandOptions& options)
 {
     canvas.SetDisplayFont(QStringFromWindows1252(options.font.family), options.font.bold, options.font.italic);
     document.canvas = &canvas;
-    document.programFolder = temporaryFolder.Path();
+    document.temporaryFolder = temporaryFolder.Path();
     document.readImages = options.readImages;
     document.interpretPages = options.interpretPages;
     document.password = options.password;

@@ -116,10 +116,10 @@ int Parse(int argc, char** argv, SaveOptions& options)
         }
         bool textOption = false;
         for (const char* name : textOptions) textOption = textOption || argument == name;
-        const bool protectionOption =
+        const bool encryptionOption =
             argument == "--encrypt-user" || argument == "--encrypt-owner" || argument == "--deny";
         if ((argument == "-o" || argument == "--version" || argument == "--created" || argument == "--modified" ||
-             textOption || protectionOption) &&
+             textOption || encryptionOption) &&
             !hasValue) {
             std::cerr << "folivo-cli save: " << argument << " braucht einen Wert\n" << Usage;
             return 1;
@@ -233,14 +233,14 @@ int RunSave(int argc, char** argv)
     if (!document.documentRead) return 2;
     if (options.versionItem >= 0) document.versionItem = options.versionItem;
     document.appendChanges = options.append;
-    PasswordSettings& protection = document.passwordSettings;
+    PasswordSettings& encryption = document.passwordSettings;
     if (options.decrypt) {
-        protection.mode = PasswordSettings::Mode::Remove;
+        encryption.mode = PasswordSettings::Mode::Remove;
     } else if (options.encryptOwner) {
-        protection.mode = PasswordSettings::Mode::Protect;
-        protection.userPassword = options.encryptUser.value_or("");
-        protection.ownerPassword = *options.encryptOwner;
-        protection.denied = options.deny ? *DeniedPermissions(*options.deny) : 0;
+        encryption.mode = PasswordSettings::Mode::Encrypt;
+        encryption.userPassword = options.encryptUser.value_or("");
+        encryption.ownerPassword = *options.encryptOwner;
+        encryption.denied = options.deny ? *DeniedPermissions(*options.deny) : 0;
         // Said only when a version was asked for: the default is the program's, not the user's.
         const int written = WrittenVersionItem(document.versionItem, true);
         if (options.versionItem >= 0 && written != options.versionItem)

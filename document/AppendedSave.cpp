@@ -19,15 +19,15 @@ std::string DocumentWriter::WriteAppended()
     if (!doc.HasChanges()) return out_.Bytes();
     if (!input.empty() && input.back() != '\n' && input.back() != '\r') out_.WriteLine("");
 
-    // New objects are encrypted as the input's are; the protection cannot change here.
-    protection_ = doc.encryption.handler;
-    protectionText_ = doc.encryption.dictionaryText;
+    // New objects are encrypted as the input's are; the encryption cannot change here.
+    encryption_ = doc.encryption.handler;
+    encryptionText_ = doc.encryption.dictionaryText;
     PlanNumbers();
     PlanMetadata();
     // Without added fonts the insertions would only add empty dictionaries.
     if (!fontRefs_.empty()) CollectInsertions();
     for (const int32_t number : ObjectsWithInsertions()) CopyObject(number);
-    if (protection_ && doc.encryption.objectNumber == 0) WriteEncryptionDictionary();
+    if (encryption_ && doc.encryption.objectNumber == 0) WriteEncryptionDictionary();
     WriteAddedFonts();
     if (doc.info.changedByUser) WriteInformation();
     WriteMetadata();
@@ -110,7 +110,7 @@ std::vector<std::string> DocumentWriter::AppendedTrailerLines(int32_t size) cons
     } else if (doc.infoReference.found) {
         lines.push_back(reference("/Info", doc.infoReference));
     }
-    if (protection_) lines.push_back(reference("/Encrypt", {encryptionNumber_, 0, true}));
+    if (encryption_) lines.push_back(reference("/Encrypt", {encryptionNumber_, 0, true}));
     lines.push_back(FileIdentifierEntry(fileIds_[0], fileIds_[1]));
     return lines;
 }

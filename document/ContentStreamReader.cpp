@@ -27,8 +27,8 @@ void RemoveFile(const std::string& path)
 
 std::string PdfDocument::DecodeLzwThroughFiles(std::string data, size_t limit)
 {
-    const std::string input = programFolder + "tmpdec.tmp";
-    const std::string output = programFolder + "tmpdec2.tmp";
+    const std::string input = temporaryFolder + "tmpdec.tmp";
+    const std::string output = temporaryFolder + "tmpdec2.tmp";
     {
         std::ofstream file(input, std::ios::binary | std::ios::trunc);
         if (!file) return data;

@@ -71,8 +71,8 @@ std::string DocumentWriter::Write()
         document_.fileBuffer = saved;
         return bytes;
     }
-    ChooseProtection();
-    versionItem_ = WrittenVersionItem(document_.versionItem, protection_ && protection_->Parameters().revision >= 5);
+    ChooseEncryption();
+    versionItem_ = WrittenVersionItem(document_.versionItem, encryption_ && encryption_->Parameters().revision >= 5);
     compact_ = versionItem_ >= FirstCompactVersionItem && versionItem_ < VersionCount;
     WriteHeader();
     PlanNumbers();
@@ -172,8 +172,8 @@ void DocumentWriter::PlanNumbers()
     notCopied_.insert(doc.pagesRootReference.objectNumber);
     // The input's /Encrypt dictionary is written anew when kept, and dropped otherwise.
     if (doc.encryption.objectNumber > 0) notCopied_.insert(doc.encryption.objectNumber);
-    if (protection_) {
-        const bool kept = protection_ == doc.encryption.handler;
+    if (encryption_) {
+        const bool kept = encryption_ == doc.encryption.handler;
         encryptionNumber_ = kept && doc.encryption.objectNumber > 0 ? doc.encryption.objectNumber : NewNumber();
     }
 
@@ -315,7 +315,7 @@ void DocumentWriter::CopyObject(int32_t number)
     out_.WriteLine("");
     // A copied stream keeps the crypt filter it chooses for itself.
     std::optional<CryptMethod> dataMethod;
-    if (protection_ && isStream) dataMethod = document_.StreamMethod(number, protection_->Parameters());
+    if (encryption_ && isStream) dataMethod = document_.StreamMethod(number, encryption_->Parameters());
     Seal(copyStart, number, entry.generation, streamLength >= 0 ? std::optional<int64_t>(streamLength) : std::nullopt,
          dataMethod);
 }
@@ -332,25 +332,25 @@ void DocumentWriter::CopyWithInsertions(int64_t from, int64_t to, const std::fun
     append(std::string_view(data + at, static_cast<size_t>(to - at)));
 }
 
-void DocumentWriter::ChooseProtection()
+void DocumentWriter::ChooseEncryption()
 {
     const PasswordSettings& settings = document_.passwordSettings;
     const auto& encryption = document_.encryption;
-    if (settings.mode == PasswordSettings::Mode::Protect) {
-        protection_ = std::make_shared<const SecurityHandler>(SecurityHandler::CreateAes256(
+    if (settings.mode == PasswordSettings::Mode::Encrypt) {
+        encryption_ = std::make_shared<const SecurityHandler>(SecurityHandler::CreateAes256(
             settings.userPassword, settings.ownerPassword, PermissionsDenying(settings.denied)));
-        protectionText_ = EncryptionDictionaryText(protection_->Parameters());
+        encryptionText_ = EncryptionDictionaryText(encryption_->Parameters());
     } else if (settings.mode == PasswordSettings::Mode::Keep && encryption.handler) {
-        protection_ = encryption.handler;
-        protectionText_ = encryption.dictionaryText;
+        encryption_ = encryption.handler;
+        encryptionText_ = encryption.dictionaryText;
     }
 }
 
 void DocumentWriter::ChooseFileIds()
 {
     const PdfDocument& doc = document_;
-    // Revisions 2 to 4 derive their keys from the first /ID string: a kept protection keeps it.
-    if (protection_ && protection_ == doc.encryption.handler && protection_->Parameters().revision <= 4) {
+    // Revisions 2 to 4 derive their keys from the first /ID string: a kept encryption keeps it.
+    if (encryption_ && encryption_ == doc.encryption.handler && encryption_->Parameters().revision <= 4) {
         fileIds_ = doc.fileIds;
         fileIds_.resize(2);
         return;
@@ -363,10 +363,10 @@ void DocumentWriter::ChooseFileIds()
 
 void DocumentWriter::WriteEncryptionDictionary()
 {
-    if (!protection_) return;
+    if (!encryption_) return;
     AddXref(encryptionNumber_, 0);
     WriteObjectHeader(encryptionNumber_, 0);
-    out_.WriteLine(protectionText_);
+    out_.WriteLine(encryptionText_);
     // Neither encrypted nor packed: a reader needs it before it can read anything else.
     out_.WriteLine("endobj");
 }
@@ -374,8 +374,8 @@ void DocumentWriter::WriteEncryptionDictionary()
 void DocumentWriter::Seal(int64_t start, int32_t number, int32_t generation, std::optional<int64_t> dataLength,
                           std::optional<CryptMethod> dataMethod)
 {
-    if (!protection_) return;
-    const SecurityHandler& handler = *protection_;
+    if (!encryption_) return;
+    const SecurityHandler& handler = *encryption_;
     ConvertedObject sealed = ConvertObject(
         std::string_view(out_.Bytes()).substr(static_cast<size_t>(start)), dataLength,
         [&](std::string_view bytes) { return std::optional<std::string>(handler.EncryptString(bytes, number, generation)); },
@@ -473,7 +473,7 @@ void DocumentWriter::PlanMetadata()
 void DocumentWriter::PlanExtensions()
 {
     const PdfDocument& doc = document_;
-    if (versionItem_ != Aes256VersionItem || !protection_ || protection_->Parameters().revision < 5) return;
+    if (versionItem_ != Aes256VersionItem || !encryption_ || encryption_->Parameters().revision < 5) return;
     // A catalog that names extensions keeps its own; two /Extensions keys would be worse.
     if (doc.catalogHasExtensions || doc.catalogDictionaryPosition < 0) return;
     insertions_.emplace(std::pair{static_cast<int64_t>(doc.catalogDictionaryPosition) + 2, 4},
@@ -493,7 +493,7 @@ void DocumentWriter::WriteMetadata()
     out_.WriteLine("endstream");
     out_.WriteLine("endobj");
     std::optional<CryptMethod> method;
-    if (protection_ && !protection_->Parameters().encryptMetadata) method = CryptMethod::Identity;
+    if (encryption_ && !encryption_->Parameters().encryptMetadata) method = CryptMethod::Identity;
     Seal(objectStart_, metadata_.objectNumber, metadata_.generation, std::nullopt, method);
 }
 
@@ -708,7 +708,7 @@ std::vector<std::string> DocumentWriter::TrailerReferences() const
     if (informationEntry_.inUse) lines.push_back(reference("/Info", information_.objectNumber, information_.generation));
     if (document_.rootReference.found)
         lines.push_back(reference("/Root", document_.rootReference.objectNumber, document_.rootReference.generation));
-    if (protection_) lines.push_back(reference("/Encrypt", encryptionNumber_, 0));
+    if (encryption_) lines.push_back(reference("/Encrypt", encryptionNumber_, 0));
     lines.push_back(FileIdentifierEntry(fileIds_[0], fileIds_[1]));
     return lines;
 }

@@ -41,8 +41,8 @@ private:
         int32_t container = 0;
     };
 
-    // The protection the new file gets: the document's own, new, or none.
-    void ChooseProtection();
+    // The encryption the new file gets: the document's own, new, or none.
+    void ChooseEncryption();
     void WriteEncryptionDictionary();
     // Encrypts the strings and stream data of the object written from `start` on, under its
     // number and generation; dataLength: its stream data's length when /Length does not say;
@@ -67,7 +67,7 @@ private:
     void PlanMetadata();
     void WriteMetadata();
     // The trailer's /ID: the first element as read, the second new when the document changed;
-    // both as read when a kept protection derives its key from them.
+    // both as read when a kept encryption derives its key from them.
     void ChooseFileIds();
     void WritePagesRoot();
     void WritePage(uint32_t index);
@@ -150,8 +150,8 @@ private:
     ObjectStreamBuilder pending_;
     int32_t pendingNumber_ = 0;
     // Encryption of the new file.
-    std::shared_ptr<const SecurityHandler> protection_;
-    std::string protectionText_;
+    std::shared_ptr<const SecurityHandler> encryption_;
+    std::string encryptionText_;
     int32_t encryptionNumber_ = 0;
     std::vector<std::string> fileIds_;
 };

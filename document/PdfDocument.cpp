@@ -206,7 +206,7 @@ bool PdfDocument::ChangesAllowed() const
     return (encryption.handler->Parameters().permissions & PermitModify) != 0;
 }
 
-bool PdfDocument::ProtectionChangeAllowed() const
+bool PdfDocument::EncryptionChangeAllowed() const
 {
     return !encryption.handler || encryption.access == Access::Owner ||
            (encryption.openedWithEmptyPassword && ChangesAllowed());

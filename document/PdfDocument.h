@@ -62,7 +62,7 @@ public:
     std::string password;
 
     // Folder for temporary files, ending in a separator.
-    std::string programFolder;
+    std::string temporaryFolder;
     // The page view's canvas with the display font; the interpreter measures text with it.
     MeasuringCanvas* canvas = nullptr;
     // Values kept in controls by the window: the version box item, "Bilder einlesen", the
@@ -135,7 +135,7 @@ public:
     bool ChangesAllowed() const;
     // The protection may be changed or removed: the owner password, or a document that opens
     // with the empty password and allows changes.
-    bool ProtectionChangeAllowed() const;
+    bool EncryptionChangeAllowed() const;
     // Something a save would write differently from what was read: information, added text,
     // the document protection.
     bool HasChanges() const;

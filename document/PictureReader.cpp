@@ -515,7 +515,7 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     if (picture.bitsPerComponent <= 0 && !picture.stencil && codec != "/JPXDecode") return false;
 
     if (codec == "/DCTDecode" || codec == "/DCT") {
-        const std::string path = programFolder + "tempimage.jpg";
+        const std::string path = temporaryFolder + "tempimage.jpg";
         if (!WriteFile(path, *decoded)) {
             RemoveFile(path);
             return false;
@@ -527,7 +527,7 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     }
     if (codec == "/CCITTFaxDecode" || codec == "/CCF") {
         if (picture.width <= 1 || picture.height <= 1) return false;
-        const std::string path = programFolder + "tempimage" + std::to_string(number) + ".tif";
+        const std::string path = temporaryFolder + "tempimage" + std::to_string(number) + ".tif";
         if (!WriteFile(path, CcittTiffWrapper(picture.width, picture.height, *decoded))) {
             RemoveFile(path);
             ShowError("Fehler: Konnte Datei " + path + "nicht erstellen!");

@@ -73,12 +73,12 @@ bool PdfDocument::SavePDFNew(const std::string& path)
                   "nur unverändert gespeichert werden.");
         return false;
     }
-    if (passwordSettings.mode != PasswordSettings::Mode::Keep && !ProtectionChangeAllowed()) {
+    if (passwordSettings.mode != PasswordSettings::Mode::Keep && !EncryptionChangeAllowed()) {
         ShowError("Der Kennwortschutz dieser PDF-Datei kann nur mit dem Kennwort für Änderungen geändert oder entfernt "
                   "werden.");
         return false;
     }
-    if (passwordSettings.mode == PasswordSettings::Mode::Protect && passwordSettings.ownerPassword.empty()) {
+    if (passwordSettings.mode == PasswordSettings::Mode::Encrypt && passwordSettings.ownerPassword.empty()) {
         ShowError("Für den Kennwortschutz ist ein Kennwort für Änderungen nötig.");
         return false;
     }

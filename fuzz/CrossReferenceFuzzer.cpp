@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SilentPort port;
     folivo::PdfDocument document(port);
     document.readImages = false;
-    document.programFolder = "/nonexistent/";
+    document.temporaryFolder = "/nonexistent/";
     document.OpenBytes(std::vector<uint8_t>(data, data + size), "fuzz.pdf");
     return 0;
 }

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static SilentPort port;
     folivo::PdfDocument doc(port);
     doc.readImages = true;
-    doc.programFolder = TemporaryFolder();
+    doc.temporaryFolder = TemporaryFolder();
     doc.OpenBytes(std::vector<uint8_t>(data, data + size), "fuzz.pdf");
     return 0;
 }

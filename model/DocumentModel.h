@@ -213,13 +213,13 @@ struct SignatureField {
     std::string signingTime;
 };
 
-// The password protection a save writes: the document's own as read, new protection with
-// these passwords and permissions (AES-256), or none.
+// The password protection (encryption) a save writes: the document's own as read, new
+// encryption with these passwords and permissions (AES-256), or none.
 struct PasswordSettings {
-    enum class Mode { Keep, Protect, Remove };
+    enum class Mode { Keep, Encrypt, Remove };
     Mode mode = Mode::Keep;
     std::string userPassword;   // may be empty: anyone may open the file
-    std::string ownerPassword;  // required for Protect
+    std::string ownerPassword;  // required for Encrypt
     // PermitPrint, PermitModify, PermitCopy, PermitAnnotate bits taken away.
     int32_t denied = 0;
 };

@@ -156,7 +156,7 @@ TEST(AppendedSave, RefusedForRepairedFilesAndNewProtection)
         OpenedDocument opened(repairedFile ? damaged : OnePage());
         EXPECT_EQ(opened->repaired, repairedFile);
         opened->appendChanges = true;
-        if (!repairedFile) opened->passwordSettings = {PasswordSettings::Mode::Protect, "", "owner", 0};
+        if (!repairedFile) opened->passwordSettings = {PasswordSettings::Mode::Encrypt, "", "owner", 0};
         ScratchFolder folder;
         EXPECT_FALSE(opened->SavePDFNew(folder.File("saved.pdf")));
         EXPECT_FALSE(std::filesystem::exists(folder.File("saved.pdf")));

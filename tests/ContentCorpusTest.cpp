@@ -74,7 +74,7 @@ const ContentReading& ReadContent(const std::string& file)
     RecordingPort port;
     FixedMeasuringCanvas canvas;
     auto document = std::make_unique<PdfDocument>(port);
-    document->programFolder = folder ? std::string(folder) + "/" : std::string();
+    document->temporaryFolder = folder ? std::string(folder) + "/" : std::string();
     document->readImages = true;
     document->canvas = &canvas;
     ContentReading reading;

@@ -79,7 +79,7 @@ const Reading& Read(const std::string& file)
         std::filesystem::create_directories(folder);
         return folder.string() + "/";
     }();
-    document->programFolder = temporaryFolder;
+    document->temporaryFolder = temporaryFolder;
     Reading reading;
     {
         OpeningWatch watch(path, HangSeconds);
@@ -339,7 +339,7 @@ TEST_F(CorpusTest, FilesReadLikeTheirClassicTwins)
     auto facts = [](const std::string& file) {
         RecordingPort port;
         PdfDocument document(port);
-        document.programFolder = std::filesystem::temp_directory_path().string() + "/";
+        document.temporaryFolder = std::filesystem::temp_directory_path().string() + "/";
         document.readImages = false;
         document.openfilenow(CorpusDir + "/" + file);
         const auto found = std::find_if(port.memo.begin(), port.memo.end(), [](const std::string& line) {

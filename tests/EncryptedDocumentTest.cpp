@@ -166,7 +166,7 @@ TEST_F(EncryptedDocument, ChangesDeniedNeedTheOwnerPassword)
         Opened opened(encrypted, "user");
         EXPECT_EQ(opened->encryption.access, Access::User);
         EXPECT_FALSE(opened->ChangesAllowed());
-        EXPECT_FALSE(opened->ProtectionChangeAllowed());
+        EXPECT_FALSE(opened->EncryptionChangeAllowed());
         // Unchanged it may be saved; a new title, or no protection, it may not.
         EXPECT_TRUE(opened->SavePDFNew(target));
         std::filesystem::remove(target);
@@ -202,7 +202,7 @@ TEST_F(EncryptedDocument, NewProtectionOpensOnlyWithItsPasswords)
         {
             Opened opened(original, "");
             opened->versionItem = version;
-            opened->passwordSettings = {PasswordSettings::Mode::Protect, "auf", "zu", PermitPrint | PermitCopy};
+            opened->passwordSettings = {PasswordSettings::Mode::Encrypt, "auf", "zu", PermitPrint | PermitCopy};
             ASSERT_TRUE(opened->SavePDFNew(saved));
         }
         const std::string report = EncryptionReport(saved, "auf");

@@ -29,7 +29,7 @@ struct Opened {
 
     explicit Opened(const std::string& pdf, bool readImages = true)
     {
-        document.programFolder = folder.File("");
+        document.temporaryFolder = folder.File("");
         document.readImages = readImages;
         document.OpenBytes(Bytes(pdf), "test.pdf");
     }

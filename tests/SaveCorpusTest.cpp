@@ -131,7 +131,7 @@ DocumentFacts ReadFacts(const std::string& path, const std::string& temporaryFol
     RecordingPort port;
     FixedMeasuringCanvas canvas;
     auto document = std::make_unique<PdfDocument>(port);
-    document->programFolder = temporaryFolder + "/";
+    document->temporaryFolder = temporaryFolder + "/";
     // Pictures play no part in saving; decoding them would only cost time.
     document->readImages = false;
     document->canvas = &canvas;

@@ -259,8 +259,8 @@ TEST(MainForm, WindowsKeepTheirTemporaryFilesApart)
     std::string first, second;
     {
         Windows one(folder.File("")), two(folder.File(""));
-        first = one.main.document().programFolder;
-        second = two.main.document().programFolder;
+        first = one.main.document().temporaryFolder;
+        second = two.main.document().temporaryFolder;
         EXPECT_NE(first, second);
         for (const std::string& path : {first, second}) {
             EXPECT_EQ(path.rfind(folder.File(".folivo-"), 0), 0u) << path;

@@ -71,17 +71,17 @@ TEST_F(PasswordTest, AsksAgainAfterAWrongPasswordAndOnlyTheOwnerMayChangeTheProt
     EXPECT_TRUE(questions[1].again);
     EXPECT_TRUE(windows.dialogs.messages.empty());
     EXPECT_EQ(form.document().pages.Count(), 2u);
-    EXPECT_EQ(form.ProtectionStateLabel->text(), QString::fromUtf8(ProtectedText));
+    EXPECT_EQ(form.EncryptionStateLabel->text(), QString::fromUtf8(ProtectedText));
     EXPECT_TRUE(form.ChangesDeniedLabel->isHidden());
-    EXPECT_FALSE(form.ProtectCheck->isEnabled());
-    EXPECT_FALSE(form.RemoveProtectionCheck->isEnabled());
+    EXPECT_FALSE(form.EncryptCheck->isEnabled());
+    EXPECT_FALSE(form.RemoveEncryptionCheck->isEnabled());
 
     Open(file, {"otto"});
-    EXPECT_TRUE(form.RemoveProtectionCheck->isEnabled());
-    form.ProtectCheck->setChecked(true);
+    EXPECT_TRUE(form.RemoveEncryptionCheck->isEnabled());
+    form.EncryptCheck->setChecked(true);
     EXPECT_TRUE(form.UserPasswordEdit->isEnabled());
-    form.RemoveProtectionCheck->setChecked(true);
-    EXPECT_FALSE(form.ProtectCheck->isChecked());
+    form.RemoveEncryptionCheck->setChecked(true);
+    EXPECT_FALSE(form.EncryptCheck->isChecked());
     EXPECT_FALSE(form.UserPasswordEdit->isEnabled());
 }
 
@@ -89,7 +89,7 @@ TEST_F(PasswordTest, CancelledQuestionKeepsTheOpenDocumentAndANewReadingClearsTh
 {
     Open(sample, {});
     form.PageEd->setValue(2);
-    form.ProtectCheck->setChecked(true);
+    form.EncryptCheck->setChecked(true);
     QTest::keyClicks(form.OwnerPasswordEdit, "geheim");
     for (const QStringList& answers : {QStringList{}, QStringList{"falsch"}}) {
         Open(Protected(), answers);
@@ -102,19 +102,19 @@ TEST_F(PasswordTest, CancelledQuestionKeepsTheOpenDocumentAndANewReadingClearsTh
     EXPECT_TRUE(windows.dialogs.messages.empty());
     Open(sample, {});
     EXPECT_TRUE(form.OwnerPasswordEdit->text().isEmpty());
-    EXPECT_FALSE(form.ProtectCheck->isChecked());
+    EXPECT_FALSE(form.EncryptCheck->isChecked());
 }
 
 TEST_F(PasswordTest, NewProtectionHasThePasswordsAndRightsChosen)
 {
     Open(sample, {});
-    EXPECT_EQ(form.ProtectionStateLabel->text(), QString::fromUtf8("Die Datei ist nicht mit einem Kennwort geschützt."));
-    EXPECT_FALSE(form.RemoveProtectionCheck->isEnabled());
-    EXPECT_FALSE(form.ProtectionStateLabel->isHidden());
+    EXPECT_EQ(form.EncryptionStateLabel->text(), QString::fromUtf8("Die Datei ist nicht mit einem Kennwort geschützt."));
+    EXPECT_FALSE(form.RemoveEncryptionCheck->isEnabled());
+    EXPECT_FALSE(form.EncryptionStateLabel->isHidden());
     EXPECT_TRUE(form.VersionNoteLabel->isHidden());
-    form.ProtectCheck->setChecked(true);
+    form.EncryptCheck->setChecked(true);
     // The state as read gives way to the choice; the box's 1.3 cannot carry AES-256.
-    EXPECT_TRUE(form.ProtectionStateLabel->isHidden());
+    EXPECT_TRUE(form.EncryptionStateLabel->isHidden());
     EXPECT_FALSE(form.VersionNoteLabel->isHidden());
     EXPECT_TRUE(form.VersionNoteLabel->text().contains("als PDF 1.7")) << form.VersionNoteLabel->text().toStdString();
     form.PDFVersionBox->setCurrentIndex(VersionCount - 1);

@@ -87,12 +87,12 @@ TEST_F(SignedDocumentTest, EachReadingShowsItsSignaturesAndChoosesAppendingForAS
     EXPECT_FALSE(form.PDFVersionBox->isEnabled());
     // The box shows the version the appended file keeps.
     EXPECT_EQ(form.PDFVersionBox->currentIndex(), 2);
-    EXPECT_FALSE(form.ProtectCheck->isEnabled());
+    EXPECT_FALSE(form.EncryptCheck->isEnabled());
     form.AppendCheck->setChecked(false);
     EXPECT_TRUE(form.PDFVersionBox->isEnabled());
     EXPECT_TRUE(form.PasswordGroup->isEnabled());
-    EXPECT_TRUE(form.ProtectCheck->isEnabled());
-    EXPECT_FALSE(form.RemoveProtectionCheck->isEnabled());
+    EXPECT_TRUE(form.EncryptCheck->isEnabled());
+    EXPECT_FALSE(form.RemoveEncryptionCheck->isEnabled());
 
     // A failed reading keeps the open document and the choice made for it.
     form.AppendCheck->setChecked(true);

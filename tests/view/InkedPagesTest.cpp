@@ -115,7 +115,7 @@ TEST_F(InkedPagesTest, NoPageInkedByPopplerIsBlankInOurDrawing)
         QtMeasuringCanvas canvas;
         PdfDocument document(port);
         document.canvas = &canvas;
-        document.programFolder = scratch.File("");
+        document.temporaryFolder = scratch.File("");
         document.openfilenow(path.string());
         ++files;
         if (!document.documentRead || document.invalid) {
