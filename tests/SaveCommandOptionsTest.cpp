@@ -55,7 +55,8 @@ TEST(SaveCommandOptions, ProtectionOpensWithItsPasswordsAndDeniesWhatWasAsked)
         {"--encrypt-owner eigner --deny modify,annotate --version 2.0",
          {{"", "user"}, {"eigner", "owner"}, {"nutzer", ""}},
          {"modify other: not allowed", "modify annotations: not allowed", "modify forms: not allowed",
-          "modify document assembly: not allowed", "print high resolution: allowed", "extract for any purpose: allowed"},
+          "modify document assembly: not allowed", "print high resolution: allowed",
+          "extract for any purpose: allowed"},
          "%PDF-2.0",
          ""},
         // AES-256 needs 1.7 at least: a lower version asked for is raised, and said so.
@@ -83,7 +84,8 @@ TEST(SaveCommandOptions, ProtectionOpensWithItsPasswordsAndDeniesWhatWasAsked)
         }
         const std::string shown = Output("qpdf --show-encryption --password=eigner " + ShellQuoted(saved));
         EXPECT_TRUE(Contains(shown, "R = 6")) << shown;
-        for (const std::string& line : c.permissions) EXPECT_TRUE(Contains(shown, line + "\n")) << line << "\n" << shown;
+        for (const std::string& line : c.permissions)
+            EXPECT_TRUE(Contains(shown, line + "\n")) << line << "\n" << shown;
         // A 1.7 file announces the AES-256 extension in its catalog.
         if (c.header == "%PDF-1.7") {
             const std::string objects = Output("qpdf --json=2 --json-key=qpdf --password=eigner " + ShellQuoted(saved));
