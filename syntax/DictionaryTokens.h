@@ -13,21 +13,35 @@
 
 namespace folivo {
 
-// Calls visit(i) for each name tokens[i] at the top level of the dictionary whose "<<" is
-// tokens[start] that has a token after it, until visit returns false: the one walk that every
-// lookup of keys shares.
+// tokens[at] starts a reference "N G R".
+bool IsReference(const TokenList& tokens, size_t at);
+
+// Calls visit(i) for each key tokens[i] of the dictionary whose "<<" is tokens[start] that has
+// a value after it, until visit returns false: the one walk that every lookup of keys shares.
+// Keys and values alternate, so a name that is a value ("/S /Font") is never taken for a key.
 template <typename Visit>
 void VisitTopLevelNames(const TokenList& tokens, size_t start, Visit visit)
 {
+    if (start >= tokens.size() || tokens[start] != "<<") return;
     int depth = 0;
+    bool keyNext = true;
     for (size_t i = start; i < tokens.size(); ++i) {
         const std::string& token = tokens[i];
         if (token == "<<" || token == "[") {
             ++depth;
         } else if (token == ">>" || token == "]") {
             if (--depth <= 0) return;
-        } else if (depth == 1 && !token.empty() && token[0] == '/' && i + 1 < tokens.size()) {
-            if (!visit(i)) return;
+            // A nested value ended: the next token is a key again.
+            if (depth == 1) keyNext = true;
+        } else if (depth == 1 && keyNext) {
+            const bool key = !token.empty() && token[0] == '/' && i + 1 < tokens.size() && tokens[i + 1] != ">>";
+            if (key && !visit(i)) return;
+            // Anything else where a key belongs is skipped: damage, not a value.
+            keyNext = !key;
+        } else if (depth == 1) {
+            // A value of one token, or a reference of three.
+            if (IsReference(tokens, i)) i += 2;
+            keyNext = true;
         }
     }
 }
@@ -51,8 +65,6 @@ bool NumbersAt(const TokenList& tokens, size_t at, double* values, size_t count)
 // A hex string's first token: "<" with the first digits that follow without a blank.
 bool StartsHexString(const std::string& token);
 
-// tokens[at] starts a reference "N G R".
-bool IsReference(const TokenList& tokens, size_t at);
 
 // The elements of the array whose "[" is at tokens[at]: a reference, a nested array or
 // dictionary, or a hex string is one element of several tokens.
