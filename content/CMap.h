@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/ResourceLimits.h"
+
 namespace folivo {
 
 class CMap {
@@ -19,7 +21,7 @@ public:
     // MaxEntries (or maxEntries when fewer), so no text makes the map large.
     static CMap Parse(std::string_view text, size_t maxEntries = MaxEntries);
 
-    static constexpr size_t MaxEntries = size_t{1} << 20;
+    static constexpr size_t MaxEntries = CMapEntryLimit;
     // The explicit entries and ranges the map holds, and whether the bound left some out.
     size_t Entries() const { return entries_; }
     bool Truncated() const { return truncated_; }

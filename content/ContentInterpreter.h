@@ -18,6 +18,7 @@
 #include "content/PageItems.h"
 #include "content/TextFont.h"
 #include "core/DynaArray.h"
+#include "core/ResourceLimits.h"
 #include "model/DocumentModel.h"
 
 namespace folivo {
@@ -74,10 +75,8 @@ public:
     // before left in the state (an annotation's appearance).
     void DrawForm(const FormContent& form, const Matrix& placement);
 
-    // Graphics states saved at once; deeper q ... Q pairs change nothing further.
-    static constexpr size_t MaxSavedStates = size_t{1} << 16;
-    // Forms inside forms; deeper ones are not entered.
-    static constexpr size_t MaxFormDepth = 32;
+    static constexpr size_t MaxSavedStates = SavedStateLimit;
+    static constexpr size_t MaxFormDepth = FormDepthLimit;
     // What one run may read in entered forms together, however often they are drawn.
     static constexpr uint64_t FormBytesPerRun = uint64_t{256} << 20;
     static constexpr uint64_t FormEntriesPerRun = uint64_t{1} << 16;

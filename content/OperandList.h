@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "core/ResourceLimits.h"
+
 namespace folivo {
 
 class OperandList {
 public:
-    // More than any operator or text array of a real page holds.
-    static constexpr size_t MaxCount = size_t{1} << 16;
-    // Room for a string of several megabytes before its operator.
-    static constexpr size_t MaxBytes = size_t{16} << 20;
+    static constexpr size_t MaxCount = OperandCountLimit;
+    static constexpr size_t MaxBytes = OperandBytesLimit;
 
     // Appends the token; when the list passes a bound, the oldest entries are dropped until it
     // is down to half of it (a single token beyond half the bytes goes too).

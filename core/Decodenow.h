@@ -5,11 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/ResourceLimits.h"
+
 namespace folivo {
 
-// Decoded output is cut off here: LZW expands up to a few thousand times, so a small hostile
-// stream could otherwise ask for gigabytes.
-inline constexpr size_t LzwOutputLimit = size_t{256} << 20;
 
 // Decodes LZW data with early change (codes grow to 10, 11 and 12 bits one code before the
 // table needs them, as in TIFF). Decoding stops at the end-of-data code, at the end of the

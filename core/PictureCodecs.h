@@ -8,16 +8,11 @@
 #include <string_view>
 
 #include "core/PictureSamples.h"
+#include "core/ResourceLimits.h"
 
 namespace folivo {
 
-// Decoded pictures stay within this, and so does what the libraries allocate for them.
-inline constexpr size_t CodecMemoryLimit = size_t{256} << 20;
 
-// JBIG2 pictures have one bit per pixel, and jbig2dec decodes every pixel that it allocates:
-// a few forged bytes can ask for millions of symbols. This holds a 600 dpi A3 page with its
-// symbols and keeps such decoding to about a second.
-inline constexpr size_t Jbig2MemoryLimit = size_t{16} << 20;
 
 // A decoded picture as samples: rows of `components` samples of bitsPerComponent bits, each
 // row starting on a whole byte.

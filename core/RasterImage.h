@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/ResourceLimits.h"
+
 namespace folivo {
 
 class UserInterfacePort;
@@ -18,9 +20,6 @@ struct RasterImage {
     uint32_t palette[256];  // 0x00RRGGBB
 };
 
-// Largest pixel buffer a record may hold. Anything bigger is refused, so a forged width or
-// height in a picture can neither overflow the size computation nor exhaust memory.
-inline constexpr int64_t RasterImageMaxPixelBytes = int64_t{512} << 20;
 
 // Bytes of one pixel row: width × bits rounded up to whole 32-bit words; 0 when the result
 // would exceed RasterImageMaxPixelBytes or the arguments are not positive.

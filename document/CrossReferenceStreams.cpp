@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "core/NumberConversion.h"
+#include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "syntax/CrossReferenceStream.h"
 #include "syntax/ObjectScan.h"
@@ -18,11 +19,6 @@ namespace folivo {
 
 namespace {
 
-// Object streams of one document decode to at most this much together.
-constexpr size_t ObjectStreamLimit = size_t{256} << 20;
-// The members' copies behind the file's bytes: far more than any document's objects outside
-// its streams, and bounded though members may share their bytes.
-constexpr size_t MemberCopyLimit = size_t{128} << 20;
 
 const TokenList* FindEntry(const std::vector<TokenList>& entries, std::string_view key)
 {

@@ -2,6 +2,7 @@
 #include <array>
 #include <tuple>
 
+#include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "model/TextStrings.h"
 #include "model/XmpMetadata.h"
@@ -12,8 +13,6 @@ namespace folivo {
 
 namespace {
 
-// A packet larger than this is no document's metadata.
-constexpr size_t MaxMetadataBytes = 16u << 20;
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "pdfwrite/CompactStructure.h"
 #include "pdfwrite/PdfOutput.h"
@@ -128,8 +129,6 @@ private:
     std::vector<ObjectReference> pageObjects_;
     // Pages whose object the tree lists once more instead of a copy of its own.
     std::vector<bool> listedAgain_;
-    // What further copies of page objects may add to the output, at most.
-    static constexpr uint64_t RepeatedPagesByteLimit = 64u << 20;
     static uint64_t KeptEntriesBytes(const PageRecord& page);
     // Comment objects written so far: pages listed again share them and write them once.
     std::unordered_set<int32_t> writtenComments_;

@@ -2,6 +2,7 @@
 // spelled out and their data decoded as a picture object's would be.
 #include <algorithm>
 
+#include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "syntax/TokenReader.h"
 
@@ -9,8 +10,6 @@ namespace folivo {
 
 namespace {
 
-// Inline pictures of a document together stay within this many bytes of pixels.
-constexpr int64_t InlinePixelLimit = int64_t{256} << 20;
 
 std::string FullName(const std::string& name)
 {

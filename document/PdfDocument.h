@@ -19,6 +19,7 @@
 #include "core/PictureCodecs.h"
 #include "core/PictureSamples.h"
 #include "core/DynaArray.h"
+#include "core/ResourceLimits.h"
 #include "core/UserInterfacePort.h"
 #include "edit/AddTextSettings.h"
 #include "model/DocumentModel.h"
@@ -310,8 +311,6 @@ private:
     void ReadPageStructure();
     void ReadCatalogAndPagesRoot();
     void WalkPageTree();
-    // Pages listed again in the tree stop adding pages here; a page of its own always counts.
-    static constexpr uint32_t MaxPageOccurrences = 1u << 16;
     // The inheritable entries of a page tree node and its ancestors, nearest first.
     struct InheritedAttributes {
         std::shared_ptr<const TokenList> resources;
@@ -406,7 +405,6 @@ private:
     TokenList FormResources(int32_t form, const char* kind, size_t& start, int32_t* position = nullptr);
     // Pictures drawn inside a form (and the forms it draws) join the list under their names,
     // as those of the pages do; each form is searched once.
-    static constexpr size_t MaxFormsSearched = 4096;
     void AppendFormPictures(int32_t form, int32_t pageIndex, std::unordered_set<std::string>& names,
                             std::unordered_set<int32_t>& visited, size_t depth = 1);
     // The object that `name` names in the `kind` resources ("/XObject", "/Font", "/Shading") of
@@ -447,8 +445,6 @@ private:
     // The CMap stream that tokens[at] refers to; null for a name or anything not a stream.
     // Each stream is parsed once per reading, however many fonts share it.
     std::shared_ptr<const CMap> ReadCMap(const TokenList& tokens, size_t at);
-    // The entries of all character maps of a reading together; past this, maps are cut short.
-    static constexpr size_t MaxCMapEntriesPerDocument = 2 * CMap::MaxEntries;
     std::map<int32_t, std::shared_ptr<const CMap>> cmaps_;
     size_t cmapEntries_ = 0;
     bool cmapsCut_ = false;
@@ -479,9 +475,7 @@ private:
     uint64_t contentBytesRead_ = 0;
     // What the page items of the document may still take.
     PageItemBudget pageItemBudget_;
-    // Content streams and comments the pages may still name together: pages can share one
-    // array of them, so the number of pages times the array's length is bounded.
-    static constexpr uint32_t PageElementLimit = 1u << 19;
+    // What PageElementLimit still allows.
     uint32_t pageElementsLeft_ = PageElementLimit;
     // Takes one element from that bound; false (with a memo line, once) when none is left.
     bool TakePageElement();

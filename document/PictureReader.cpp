@@ -10,6 +10,7 @@
 
 #include "core/PictureCodecs.h"
 #include "core/RasterImage.h"
+#include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/FilterChain.h"
@@ -224,8 +225,6 @@ std::optional<std::string> PdfDocument::ReadStreamData(int32_t length)
 
 namespace {
 
-// Decoded pictures of one document take at most this much memory together.
-constexpr int64_t PictureMemoryLimit = int64_t{512} << 20;
 
 // The pixel memory a picture will take at most, told from its dictionary before decoding.
 int64_t EstimatedPixelBytes(const ImageObject& picture)

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/NumberConversion.h"
+#include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/TokenReader.h"
@@ -12,9 +13,6 @@ namespace folivo {
 
 namespace {
 
-// Sample data of a sampled function that is read at most.
-constexpr size_t MaxSampleBytes = size_t{4} << 20;
-constexpr int MaxFunctionDepth = 4;
 
 // The numbers of the array whose "[" is tokens[at], up to its "]".
 std::vector<double> NumbersOf(const TokenList& tokens, size_t at)

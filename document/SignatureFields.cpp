@@ -2,6 +2,7 @@
 // since only an appended save keeps a signature valid.
 #include <unordered_set>
 
+#include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "model/TextStrings.h"
 #include "syntax/DictionaryTokens.h"
@@ -9,10 +10,6 @@
 namespace folivo {
 
 namespace {
-
-// A form holds a few fields per page; more than this is hostile.
-constexpr size_t MaxFieldsVisited = 100000;
-constexpr size_t MaxFieldDepth = 64;
 
 std::string NameAt(const TokenList& tokens, size_t at)
 {

@@ -5,6 +5,7 @@
 
 #include "core/CharsetTables.h"
 #include "core/GlyphList.h"
+#include "core/ResourceLimits.h"
 #include "core/Windows1252.h"
 #include "document/FontStyle.h"
 #include "document/PdfDocument.h"
@@ -16,12 +17,6 @@ namespace folivo {
 
 namespace {
 
-// A /ToUnicode or encoding CMap larger than this is not read: real ones are far smaller.
-constexpr size_t MaxCMapBytes = size_t{16} << 20;
-// Tokens of one referenced array (/W, /Widths, /DescendantFonts, /Differences).
-constexpr size_t MaxArrayTokens = size_t{1} << 20;
-// Fonts kept for a whole reading.
-constexpr size_t MaxTextFonts = 4096;
 
 // The tokens of the array whose "[" is tokens[at], without its brackets; nested arrays keep
 // theirs. Empty when tokens[at] is no "[".
@@ -153,12 +148,12 @@ std::shared_ptr<const CMap> PdfDocument::ReadCMap(const TokenList& tokens, size_
     if (const auto known = cmaps_.find(*number); known != cmaps_.end()) return known->second;
     std::shared_ptr<const CMap> map;
     if (const auto text = DecodedStream(*number, MaxCMapBytes)) {
-        map = std::make_shared<const CMap>(CMap::Parse(*text, MaxCMapEntriesPerDocument - cmapEntries_));
+        map = std::make_shared<const CMap>(CMap::Parse(*text, DocumentCMapEntryLimit - cmapEntries_));
         cmapEntries_ += map->Entries();
-        if (map->Truncated() && cmapEntries_ >= MaxCMapEntriesPerDocument && !cmapsCut_) {
+        if (map->Truncated() && cmapEntries_ >= DocumentCMapEntryLimit && !cmapsCut_) {
             cmapsCut_ = true;
             ui_.AddMemoLine("Einträge von Zeichenzuordnungen (CMap) über der Grenze von " +
-                            std::to_string(MaxCMapEntriesPerDocument) + " je Dokument übersprungen.");
+                            std::to_string(DocumentCMapEntryLimit) + " je Dokument übersprungen.");
         }
     }
     return cmaps_.emplace(*number, std::move(map)).first->second;

@@ -7,14 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/ResourceLimits.h"
+
 namespace folivo {
 
-// No stream inflates beyond this: a stream that would is treated as undecodable, so no
-// compressed bomb can exhaust memory.
-inline constexpr size_t InflateLimit = size_t{256} << 20;
-// A page's joined content stays within InflateLimit; a whole reading within this, however
-// many pages share one stream.
-inline constexpr uint64_t DocumentContentLimit = uint64_t{64} << 20;
 
 // zlib-format data. Empty when nothing inflates or the output would pass `limit` (then
 // *tooLarge is set, when given). Data that breaks off or fails its checksum after yielding
