@@ -1,5 +1,6 @@
 // Pictures: the XObject resources of all pages, their dictionaries, and decoding them into
-// bitmaps through temporary files in the program folder.
+// bitmaps; only DCT and CCITT pictures pass through temporary files, in the reading's own
+// temporary folder.
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
