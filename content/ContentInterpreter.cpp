@@ -193,24 +193,24 @@ void ContentInterpreter::Execute(Op op)
         }
         return;
     case Op::Do:
-        if (Has(1) && !EnterForm()) ShowImage();
+        if (HasOperands(1) && !EnterForm()) ShowImage();
         return;
     case Op::g:
     case Op::G:
-        if (Has(1) && NumberOperand(1, 1, value)) SetColour(op == Op::G, ColourOf(value, value, value));
+        if (HasOperands(1) && NumberOperand(1, 1, value)) SetColour(op == Op::G, ColourOf(value, value, value));
         return;
     case Op::rg:
     case Op::RG:
-        if (Has(3)) ReadColour(3, op == Op::RG, false);
+        if (HasOperands(3)) ReadColour(3, op == Op::RG, false);
         return;
     case Op::k:
     case Op::K:
-        if (Has(4)) ReadColour(4, op == Op::K, true);
+        if (HasOperands(4)) ReadColour(4, op == Op::K, true);
         return;
     case Op::sc:
     case Op::SC:
         // Three components, then four when the list holds them; four replace three.
-        if (Has(3) && ReadColour(3, op == Op::SC, false) && Has(4)) ReadColour(4, op == Op::SC, true);
+        if (HasOperands(3) && ReadColour(3, op == Op::SC, false) && HasOperands(4)) ReadColour(4, op == Op::SC, true);
         return;
     case Op::n:
         EndPath();
@@ -246,16 +246,16 @@ void ContentInterpreter::Execute(Op op)
         return;
     case Op::m:
     case Op::l:
-        if (Has(2)) MoveOrLine(op == Op::l);
+        if (HasOperands(2)) MoveOrLine(op == Op::l);
         return;
     case Op::w:
-        if (Has(1) && NumberOperand(1, 1, value)) lineWidth_ = value;
+        if (HasOperands(1) && NumberOperand(1, 1, value)) lineWidth_ = value;
         return;
     case Op::re:
-        if (Has(4)) Rectangle();
+        if (HasOperands(4)) Rectangle();
         return;
     case Op::cm:
-        if (Has(6)) ConcatenateMatrix();
+        if (HasOperands(6)) ConcatenateMatrix();
         return;
     case Op::BT:
         inText_ = true;
@@ -269,7 +269,7 @@ void ContentInterpreter::Execute(Op op)
         return;
     case Op::Tr:
         // Set anywhere: files put it before or inside their text objects.
-        if (Has(1) && NumberOperand(1, 1, value)) renderMode_ = ClampedInteger<int>(value);
+        if (HasOperands(1) && NumberOperand(1, 1, value)) renderMode_ = ClampedInteger<int>(value);
         return;
     default:
         break;
@@ -279,17 +279,17 @@ void ContentInterpreter::Execute(Op op)
     if (!inText_) return;
     switch (op) {
     case Op::Tc:
-        if (Has(1) && NumberOperand(1, 1, value)) charSpacing_ = value;
+        if (HasOperands(1) && NumberOperand(1, 1, value)) charSpacing_ = value;
         return;
     case Op::Tf:
-        if (!Has(2)) return;
+        if (!HasOperands(2)) return;
         fontName_ = Operand(1, 2);
         if (!NumberOperand(2, 2, value)) return;
         fontSize_ = value;
         SelectFont();
         return;
     case Op::TL:
-        if (Has(1) && NumberOperand(1, 1, value)) leading_ = value;
+        if (HasOperands(1) && NumberOperand(1, 1, value)) leading_ = value;
         return;
     case Op::TStar:
         tm_.f -= leading_ * tm_.d;
@@ -299,7 +299,7 @@ void ContentInterpreter::Execute(Op op)
     case Op::TD: {
         advance_ = 0;
         double tx = 0, ty = 0;
-        if (!Has(2) || !NumberOperand(1, 2, tx) || !NumberOperand(2, 2, ty)) return;
+        if (!HasOperands(2) || !NumberOperand(1, 2, tx) || !NumberOperand(2, 2, ty)) return;
         tm_.e += tx * tm_.a + ty * tm_.c;
         tm_.f += tx * tm_.b + ty * tm_.d;
         if (op == Op::TD) leading_ = -ty;
@@ -307,7 +307,7 @@ void ContentInterpreter::Execute(Op op)
     }
     case Op::Tm: {
         advance_ = 0;
-        if (!Has(6)) return;
+        if (!HasOperands(6)) return;
         double* const targets[6] = {&tm_.a, &tm_.b, &tm_.c, &tm_.d, &tm_.e, &tm_.f};
         for (size_t k = 1; k <= 6; ++k) {
             if (!NumberOperand(k, 6, *targets[k - 1])) return;
@@ -421,7 +421,7 @@ void ContentInterpreter::Curve(Op op)
     // c has six operands; v and y may have four, their missing control point being the
     // current point (v) or the end point (y).
     const size_t count = op == Op::c ? 6 : 4;
-    if (!Has(count)) return;
+    if (!HasOperands(count)) return;
     double values[6] = {};
     size_t read = 0;
     while (read < count && NumberOperand(read + 1, count, values[read])) ++read;
@@ -530,7 +530,7 @@ void ContentInterpreter::PaintPath(Op op)
 void ContentInterpreter::PaintShading()
 {
     EndPath();
-    if (!Has(1) || !sources_.shading) return;
+    if (!HasOperands(1) || !sources_.shading) return;
     const auto colour = sources_.shading(Operand(1, 1), formScopes_.empty() ? 0 : formScopes_.back());
     if (!colour) return;
     // Without a clip the shading covers the page, whatever its size.

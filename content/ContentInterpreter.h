@@ -118,7 +118,8 @@ private:
     };
 
     void Execute(Op op);
-    bool Has(size_t count) const { return operands_.Size() > count; }
+    // At least count operands precede the operator, which the list holds last.
+    bool HasOperands(size_t count) const { return operands_.Size() > count; }
     // Operand k (1-based) of an operator that takes m operands.
     const std::string& Operand(size_t k, size_t m) const { return operands_[operands_.Size() - 1 - m + k - 1]; }
     bool NumberOperand(size_t k, size_t m, double& value) const;

@@ -15,7 +15,7 @@ constexpr uint8_t kCarriageReturn = 13;
 constexpr uint8_t kSpace = 32;
 constexpr uint8_t kGraveAccent = 96;
 // Stands in for a byte that has been consumed into the token and must not end it.
-constexpr uint8_t kNeutral = 'a';
+constexpr uint8_t kConsumedByte = 'a';
 
 // Character classes, looked up once per byte in the hot loops.
 enum CharClass : uint8_t { Regular = 0, LineEnd = 1, Blank = 2, Delimiter = 4 };
@@ -113,7 +113,8 @@ std::string ReadToken(FileBuffer& buffer)
 
     for (;;) {
         ch = ByteAt(buffer, size, position++);
-        bool viaStep4 = true;
+        // A byte outside strings and escapes: the delimiter rules below decide where it goes.
+        bool delimiterRulesApply = true;
         bool closesString = false;
 
         if (escapePending) {
@@ -123,14 +124,14 @@ std::string ReadToken(FileBuffer& buffer)
                 // an escaped parenthesis neither ends the string nor counts for nesting.
                 token.push_back('\\');
                 token.push_back(static_cast<char>(ch));
-                viaStep4 = false;
+                delimiterRulesApply = false;
             } else {
                 token.push_back('\\');
             }
         } else if (ch == '\\') {
             escapePending = true;
-            ch = kNeutral;
-            viaStep4 = false;
+            ch = kConsumedByte;
+            delimiterRulesApply = false;
         } else if (inString) {
             token.push_back(static_cast<char>(ch));
             if (ch == '(') {
@@ -138,10 +139,10 @@ std::string ReadToken(FileBuffer& buffer)
             } else if (ch == ')') {
                 closesString = --depth == 0;
             }
-            viaStep4 = false;
+            delimiterRulesApply = false;
         }
 
-        if (viaStep4) {
+        if (delimiterRulesApply) {
             bool append = true;
             if (IsBlank(ch)) {
                 append = false;
@@ -170,7 +171,7 @@ std::string ReadToken(FileBuffer& buffer)
                     ch = kSpace;
                     break;
                 }
-                ch = kNeutral;
+                ch = kConsumedByte;
             }
         }
 
@@ -182,7 +183,7 @@ std::string ReadToken(FileBuffer& buffer)
         if (position > size) break;
 
         // Runs of bytes that the steps above would append one by one go in one append.
-        if (!escapePending && position >= 0 && position < size && (inString || ch == kNeutral)) {
+        if (!escapePending && position >= 0 && position < size && (inString || ch == kConsumedByte)) {
             int64_t end = position;
             if (inString) {
                 while (end < size && !IsStringSpecial(buffer.data[end])) ++end;
