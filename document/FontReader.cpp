@@ -49,7 +49,8 @@ namespace {
 
 bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
 
-bool IsReference(const TokenList& tokens) { return tokens.size() >= 4 && tokens[3] == "R"; }
+// An entry "/Key N G R": its value names another object.
+bool EntryValueIsReference(const TokenList& tokens) { return tokens.size() >= 4 && tokens[3] == "R"; }
 
 // Stores one /Widths value at the next slot; a value that does not convert leaves its slot
 // unset and the next value goes to the next slot.
@@ -139,7 +140,7 @@ void PdfDocument::ReadFontDictionaries()
                     font.hasFontMatrix = 1;
                 }
             } else if (IsKey(tokens, "/Encoding")) {
-                if (!IsReference(tokens)) {
+                if (!EntryValueIsReference(tokens)) {
                     static const char* const names[] = {"/StandardEncoding", "/MacRomanEncoding", "/WinAnsiEncoding",
                                                         "/PDFDocEncoding"};
                     for (int32_t e = 0; e < EncodingCount; ++e) {
@@ -158,7 +159,7 @@ void PdfDocument::ReadFontDictionaries()
 void PdfDocument::ReadWidths(FontRecord& font, const TokenList& tokens)
 {
     uint32_t slot = 0;
-    if (!IsReference(tokens)) {
+    if (!EntryValueIsReference(tokens)) {
         if (tokens.size() < 4 || tokens[1] != "[") return;
         for (size_t i = 2; i + 1 < tokens.size(); ++i) StoreWidth(font, slot, tokens[i]);
         return;
