@@ -152,7 +152,7 @@ void TMainForm::openfilenow(const QString& path)
         ReportUnreadFile(path, errors);
         return;
     }
-    for (const QString& error : errors) dialogs_->ShowMessage(this, error, ApplicationTitle, MessageIcon::Error);
+    ShowReadingErrors(errors);
     openedFilePath_ = QFileInfo(path).absoluteFilePath();
     openedFileName_ = QFileInfo(path).fileName();
     changesSaved_ = false;
@@ -175,7 +175,7 @@ void TMainForm::ReportUnreadFile(const QString& path, const QStringList& errors)
 {
     // Without an open document the reading's messages say it all, as they always did.
     if (!DocumentOpen()) {
-        for (const QString& error : errors) dialogs_->ShowMessage(this, error, ApplicationTitle, MessageIcon::Error);
+        ShowReadingErrors(errors);
         return;
     }
     const QString reason = errors.isEmpty() ? QString::fromUtf8("Dies ist keine gültige PDF-Datei.") : errors.join(' ');
@@ -183,6 +183,11 @@ void TMainForm::ReportUnreadFile(const QString& path, const QStringList& errors)
                           QString::fromUtf8("Die Datei %1 konnte nicht geöffnet werden: %2\n\n%3 bleibt geöffnet.")
                               .arg(QDir::toNativeSeparators(path), reason, openedFileName_),
                           ApplicationTitle, MessageIcon::Error);
+}
+
+void TMainForm::ShowReadingErrors(const QStringList& errors)
+{
+    for (const QString& error : errors) dialogs_->ShowMessage(this, error, ApplicationTitle, MessageIcon::Error);
 }
 
 bool TMainForm::HasUnsavedChanges() const { return DocumentOpen() && !changesSaved_ && document().HasChanges(); }

@@ -285,6 +285,8 @@ private:
 
     // A fresh document that reads like the open one (temporary folder, canvas, pictures).
     std::unique_ptr<PdfDocument> NewDocument();
+    // Shows a reading's error messages, held back while it ran.
+    void ShowReadingErrors(const QStringList& errors);
     // Tells why the file at path was not read; errors are the reading's own messages.
     void ReportUnreadFile(const QString& path, const QStringList& errors);
     // The window title: the open document's name, then the program.

@@ -6,18 +6,11 @@
 #include <algorithm>
 #include <fstream>
 
-#include "core/Clock.h"
+#include "pdfwrite/InformationFields.h"
 
 namespace folivo {
 
 namespace {
-
-void SetToNow(CivilDate& date, CivilTime& time)
-{
-    const ClockReading now = ReadClock();
-    date = {now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday};
-    time = {now.fields.tm_hour, now.fields.tm_min, now.fields.tm_sec};
-}
 
 // The whole file, or nothing when it cannot be read or is too large for 32-bit positions.
 bool LoadFile(const std::string& path, std::unique_ptr<uint8_t[]>& bytes, int32_t& size)

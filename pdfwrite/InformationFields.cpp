@@ -65,19 +65,25 @@ std::string InformationStringBytes(std::string_view text)
     return bytes;
 }
 
-std::string CurrentPdfDateText()
+int SetToNow(CivilDate& date, CivilTime& time)
 {
     const ClockReading now = ReadClock();
-    const CivilDate date{now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday};
-    const CivilTime time{now.fields.tm_hour, now.fields.tm_min, now.fields.tm_sec};
-    return PdfDateText(date, time, now.offsetMinutes);
+    date = {now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday};
+    time = {now.fields.tm_hour, now.fields.tm_min, now.fields.tm_sec};
+    return now.offsetMinutes;
+}
+
+std::string CurrentPdfDateText()
+{
+    CivilDate date;
+    CivilTime time;
+    const int offsetMinutes = SetToNow(date, time);
+    return PdfDateText(date, time, offsetMinutes);
 }
 
 void SetModifiedToNow(InfoFields& info)
 {
-    const ClockReading now = ReadClock();
-    info.modifiedDate = {now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday};
-    info.modifiedTime = {now.fields.tm_hour, now.fields.tm_min, now.fields.tm_sec};
+    SetToNow(info.modifiedDate, info.modifiedTime);
     info.modifiedPresent = true;
     info.changedByUser = true;
 }

@@ -28,6 +28,9 @@ std::string InformationStringBytes(std::string_view text);
 // The current local date and time as a date text, with the local offset.
 std::string CurrentPdfDateText();
 
+// Sets date and time to the clock's (see core/Clock.h); gives their offset from UTC in minutes.
+int SetToNow(CivilDate& date, CivilTime& time);
+
 // "Auf jetzt setzen": the modification date and time become the current local ones; the
 // creation date stays.
 void SetModifiedToNow(InfoFields& info);
