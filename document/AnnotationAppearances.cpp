@@ -18,13 +18,11 @@ constexpr int32_t HiddenFlags = 2 | 32;
 
 std::optional<int32_t> PdfDocument::AppearanceOf(const AnnotationRecord& comment)
 {
-    const FileBuffer saved = fileBuffer;
     std::optional<int32_t> form;
     int32_t position = comment.directStart;
-    if (position <= 0 && IsObjectInUse(comment.objectNumber) && GotoObject(comment.objectNumber))
-        position = fileBuffer.position;
+    if (position <= 0) position = objects.ValuePosition(comment.objectNumber).value_or(position);
     if (position > 0) {
-        const TokenList annotation = DictionaryTokensAt(position);
+        const TokenList annotation = objects.DictionaryAt(position);
         const size_t flags = ValueIndex(annotation, 0, "/F");
         const bool hidden = flags != 0 && (IntegerText(annotation[flags]).value_or(0) & HiddenFlags) != 0;
         const size_t stateAt = ValueIndex(annotation, 0, "/AS");
@@ -34,23 +32,22 @@ std::optional<int32_t> PdfDocument::AppearanceOf(const AnnotationRecord& comment
         TokenList appearances;
         size_t start = ValueIndex(annotation, 0, "/AP");
         if (const auto number = ReferenceAt(annotation, start)) {
-            if (IsObjectInUse(*number) && GotoObject(*number)) appearances = DictionaryTokensAt(fileBuffer.position);
+            if (const auto at = objects.ValuePosition(*number)) appearances = objects.DictionaryAt(*at);
             start = 0;
         } else if (start != 0 && annotation[start] == "<<") {
             appearances = annotation;
         }
         const size_t normal = hidden || appearances.empty() ? 0 : ValueIndex(appearances, start, "/N");
         if (const auto number = ReferenceAt(appearances, normal)) {
-            if (IsObjectInUse(*number) && GotoObject(*number)) {
+            if (const auto at = objects.ValuePosition(*number)) {
                 // The stream itself has a box; a dictionary of states names one per state.
-                const TokenList target = DictionaryTokensAt(fileBuffer.position);
+                const TokenList target = objects.DictionaryAt(*at);
                 form = ValueIndex(target, 0, "/BBox") != 0 ? number : ReferenceAt(target, ValueIndex(target, 0, state));
             }
         } else if (normal != 0 && appearances[normal] == "<<" && !state.empty()) {
             form = ReferenceAt(appearances, ValueIndex(appearances, normal, state));
         }
     }
-    fileBuffer = saved;
     return form;
 }
 
@@ -63,9 +60,7 @@ void PdfDocument::DrawAppearances(ContentInterpreter& interpreter, uint32_t page
     for (uint32_t i = 0; i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
         if (comment.kind == AnnotText || comment.appearance <= 0) continue;
-        const FileBuffer saved = fileBuffer;
         const std::shared_ptr<const FormContent> form = CachedForm(comment.appearance, pageNumber);
-        fileBuffer = saved;
         if (!form) continue;
 
         // The box as the form's matrix turns it, fitted onto the comment's rectangle.

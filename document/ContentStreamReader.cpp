@@ -81,7 +81,7 @@ void PdfDocument::ReadPageContent(int32_t pageNumber)
                     if (tokens[t] != "[" && tokens[t] != "]") page.filterNames->push_back(tokens[t]);
                 }
             } else if (tokens[0] == "/Length") {
-                const int32_t length = ReadStreamLength(tokens);
+                const int32_t length = objects.StreamLength(tokens);
                 if (length >= 0) {
                     stream.length = length;
                     stream.lengthKnown = 1;
@@ -90,7 +90,7 @@ void PdfDocument::ReadPageContent(int32_t pageNumber)
         }
         ReleaseDictionary();
         std::optional<std::string> data;
-        if (stream.lengthKnown) data = ReadStreamData(stream.length);
+        if (stream.lengthKnown) data = objects.StreamData(fileBuffer.position, stream.length);
         if (!data) {
             invalid = true;
         } else {

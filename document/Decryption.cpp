@@ -103,7 +103,7 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
     if (encryptionSource_.found) {
         // Inside an object stream it could only be read after decrypting.
         const int32_t number = encryptionSource_.objectNumber;
-        if (!IsObjectInUse(number) || XrefTable[static_cast<size_t>(number)].compressed || !GotoObject(number)) {
+        if (!objects.InUse(number) || XrefTable[static_cast<size_t>(number)].compressed || !GotoObject(number)) {
             ShowError("Die Verschlüsselungsangaben dieser PDF-Datei fehlen.");
             return std::nullopt;
         }
@@ -115,7 +115,7 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
         }
         encryptionTextStart_ = fileBuffer.position;
     }
-    const TokenList tokens = DictionaryTokensAt(encryptionTextStart_);
+    const TokenList tokens = objects.DictionaryAt(encryptionTextStart_);
 
     const std::string filter = NameValue(tokens, ValueIndex(tokens, 0, "/Filter"));
     if (filter != "/Standard") {
@@ -236,34 +236,31 @@ void PdfDocument::OpenEncryption()
 
 std::string PdfDocument::DictionaryText(int32_t position)
 {
-    const FileBuffer saved = fileBuffer;
-    fileBuffer.position = position;
+    FileBuffer cursor = objects.CursorAt(position);
     std::string text;
-    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
+    const std::string_view file(reinterpret_cast<const char*>(cursor.data), static_cast<size_t>(cursor.size));
     const size_t opening = file.find("<<", static_cast<size_t>(std::max(position, 0)));
-    if (ReadToken(fileBuffer) == "<<" && opening != std::string_view::npos) {
+    if (ReadToken(cursor) == "<<" && opening != std::string_view::npos) {
         const auto start = static_cast<int32_t>(opening);
         int depth = 0;
-        while (fileBuffer.position < fileBuffer.size) {
-            const std::string token = ReadToken(fileBuffer);
+        while (cursor.position < cursor.size) {
+            const std::string token = ReadToken(cursor);
             if (token == "<<") ++depth;
             if (token == ">>" && depth-- == 0) break;
         }
         // The position is after ">>" and the blanks behind it.
-        int32_t end = std::min(fileBuffer.position, fileBuffer.size);
-        while (end > start && fileBuffer.data[end - 1] != '>') --end;
-        text.assign(reinterpret_cast<const char*>(fileBuffer.data) + start, static_cast<size_t>(end - start));
+        int32_t end = std::min(cursor.position, cursor.size);
+        while (end > start && cursor.data[end - 1] != '>') --end;
+        text.assign(reinterpret_cast<const char*>(cursor.data) + start, static_cast<size_t>(end - start));
     }
-    fileBuffer = saved;
     return text;
 }
 
 CryptMethod PdfDocument::StreamMethod(int32_t number, const EncryptionParameters& parameters)
 {
-    const FileBuffer saved = fileBuffer;
     CryptMethod method = parameters.streams;
-    if (GotoObject(number)) {
-        const TokenList tokens = DictionaryTokensAt(fileBuffer.position);
+    if (const auto position = objects.AnyValuePosition(number)) {
+        const TokenList tokens = objects.DictionaryAt(*position);
         const std::string type = NameValue(tokens, ValueIndex(tokens, 0, "/Type"));
         if (const std::string own = OwnCryptFilter(tokens); !own.empty()) {
             // A name the /CF dictionary does not hold is taken as the identity filter.
@@ -276,7 +273,6 @@ CryptMethod PdfDocument::StreamMethod(int32_t number, const EncryptionParameters
             method = parameters.embeddedFiles;
         }
     }
-    fileBuffer = saved;
     return method;
 }
 

@@ -90,20 +90,16 @@ std::string PdfDocument::ReadStringValue(const TokenList& tokens)
     // An indirect string: read its tokens at the object.
     if (tokens.size() >= 4 && tokens[3] == "R") {
         const auto number = IntegerText(tokens[1]);
-        const int32_t saved = fileBuffer.position;
-        std::string bytes;
-        if (number && GotoObject(*number)) {
-            TokenList value{tokens[0], ReadToken(fileBuffer)};
-            if (value[1].size() > 0 && value[1][0] == '<' && value[1] != "<<") {
-                for (int guard = 0; guard < 4096 && fileBuffer.position < fileBuffer.size; ++guard) {
-                    value.push_back(ReadToken(fileBuffer));
-                    if (value.back() == ">") break;
-                }
+        auto cursor = number ? objects.CursorAtObject(*number) : std::nullopt;
+        if (!cursor) return {};
+        TokenList value{tokens[0], ReadToken(*cursor)};
+        if (value[1].size() > 0 && value[1][0] == '<' && value[1] != "<<") {
+            for (int guard = 0; guard < 4096 && cursor->position < cursor->size; ++guard) {
+                value.push_back(ReadToken(*cursor));
+                if (value.back() == ">") break;
             }
-            bytes = StringValueBytes(value, 1);
         }
-        fileBuffer.position = saved;
-        return bytes;
+        return StringValueBytes(value, 1);
     }
     return StringValueBytes(tokens, 1);
 }
@@ -146,17 +142,15 @@ void PdfDocument::ReadDocumentInformation()
 
 void PdfDocument::ReadMetadata()
 {
-    const FileBuffer saved = fileBuffer;
-    if (GotoObject(rootReference.objectNumber) && ReadToken(fileBuffer) == "<<")
-        catalogDictionaryPosition = fileBuffer.position - 2;
-    fileBuffer = saved;
+    if (auto cursor = objects.CursorAtObject(rootReference.objectNumber); cursor && ReadToken(*cursor) == "<<")
+        catalogDictionaryPosition = cursor->position - 2;
 
-    const TokenList catalog = ObjectTokens(rootReference.objectNumber);
+    const TokenList catalog = objects.ObjectTokens(rootReference.objectNumber);
     catalogHasExtensions = ValueIndex(catalog, 0, "/Extensions") != 0;
     const auto number = ReferenceAt(catalog, ValueIndex(catalog, 0, "/Metadata"));
-    if (!number || !IsObjectInUse(*number)) return;
+    if (!number || !objects.InUse(*number)) return;
     metadataReference = {*number, XrefTable[static_cast<size_t>(*number)].generation, true};
-    metadataPacket = DecodedStream(*number, MaxMetadataBytes);
+    metadataPacket = objects.DecodedStream(*number, MaxMetadataBytes).value;
     const auto xmp = metadataPacket ? ReadXmpInformation(*metadataPacket) : std::nullopt;
     if (!xmp) {
         ui_.AddMemoLine("Die XMP-Metadaten des Dokuments konnten nicht gelesen werden.");

@@ -187,7 +187,7 @@ void DocumentWriter::PlanNumbers()
 
     // The document information: under the input's number when it was read there, or new
     // when the user filled in fields of a document that had none.
-    if (doc.infoReference.found && doc.InfoEntries && doc.IsObjectInUse(doc.infoReference.objectNumber)) {
+    if (doc.infoReference.found && doc.InfoEntries && doc.objects.InUse(doc.infoReference.objectNumber)) {
         information_ = doc.infoReference;
         notCopied_.insert(information_.objectNumber);
     } else if (doc.info.changedByUser) {
@@ -227,7 +227,7 @@ void DocumentWriter::PlanNumbers()
         }
         if (page.contentStreams->Count() > 0) {
             const ContentStreamRef& first = *page.contentStreams->At(0);
-            if (doc.IsObjectInUse(first.objectNumber) && !streamsOfUnchangedPages.count(first.objectNumber) &&
+            if (doc.objects.InUse(first.objectNumber) && !streamsOfUnchangedPages.count(first.objectNumber) &&
                 taken.insert(first.objectNumber).second) {
                 newContent_[i] = {first.objectNumber, first.generation, true};
                 continue;

@@ -26,7 +26,7 @@ void PdfDocument::ReadFileStructure()
     if (refused_) return;
     AddObjectStreamMembers();
     LoadObjectStreams();
-    if (!rootReference.found || !IsObjectInUse(rootReference.objectNumber)) FindCatalogAmongObjects();
+    if (!rootReference.found || !objects.InUse(rootReference.objectNumber)) FindCatalogAmongObjects();
 }
 
 void PdfDocument::ReadCrossReferenceStructure()
@@ -34,7 +34,7 @@ void PdfDocument::ReadCrossReferenceStructure()
     // A file whose cross-reference sections cannot be read, miss the catalog, or whose entries
     // do not lead to their objects, is rebuilt from the objects themselves, as every viewer does.
     const bool read = ReadCrossReferenceSections();
-    if (!read || !rootReference.found || !IsObjectInUse(rootReference.objectNumber) || !EntriesLeadToObjects())
+    if (!read || !rootReference.found || !objects.InUse(rootReference.objectNumber) || !EntriesLeadToObjects())
         RepairCrossReference();
 }
 

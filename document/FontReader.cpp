@@ -165,15 +165,14 @@ void PdfDocument::ReadWidths(FontRecord& font, const TokenList& tokens)
         return;
     }
     const auto number = IntegerText(tokens[1]);
-    const int32_t saved = fileBuffer.position;
-    if (number && GotoObject(*number) && ReadToken(fileBuffer) == "[") {
-        while (fileBuffer.position < fileBuffer.size) {
-            const std::string token = ReadToken(fileBuffer);
+    auto cursor = number ? objects.CursorAtObject(*number) : std::nullopt;
+    if (cursor && ReadToken(*cursor) == "[") {
+        while (cursor->position < cursor->size) {
+            const std::string token = ReadToken(*cursor);
             if (token == "]") break;
             StoreWidth(font, slot, token);
         }
     }
-    fileBuffer.position = saved;
 }
 
 void PdfDocument::ReadFontDescriptors()

@@ -11,60 +11,30 @@
 namespace folivo {
 
 
-TokenList PdfDocument::DictionaryTokensAt(int32_t position)
-{
-    // The tokens ParseDictionary would file under its entries, in order, read in one pass: its
-    // entry records are not needed here, and this runs for every comment and form looked up.
-    TokenList tokens{"<<"};
-    tokens.reserve(32);  // a comment's or a form's dictionary, without regrowing
-    const FileBuffer saved = fileBuffer;
-    fileBuffer.position = position;
-    if (ReadToken(fileBuffer) == "<<") {
-        int dictionaryDepth = 0;
-        int arrayDepth = 0;
-        bool inEntries = false;  // tokens before the first key belong to no entry
-        while (fileBuffer.position < fileBuffer.size) {
-            std::string token = ReadToken(fileBuffer);
-            if (token == "<<") {
-                ++dictionaryDepth;
-            } else if (token == ">>") {
-                if (--dictionaryDepth < 0) break;
-            } else if (token == "[") {
-                ++arrayDepth;
-            } else if (token == "]") {
-                --arrayDepth;
-            }
-            if (!inEntries && token != ">>" && dictionaryDepth == 0 && !token.empty() && token[0] == '/' && arrayDepth <= 0)
-                inEntries = true;
-            if (inEntries) tokens.push_back(std::move(token));
-        }
-    }
-    tokens.push_back(">>");
-    fileBuffer = saved;
-    return tokens;
-}
-
 TokenList PdfDocument::FormResources(int32_t form, const char* kind, size_t& start, int32_t* position)
 {
     // The form's /Resources and their kind, each given inline or by reference.
     start = 0;
-    if (!IsObjectInUse(form) || !GotoObject(form)) return {};
-    int32_t readAt = fileBuffer.position;
-    TokenList tokens = DictionaryTokensAt(readAt);
+    const auto formAt = objects.ValuePosition(form);
+    if (!formAt) return {};
+    int32_t readAt = *formAt;
+    TokenList tokens = objects.DictionaryAt(readAt);
     size_t resources = ValueIndex(tokens, 0, "/Resources");
     if (const auto number = ReferenceAt(tokens, resources)) {
-        if (!IsObjectInUse(*number) || !GotoObject(*number)) return {};
-        readAt = fileBuffer.position;
-        tokens = DictionaryTokensAt(readAt);
+        const auto resourcesAt = objects.ValuePosition(*number);
+        if (!resourcesAt) return {};
+        readAt = *resourcesAt;
+        tokens = objects.DictionaryAt(readAt);
         resources = 0;
     } else if (resources == 0 || tokens[resources] != "<<") {
         return {};
     }
     const size_t value = ValueIndex(tokens, resources, kind);
     if (const auto number = ReferenceAt(tokens, value)) {
-        if (!IsObjectInUse(*number) || !GotoObject(*number)) return {};
-        if (position) *position = fileBuffer.position;
-        return DictionaryTokensAt(fileBuffer.position);
+        const auto kindAt = objects.ValuePosition(*number);
+        if (!kindAt) return {};
+        if (position) *position = *kindAt;
+        return objects.DictionaryAt(*kindAt);
     }
     if (value == 0 || tokens[value] != "<<") return {};
     if (position) *position = readAt;
@@ -86,12 +56,12 @@ const PdfDocument::ResourceTable& PdfDocument::ResourceTableOf(uint32_t pageNumb
         const PageRecord& page = *pages.At(pageNumber - 1);
         const std::string_view wanted(kind);
         if (wanted == "/XObject") {
-            if (page.hasXObjects) dictionary = DictionaryTokensAt(position = static_cast<int32_t>(page.xobjectDictionaryPosition));
+            if (page.hasXObjects) dictionary = objects.DictionaryAt(position = static_cast<int32_t>(page.xobjectDictionaryPosition));
         } else if (wanted == "/Font") {
-            if (page.hasFonts) dictionary = DictionaryTokensAt(position = static_cast<int32_t>(page.fontDictionaryPosition));
+            if (page.hasFonts) dictionary = objects.DictionaryAt(position = static_cast<int32_t>(page.fontDictionaryPosition));
         } else if (page.hasResources) {
-            const TokenList resources = DictionaryTokensAt(static_cast<int32_t>(page.resourceDictionaryPosition));
-            dictionary = ValueTokens(resources, ValueIndex(resources, 0, kind));
+            const TokenList resources = objects.DictionaryAt(static_cast<int32_t>(page.resourceDictionaryPosition));
+            dictionary = objects.ValueTokens(resources, ValueIndex(resources, 0, kind));
         }
     }
     // Forms that share one dictionary share its table; inline ones are told apart by where the
@@ -128,9 +98,9 @@ void PdfDocument::AppendFormPictures(int32_t form, int32_t pageIndex, std::unord
         if ((token == ">>" || token == "]") && --nesting <= 0) break;  // the end of the /XObject dictionary
         if (nesting != 1 || token.empty() || token[0] != '/') continue;
         const auto number = ReferenceAt(xobjects, i + 1);
-        if (!number || !IsObjectInUse(*number) || !GotoObject(*number)) continue;
-        const int32_t position = fileBuffer.position;
-        const TokenList dictionary = DictionaryTokensAt(position);
+        const auto position = number ? objects.ValuePosition(*number) : std::nullopt;
+        if (!position) continue;
+        const TokenList dictionary = objects.DictionaryAt(*position);
         const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
         if (subtype != 0 && dictionary[subtype] == "/Form") {
             AppendFormPictures(*number, pageIndex, names, visited, depth + 1);
@@ -138,7 +108,7 @@ void PdfDocument::AppendFormPictures(int32_t form, int32_t pageIndex, std::unord
             ImageObject* picture = pictures.Append();
             picture->pageIndex = pageIndex;
             picture->name = MakeText(token);
-            picture->dictionaryPosition = static_cast<uint32_t>(position);
+            picture->dictionaryPosition = static_cast<uint32_t>(*position);
         }
         i += 3;
     }
@@ -146,8 +116,9 @@ void PdfDocument::AppendFormPictures(int32_t form, int32_t pageIndex, std::unord
 
 std::shared_ptr<const FormContent> PdfDocument::LoadForm(int32_t number, uint32_t pageNumber)
 {
-    if (!IsObjectInUse(number) || !GotoObject(number)) return nullptr;
-    const TokenList dictionary = DictionaryTokensAt(fileBuffer.position);
+    const auto position = objects.ValuePosition(number);
+    if (!position) return nullptr;
+    const TokenList dictionary = objects.DictionaryAt(*position);
     // Appearance streams often leave out their subtype; a box tells them from other streams.
     const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
     const size_t box = ValueIndex(dictionary, 0, "/BBox");
@@ -159,31 +130,21 @@ std::shared_ptr<const FormContent> PdfDocument::LoadForm(int32_t number, uint32_
     NumbersAt(dictionary, box, form.box, 4);
 
     // The stream's data, decoded within what the reading may still take.
-    const bool wasInvalid = invalid;
-    auto held = std::move(DictEntryList);
-    DictEntryList = NewEntryList();
-    ParseDictionary();
-    int32_t length = -1;
+    ObjectRead<RawStream> stream = objects.Stream(number);
+    if (!stream) return nullptr;
     TokenList filters;
-    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-        const TokenList& tokens = *DictEntryList->At(i)->tokens;
-        if (tokens[0] == "/Length") length = ReadStreamLength(tokens);
+    for (const TokenList& tokens : stream->entries) {
         if (tokens[0] != "/Filter") continue;
         for (size_t t = 1; t < tokens.size(); ++t)
             if (tokens[t] != "[" && tokens[t] != "]") filters.push_back(tokens[t]);
     }
-    ReleaseDictionary();
-    DictEntryList = std::move(held);
-    std::optional<std::string> data;
-    if (length >= 0) data = ReadStreamData(length);
-    invalid = wasInvalid;
-    if (!data) return nullptr;
+    std::string& data = stream.value->data;
     const uint64_t room = DocumentContentLimit - std::min(contentBytesRead_, DocumentContentLimit);
     const size_t limit = static_cast<size_t>(std::min<uint64_t>(InflateLimit, room));
-    if (DecodeContentStream(*data, filters, static_cast<int32_t>(pageNumber), limit) != StreamDecoding::Decoded)
+    if (DecodeContentStream(data, filters, static_cast<int32_t>(pageNumber), limit) != StreamDecoding::Decoded)
         return nullptr;
-    contentBytesRead_ += data->size();
-    form.content = std::make_shared<const std::string>(std::move(*data));
+    contentBytesRead_ += data.size();
+    form.content = std::make_shared<const std::string>(std::move(data));
     return std::make_shared<const FormContent>(std::move(form));
 }
 
@@ -196,11 +157,9 @@ std::shared_ptr<const FormContent> PdfDocument::CachedForm(int32_t number, uint3
 
 std::optional<FormContent> PdfDocument::ResolveForm(uint32_t pageNumber, const std::string& name, int32_t scope)
 {
-    const FileBuffer saved = fileBuffer;
     // Forms are decoded once per reading.
     const auto number = ResourceNamed(pageNumber, "/XObject", name, scope);
     const std::shared_ptr<const FormContent> form = number ? CachedForm(*number, pageNumber) : nullptr;
-    fileBuffer = saved;
     if (!form) return std::nullopt;
     return *form;
 }

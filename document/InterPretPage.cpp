@@ -48,10 +48,7 @@ void PdfDocument::InterPretPage(const uint8_t* content, int32_t length, bool pro
         return ResolveForm(pageNumber, name, scope);
     };
     sources.font = [this, pageNumber](const std::string& name, int32_t scope) {
-        const FileBuffer saved = fileBuffer;
-        auto font = ResolveTextFont(pageNumber, name, scope);
-        fileBuffer = saved;
-        return font;
+        return ResolveTextFont(pageNumber, name, scope);
     };
     sources.inlinePicture = [this](const TokenList& dictionary, std::string_view data) {
         return readImages ? DecodeInlinePicture(dictionary, data) : std::nullopt;

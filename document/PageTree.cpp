@@ -77,15 +77,14 @@ TokenList PdfDocument::ResolvedArray(const TokenList& tokens)
     if (tokens.size() < 4 || tokens[3] != "R") return tokens;
     const auto number = IntegerText(tokens[1]);
     TokenList resolved{tokens[0]};
-    const int32_t saved = fileBuffer.position;
-    if (number && GotoObject(*number) && ReadToken(fileBuffer) == "[") {
+    auto cursor = number ? objects.CursorAtObject(*number) : std::nullopt;
+    if (cursor && ReadToken(*cursor) == "[") {
         resolved.push_back("[");
-        for (int i = 0; i < 16 && fileBuffer.position < fileBuffer.size; ++i) {
-            resolved.push_back(ReadToken(fileBuffer));
+        for (int i = 0; i < 16 && cursor->position < cursor->size; ++i) {
+            resolved.push_back(ReadToken(*cursor));
             if (resolved.back() == "]") break;
         }
     }
-    fileBuffer.position = saved;
     return resolved.size() > 1 ? resolved : tokens;
 }
 
@@ -94,9 +93,10 @@ int32_t PdfDocument::PageRotation(const TokenList& tokens)
     std::optional<int32_t> degrees;
     if (tokens.size() >= 4 && tokens[3] == "R") {
         const auto number = IntegerText(tokens[1]);
-        const int32_t saved = fileBuffer.position;
-        if (number && IsObjectInUse(*number) && GotoObject(*number)) degrees = IntegerText(ReadToken(fileBuffer));
-        fileBuffer.position = saved;
+        if (const auto position = number ? objects.ValuePosition(*number) : std::nullopt) {
+            FileBuffer cursor = objects.CursorAt(*position);
+            degrees = IntegerText(ReadToken(cursor));
+        }
     } else if (tokens.size() >= 2) {
         degrees = IntegerText(tokens[1]);
     }
@@ -129,17 +129,12 @@ bool PdfDocument::ReadKids(std::vector<ObjectReference>& kids, InheritedAttribut
         if (tokens[1] == "[") {
             found = ReferencesIn(tokens, 2);
         } else if (const auto number = IntegerText(tokens[1])) {
-            found = ReadReferencedArray(*number);
+            found = objects.ReferencedArray(*number);
         }
         kids.insert(kids.end(), found.begin(), found.end());
     }
     ReleaseDictionary();
     return hasKids && !typePage;
-}
-
-bool PdfDocument::IsObjectInUse(int32_t number) const
-{
-    return number > 0 && static_cast<size_t>(number) < XrefTable.size() && XrefTable[static_cast<size_t>(number)].inUse;
 }
 
 void PdfDocument::WalkPageTree()
@@ -181,7 +176,7 @@ void PdfDocument::WalkPageTree()
             else ++repeatsSkipped;
             continue;
         }
-        if (!IsObjectInUse(node.objectNumber) || !GotoObject(node.objectNumber)) {
+        if (!objects.InUse(node.objectNumber) || !GotoObject(node.objectNumber)) {
             invalid = true;
             continue;
         }
@@ -354,15 +349,14 @@ std::vector<PdfDocument::AnnotationElement> PdfDocument::ReadAnnotationArray(con
     // References and dictionaries at the array's top level; references inside a direct
     // dictionary (its appearance streams, its file specification) are its own, not comments.
     std::vector<AnnotationElement> elements;
-    const int32_t saved = fileBuffer.position;
-    fileBuffer.position = *start;
-    if (ReadToken(fileBuffer) == "[") {
+    FileBuffer cursor = objects.CursorAt(*start);
+    if (ReadToken(cursor) == "[") {
         int depth = 0;
         int32_t dictionaryStart = 0;
         TokenList recent;  // the last top-level tokens, for "N G R"
-        while (fileBuffer.position < fileBuffer.size) {
-            const int32_t tokenStart = TokenStart(fileBuffer);
-            const std::string token = ReadToken(fileBuffer);
+        while (cursor.position < cursor.size) {
+            const int32_t tokenStart = TokenStart(cursor);
+            const std::string token = ReadToken(cursor);
             if (depth == 0 && token == "]") break;
             if (token == "<<" || token == "[") {
                 if (depth++ == 0 && token == "<<") dictionaryStart = tokenStart;
@@ -383,7 +377,6 @@ std::vector<PdfDocument::AnnotationElement> PdfDocument::ReadAnnotationArray(con
             }
         }
     }
-    fileBuffer.position = saved;
     return elements;
 }
 
@@ -396,15 +389,13 @@ std::vector<ObjectReference> PdfDocument::ReadReferenceList(const TokenList& tok
 
     // /Contents: either the stream itself or an array of streams.
     std::vector<ObjectReference> references;
-    const int32_t saved = fileBuffer.position;
-    if (GotoObject(*number)) {
-        if (ReadToken(fileBuffer) != "[") {
+    if (auto cursor = objects.CursorAtObject(*number)) {
+        if (ReadToken(*cursor) != "[") {
             references = ReferencesIn(tokens, 1);
         } else {
-            references = ReadReferencedArray(*number);
+            references = objects.ReferencedArray(*number);
         }
     }
-    fileBuffer.position = saved;
     return references;
 }
 

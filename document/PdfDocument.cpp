@@ -128,7 +128,7 @@ void PdfDocument::ReadDocument(std::unique_ptr<uint8_t[]> bytes, int32_t size)
         return;
     }
     if (infoReference.found) ReadDocumentInformation();
-    if (rootReference.found && IsObjectInUse(rootReference.objectNumber)) {
+    if (rootReference.found && objects.InUse(rootReference.objectNumber)) {
         ReadMetadata();
         ReadSignatureFields();
     }

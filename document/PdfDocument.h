@@ -21,6 +21,7 @@
 #include "core/DynaArray.h"
 #include "core/ResourceLimits.h"
 #include "core/UserInterfacePort.h"
+#include "document/ObjectReader.h"
 #include "edit/AddTextSettings.h"
 #include "model/DocumentModel.h"
 #include "model/XmpMetadata.h"
@@ -33,17 +34,8 @@ constexpr int32_t AnnotationIconCount = 21;
 // The icon and stamp names of comments, by icon number.
 extern const char* const AnnotationIconNames[AnnotationIconCount];
 
-struct ObjectReference {
-    int32_t objectNumber = 0;
-    int32_t generation = 0;
-    bool found = false;
-};
-
 // The temporary TIFF file that carries a CCITT group 4 picture to the raster decoder.
 std::string CcittTiffWrapper(int32_t width, int32_t height, std::string_view data);
-
-// The references "N G R" among tokens[first ...]; other tokens are passed over.
-std::vector<ObjectReference> ReferencesIn(const TokenList& tokens, size_t first);
 
 class PdfDocument {
 public:
@@ -84,6 +76,8 @@ public:
     // Document state.
     FileBuffer fileBuffer;
     std::vector<XrefEntry> XrefTable;
+    // Objects read by number, without moving the read position.
+    const ObjectReader objects{fileBuffer, XrefTable};
     bool invalid = false;
     bool encrypted = false;
     ObjectReference rootReference;
@@ -167,8 +161,6 @@ public:
 
     // Reader services over the file buffer and the cross-reference table.
     bool GotoObject(int32_t number);
-    // The cross-reference table lists the number as an object in use.
-    bool IsObjectInUse(int32_t number) const;
     void ParseDictionary();
     void ReleaseDictionary();
     bool MatchText(std::string_view text);
@@ -180,10 +172,6 @@ public:
     // The number of items of each page, by page index.
     std::vector<uint32_t> ItemCountsByPage() const;
 
-    // /Length of a stream dictionary entry, direct or referenced; -1 when unknown. Keeps the
-    // read position.
-    int32_t ReadStreamLength(const TokenList& tokens);
-
     // The object `number` begins at `offset` with its header "number G obj".
     bool ObjectHeaderAt(int64_t offset, int32_t number);
     // End (exclusive) of the object that starts at `start`: after its "endobj", or where its
@@ -193,7 +181,7 @@ public:
     int64_t ObjectEnd(int64_t start, bool* isStream = nullptr, int32_t* streamLength = nullptr);
 
     // The catalog names a pages root that the file holds: what was read can be saved.
-    bool HasPagesRoot() const { return pagesRootReference.found && IsObjectInUse(pagesRootReference.objectNumber); }
+    bool HasPagesRoot() const { return pagesRootReference.found && objects.InUse(pagesRootReference.objectNumber); }
 
     // Writes the document as a complete new PDF file at path, with the version item and the
     // information fields. Never leaves a half-written file there: a failure shows a message
@@ -381,17 +369,11 @@ private:
     std::shared_ptr<const std::string> Jbig2Globals(int32_t number);
     static constexpr size_t MaxJbig2GlobalsBytes = size_t{16} << 20;
     std::pair<int32_t, std::shared_ptr<const std::string>> jbig2Globals_{0, nullptr};
-    // The value of an entry or array element: a reference is replaced by the tokens of its
-    // object (a name, a number, a string or an array; "<<" alone for a dictionary or stream).
-    TokenList ResolvedValue(const TokenList& value);
     // What a picture's dictionary says about its samples; false when its colour space is
     // one the samples cannot be drawn in. depth bounds colour spaces nested by reference.
     bool ReadColourSpace(const TokenList& value, SampleFormat& format, int depth = 0);
     // An indexed colour space's lookup: a string, or a stream, given directly or by reference.
     std::string ReadLookup(const TokenList& value);
-    // The data of the stream whose keyword "stream" is at the read position; empty when the
-    // keyword is missing.
-    std::optional<std::string> ReadStreamData(int32_t length);
     void ReadPageContent(int32_t pageNumber);
     enum class StreamDecoding { Decoded, Skipped, Unsupported, TooLarge };
     // TooLarge: the decoded data would pass limit bytes.
@@ -427,9 +409,6 @@ private:
     // Draws the appearances (found while reading the picture list) of the page's comments but
     // its text notes, which keep their boxes.
     void DrawAppearances(ContentInterpreter& interpreter, uint32_t pageNumber);
-    // The dictionary at the position as one token list from "<<" to ">>"; keeps the read
-    // position and the parsed entries.
-    TokenList DictionaryTokensAt(int32_t position);
     // By reading: the forms.
     std::map<int32_t, std::shared_ptr<const FormContent>> formContents_;
 
@@ -448,14 +427,6 @@ private:
     std::map<int32_t, std::shared_ptr<const CMap>> cmaps_;
     size_t cmapEntries_ = 0;
     bool cmapsCut_ = false;
-    // An object's value as tokens: a dictionary from "<<" to ">>", an array from "[" to "]", or
-    // one token. Keeps the read position.
-    TokenList ObjectTokens(int32_t number);
-    // The value at tokens[at], a reference replaced by its object's tokens; empty at 0.
-    TokenList ValueTokens(const TokenList& tokens, size_t at);
-    // A stream's data with its filters undone, at most `limit` bytes; empty when it cannot be
-    // read or decoded, or is longer. Keeps the read position and the parsed entries.
-    std::optional<std::string> DecodedStream(int32_t number, size_t limit);
 
     // Inline pictures: decodes one into the inline list, once for equal dictionary and data.
     std::optional<int32_t> DecodeInlinePicture(const TokenList& dictionary, std::string_view data);
@@ -490,9 +461,6 @@ private:
     // the position after the header of the referenced object; empty when that object cannot
     // be reached. Keeps the read position.
     std::optional<int32_t> LocateValue(const DictEntry& entry);
-    // The references "N G R" of an array object, up to its closing "]". Keeps the read
-    // position.
-    std::vector<ObjectReference> ReadReferencedArray(int32_t objectNumber);
     static void ReleaseEntries(TDynaArray<DictEntry>& entries);
     static void ReleasePage(PageRecord& page);
     // Hands the parsed entries over to a new owner and starts a fresh, empty list.

@@ -133,7 +133,7 @@ void PdfDocument::ReadPictureList()
             picture->name = MakeText(key);
             if (const auto position = LocateValue(entry)) picture->dictionaryPosition = static_cast<uint32_t>(*position);
         }
-        const std::vector<ObjectReference> xobjects = ReferencesIn(DictionaryTokensAt(page.xobjectDictionaryPosition), 0);
+        const std::vector<ObjectReference> xobjects = ReferencesIn(objects.DictionaryAt(page.xobjectDictionaryPosition), 0);
         ReleaseDictionary();
         for (const ObjectReference& xobject : xobjects) AppendFormPictures(xobject.objectNumber, pageIndex, names, formsSearched);
     }
@@ -151,22 +151,6 @@ void PdfDocument::ReadPictureList()
     ui_.AddMemoLine(std::to_string(pictures.Count()) + " Bilder/Objekte gefunden...");
 }
 
-int32_t PdfDocument::ReadStreamLength(const TokenList& tokens)
-{
-    if (tokens.size() >= 4 && tokens[3] == "R") {
-        const auto number = IntegerText(tokens[1]);
-        const int32_t saved = fileBuffer.position;
-        int32_t length = -1;
-        if (number && GotoObject(*number)) length = ReadTokenAsInteger(fileBuffer);
-        fileBuffer.position = saved;
-        return length;
-    }
-    if (tokens.size() == 2) {
-        if (const auto length = IntegerText(tokens[1])) return *length;
-    }
-    return -1;
-}
-
 void PdfDocument::ReadPictureDictionaries()
 {
     pictures.First();
@@ -176,7 +160,7 @@ void PdfDocument::ReadPictureDictionaries()
 void PdfDocument::ReadPictureDictionary(ImageObject& picture)
 {
     auto IntegerValue = [this](const TokenList& entry) {
-        const TokenList value = ResolvedValue(ValueOf(entry));
+        const TokenList value = objects.ResolvedValue(ValueOf(entry));
         return value.size() == 1 ? IntegerOrZero(value[0]) : 0;
     };
     fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
@@ -192,11 +176,11 @@ void PdfDocument::ReadPictureDictionary(ImageObject& picture)
         } else if (IsKey(tokens, "/Height")) {
             picture.height = IntegerValue(tokens);
         } else if (IsKey(tokens, "/ImageMask")) {
-            picture.stencil = IsTrue(ResolvedValue(ValueOf(tokens)));
+            picture.stencil = IsTrue(objects.ResolvedValue(ValueOf(tokens)));
         } else if (IsKey(tokens, "/BitsPerComponent")) {
             picture.bitsPerComponent = IntegerValue(tokens);
         } else if (IsKey(tokens, "/Length")) {
-            const int32_t length = ReadStreamLength(tokens);
+            const int32_t length = objects.StreamLength(tokens);
             if (length >= 0) picture.length = length;
         } else if (IsKey(tokens, "/Filter")) {
             delete picture.filterNames;
@@ -213,15 +197,6 @@ void PdfDocument::ReadPictureDictionary(ImageObject& picture)
         }
     }
     ReleaseDictionary();
-}
-
-std::optional<std::string> PdfDocument::ReadStreamData(int32_t length)
-{
-    const int32_t keyword = fileBuffer.position;
-    if (ReadToken(fileBuffer) != "stream") return std::nullopt;
-    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
-    fileBuffer.position = static_cast<int32_t>(StreamDataStart(file, keyword));
-    return ReadBytes(length);
 }
 
 namespace {
@@ -301,7 +276,7 @@ std::shared_ptr<const std::string> PdfDocument::Jbig2Globals(int32_t number)
     if (jbig2Globals_.first == number) return jbig2Globals_.second;
     std::shared_ptr<const std::string> data;
     const int32_t saved = fileBuffer.position;
-    if (IsObjectInUse(number) && GotoObject(number)) {
+    if (objects.InUse(number) && GotoObject(number)) {
         if (auto stream = ReadStreamObject(MaxJbig2GlobalsBytes)) {
             data = std::make_shared<const std::string>(std::move(stream->data));
         } else {
@@ -314,37 +289,11 @@ std::shared_ptr<const std::string> PdfDocument::Jbig2Globals(int32_t number)
     return data;
 }
 
-TokenList PdfDocument::ResolvedValue(const TokenList& value)
-{
-    if (!IsReference(value, 0)) return value;
-    TokenList resolved;
-    const int32_t saved = fileBuffer.position;
-    if (GotoObject(*IntegerText(value[0]))) {
-        std::string token = ReadToken(fileBuffer);
-        if (token == "[" || StartsHexString(token)) {
-            // Arrays nest; a bound keeps a damaged file from running the reading to its end.
-            const bool array = token == "[";
-            int depth = 0;
-            for (int i = 0; i < 4096 && fileBuffer.position < fileBuffer.size; ++i) {
-                if (array ? token == "[" : i == 0) ++depth;
-                else if (token == (array ? "]" : ">")) --depth;
-                resolved.push_back(std::move(token));
-                if (depth == 0) break;
-                token = ReadToken(fileBuffer);
-            }
-        } else {
-            resolved.push_back(std::move(token));
-        }
-    }
-    fileBuffer.position = saved;
-    return resolved;
-}
-
 std::string PdfDocument::ReadLookup(const TokenList& value)
 {
     if (const auto bytes = StringBytes(value)) return *bytes;
     if (!IsReference(value, 0)) return {};
-    const TokenList resolved = ResolvedValue(value);
+    const TokenList resolved = objects.ResolvedValue(value);
     if (const auto bytes = StringBytes(resolved)) return *bytes;
     if (resolved.empty() || resolved[0] != "<<") return {};
     const int32_t saved = fileBuffer.position;
@@ -360,7 +309,7 @@ std::string PdfDocument::ReadLookup(const TokenList& value)
 bool PdfDocument::ReadColourSpace(const TokenList& given, SampleFormat& format, int depth)
 {
     if (depth > 4) return false;
-    const TokenList value = ResolvedValue(given);
+    const TokenList value = objects.ResolvedValue(given);
     if (value.empty()) return false;
     auto device = [&](const std::string& name) {
         if (name == "/DeviceGray" || name == "/G" || name == "/CalGray") format.colours = SampleColours::Gray, format.components = 1;
@@ -376,17 +325,13 @@ bool PdfDocument::ReadColourSpace(const TokenList& given, SampleFormat& format, 
     const std::string& family = elements[0][0];
     if (family == "/ICCBased" && elements.size() >= 2 && IsReference(elements[1], 0)) {
         // The profile's component count decides; the profile itself is not applied.
-        const int32_t saved = fileBuffer.position;
+        // A profile that is no dictionary leaves the colour space unknown, the document valid.
         int components = 0;
-        if (GotoObject(*IntegerText(elements[1][0]))) {
-            ParseDictionary();
-            for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-                const TokenList& tokens = *DictEntryList->At(i)->tokens;
-                if (tokens.size() >= 2 && tokens[0] == "/N") components = IntegerOrZero(tokens[1]);
+        if (const auto profile = objects.AnyValuePosition(*IntegerText(elements[1][0]))) {
+            for (const DictionaryEntry& entry : objects.EntriesAt(*profile).entries) {
+                if (entry.tokens.size() >= 2 && entry.tokens[0] == "/N") components = IntegerOrZero(entry.tokens[1]);
             }
-            ReleaseDictionary();
         }
-        fileBuffer.position = saved;
         if (components == 1) return device("/DeviceGray");
         if (components == 3) return device("/DeviceRGB");
         if (components == 4) return device("/DeviceCMYK");
@@ -395,7 +340,7 @@ bool PdfDocument::ReadColourSpace(const TokenList& given, SampleFormat& format, 
     if (family == "/Indexed" && elements.size() >= 4) {
         SampleFormat base;
         if (!ReadColourSpace(elements[1], base, depth + 1) || base.colours == SampleColours::Indexed) return false;
-        const TokenList hival = ResolvedValue(elements[2]);
+        const TokenList hival = objects.ResolvedValue(elements[2]);
         if (hival.size() != 1 || !IntegerText(hival[0])) return false;
         format.colours = SampleColours::Indexed;
         format.components = 1;
@@ -410,7 +355,7 @@ bool PdfDocument::ReadColourSpace(const TokenList& given, SampleFormat& format, 
         return true;
     }
     if (family == "/DeviceN" && elements.size() >= 2) {
-        const TokenList names = ResolvedValue(elements[1]);
+        const TokenList names = objects.ResolvedValue(elements[1]);
         const auto count = static_cast<int32_t>(ArrayElements(names, 0).size());
         if (count < 1 || count > 32) return false;
         format.colours = SampleColours::Tint, format.components = count;
@@ -426,10 +371,11 @@ void PdfDocument::DecodeMask(ImageObject& picture, const std::vector<TokenList>&
     const TokenList* entry = FindIn(entries, "/SMask");
     if (!entry || !IsReference(*entry, 1)) entry = FindIn(entries, "/Mask");
     if (!entry || !IsReference(*entry, 1)) return;
+    // Reading the mask's dictionary moves the read position; the picture's reading goes on after.
     const int32_t saved = fileBuffer.position;
-    if (GotoObject(*IntegerText((*entry)[1]))) {
+    if (const auto position = objects.AnyValuePosition(*IntegerText((*entry)[1]))) {
         ImageObject mask{};
-        mask.dictionaryPosition = static_cast<uint32_t>(fileBuffer.position);
+        mask.dictionaryPosition = static_cast<uint32_t>(*position);
         mask.isImage = 1;
         ReadPictureDictionary(mask);
         if (mask.isImage && DecodePicture(mask, 0, false) &&
@@ -444,17 +390,14 @@ void PdfDocument::DecodeMask(ImageObject& picture, const std::vector<TokenList>&
 
 bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number, bool withMask)
 {
-    fileBuffer.position = static_cast<int32_t>(picture.streamPosition);
-    auto data = ReadStreamData(picture.length);
+    auto data = objects.StreamData(static_cast<int32_t>(picture.streamPosition), picture.length);
     if (!data) return false;
     if (!picture.isImage || picture.width <= 0 || picture.height <= 0 || picture.length <= 0) return false;
 
     // The dictionary once more, its entries copied: resolving references parses other objects.
-    fileBuffer.position = static_cast<int32_t>(picture.dictionaryPosition);
-    ParseDictionary();
     std::vector<TokenList> entries;
-    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) entries.push_back(*DictEntryList->At(i)->tokens);
-    ReleaseDictionary();
+    for (DictionaryEntry& entry : objects.EntriesAt(static_cast<int32_t>(picture.dictionaryPosition)).entries)
+        entries.push_back(std::move(entry.tokens));
     return DecodePictureData(picture, std::move(*data), entries, number, withMask);
 }
 
@@ -472,10 +415,10 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     if (const TokenList* entry = FindIn(entries, "/ColorSpace"); entry && !format.stencil) {
         colourSpaceKnown = ReadColourSpace(ValueOf(*entry), format);
         // A colour space that cannot be drawn leaves the picture out rather than drawn wrong.
-        if (!colourSpaceKnown && ResolvedValue(ValueOf(*entry)).size() > 1) return false;
+        if (!colourSpaceKnown && objects.ResolvedValue(ValueOf(*entry)).size() > 1) return false;
     }
     if (const TokenList* entry = FindIn(entries, "/Decode")) {
-        const TokenList value = ResolvedValue(ValueOf(*entry));
+        const TokenList value = objects.ResolvedValue(ValueOf(*entry));
         for (const std::string& token : value) {
             if (const auto number = NumberText(token)) format.decode.push_back(*number);
         }
@@ -483,7 +426,7 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
 
     std::vector<StreamFilterStep> steps;
     if (const TokenList* entry = FindIn(entries, "/Filter")) {
-        for (const std::string& token : ResolvedValue(ValueOf(*entry))) {
+        for (const std::string& token : objects.ResolvedValue(ValueOf(*entry))) {
             if (!token.empty() && token[0] == '/') steps.push_back({token, {}});
         }
     }
@@ -493,7 +436,7 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
         if (!value.empty() && value[0] == "[") parameters = ArrayElements(value, 0);
         else parameters.push_back(value);
         for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
-            const TokenList dictionary = ResolvedValue(parameters[i]);
+            const TokenList dictionary = objects.ResolvedValue(parameters[i]);
             PredictorParameters& p = steps[i].predictor;
             p.predictor = NumberIn(dictionary, "/Predictor", 1);
             p.colors = NumberIn(dictionary, "/Colors", 1);
@@ -540,7 +483,7 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
         bool invert = false;
         for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
             if (steps[i].name != codec) continue;
-            const TokenList dictionary = ResolvedValue(parameters[i]);
+            const TokenList dictionary = objects.ResolvedValue(parameters[i]);
             const auto key = std::find(dictionary.begin(), dictionary.end(), "/BlackIs1");
             invert = key != dictionary.end() && key + 1 != dictionary.end() && key[1] == "true";
         }
@@ -571,7 +514,7 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
             while (at < steps.size() && steps[at].name != codec) ++at;
             std::string_view globals;
             if (at < parameters.size()) {
-                const TokenList dictionary = ResolvedValue(parameters[at]);
+                const TokenList dictionary = objects.ResolvedValue(parameters[at]);
                 const auto key = static_cast<size_t>(std::find(dictionary.begin(), dictionary.end(), "/JBIG2Globals") - dictionary.begin());
                 if (IsReference(dictionary, key + 1)) {
                     if (const auto shared = Jbig2Globals(*IntegerText(dictionary[key + 1]))) globals = *shared;

@@ -46,37 +46,14 @@ bool PdfDocument::GotoObject(int32_t number)
 
 void PdfDocument::ParseDictionary()
 {
-    FileBuffer& buffer = fileBuffer;
-    if (ReadToken(buffer) != "<<") {
-        invalid = true;
-        return;
-    }
-    int dictionaryDepth = 0;
-    int arrayDepth = 0;
-    TokenList* entryTokens = nullptr;
-    while (buffer.position < buffer.size) {
-        const bool atLineStart = PreviousByteIsLineEnd(buffer);
-        const int32_t keyPosition = buffer.position;
-        std::string token = ReadToken(buffer);
-        if (token == "<<") {
-            ++dictionaryDepth;
-        } else if (token == ">>") {
-            if (--dictionaryDepth < 0) break;
-        } else if (token == "[") {
-            ++arrayDepth;
-        } else if (token == "]") {
-            --arrayDepth;
-        }
-        if (token != ">>" && dictionaryDepth == 0 && !token.empty() && token[0] == '/' && arrayDepth <= 0 &&
-            (entryTokens == nullptr || atLineStart || entryTokens->size() >= 2)) {
-            DictEntry* entry = DictEntryList->Append();
-            entry->tokens = new TokenList;
-            entry->tokens->reserve(4);
-            entry->keyPosition = keyPosition;
-            entry->valuePosition = buffer.position;
-            entryTokens = entry->tokens;
-        }
-        if (entryTokens) entryTokens->push_back(std::move(token));
+    DictionaryRead read = objects.EntriesAt(fileBuffer.position);
+    fileBuffer.position = read.end;
+    if (read.damage) invalid = true;
+    for (DictionaryEntry& parsed : read.entries) {
+        DictEntry* entry = DictEntryList->Append();
+        entry->tokens = new TokenList(std::move(parsed.tokens));
+        entry->keyPosition = parsed.keyPosition;
+        entry->valuePosition = parsed.valuePosition;
     }
 }
 
@@ -97,28 +74,7 @@ std::optional<int32_t> PdfDocument::LocateValue(const DictEntry& entry)
     if (tokens.size() < 4 || tokens[3] != "R") return entry.valuePosition;
     const auto number = IntegerText(tokens[1]);
     if (!number) return std::nullopt;
-    const int32_t saved = fileBuffer.position;
-    std::optional<int32_t> position;
-    if (GotoObject(*number)) position = fileBuffer.position;
-    fileBuffer.position = saved;
-    return position;
-}
-
-std::vector<ObjectReference> PdfDocument::ReadReferencedArray(int32_t objectNumber)
-{
-    TokenList elements;
-    const int32_t saved = fileBuffer.position;
-    if (GotoObject(objectNumber) && ReadToken(fileBuffer) == "[") {
-        int depth = 0;
-        while (fileBuffer.position < fileBuffer.size) {
-            std::string token = ReadToken(fileBuffer);
-            if (token == "[") ++depth;
-            if (token == "]" && depth-- == 0) break;
-            elements.push_back(std::move(token));
-        }
-    }
-    fileBuffer.position = saved;
-    return ReferencesIn(elements, 0);
+    return objects.AnyValuePosition(*number);
 }
 
 bool PdfDocument::ObjectHeaderAt(int64_t offset, int32_t number)
@@ -143,6 +99,7 @@ int64_t PdfDocument::ObjectEnd(int64_t start, bool* isStream, int32_t* streamLen
     };
     buffer.position = static_cast<int32_t>(start);
     for (int i = 0; i < 3; ++i) ReadToken(buffer);
+    const int32_t valueStart = buffer.position;
     const size_t valueEnd = ValueEnd(all, static_cast<size_t>(buffer.position));
     const size_t keyword = SkipBlanksAndComments(all, valueEnd);
     const bool streamKeyword = KeywordAt(all, keyword, "stream");
@@ -151,18 +108,10 @@ int64_t PdfDocument::ObjectEnd(int64_t start, bool* isStream, int32_t* streamLen
 
     // A stream: step over its data by /Length when "endstream" follows there, else up to the
     // first "endstream".
-    buffer.position = static_cast<int32_t>(start);
-    for (int i = 0; i < 3; ++i) ReadToken(buffer);
-    ReleaseDictionary();
-    const bool wasInvalid = invalid;
-    ParseDictionary();
-    invalid = wasInvalid;
     int32_t length = -1;
-    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-        const TokenList& tokens = *DictEntryList->At(i)->tokens;
-        if (tokens[0] == "/Length") length = ReadStreamLength(tokens);
+    for (const DictionaryEntry& entry : objects.EntriesAt(valueStart).entries) {
+        if (entry.tokens[0] == "/Length") length = objects.StreamLength(entry.tokens);
     }
-    ReleaseDictionary();
     if (streamLength) *streamLength = length;
     const int64_t dataStart = StreamDataStart(all, static_cast<int64_t>(keyword));
     size_t endstream = std::string_view::npos;
@@ -176,24 +125,6 @@ int64_t PdfDocument::ObjectEnd(int64_t start, bool* isStream, int32_t* streamLen
         return found == std::string_view::npos ? buffer.size : static_cast<int64_t>(found) + 6;
     }
     return endobjAfter(endstream + 9);
-}
-
-std::vector<ObjectReference> ReferencesIn(const TokenList& tokens, size_t first)
-{
-    // Slides over the tokens rather than stepping in threes, so that direct objects between
-    // the references (a dictionary in an /Annots array) do not shift the triples.
-    std::vector<ObjectReference> references;
-    for (size_t i = first; i + 2 < tokens.size();) {
-        const auto number = IntegerText(tokens[i]);
-        const auto generation = IntegerText(tokens[i + 1]);
-        if (number && generation && tokens[i + 2] == "R") {
-            references.push_back({*number, *generation, true});
-            i += 3;
-        } else {
-            ++i;
-        }
-    }
-    return references;
 }
 
 std::unique_ptr<TDynaArray<DictEntry>> PdfDocument::NewEntryList()

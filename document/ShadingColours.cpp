@@ -67,7 +67,7 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
         return values;
     }
     const auto number = ReferenceAt(owner, at);
-    const TokenList function = ValueTokens(owner, at);
+    const TokenList function = objects.ValueTokens(owner, at);
     if (function.empty() || function[0] != "<<") return {};
     const size_t typeAt = ValueIndex(function, 0, "/FunctionType");
     const int type = typeAt ? IntegerOrZero(function[typeAt]) : -1;
@@ -114,7 +114,7 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
         if (encode.size() < 2) encode = {0, size[0] - 1};
         std::vector<double> decode = NumbersOf(function, ValueIndex(function, 0, "/Decode"));
         if (decode.size() < 2 * outputs) decode = range;
-        const auto samples = DecodedStream(*number, MaxSampleBytes);
+        const auto samples = objects.DecodedStream(*number, MaxSampleBytes);
         if (!samples) return {};
         const double e = std::clamp(encode[0] + x * (encode[1] - encode[0]), 0.0, size[0] - 1);
         // NaN (an /Encode range too wide for a double) takes the first sample.
@@ -138,10 +138,10 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
 
 std::optional<uint32_t> PdfDocument::ShadingColour(int32_t number)
 {
-    const TokenList shading = ObjectTokens(number);
+    const TokenList shading = objects.ObjectTokens(number);
     if (shading.empty() || shading[0] != "<<") return std::nullopt;
     // The colour space tells how many components the function gives and how they mix.
-    TokenList space = ValueTokens(shading, ValueIndex(shading, 0, "/ColorSpace"));
+    TokenList space = objects.ValueTokens(shading, ValueIndex(shading, 0, "/ColorSpace"));
     size_t components = 0;
     bool subtractive = false;
     if (space.size() >= 2 && space[0] == "[") space.erase(space.begin());
@@ -151,7 +151,7 @@ std::optional<uint32_t> PdfDocument::ShadingColour(int32_t number)
     else if (kind == "/DeviceCMYK" || kind == "/CMYK") components = 4;
     else if (kind == "/Separation" || kind == "/DeviceN") subtractive = true;
     else if (kind == "/ICCBased") {
-        const TokenList profile = ValueTokens(space, 1);
+        const TokenList profile = objects.ValueTokens(space, 1);
         const size_t n = ValueIndex(profile, 0, "/N");
         components = n ? static_cast<size_t>(std::max(IntegerOrZero(profile[n]), 0)) : 0;
     }
@@ -179,14 +179,12 @@ std::optional<uint32_t> PdfDocument::ShadingColour(int32_t number)
 
 std::optional<uint32_t> PdfDocument::ResolveShading(uint32_t pageNumber, const std::string& name, int32_t scope)
 {
-    const FileBuffer saved = fileBuffer;
     std::optional<uint32_t> colour;
     if (const auto number = ResourceNamed(pageNumber, "/Shading", name, scope)) {
         auto known = shadingColours_.find(*number);
         if (known == shadingColours_.end()) known = shadingColours_.emplace(*number, ShadingColour(*number)).first;
         colour = known->second;
     }
-    fileBuffer = saved;
     return colour;
 }
 

@@ -28,10 +28,10 @@ std::string TextAt(const TokenList& tokens, size_t at)
 
 void PdfDocument::ReadSignatureFields()
 {
-    const TokenList catalog = ObjectTokens(rootReference.objectNumber);
-    const TokenList form = ValueTokens(catalog, ValueIndex(catalog, 0, "/AcroForm"));
+    const TokenList catalog = objects.ObjectTokens(rootReference.objectNumber);
+    const TokenList form = objects.ValueTokens(catalog, ValueIndex(catalog, 0, "/AcroForm"));
     if (form.empty() || form[0] != "<<") return;
-    const TokenList fields = ValueTokens(form, ValueIndex(form, 0, "/Fields"));
+    const TokenList fields = objects.ValueTokens(form, ValueIndex(form, 0, "/Fields"));
     if (fields.empty() || fields[0] != "[") return;
 
     // The field tree, depth first in the order of the form, each field once: a field's type
@@ -53,7 +53,7 @@ void PdfDocument::ReadSignatureFields()
         const Pending field = std::move(stack.back());
         stack.pop_back();
         if (!visited.insert(field.number).second) continue;
-        const TokenList tokens = ObjectTokens(field.number);
+        const TokenList tokens = objects.ObjectTokens(field.number);
         if (tokens.empty() || tokens[0] != "<<") continue;
         const std::string partial = TextAt(tokens, ValueIndex(tokens, 0, "/T"));
         std::string name = field.parentName;
@@ -63,14 +63,14 @@ void PdfDocument::ReadSignatureFields()
 
         const size_t value = ValueIndex(tokens, 0, "/V");
         if (type == "/Sig" && value > 0 && tokens[value] != "null") {
-            const TokenList signature = ValueTokens(tokens, value);
+            const TokenList signature = objects.ValueTokens(tokens, value);
             if (!signature.empty() && signature[0] == "<<") {
                 signatures.push_back({name, TextAt(signature, ValueIndex(signature, 0, "/Name")),
                                       TextAt(signature, ValueIndex(signature, 0, "/M"))});
             }
         }
         if (field.depth >= MaxFieldDepth) continue;
-        const TokenList kids = ValueTokens(tokens, ValueIndex(tokens, 0, "/Kids"));
+        const TokenList kids = objects.ValueTokens(tokens, ValueIndex(tokens, 0, "/Kids"));
         if (!kids.empty() && kids[0] == "[") pushKids(kids, name, type, field.depth + 1);
     }
 }

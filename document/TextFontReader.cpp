@@ -18,21 +18,6 @@ namespace folivo {
 namespace {
 
 
-// The tokens of the array whose "[" is tokens[at], without its brackets; nested arrays keep
-// theirs. Empty when tokens[at] is no "[".
-TokenList InnerArray(const TokenList& tokens, size_t at)
-{
-    TokenList inner;
-    if (at >= tokens.size() || tokens[at] != "[") return inner;
-    int depth = 0;
-    for (size_t i = at; i < tokens.size(); ++i) {
-        if (tokens[i] == "[") ++depth;
-        else if (tokens[i] == "]" && --depth == 0) break;
-        if (i > at) inner.push_back(tokens[i]);
-    }
-    return inner;
-}
-
 std::string EncodingName(int32_t encoding)
 {
     static const char* const names[] = {"/StandardEncoding", "/MacRomanEncoding", "/WinAnsiEncoding", "/PDFDocEncoding"};
@@ -61,93 +46,13 @@ std::string DifferenceCharacters(std::string_view name)
 
 }  // namespace
 
-TokenList PdfDocument::ObjectTokens(int32_t number)
-{
-    TokenList tokens;
-    const FileBuffer saved = fileBuffer;
-    if (IsObjectInUse(number) && GotoObject(number)) {
-        const int32_t position = fileBuffer.position;
-        std::string token = ReadToken(fileBuffer);
-        if (token == "<<") {
-            fileBuffer = saved;
-            return DictionaryTokensAt(position);
-        }
-        int depth = 0;
-        for (size_t i = 0; i < MaxArrayTokens && fileBuffer.position < fileBuffer.size; ++i) {
-            if (token == "[") ++depth;
-            else if (token == "]") --depth;
-            tokens.push_back(std::move(token));
-            if (depth <= 0) break;
-            token = ReadToken(fileBuffer);
-        }
-    }
-    fileBuffer = saved;
-    return tokens;
-}
-
-TokenList PdfDocument::ValueTokens(const TokenList& tokens, size_t at)
-{
-    if (at == 0 || at >= tokens.size()) return {};
-    if (const auto number = ReferenceAt(tokens, at)) return ObjectTokens(*number);
-    if (tokens[at] == "[") {
-        TokenList array{"["};
-        for (const std::string& token : InnerArray(tokens, at)) array.push_back(token);
-        array.push_back("]");
-        return array;
-    }
-    if (tokens[at] == "<<") {
-        int depth = 0;
-        TokenList dictionary;
-        for (size_t i = at; i < tokens.size(); ++i) {
-            if (tokens[i] == "<<") ++depth;
-            else if (tokens[i] == ">>") --depth;
-            dictionary.push_back(tokens[i]);
-            if (depth == 0) break;
-        }
-        return dictionary;
-    }
-    return {tokens[at]};
-}
-
-std::optional<std::string> PdfDocument::DecodedStream(int32_t number, size_t limit)
-{
-    if (!IsObjectInUse(number)) return std::nullopt;
-    const FileBuffer saved = fileBuffer;
-    const bool wasInvalid = invalid;
-    auto held = std::move(DictEntryList);
-    DictEntryList = NewEntryList();
-    std::optional<std::string> data;
-    std::vector<StreamFilterStep> steps;
-    if (GotoObject(number)) {
-        ParseDictionary();
-        int32_t length = -1;
-        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-            const TokenList& tokens = *DictEntryList->At(i)->tokens;
-            if (tokens[0] == "/Length") length = ReadStreamLength(tokens);
-            if (tokens[0] != "/Filter") continue;
-            for (size_t t = 1; t < tokens.size(); ++t)
-                if (!tokens[t].empty() && tokens[t][0] == '/') steps.push_back({tokens[t], {}});
-        }
-        ReleaseDictionary();
-        if (length >= 0) data = ReadStreamData(length);
-    }
-    DictEntryList = std::move(held);
-    invalid = wasInvalid;
-    fileBuffer = saved;
-    if (!data) return std::nullopt;
-    std::string codec;
-    auto decoded = UndoFilterChain(std::move(*data), steps, limit, &codec);
-    if (!decoded || !codec.empty() || decoded->size() > limit) return std::nullopt;
-    return decoded;
-}
-
 std::shared_ptr<const CMap> PdfDocument::ReadCMap(const TokenList& tokens, size_t at)
 {
     const auto number = ReferenceAt(tokens, at);
     if (!number) return nullptr;  // a name or anything that is not a stream
     if (const auto known = cmaps_.find(*number); known != cmaps_.end()) return known->second;
     std::shared_ptr<const CMap> map;
-    if (const auto text = DecodedStream(*number, MaxCMapBytes)) {
+    if (const auto text = objects.DecodedStream(*number, MaxCMapBytes)) {
         map = std::make_shared<const CMap>(CMap::Parse(*text, DocumentCMapEntryLimit - cmapEntries_));
         cmapEntries_ += map->Entries();
         if (map->Truncated() && cmapEntries_ >= DocumentCMapEntryLimit && !cmapsCut_) {
@@ -172,7 +77,7 @@ std::shared_ptr<const TextFont> PdfDocument::ResolveTextFont(uint32_t pageNumber
 
 std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)
 {
-    const TokenList dictionary = ObjectTokens(number);
+    const TokenList dictionary = objects.ObjectTokens(number);
     if (dictionary.empty() || dictionary[0] != "<<") return nullptr;
     auto font = std::make_shared<TextFont>();
     const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
@@ -182,15 +87,15 @@ std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)
 
     TokenList descriptorOwner = dictionary;
     if (font->composite) {
-        const TokenList descendants = ValueTokens(dictionary, ValueIndex(dictionary, 0, "/DescendantFonts"));
+        const TokenList descendants = objects.ValueTokens(dictionary, ValueIndex(dictionary, 0, "/DescendantFonts"));
         const auto descendant = ReferenceAt(descendants, 1);
-        descriptorOwner = descendant ? ObjectTokens(*descendant) : ValueTokens(descendants, 1);
+        descriptorOwner = descendant ? objects.ObjectTokens(*descendant) : objects.ValueTokens(descendants, 1);
         if (!descriptorOwner.empty() && descriptorOwner[0] == "<<") {
             if (const size_t dw = ValueIndex(descriptorOwner, 0, "/DW")) {
                 const auto width = NumberText(descriptorOwner[dw]);
                 if (width && std::isfinite(*width)) font->cidWidths.defaultWidth = *width;
             }
-            font->cidWidths.Read(InnerArray(ValueTokens(descriptorOwner, ValueIndex(descriptorOwner, 0, "/W")), 0));
+            font->cidWidths.Read(InnerArray(objects.ValueTokens(descriptorOwner, ValueIndex(descriptorOwner, 0, "/W")), 0));
         }
         ReadCompositeEncoding(*font, dictionary);
     } else {
@@ -220,7 +125,7 @@ void PdfDocument::ReadSimpleFontWidths(TextFont& font, const TokenList& dictiona
     if (const size_t first = ValueIndex(dictionary, 0, "/FirstChar"))
         font.firstChar = static_cast<uint32_t>(std::max(IntegerOrZero(dictionary[first]), 0));
     uint32_t slot = 0;
-    for (const std::string& token : InnerArray(ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Widths")), 0)) {
+    for (const std::string& token : InnerArray(objects.ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Widths")), 0)) {
         if (slot >= 256) break;
         // A value that does not convert leaves its slot unset; the next goes to the next slot.
         if (const auto width = NumberText(token); width && std::isfinite(*width)) {
@@ -244,12 +149,12 @@ void PdfDocument::ReadSimpleEncoding(TextFont& font, const TokenList& dictionary
 {
     int32_t encoding = PDFDocEncoding;
     TokenList differences;
-    const TokenList value = ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Encoding"));
+    const TokenList value = objects.ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Encoding"));
     if (value.size() == 1) {
         encoding = EncodingOfName(value[0]).value_or(encoding);
     } else if (!value.empty() && value[0] == "<<") {
         if (const size_t base = ValueIndex(value, 0, "/BaseEncoding")) encoding = EncodingOfName(value[base]).value_or(encoding);
-        differences = InnerArray(ValueTokens(value, ValueIndex(value, 0, "/Differences")), 0);
+        differences = InnerArray(objects.ValueTokens(value, ValueIndex(value, 0, "/Differences")), 0);
     }
     for (int code = 0; code < 256; ++code) font.characters[code] = CharactersOfCode(static_cast<uint8_t>(code), encoding);
     int64_t code = 0;
@@ -282,7 +187,7 @@ void PdfDocument::ReadFontStyle(TextFont& font, const TokenList& owner)
 {
     if (owner.empty() || owner[0] != "<<") return;
     if (const size_t base = ValueIndex(owner, 0, "/BaseFont")) font.style |= StyleOfBaseFont(owner[base]);
-    const TokenList descriptor = ValueTokens(owner, ValueIndex(owner, 0, "/FontDescriptor"));
+    const TokenList descriptor = objects.ValueTokens(owner, ValueIndex(owner, 0, "/FontDescriptor"));
     if (descriptor.empty() || descriptor[0] != "<<") return;
     if (const size_t flags = ValueIndex(descriptor, 0, "/Flags")) font.style = WithFlagsStyle(font.style, IntegerOrZero(descriptor[flags]));
     if (const size_t weight = ValueIndex(descriptor, 0, "/FontWeight"); weight && IntegerOrZero(descriptor[weight]) >= 600)

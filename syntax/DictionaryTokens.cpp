@@ -79,4 +79,17 @@ std::vector<TokenList> ArrayElements(const TokenList& tokens, size_t at)
     return elements;
 }
 
+TokenList InnerArray(const TokenList& tokens, size_t at)
+{
+    TokenList inner;
+    if (at >= tokens.size() || tokens[at] != "[") return inner;
+    int depth = 0;
+    for (size_t i = at; i < tokens.size(); ++i) {
+        if (tokens[i] == "[") ++depth;
+        else if (tokens[i] == "]" && --depth == 0) break;
+        if (i > at) inner.push_back(tokens[i]);
+    }
+    return inner;
+}
+
 }  // namespace folivo

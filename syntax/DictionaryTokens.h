@@ -70,4 +70,8 @@ bool StartsHexString(const std::string& token);
 // dictionary, or a hex string is one element of several tokens.
 std::vector<TokenList> ArrayElements(const TokenList& tokens, size_t at);
 
+// The tokens of the array whose "[" is tokens[at], without its brackets; nested arrays keep
+// theirs. Empty when tokens[at] is no "[".
+TokenList InnerArray(const TokenList& tokens, size_t at);
+
 }  // namespace folivo

@@ -93,7 +93,7 @@ TEST(ModernFile, AnUpdateMayGiveACrossReferenceStreamsNumberToAnObject)
     OpenedDocument opened(pdf);
     EXPECT_FALSE(opened->invalid);
     EXPECT_FALSE(opened->repaired);
-    EXPECT_TRUE(opened->IsObjectInUse(6));
+    EXPECT_TRUE(opened->objects.InUse(6));
     EXPECT_EQ(opened->info.title, "Neu");
     opened->versionItem = 2;  // a table, objects readable in the output
     EXPECT_NE(DocumentWriter(*opened.document).Write().find("6 0 obj\n<< /Type /Font"), std::string::npos);
@@ -267,7 +267,7 @@ TEST(ModernFile, CompactSavesPackObjectsThatAreNoStreams)
         // Every object reads the same, but those the writer writes anew: pages, information.
         for (int32_t number = 1; number < static_cast<int32_t>(opened->XrefTable.size()); ++number) {
             if (number == 2 || number == 3 || number == opened->infoReference.objectNumber ||
-                !opened->IsObjectInUse(number))
+                !opened->objects.InUse(number))
                 continue;
             EXPECT_EQ(ObjectTokens(*reopened.document, number), ObjectTokens(*opened.document, number)) << number;
         }
