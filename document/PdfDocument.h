@@ -39,9 +39,6 @@ struct ObjectReference {
     bool found = false;
 };
 
-// The temporary TIFF file that carries a CCITT group 4 picture to the raster decoder.
-std::string CcittTiffWrapper(int32_t width, int32_t height, std::string_view data);
-
 // The references "N G R" among tokens[first ...]; other tokens are passed over.
 std::vector<ObjectReference> ReferencesIn(const TokenList& tokens, size_t first);
 
