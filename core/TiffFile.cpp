@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 #include <utility>
 
 #include <tiffio.h>
@@ -24,6 +25,11 @@ void SilenceGlobalHandlers()
         TIFFSetErrorHandler(nullptr);
         TIFFSetWarningHandler(nullptr);
     });
+}
+
+void PutLittleEndian(std::string& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 TIFF* OpenQuietly(const char* fileName)
@@ -117,6 +123,32 @@ bool ReadTiffFile(const char* fileName, RasterImage& image)
     TIFFClose(tiff);
     if (!decoded) deldib(image);
     return decoded;
+}
+
+std::string CcittTiffWrapper(int32_t width, int32_t height, std::string_view data)
+{
+    std::string tiff = "II";
+    PutLittleEndian(tiff, 42, 2);
+    PutLittleEndian(tiff, 8, 4);
+    PutLittleEndian(tiff, 8, 2);
+    auto entry = [&](uint16_t tag, uint16_t type, uint32_t value) {
+        PutLittleEndian(tiff, tag, 2);
+        PutLittleEndian(tiff, type, 2);
+        PutLittleEndian(tiff, 1, 4);
+        PutLittleEndian(tiff, value, 4);  // a SHORT sits in the first two bytes
+    };
+    constexpr uint16_t Short = 3, Long = 4;
+    entry(256, Short, static_cast<uint32_t>(width) & 0xFFFF);
+    entry(257, Short, static_cast<uint32_t>(height) & 0xFFFF);
+    entry(258, Short, 1);
+    entry(259, Short, 4);
+    entry(262, Short, 0);
+    entry(273, Long, 110);
+    entry(278, Short, static_cast<uint32_t>(height) & 0xFFFF);
+    entry(279, Long, static_cast<uint32_t>(data.size()));
+    PutLittleEndian(tiff, 0, 4);
+    tiff.append(data);
+    return tiff;
 }
 
 }  // namespace folivo

@@ -1,5 +1,9 @@
-// TIFF decoding into a raster image record (libtiff).
+// TIFF files: decoding one into a raster image record (libtiff), and wrapping CCITT data in one.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "core/RasterImage.h"
 
@@ -10,5 +14,8 @@ namespace folivo {
 // libtiff understands becomes 24 bits. Only the first directory is read. Returns whether the
 // record now holds the image; on failure it holds no pixels.
 bool ReadTiffFile(const char* fileName, RasterImage& image);
+
+// The temporary TIFF file that carries a CCITT group 4 picture to the raster decoder.
+std::string CcittTiffWrapper(int32_t width, int32_t height, std::string_view data);
 
 }  // namespace folivo

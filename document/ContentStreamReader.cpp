@@ -10,6 +10,7 @@
 
 #include "core/Decodenow.h"
 #include "document/PdfDocument.h"
+#include "syntax/FilterChain.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 
@@ -31,6 +32,9 @@ std::string PdfDocument::DecodeLzwThroughFiles(std::string data, size_t limit)
     const std::string output = temporaryFolder + "tmpdec2.tmp";
     {
         std::ofstream file(input, std::ios::binary | std::ios::trunc);
+        // Without its input file decodenow cannot run: the data stay as read and count as
+        // decoded, since a folder that cannot be written is no fault of the document and must
+        // not cost the page its content.
         if (!file) return data;
         file.write(data.data(), static_cast<std::streamsize>(data.size()));
     }
@@ -135,30 +139,28 @@ void PdfDocument::ReadPageContent(int32_t pageNumber)
 PdfDocument::StreamDecoding PdfDocument::DecodeContentStream(std::string& data, const TokenList& filters,
                                                              int32_t pageNumber, size_t limit)
 {
-    for (const std::string& filter : filters) {
-        if (filter == "/ASCII85Decode") {
-            data = DecodeAscii85(data, limit);
-        } else if (filter == "/FlateDecode") {
-            bool overLimit = false;
-            auto inflated = Inflate(data, limit, &overLimit);
-            if (overLimit) return StreamDecoding::TooLarge;
-            // A stream that does not inflate is skipped; the page keeps its other streams.
-            if (!inflated) return StreamDecoding::Skipped;
-            data = std::move(*inflated);
-        } else if (filter == "/LZWDecode") {
-            // One byte more than the room tells a stream that fits from one that was cut off.
-            data = DecodeLzwThroughFiles(std::move(data), limit + 1);
-        } else if (filter == "/Crypt") {
-            // A stream's own identity crypt filter: the reading left its data plain.
-        } else {
-            ui_.AddMemoLine("Die Komprimierung " + filter + " wird nicht unterstützt, deshalb kann die Seite " +
-                            std::to_string(pageNumber) + " nicht gelesen werden!");
-            return StreamDecoding::Unsupported;
-        }
-        if (data.size() > limit) return StreamDecoding::TooLarge;
+    std::vector<StreamFilterStep> steps;
+    for (const std::string& filter : filters) steps.push_back({filter, {}});
+    const FilterChainOptions options{
+        .accepted = FlateFilter | LzwFilter | Ascii85Filter | CryptFilter,
+        .abbreviations = false,
+        .stepLimit = StepLimit::TooLarge,
+        // Page content's LZW goes through decodenow, the reading's stream decoder, which works
+        // from file to file only; the files live in the reading's temporary folder.
+        .decodeLzw = [this](std::string encoded, size_t room) { return DecodeLzwThroughFiles(std::move(encoded), room); },
+    };
+    FilterChainResult decoded = DecodeFilterChain(std::move(data), steps, limit, options);
+    data = std::move(decoded.data);
+    switch (decoded.outcome) {
+    case FilterChainResult::Outcome::Decoded: return StreamDecoding::Decoded;
+    // A stream that does not inflate is skipped; the page keeps its other streams.
+    case FilterChainResult::Outcome::Undecodable: return StreamDecoding::Skipped;
+    case FilterChainResult::Outcome::TooLarge: return StreamDecoding::TooLarge;
+    case FilterChainResult::Outcome::Unsupported: break;
     }
-    // Undecoded data counts as well: the page holds it as its content.
-    return data.size() > limit ? StreamDecoding::TooLarge : StreamDecoding::Decoded;
+    ui_.AddMemoLine("Die Komprimierung " + decoded.unsupported + " wird nicht unterstützt, deshalb kann die Seite " +
+                    std::to_string(pageNumber) + " nicht gelesen werden!");
+    return StreamDecoding::Unsupported;
 }
 
 }  // namespace folivo

@@ -7,10 +7,10 @@
 #include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "syntax/CrossReferenceStream.h"
+#include "syntax/FilterChain.h"
 #include "syntax/ObjectStream.h"
 #include "syntax/Predictors.h"
 #include "syntax/StreamData.h"
-#include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -81,27 +81,23 @@ std::optional<PdfDocument::StreamObject> PdfDocument::ReadStreamObject(size_t li
     }
     std::string data(file.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
 
+    // Only Flate, with the one predictor of /DecodeParms, and ASCII85 are read here.
     const TokenList* filters = FindEntry(stream.entries, "/Filter");
     const TokenList* parameters = FindEntry(stream.entries, "/DecodeParms");
+    const PredictorParameters predictor{NumberAfter(parameters, "/Predictor", 1), NumberAfter(parameters, "/Colors", 1),
+                                        NumberAfter(parameters, "/BitsPerComponent", 8),
+                                        NumberAfter(parameters, "/Columns", 1)};
+    std::vector<StreamFilterStep> steps;
     for (size_t i = 1; filters && i < filters->size(); ++i) {
-        const std::string& name = (*filters)[i];
-        if (name == "[" || name == "]") continue;
-        if (name == "/FlateDecode" || name == "/Fl") {
-            auto inflated = Inflate(data, limit, tooLarge);
-            if (!inflated) return std::nullopt;
-            const PredictorParameters predictor{NumberAfter(parameters, "/Predictor", 1), NumberAfter(parameters, "/Colors", 1),
-                                                NumberAfter(parameters, "/BitsPerComponent", 8),
-                                                NumberAfter(parameters, "/Columns", 1)};
-            auto undone = UndoPredictor(*inflated, predictor);
-            if (!undone) return std::nullopt;
-            data = std::move(*undone);
-        } else if (name == "/ASCII85Decode" || name == "/A85") {
-            data = DecodeAscii85(data, limit);
-        } else {
-            return std::nullopt;
-        }
+        if ((*filters)[i] != "[" && (*filters)[i] != "]") steps.push_back({(*filters)[i], predictor});
     }
-    stream.data = std::move(data);
+    FilterChainOptions options;
+    options.accepted = FlateFilter | Ascii85Filter;
+    options.stepLimit = StepLimit::InflateTooLarge;
+    FilterChainResult decoded = DecodeFilterChain(std::move(data), steps, limit, options);
+    if (decoded.outcome == FilterChainResult::Outcome::TooLarge && tooLarge) *tooLarge = true;
+    if (decoded.outcome != FilterChainResult::Outcome::Decoded) return std::nullopt;
+    stream.data = std::move(decoded.data);
     return stream;
 }
 

@@ -34,8 +34,6 @@ constexpr int32_t AnnotationIconCount = 21;
 // The icon and stamp names of comments, by icon number.
 extern const char* const AnnotationIconNames[AnnotationIconCount];
 
-// The temporary TIFF file that carries a CCITT group 4 picture to the raster decoder.
-std::string CcittTiffWrapper(int32_t width, int32_t height, std::string_view data);
 
 class PdfDocument {
 public:

@@ -12,6 +12,7 @@
 #include "core/PictureCodecs.h"
 #include "core/RasterImage.h"
 #include "core/ResourceLimits.h"
+#include "core/TiffFile.h"
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/FilterChain.h"
@@ -37,11 +38,6 @@ void RemoveFile(const std::string& path)
 {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
-}
-
-void PutLittleEndian(std::string& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 // The tokens after the key of an entry.
@@ -78,32 +74,6 @@ std::optional<std::string> StringBytes(const TokenList& value)
 bool IsTrue(const TokenList& value) { return !value.empty() && value[0] == "true"; }
 
 }  // namespace
-
-std::string CcittTiffWrapper(int32_t width, int32_t height, std::string_view data)
-{
-    std::string tiff = "II";
-    PutLittleEndian(tiff, 42, 2);
-    PutLittleEndian(tiff, 8, 4);
-    PutLittleEndian(tiff, 8, 2);
-    auto entry = [&](uint16_t tag, uint16_t type, uint32_t value) {
-        PutLittleEndian(tiff, tag, 2);
-        PutLittleEndian(tiff, type, 2);
-        PutLittleEndian(tiff, 1, 4);
-        PutLittleEndian(tiff, value, 4);  // a SHORT sits in the first two bytes
-    };
-    constexpr uint16_t Short = 3, Long = 4;
-    entry(256, Short, static_cast<uint32_t>(width) & 0xFFFF);
-    entry(257, Short, static_cast<uint32_t>(height) & 0xFFFF);
-    entry(258, Short, 1);
-    entry(259, Short, 4);
-    entry(262, Short, 0);
-    entry(273, Long, 110);
-    entry(278, Short, static_cast<uint32_t>(height) & 0xFFFF);
-    entry(279, Long, static_cast<uint32_t>(data.size()));
-    PutLittleEndian(tiff, 0, 4);
-    tiff.append(data);
-    return tiff;
-}
 
 void PdfDocument::ReadPictureList()
 {

@@ -16,7 +16,7 @@
 #include "core/PictureCodecs.h"
 #include "core/PictureSamples.h"
 #include "core/RasterImage.h"
-#include "document/PdfDocument.h"
+#include "core/TiffFile.h"
 #include "syntax/StreamFilters.h"
 
 namespace {

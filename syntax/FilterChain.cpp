@@ -10,9 +10,21 @@ namespace folivo {
 
 namespace {
 
-bool Is(std::string_view name, std::string_view full, std::string_view abbreviation)
+// The kind a filter name stands for, or 0 for a name no chain knows.
+unsigned KindOf(std::string_view name, bool abbreviations)
 {
-    return name == full || name == abbreviation;
+    const auto is = [&](std::string_view full, std::string_view abbreviation = {}) {
+        return name == full || (abbreviations && !abbreviation.empty() && name == abbreviation);
+    };
+    if (is("/FlateDecode", "/Fl")) return FlateFilter;
+    if (is("/LZWDecode", "/LZW")) return LzwFilter;
+    if (is("/ASCII85Decode", "/A85")) return Ascii85Filter;
+    if (is("/ASCIIHexDecode", "/AHx")) return AsciiHexFilter;
+    if (is("/RunLengthDecode", "/RL")) return RunLengthFilter;
+    if (is("/Crypt")) return CryptFilter;
+    if (is("/DCTDecode", "/DCT") || is("/CCITTFaxDecode", "/CCF") || is("/JBIG2Decode") || is("/JPXDecode"))
+        return ImageCodecs;
+    return 0;
 }
 
 // The bytes a step must yield before its predictor so that `wanted` bytes remain after it.
@@ -30,54 +42,81 @@ size_t BytesBeforePredictor(size_t wanted, const PredictorParameters& p)
 
 bool IsImageCodec(std::string_view name)
 {
-    return Is(name, "/DCTDecode", "/DCT") || Is(name, "/CCITTFaxDecode", "/CCF") || name == "/JBIG2Decode" ||
-           name == "/JPXDecode";
+    return KindOf(name, true) == ImageCodecs;
+}
+
+FilterChainResult DecodeFilterChain(std::string data, const std::vector<StreamFilterStep>& steps, size_t limit,
+                                    const FilterChainOptions& options)
+{
+    using Outcome = FilterChainResult::Outcome;
+    FilterChainResult result;
+    const auto finish = [&](Outcome outcome) {
+        result.outcome = outcome;
+        result.data = std::move(data);
+        return std::move(result);
+    };
+    const bool cut = options.stepLimit == StepLimit::CutLast;
+    size_t end = steps.size();
+    if (options.accepted & ImageCodecs) {
+        for (size_t i = 0; i < steps.size() && end == steps.size(); ++i) {
+            if (KindOf(steps[i].name, options.abbreviations) != ImageCodecs) continue;
+            end = i;
+            result.codec = steps[i].name;
+        }
+    }
+    for (size_t i = 0; i < end; ++i) {
+        const StreamFilterStep& step = steps[i];
+        const unsigned kind = KindOf(step.name, options.abbreviations);
+        if (!(kind & options.accepted)) {
+            result.unsupported = step.name;
+            return finish(Outcome::Unsupported);
+        }
+        const bool last = i + 1 == steps.size();
+        size_t stepLimit = limit;
+        if (cut) stepLimit = last ? std::min(BytesBeforePredictor(limit, step.predictor), InflateLimit) : InflateLimit;
+        // Decoders that stop right at their limit get one byte more, so that passing it shows.
+        const size_t room = options.stepLimit == StepLimit::TooLarge ? stepLimit + 1 : stepLimit;
+        bool predicts = false;
+        switch (kind) {
+        case FlateFilter: {
+            bool tooLarge = false;
+            auto inflated = cut && last ? InflatePrefix(data, stepLimit) : Inflate(data, stepLimit, &tooLarge);
+            if (!inflated) return finish(tooLarge ? Outcome::TooLarge : Outcome::Undecodable);
+            data = std::move(*inflated);
+            predicts = true;
+            break;
+        }
+        case LzwFilter:
+            data = options.decodeLzw ? options.decodeLzw(std::move(data), room) : DecodeLzw(data, room);
+            predicts = true;
+            break;
+        case Ascii85Filter: data = DecodeAscii85(data, stepLimit); break;
+        case AsciiHexFilter: data = DecodeAsciiHex(data, room); break;
+        case RunLengthFilter: data = DecodeRunLength(data, room); break;
+        default: break;  // the identity crypt filter
+        }
+        if (data.size() > stepLimit) {
+            if (cut) data.resize(stepLimit);
+            else if (options.stepLimit == StepLimit::TooLarge) return finish(Outcome::TooLarge);
+        }
+        if (predicts && step.predictor.predictor > 1) {
+            auto undone = UndoPredictor(data, step.predictor);
+            if (!undone) return finish(Outcome::Undecodable);
+            data = std::move(*undone);
+        }
+    }
+    // Data without filters are held to the limit as well.
+    if (options.stepLimit == StepLimit::TooLarge && data.size() > limit) return finish(Outcome::TooLarge);
+    return finish(Outcome::Decoded);
 }
 
 std::optional<std::string> UndoFilterChain(std::string data, const std::vector<StreamFilterStep>& steps,
                                            size_t finalLimit, std::string* codec)
 {
-    if (codec) codec->clear();
-    size_t codecAt = steps.size();
-    for (size_t i = 0; i < steps.size(); ++i) {
-        if (IsImageCodec(steps[i].name)) {
-            codecAt = i;
-            if (codec) *codec = steps[i].name;
-            break;
-        }
-    }
-    for (size_t i = 0; i < codecAt; ++i) {
-        const StreamFilterStep& step = steps[i];
-        const bool last = i + 1 == codecAt && codecAt == steps.size();
-        const size_t limit = last ? std::min(BytesBeforePredictor(finalLimit, step.predictor), InflateLimit) : InflateLimit;
-        bool predicts = false;
-        if (Is(step.name, "/FlateDecode", "/Fl")) {
-            auto inflated = last ? InflatePrefix(data, limit) : Inflate(data, limit);
-            if (!inflated) return std::nullopt;
-            data = std::move(*inflated);
-            predicts = true;
-        } else if (Is(step.name, "/LZWDecode", "/LZW")) {
-            data = DecodeLzw(data, limit);
-            predicts = true;
-        } else if (Is(step.name, "/ASCII85Decode", "/A85")) {
-            data = DecodeAscii85(data, limit);
-        } else if (Is(step.name, "/ASCIIHexDecode", "/AHx")) {
-            data = DecodeAsciiHex(data, limit);
-        } else if (Is(step.name, "/RunLengthDecode", "/RL")) {
-            data = DecodeRunLength(data, limit);
-        } else if (step.name == "/Crypt") {
-            // A stream's own crypt filter: the identity one, whose data the reading left plain.
-        } else {
-            return std::nullopt;
-        }
-        if (data.size() > limit) data.resize(limit);
-        if (predicts && step.predictor.predictor > 1) {
-            auto undone = UndoPredictor(data, step.predictor);
-            if (!undone) return std::nullopt;
-            data = std::move(*undone);
-        }
-    }
-    return data;
+    FilterChainResult result = DecodeFilterChain(std::move(data), steps, finalLimit, {});
+    if (codec) *codec = result.codec;
+    if (result.outcome != FilterChainResult::Outcome::Decoded) return std::nullopt;
+    return std::move(result.data);
 }
 
 }  // namespace folivo

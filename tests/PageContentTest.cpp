@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include "core/TiffFile.h"
+
 #include "tests/ReaderTestSupport.h"
 #include "tests/ScratchFolder.h"
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "core/Decodenow.h"
 #include "syntax/FilterChain.h"
 #include "syntax/StreamFilters.h"
 
@@ -81,6 +82,111 @@ TEST(FilterChain, IdentityCryptFilterPassesTheBytesAndUnknownFiltersFail)
     EXPECT_EQ(UndoFilterChain(Deflate(text), steps({"/Crypt", "/FlateDecode"}), 1000), text);
     EXPECT_EQ(UndoFilterChain(text, steps({"/Crypt"}), 1000), text);
     EXPECT_EQ(UndoFilterChain(text, steps({"/Sparkle"}), 1000), std::nullopt);
+}
+
+
+// The chain as each reader sets it up: page content, object streams, pictures and fonts.
+enum class ChainUse { Content, ObjectStream, Cut };
+
+struct ChainRow {
+    const char* what;
+    ChainUse use;
+    std::string data;
+    std::vector<StreamFilterStep> steps;
+    size_t limit;
+    FilterChainResult::Outcome outcome;
+    std::string decoded;  // checked when Decoded
+    std::string unsupported;
+    std::string codec;
+};
+
+std::vector<StreamFilterStep> Steps(std::initializer_list<const char*> names, PredictorParameters predictor = {})
+{
+    std::vector<StreamFilterStep> steps;
+    for (const char* name : names) steps.push_back({name, predictor});
+    return steps;
+}
+
+FilterChainOptions OptionsFor(ChainUse use)
+{
+    FilterChainOptions options;
+    if (use == ChainUse::Content) {
+        options.accepted = FlateFilter | LzwFilter | Ascii85Filter | CryptFilter;
+        options.abbreviations = false;
+        options.stepLimit = StepLimit::TooLarge;
+        options.decodeLzw = [](std::string data, size_t room) { return DecodeLzw(data, room); };
+    } else if (use == ChainUse::ObjectStream) {
+        options.accepted = FlateFilter | Ascii85Filter;
+        options.stepLimit = StepLimit::InflateTooLarge;
+    }
+    return options;
+}
+
+TEST(FilterChain, EachUseAcceptsItsFiltersAndKeepsItsLimit)
+{
+    using enum FilterChainResult::Outcome;
+    using enum ChainUse;
+    const std::string hello = "87cURD]i,\"Ebo80~>";  // "Hello World!"
+    const std::string lzw("\x80\x0B\x60\x50\x22\x0C\x0C\x85\x01", 9);  // "-----A---B"
+    const std::string bomb = Deflate(std::string(4096, '\0'));
+    // Two rows of two bytes under the PNG "Up" predictor.
+    const PredictorParameters up{12, 1, 8, 2};
+    const PredictorParameters noRows{12, 0, 8, 2};
+    const std::string rows = Deflate(std::string("\x02\x01\x02\x02\x01\x01", 6));
+    const std::vector<ChainRow> table = {
+        {"content flate", Content, Deflate("q Q"), Steps({"/Crypt", "/FlateDecode"}), 100, Decoded, "q Q", "", ""},
+        {"content no abbreviations", Content, Deflate("q Q"), Steps({"/Fl"}), 100, Unsupported, "", "/Fl", ""},
+        {"content no codecs", Content, "x", Steps({"/DCTDecode"}), 100, Unsupported, "", "/DCTDecode", ""},
+        {"content later unknown", Content, Deflate("q Q"), Steps({"/FlateDecode", "/RunLengthDecode"}), 100, Unsupported, "",
+         "/RunLengthDecode", ""},
+        {"content damaged flate", Content, "not zlib", Steps({"/FlateDecode"}), 100, Undecodable, "", "", ""},
+        {"content flate over", Content, bomb, Steps({"/FlateDecode"}), 4095, TooLarge, "", "", ""},
+        {"content flate at limit", Content, bomb, Steps({"/FlateDecode"}), 4096, Decoded, std::string(4096, '\0'), "", ""},
+        {"content a85 over", Content, hello, Steps({"/ASCII85Decode"}), 10, TooLarge, "", "", ""},
+        {"content lzw fits", Content, lzw, Steps({"/LZWDecode"}), 10, Decoded, "-----A---B", "", ""},
+        {"content lzw one over", Content, lzw, Steps({"/LZWDecode"}), 9, TooLarge, "", "", ""},
+        {"content plain over", Content, "0 0 m", {}, 4, TooLarge, "", "", ""},
+        {"object flate predictor", ObjectStream, rows, Steps({"/Fl"}, up), 100, Decoded, "\x01\x02\x02\x03", "", ""},
+        {"object a85", ObjectStream, hello, Steps({"/A85"}), 100, Decoded, "Hello World!", "", ""},
+        {"object a85 past limit", ObjectStream, hello, Steps({"/ASCII85Decode"}), 10, Decoded, "Hello World!", "", ""},
+        {"object no lzw", ObjectStream, lzw, Steps({"/LZWDecode"}), 100, Unsupported, "", "/LZWDecode", ""},
+        {"object flate over", ObjectStream, bomb, Steps({"/FlateDecode"}), 4095, TooLarge, "", "", ""},
+        {"object no rows", ObjectStream, rows, Steps({"/FlateDecode"}, noRows), 100, Undecodable, "", "", ""},
+        {"cut flate", Cut, bomb, Steps({"/Fl"}), 10, Decoded, std::string(10, '\0'), "", ""},
+        {"cut whole rows", Cut, rows, Steps({"/FlateDecode"}, up), 1, Decoded, "\x01\x02", "", ""},
+        {"cut a85", Cut, hello, Steps({"/A85"}), 10, Decoded, "Hello Worl", "", ""},
+        {"cut lzw", Cut, lzw, Steps({"/LZW"}), 4, Decoded, "----", "", ""},
+        {"cut hex and runs", Cut, "02616263FE7A>", Steps({"/AHx", "/RL"}), 5, Decoded, "abczz", "", ""},
+        {"cut stops at codec", Cut, Deflate("JPEG"), Steps({"/FlateDecode", "/DCT", "/Sparkle"}), 2, Decoded, "JPEG", "",
+         "/DCT"},
+        {"cut unknown", Cut, "x", Steps({"/Sparkle"}), 10, Unsupported, "", "/Sparkle", ""},
+    };
+    for (const ChainRow& row : table) {
+        SCOPED_TRACE(row.what);
+        const FilterChainResult result = DecodeFilterChain(row.data, row.steps, row.limit, OptionsFor(row.use));
+        EXPECT_EQ(result.outcome, row.outcome);
+        EXPECT_EQ(result.unsupported, row.unsupported);
+        EXPECT_EQ(result.codec, row.codec);
+        if (row.outcome == Decoded) {
+            EXPECT_EQ(result.data, row.decoded);
+        }
+    }
+}
+
+// Content's LZW decoder may give its input back undecoded; the chain takes what it gets.
+TEST(FilterChain, LzwHookDecidesWhatCountsAsDecoded)
+{
+    FilterChainOptions options = OptionsFor(ChainUse::Content);
+    std::vector<size_t> rooms;
+    options.decodeLzw = [&](std::string data, size_t room) {
+        rooms.push_back(room);
+        return data;
+    };
+    const FilterChainResult kept = DecodeFilterChain("encoded", Steps({"/LZWDecode"}), 7, options);
+    EXPECT_EQ(kept.outcome, FilterChainResult::Outcome::Decoded);
+    EXPECT_EQ(kept.data, "encoded");
+    EXPECT_EQ(DecodeFilterChain("encoded", Steps({"/LZWDecode"}), 6, options).outcome, FilterChainResult::Outcome::TooLarge);
+    EXPECT_EQ(rooms, (std::vector<size_t>{8, 7}));
 }
 
 }  // namespace
