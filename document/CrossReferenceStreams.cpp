@@ -3,50 +3,16 @@
 #include <map>
 #include <unordered_set>
 
-#include "core/NumberConversion.h"
 #include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
 #include "syntax/CrossReferenceStream.h"
-#include "syntax/FilterChain.h"
+#include "syntax/DictionaryTokens.h"
 #include "syntax/ObjectStream.h"
-#include "syntax/Predictors.h"
-#include "syntax/StreamData.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
 
 namespace {
-
-const TokenList* FindEntry(const std::vector<TokenList>& entries, std::string_view key)
-{
-    for (const TokenList& tokens : entries) {
-        if (!tokens.empty() && tokens[0] == key) return &tokens;
-    }
-    return nullptr;
-}
-
-// The whole numbers among an entry's value tokens ("/W [1 2 1]" gives 1, 2, 1).
-std::vector<int64_t> NumbersOf(const TokenList* tokens)
-{
-    std::vector<int64_t> numbers;
-    if (!tokens) return numbers;
-    for (size_t i = 1; i < tokens->size(); ++i) {
-        // A number beyond 64 bits is no count or offset of any file: passed over like a name.
-        const auto value = NumberText((*tokens)[i]);
-        if (const auto whole = value ? ExactInteger<int64_t>(*value) : std::nullopt) numbers.push_back(*whole);
-    }
-    return numbers;
-}
-
-// The number after `key` inside an entry's value (a /DecodeParms dictionary), or `fallback`.
-int NumberAfter(const TokenList* tokens, std::string_view key, int fallback)
-{
-    if (!tokens) return fallback;
-    for (size_t i = 1; i + 1 < tokens->size(); ++i) {
-        if ((*tokens)[i] == key) return IntegerText((*tokens)[i + 1]).value_or(fallback);
-    }
-    return fallback;
-}
 
 bool HasName(const TokenList* tokens, std::string_view name)
 {
@@ -54,52 +20,6 @@ bool HasName(const TokenList* tokens, std::string_view name)
 }
 
 }  // namespace
-
-std::optional<PdfDocument::StreamObject> PdfDocument::ReadStreamObject(size_t limit, bool* tooLarge)
-{
-    StreamObject stream;
-    ParseDictionary();
-    for (uint32_t i = 0; i < DictEntryList->Count(); ++i) stream.entries.push_back(*DictEntryList->At(i)->tokens);
-    ReleaseDictionary();
-
-    // The data: by /Length when "endstream" follows there, else up to "endstream".
-    const int32_t keyword = fileBuffer.position;
-    if (ReadToken(fileBuffer) != "stream") return std::nullopt;
-    const std::string_view file(reinterpret_cast<const char*>(fileBuffer.data), static_cast<size_t>(fileBuffer.size));
-    const int64_t start = StreamDataStart(file, keyword);
-    const std::vector<int64_t> lengths = NumbersOf(FindEntry(stream.entries, "/Length"));
-    int64_t end = -1;
-    if (lengths.size() == 1 && lengths[0] >= 0 && lengths[0] <= fileBuffer.size - start &&
-        EndstreamFollows(file, start + lengths[0]))
-        end = start + lengths[0];
-    if (end < 0) {
-        const size_t found = file.find("endstream", static_cast<size_t>(start));
-        if (found == std::string_view::npos) return std::nullopt;
-        end = static_cast<int64_t>(found);
-        if (end > start && file[static_cast<size_t>(end - 1)] == '\n') --end;
-        if (end > start && file[static_cast<size_t>(end - 1)] == '\r') --end;
-    }
-    std::string data(file.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
-
-    // Only Flate, with the one predictor of /DecodeParms, and ASCII85 are read here.
-    const TokenList* filters = FindEntry(stream.entries, "/Filter");
-    const TokenList* parameters = FindEntry(stream.entries, "/DecodeParms");
-    const PredictorParameters predictor{NumberAfter(parameters, "/Predictor", 1), NumberAfter(parameters, "/Colors", 1),
-                                        NumberAfter(parameters, "/BitsPerComponent", 8),
-                                        NumberAfter(parameters, "/Columns", 1)};
-    std::vector<StreamFilterStep> steps;
-    for (size_t i = 1; filters && i < filters->size(); ++i) {
-        if ((*filters)[i] != "[" && (*filters)[i] != "]") steps.push_back({(*filters)[i], predictor});
-    }
-    FilterChainOptions options;
-    options.accepted = FlateFilter | Ascii85Filter;
-    options.stepLimit = StepLimit::InflateTooLarge;
-    FilterChainResult decoded = DecodeFilterChain(std::move(data), steps, limit, options);
-    if (decoded.outcome == FilterChainResult::Outcome::TooLarge && tooLarge) *tooLarge = true;
-    if (decoded.outcome != FilterChainResult::Outcome::Decoded) return std::nullopt;
-    stream.data = std::move(decoded.data);
-    return stream;
-}
 
 bool PdfDocument::ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, bool keepTrailer)
 {
@@ -109,20 +29,18 @@ bool PdfDocument::ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, 
     ReadToken(fileBuffer);
     if (!number || ReadToken(fileBuffer) != "obj") return false;
     const int32_t dictionary = fileBuffer.position;
-    const bool wasInvalid = invalid;
-    auto stream = ReadStreamObject(InflateLimit);
-    invalid = wasInvalid;
+    const ObjectRead<StreamObject> stream = objects.StreamObjectAt(dictionary, InflateLimit);
     if (!stream || !HasName(FindEntry(stream->entries, "/Type"), "/XRef")) return false;
 
-    std::vector<int64_t> index = NumbersOf(FindEntry(stream->entries, "/Index"));
+    std::vector<int64_t> index = EntryIntegers(FindEntry(stream->entries, "/Index"));
     if (index.empty()) {
-        const std::vector<int64_t> size = NumbersOf(FindEntry(stream->entries, "/Size"));
+        const std::vector<int64_t> size = EntryIntegers(FindEntry(stream->entries, "/Size"));
         index = {0, size.empty() ? 0 : size.front()};
     }
     // Numbers far beyond what the file can hold are lies; they must not grow the table.
     const int64_t numberLimit = 2 * static_cast<int64_t>(fileBuffer.size) + 1024;
     const auto entries =
-        ReadXrefStreamEntries(stream->data, NumbersOf(FindEntry(stream->entries, "/W")), index, numberLimit);
+        ReadXrefStreamEntries(stream->data, EntryIntegers(FindEntry(stream->entries, "/W")), index, numberLimit);
     if (!entries) return false;
     for (const XrefStreamEntry& read : *entries) {
         if (read.number >= numberLimit || read.type > 2) continue;
@@ -148,13 +66,11 @@ void PdfDocument::AddObjectStreamMembers()
     // Members of object streams count for the numbers that no header defines.
     const int64_t numberLimit = 2 * static_cast<int64_t>(fileBuffer.size) + 1024;
     for (const int32_t container : repairedObjectStreams_) {
-        GotoObject(container);
-        const bool wasInvalid = invalid;
-        auto stream = ReadStreamObject(InflateLimit);
-        invalid = wasInvalid;
+        const auto position = objects.AnyValuePosition(container);
+        const ObjectRead<StreamObject> stream = position ? objects.StreamObjectAt(*position, InflateLimit) : ObjectRead<StreamObject>{};
         if (!stream) continue;
-        const auto count = NumbersOf(FindEntry(stream->entries, "/N"));
-        const auto first = NumbersOf(FindEntry(stream->entries, "/First"));
+        const auto count = EntryIntegers(FindEntry(stream->entries, "/N"));
+        const auto first = EntryIntegers(FindEntry(stream->entries, "/First"));
         if (count.empty() || first.empty()) continue;
         const auto members = ReadObjectStreamMembers(stream->data, count.front(), first.front());
         for (size_t k = 0; k < members.size(); ++k) {
@@ -191,17 +107,14 @@ void PdfDocument::LoadObjectStreams()
         const bool usable = container > 0 && static_cast<size_t>(container) < XrefTable.size() &&
                             XrefTable[static_cast<size_t>(container)].inUse &&
                             !XrefTable[static_cast<size_t>(container)].compressed;
-        std::optional<StreamObject> stream;
+        ObjectRead<StreamObject> stream;
         bool tooLarge = false;
-        if (usable && GotoObject(container)) {
-            const bool wasInvalid = invalid;
-            stream = ReadStreamObject(budget, &tooLarge);
-            invalid = wasInvalid;
-        }
+        if (const auto position = usable ? objects.AnyValuePosition(container) : std::nullopt)
+            stream = objects.StreamObjectAt(*position, budget, &tooLarge);
         std::vector<ObjectStreamMember> members;
         if (stream && HasName(FindEntry(stream->entries, "/Type"), "/ObjStm")) {
-            const auto count = NumbersOf(FindEntry(stream->entries, "/N"));
-            const auto first = NumbersOf(FindEntry(stream->entries, "/First"));
+            const auto count = EntryIntegers(FindEntry(stream->entries, "/N"));
+            const auto first = EntryIntegers(FindEntry(stream->entries, "/First"));
             if (!count.empty() && !first.empty()) members = ReadObjectStreamMembers(stream->data, count.front(), first.front());
             budget -= std::min(budget, stream->data.size());
             NoteStructuralObject(container, XrefTable[static_cast<size_t>(container)].offset);

@@ -7,6 +7,7 @@
 #include "core/CharsetTables.h"
 #include "document/FontStyle.h"
 #include "document/PdfDocument.h"
+#include "syntax/DictionaryTokens.h"
 #include "model/TextStrings.h"
 #include "syntax/TokenReader.h"
 
@@ -47,7 +48,6 @@ uint8_t WithFlagsStyle(uint8_t style, int64_t flags)
 
 namespace {
 
-bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
 
 // An entry "/Key N G R": its value names another object.
 bool EntryValueIsReference(const TokenList& tokens) { return tokens.size() >= 4 && tokens[3] == "R"; }

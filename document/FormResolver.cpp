@@ -130,7 +130,7 @@ std::shared_ptr<const FormContent> PdfDocument::LoadForm(int32_t number, uint32_
     NumbersAt(dictionary, box, form.box, 4);
 
     // The stream's data, decoded within what the reading may still take.
-    ObjectRead<RawStream> stream = objects.Stream(number);
+    ObjectRead<StreamObject> stream = objects.Stream(number);
     if (!stream) return nullptr;
     TokenList filters;
     for (const TokenList& tokens : stream->entries) {

@@ -4,6 +4,7 @@
 
 #include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
+#include "syntax/DictionaryTokens.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -51,14 +52,6 @@ std::vector<TokenList> InlineEntries(const TokenList& dictionary)
     return entries;
 }
 
-const TokenList* Entry(const std::vector<TokenList>& entries, const char* key)
-{
-    for (const TokenList& entry : entries) {
-        if (entry[0] == key) return &entry;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 std::optional<int32_t> PdfDocument::DecodeInlinePicture(const TokenList& dictionary, std::string_view data)
@@ -71,7 +64,7 @@ std::optional<int32_t> PdfDocument::DecodeInlinePicture(const TokenList& diction
 
     const std::vector<TokenList> entries = InlineEntries(dictionary);
     auto number = [&](const char* name) {
-        const TokenList* entry = Entry(entries, name);
+        const TokenList* entry = FindEntry(entries, name);
         return entry ? IntegerOrZero((*entry)[1]) : 0;
     };
     ImageObject picture{};
@@ -79,7 +72,7 @@ std::optional<int32_t> PdfDocument::DecodeInlinePicture(const TokenList& diction
     picture.width = number("/Width");
     picture.height = number("/Height");
     picture.bitsPerComponent = number("/BitsPerComponent");
-    const TokenList* mask = Entry(entries, "/ImageMask");
+    const TokenList* mask = FindEntry(entries, "/ImageMask");
     picture.stencil = mask && (*mask)[1] == "true";
     picture.length = static_cast<int32_t>(std::min<size_t>(data.size(), INT32_MAX));
     std::optional<int32_t> index;

@@ -5,6 +5,7 @@
 #include "core/ResourceLimits.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/FilterChain.h"
+#include "syntax/Predictors.h"
 #include "syntax/StreamData.h"
 #include "syntax/TokenReader.h"
 
@@ -257,9 +258,9 @@ std::optional<std::string> ObjectReader::StreamData(int32_t keywordPosition, int
     return bytes;
 }
 
-ObjectRead<RawStream> ObjectReader::Stream(int32_t number) const
+ObjectRead<StreamObject> ObjectReader::Stream(int32_t number) const
 {
-    ObjectRead<RawStream> read;
+    ObjectRead<StreamObject> read;
     read.damage.objectNumber = number;
     const auto position = ValuePosition(number);
     if (!position) {
@@ -268,7 +269,7 @@ ObjectRead<RawStream> ObjectReader::Stream(int32_t number) const
     }
     read.damage.offset = *position;
     DictionaryRead dictionary = EntriesAt(*position);
-    RawStream stream;
+    StreamObject stream;
     for (DictionaryEntry& entry : dictionary.entries) stream.entries.push_back(std::move(entry.tokens));
     const TokenList* lengthEntry = LastLengthEntry(stream.entries);
     const int32_t length = lengthEntry ? StreamLength(*lengthEntry) : -1;
@@ -290,7 +291,7 @@ ObjectRead<RawStream> ObjectReader::Stream(int32_t number) const
 ObjectRead<std::string> ObjectReader::DecodedStream(int32_t number, size_t limit) const
 {
     ObjectRead<std::string> decoded;
-    ObjectRead<RawStream> raw = Stream(number);
+    ObjectRead<StreamObject> raw = Stream(number);
     decoded.damage = raw.damage;
     if (!raw) return decoded;
     std::vector<StreamFilterStep> steps;
@@ -307,6 +308,65 @@ ObjectRead<std::string> ObjectReader::DecodedStream(int32_t number, size_t limit
     }
     decoded.value = std::move(*data);
     return decoded;
+}
+
+ObjectRead<StreamObject> ObjectReader::StreamObjectAt(int32_t position, size_t limit, bool* tooLarge) const
+{
+    ObjectRead<StreamObject> read;
+    read.damage.offset = position;
+    DictionaryRead dictionary = EntriesAt(position);
+    StreamObject stream;
+    for (DictionaryEntry& entry : dictionary.entries) stream.entries.push_back(std::move(entry.tokens));
+
+    // The data: by /Length when "endstream" follows there, else up to "endstream".
+    const int32_t keyword = dictionary.end;
+    FileBuffer cursor = CursorAt(keyword);
+    read.damage.offset = keyword;
+    if (ReadToken(cursor) != "stream") {
+        read.damage.what = "kein Datenstrom";
+        return read;
+    }
+    const std::string_view file(reinterpret_cast<const char*>(file_.data), static_cast<size_t>(file_.size));
+    const int64_t start = StreamDataStart(file, keyword);
+    const std::vector<int64_t> lengths = EntryIntegers(FindEntry(stream.entries, "/Length"));
+    int64_t end = -1;
+    if (lengths.size() == 1 && lengths[0] >= 0 && lengths[0] <= file_.size - start && EndstreamFollows(file, start + lengths[0]))
+        end = start + lengths[0];
+    if (end < 0) {
+        const size_t found = file.find("endstream", static_cast<size_t>(start));
+        if (found == std::string_view::npos) {
+            read.damage.what = "kein Ende des Datenstroms";
+            return read;
+        }
+        end = static_cast<int64_t>(found);
+        if (end > start && file[static_cast<size_t>(end - 1)] == '\n') --end;
+        if (end > start && file[static_cast<size_t>(end - 1)] == '\r') --end;
+    }
+    std::string data(file.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+
+    // Only Flate, with the one predictor of /DecodeParms, and ASCII85 are read here.
+    const TokenList* filters = FindEntry(stream.entries, "/Filter");
+    static const TokenList none;
+    const TokenList& parameters = FindEntry(stream.entries, "/DecodeParms") ? *FindEntry(stream.entries, "/DecodeParms") : none;
+    const PredictorParameters predictor{IntegerAfter(parameters, "/Predictor", 1), IntegerAfter(parameters, "/Colors", 1),
+                                        IntegerAfter(parameters, "/BitsPerComponent", 8),
+                                        IntegerAfter(parameters, "/Columns", 1)};
+    std::vector<StreamFilterStep> steps;
+    for (size_t i = 1; filters && i < filters->size(); ++i) {
+        if ((*filters)[i] != "[" && (*filters)[i] != "]") steps.push_back({(*filters)[i], predictor});
+    }
+    FilterChainOptions options;
+    options.accepted = FlateFilter | Ascii85Filter;
+    options.stepLimit = StepLimit::InflateTooLarge;
+    FilterChainResult decoded = DecodeFilterChain(std::move(data), steps, limit, options);
+    if (decoded.outcome == FilterChainResult::Outcome::TooLarge && tooLarge) *tooLarge = true;
+    if (decoded.outcome != FilterChainResult::Outcome::Decoded) {
+        read.damage.what = "nicht dekodierbar";
+        return read;
+    }
+    stream.data = std::move(decoded.data);
+    read.value = std::move(stream);
+    return read;
 }
 
 }  // namespace folivo

@@ -56,8 +56,8 @@ struct DictionaryRead {
     std::optional<ObjectDamage> damage;
 };
 
-// A stream as the file holds it: its dictionary's entries and its data, filters not undone.
-struct RawStream {
+// A stream's dictionary entries and its data.
+struct StreamObject {
     std::vector<TokenList> entries;
     std::string data;
 };
@@ -98,8 +98,13 @@ public:
     // allowed), cut at the file's end; none when the keyword is missing.
     std::optional<std::string> StreamData(int32_t keywordPosition, int32_t length) const;
     // The stream of an object in use: its entries and `/Length` bytes of data (the last
-    // /Length entry counts).
-    ObjectRead<RawStream> Stream(int32_t number) const;
+    // /Length entry counts), filters not undone.
+    ObjectRead<StreamObject> Stream(int32_t number) const;
+    // The stream whose dictionary starts at the position, ended by its /Length when "endstream"
+    // follows there, else by the first "endstream"; only Flate (with the predictor of
+    // /DecodeParms) and ASCII85 are undone, as cross-reference and object streams, colour
+    // lookups and JBIG2 globals need. tooLarge: set when the data would pass the limit.
+    ObjectRead<StreamObject> StreamObjectAt(int32_t position, size_t limit, bool* tooLarge = nullptr) const;
     // The stream's data with its filters undone, cut at `limit` bytes; damage when it cannot be
     // read or decoded, or its filters end in a picture codec.
     ObjectRead<std::string> DecodedStream(int32_t number, size_t limit) const;

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "document/PdfDocument.h"
+#include "syntax/DictionaryTokens.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -30,7 +31,6 @@ int32_t QuarterTurn(int32_t degrees)
     return turn % 90 == 0 ? turn : 0;
 }
 
-bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
 
 // Where the token at the read position begins: after the white space before it.
 int32_t TokenStart(const FileBuffer& buffer)

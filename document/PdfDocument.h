@@ -34,7 +34,6 @@ constexpr int32_t AnnotationIconCount = 21;
 // The icon and stamp names of comments, by icon number.
 extern const char* const AnnotationIconNames[AnnotationIconCount];
 
-
 class PdfDocument {
 public:
     explicit PdfDocument(UserInterfacePort& ui);
@@ -236,14 +235,6 @@ private:
     // Cross-reference streams, object streams and repair.
     bool ReadCrossReferenceSections();
     bool ReadCrossReferenceStream(int32_t offset, int32_t& prevOffset, bool keepTrailer);
-    // The dictionary entries and decoded data of the stream whose dictionary starts at the read
-    // position; empty when it is no stream or its filters cannot be undone. tooLarge: set when
-    // the data would pass the limit.
-    struct StreamObject {
-        std::vector<TokenList> entries;
-        std::string data;
-    };
-    std::optional<StreamObject> ReadStreamObject(size_t limit, bool* tooLarge = nullptr);
     // Every entry in use leads to the header of its object.
     bool EntriesLeadToObjects();
     void RepairCrossReference();

@@ -24,8 +24,6 @@ namespace folivo {
 
 namespace {
 
-bool IsKey(const TokenList& tokens, const char* key) { return !tokens.empty() && tokens[0] == key; }
-
 bool WriteFile(const std::string& path, std::string_view bytes)
 {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -42,22 +40,6 @@ void RemoveFile(const std::string& path)
 
 // The tokens after the key of an entry.
 TokenList ValueOf(const TokenList& entry) { return TokenList(entry.begin() + (entry.empty() ? 0 : 1), entry.end()); }
-
-const TokenList* FindIn(const std::vector<TokenList>& entries, std::string_view key)
-{
-    for (const TokenList& entry : entries) {
-        if (entry.size() >= 2 && entry[0] == key) return &entry;
-    }
-    return nullptr;
-}
-
-int NumberIn(const TokenList& dictionary, std::string_view key, int fallback)
-{
-    for (size_t i = 0; i + 1 < dictionary.size(); ++i) {
-        if (dictionary[i] == key) return IntegerText(dictionary[i + 1]).value_or(fallback);
-    }
-    return fallback;
-}
 
 // The bytes of a string value: "(literal)" as one token, or "<", hex digits, ">".
 std::optional<std::string> StringBytes(const TokenList& value)
@@ -245,16 +227,14 @@ std::shared_ptr<const std::string> PdfDocument::Jbig2Globals(int32_t number)
 {
     if (jbig2Globals_.first == number) return jbig2Globals_.second;
     std::shared_ptr<const std::string> data;
-    const int32_t saved = fileBuffer.position;
-    if (objects.InUse(number) && GotoObject(number)) {
-        if (auto stream = ReadStreamObject(MaxJbig2GlobalsBytes)) {
-            data = std::make_shared<const std::string>(std::move(stream->data));
+    if (const auto position = objects.ValuePosition(number)) {
+        if (auto stream = objects.StreamObjectAt(*position, MaxJbig2GlobalsBytes)) {
+            data = std::make_shared<const std::string>(std::move(stream.value->data));
         } else {
             ui_.AddMemoLine("JBIG2-Globals (Objekt " + std::to_string(number) + ") über " +
                             std::to_string(MaxJbig2GlobalsBytes >> 20) + " MB oder beschädigt: nicht gelesen.");
         }
     }
-    fileBuffer.position = saved;
     jbig2Globals_ = {number, data};
     return data;
 }
@@ -266,13 +246,11 @@ std::string PdfDocument::ReadLookup(const TokenList& value)
     const TokenList resolved = objects.ResolvedValue(value);
     if (const auto bytes = StringBytes(resolved)) return *bytes;
     if (resolved.empty() || resolved[0] != "<<") return {};
-    const int32_t saved = fileBuffer.position;
     std::string lookup;
     // At most 256 entries of up to 32 components.
-    if (GotoObject(*IntegerText(value[0]))) {
-        if (auto stream = ReadStreamObject(size_t{1} << 16)) lookup = std::move(stream->data);
+    if (const auto position = objects.AnyValuePosition(*IntegerText(value[0]))) {
+        if (auto stream = objects.StreamObjectAt(*position, size_t{1} << 16)) lookup = std::move(stream.value->data);
     }
-    fileBuffer.position = saved;
     return lookup;
 }
 
@@ -338,8 +316,8 @@ void PdfDocument::DecodeMask(ImageObject& picture, const std::vector<TokenList>&
 {
     // A soft mask gives each pixel's opacity as grey; a stencil (/Mask as a stream) shows the
     // pixels it would paint. Colour-key masks (/Mask as an array) are not followed.
-    const TokenList* entry = FindIn(entries, "/SMask");
-    if (!entry || !IsReference(*entry, 1)) entry = FindIn(entries, "/Mask");
+    const TokenList* entry = FindEntry(entries, "/SMask", 2);
+    if (!entry || !IsReference(*entry, 1)) entry = FindEntry(entries, "/Mask", 2);
     if (!entry || !IsReference(*entry, 1)) return;
     // Reading the mask's dictionary moves the read position; the picture's reading goes on after.
     const int32_t saved = fileBuffer.position;
@@ -382,12 +360,12 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     format.bitsPerComponent = picture.stencil ? 1 : picture.bitsPerComponent;
     format.stencil = picture.stencil != 0;
     bool colourSpaceKnown = format.stencil;
-    if (const TokenList* entry = FindIn(entries, "/ColorSpace"); entry && !format.stencil) {
+    if (const TokenList* entry = FindEntry(entries, "/ColorSpace", 2); entry && !format.stencil) {
         colourSpaceKnown = ReadColourSpace(ValueOf(*entry), format);
         // A colour space that cannot be drawn leaves the picture out rather than drawn wrong.
         if (!colourSpaceKnown && objects.ResolvedValue(ValueOf(*entry)).size() > 1) return false;
     }
-    if (const TokenList* entry = FindIn(entries, "/Decode")) {
+    if (const TokenList* entry = FindEntry(entries, "/Decode", 2)) {
         const TokenList value = objects.ResolvedValue(ValueOf(*entry));
         for (const std::string& token : value) {
             if (const auto number = NumberText(token)) format.decode.push_back(*number);
@@ -395,23 +373,23 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     }
 
     std::vector<StreamFilterStep> steps;
-    if (const TokenList* entry = FindIn(entries, "/Filter")) {
+    if (const TokenList* entry = FindEntry(entries, "/Filter", 2)) {
         for (const std::string& token : objects.ResolvedValue(ValueOf(*entry))) {
             if (!token.empty() && token[0] == '/') steps.push_back({token, {}});
         }
     }
     std::vector<TokenList> parameters;
-    if (const TokenList* entry = FindIn(entries, "/DecodeParms")) {
+    if (const TokenList* entry = FindEntry(entries, "/DecodeParms", 2)) {
         const TokenList value = ValueOf(*entry);
         if (!value.empty() && value[0] == "[") parameters = ArrayElements(value, 0);
         else parameters.push_back(value);
         for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
             const TokenList dictionary = objects.ResolvedValue(parameters[i]);
             PredictorParameters& p = steps[i].predictor;
-            p.predictor = NumberIn(dictionary, "/Predictor", 1);
-            p.colors = NumberIn(dictionary, "/Colors", 1);
-            p.bitsPerComponent = NumberIn(dictionary, "/BitsPerComponent", 8);
-            p.columns = NumberIn(dictionary, "/Columns", 1);
+            p.predictor = IntegerAfter(dictionary, "/Predictor", 1);
+            p.colors = IntegerAfter(dictionary, "/Colors", 1);
+            p.bitsPerComponent = IntegerAfter(dictionary, "/BitsPerComponent", 8);
+            p.columns = IntegerAfter(dictionary, "/Columns", 1);
         }
     }
 

@@ -15,7 +15,7 @@ namespace {
 
 
 // The numbers of the array whose "[" is tokens[at], up to its "]".
-std::vector<double> NumbersOf(const TokenList& tokens, size_t at)
+std::vector<double> ArrayNumbers(const TokenList& tokens, size_t at)
 {
     std::vector<double> numbers;
     if (at == 0 || at >= tokens.size() || tokens[at] != "[") return numbers;
@@ -23,31 +23,6 @@ std::vector<double> NumbersOf(const TokenList& tokens, size_t at)
         if (const auto number = NumberText(tokens[i]); number && std::isfinite(*number)) numbers.push_back(*number);
     }
     return numbers;
-}
-
-// Where the elements of the array whose "[" is tokens[at] start: a reference's number, a
-// dictionary's "<<", any other single token.
-std::vector<size_t> ElementStarts(const TokenList& tokens, size_t at)
-{
-    std::vector<size_t> starts;
-    if (at == 0 || at >= tokens.size() || tokens[at] != "[") return starts;
-    size_t i = at + 1;
-    while (i < tokens.size() && tokens[i] != "]") {
-        starts.push_back(i);
-        if (ReferenceAt(tokens, i)) {
-            i += 3;
-        } else if (tokens[i] == "<<" || tokens[i] == "[") {
-            int depth = 0;
-            for (; i < tokens.size(); ++i) {
-                if (tokens[i] == "<<" || tokens[i] == "[") ++depth;
-                else if ((tokens[i] == ">>" || tokens[i] == "]") && --depth == 0) break;
-            }
-            ++i;
-        } else {
-            ++i;
-        }
-    }
-    return starts;
 }
 
 double Component(const std::vector<double>& values, size_t i) { return i < values.size() ? std::clamp(values[i], 0.0, 1.0) : 0; }
@@ -60,7 +35,7 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
     // An array of functions gives one output each.
     if (at < owner.size() && owner[at] == "[") {
         std::vector<double> values;
-        for (size_t start : ElementStarts(owner, at)) {
+        for (size_t start : ArrayElementStarts(owner, at)) {
             const std::vector<double> one = FunctionValues(owner, start, t, depth + 1);
             values.push_back(one.empty() ? 0 : one[0]);
         }
@@ -71,15 +46,15 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
     if (function.empty() || function[0] != "<<") return {};
     const size_t typeAt = ValueIndex(function, 0, "/FunctionType");
     const int type = typeAt ? IntegerOrZero(function[typeAt]) : -1;
-    std::vector<double> domain = NumbersOf(function, ValueIndex(function, 0, "/Domain"));
+    std::vector<double> domain = ArrayNumbers(function, ValueIndex(function, 0, "/Domain"));
     if (domain.size() < 2) domain = {0, 1};
     t = std::clamp(t, std::min(domain[0], domain[1]), std::max(domain[0], domain[1]));
     const double span = domain[1] - domain[0];
     const double x = span != 0 ? (t - domain[0]) / span : 0;  // 0 ... 1 through the domain
 
     if (type == 2) {
-        std::vector<double> c0 = NumbersOf(function, ValueIndex(function, 0, "/C0"));
-        std::vector<double> c1 = NumbersOf(function, ValueIndex(function, 0, "/C1"));
+        std::vector<double> c0 = ArrayNumbers(function, ValueIndex(function, 0, "/C0"));
+        std::vector<double> c1 = ArrayNumbers(function, ValueIndex(function, 0, "/C1"));
         if (c0.empty()) c0 = {0};
         if (c1.empty()) c1 = {1};
         const size_t nAt = ValueIndex(function, 0, "/N");
@@ -91,10 +66,10 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
     }
     if (type == 3) {
         const size_t functionsAt = ValueIndex(function, 0, "/Functions");
-        const std::vector<size_t> parts = ElementStarts(function, functionsAt);
+        const std::vector<size_t> parts = ArrayElementStarts(function, functionsAt);
         if (parts.empty()) return {};
-        const std::vector<double> bounds = NumbersOf(function, ValueIndex(function, 0, "/Bounds"));
-        const std::vector<double> encode = NumbersOf(function, ValueIndex(function, 0, "/Encode"));
+        const std::vector<double> bounds = ArrayNumbers(function, ValueIndex(function, 0, "/Bounds"));
+        const std::vector<double> encode = ArrayNumbers(function, ValueIndex(function, 0, "/Encode"));
         size_t k = 0;
         while (k < bounds.size() && k + 1 < parts.size() && t >= bounds[k]) ++k;
         const double low = k == 0 ? domain[0] : bounds[k - 1];
@@ -104,15 +79,15 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
         return FunctionValues(function, parts[k], inner, depth + 1);
     }
     if (type == 0 && number) {
-        const std::vector<double> size = NumbersOf(function, ValueIndex(function, 0, "/Size"));
-        const std::vector<double> range = NumbersOf(function, ValueIndex(function, 0, "/Range"));
+        const std::vector<double> size = ArrayNumbers(function, ValueIndex(function, 0, "/Size"));
+        const std::vector<double> range = ArrayNumbers(function, ValueIndex(function, 0, "/Range"));
         const size_t bitsAt = ValueIndex(function, 0, "/BitsPerSample");
         const int bits = bitsAt ? IntegerOrZero(function[bitsAt]) : 0;
         const size_t outputs = range.size() / 2;
         if (size.empty() || size[0] < 1 || size[0] > 1e6 || outputs == 0 || bits < 1 || bits > 32) return {};
-        std::vector<double> encode = NumbersOf(function, ValueIndex(function, 0, "/Encode"));
+        std::vector<double> encode = ArrayNumbers(function, ValueIndex(function, 0, "/Encode"));
         if (encode.size() < 2) encode = {0, size[0] - 1};
-        std::vector<double> decode = NumbersOf(function, ValueIndex(function, 0, "/Decode"));
+        std::vector<double> decode = ArrayNumbers(function, ValueIndex(function, 0, "/Decode"));
         if (decode.size() < 2 * outputs) decode = range;
         const auto samples = objects.DecodedStream(*number, MaxSampleBytes);
         if (!samples) return {};

@@ -69,6 +69,18 @@ bool StartsHexString(const std::string& token);
 // The elements of the array whose "[" is at tokens[at]: a reference, a nested array or
 // dictionary, or a hex string is one element of several tokens.
 std::vector<TokenList> ArrayElements(const TokenList& tokens, size_t at);
+// Where those elements start.
+std::vector<size_t> ArrayElementStarts(const TokenList& tokens, size_t at);
+
+// Parsed entries (key and value tokens each): the entry's key is `key`.
+inline bool IsKey(const TokenList& entry, std::string_view key) { return !entry.empty() && entry[0] == key; }
+// The first entry with the key and at least `minimumTokens` tokens, the key counted; else null.
+const TokenList* FindEntry(const std::vector<TokenList>& entries, std::string_view key, size_t minimumTokens = 1);
+// The whole numbers among an entry's value tokens ("/W [1 2 1]" gives 1, 2, 1); none for null.
+std::vector<int64_t> EntryIntegers(const TokenList* entry);
+// The integer after the first `key` among the tokens (a dictionary, or an entry whose value is
+// one), or `fallback` when the key is missing or no integer follows it.
+int IntegerAfter(const TokenList& tokens, std::string_view key, int fallback);
 
 // The tokens of the array whose "[" is tokens[at], without its brackets; nested arrays keep
 // theirs. Empty when tokens[at] is no "[".

@@ -147,7 +147,7 @@ TEST(ObjectReaderTest, StreamsRawAndDecodedWithDamageAsAValue)
             EXPECT_GT(read.damage.offset, file.table[static_cast<size_t>(c.number)].offset);
         }
     }
-    const ObjectRead<RawStream> raw = objects.Stream(5);
+    const ObjectRead<folivo::StreamObject> raw = objects.Stream(5);
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->data, kCompressed);
     EXPECT_EQ(raw->entries.size(), 2u);
