@@ -214,23 +214,10 @@ void PrintJson(PdfDocument& document, const ConsolePort& port)
 int RunInfo(int argc, char** argv)
 {
     CommandOptions options;
-    for (int i = 0; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            std::cout << Usage;
-            return 0;
-        }
-        const int taken = options.Take(argc, argv, i);
-        if (taken <= 0) {
-            std::cerr << "folivo-cli info: ungültige Angabe " << argument << '\n' << Usage;
-            return 1;
-        }
-        i += taken - 1;
-    }
-    if (options.path.empty()) {
-        std::cerr << "folivo-cli info: keine Datei angegeben\n" << Usage;
-        return 1;
-    }
+    OptionTable table("info", Usage);
+    AddDocumentOptions(table, options, true);
+    if (const auto status = table.Parse(argc, argv)) return *status;
+    if (options.path.empty()) return table.Refuse("keine Datei angegeben");
 
     CommandSession session(options);
     if (options.json) PrintJson(session.document, session.port);

@@ -107,30 +107,14 @@ int RunItems(int argc, char** argv)
 {
     CommandOptions options;
     long page = 0;
-    for (int i = 0; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            std::cout << Usage;
-            return 0;
-        }
-        if (argument == "--page" && i + 1 < argc) {
-            if (!ParseWhole(argv[++i], page) || page < 1) {
-                std::cerr << "folivo-cli items: ungültige Seitenzahl " << argv[i] << '\n' << Usage;
-                return 1;
-            }
-        } else {
-            const int taken = options.Take(argc, argv, i);
-            if (taken <= 0) {
-                std::cerr << "folivo-cli items: ungültige Angabe " << argument << '\n' << Usage;
-                return 1;
-            }
-            i += taken - 1;
-        }
-    }
-    if (options.path.empty() || page < 1) {
-        std::cerr << "folivo-cli items: DATEI und --page N angeben\n" << Usage;
-        return 1;
-    }
+    OptionTable table("items", Usage);
+    AddDocumentOptions(table, options, true);
+    table.Value("--page", MissingValue::Unknown, [&page](const std::string& value) -> OptionError {
+        if (!ParseWhole(value, page) || page < 1) return "ungültige Seitenzahl " + value;
+        return std::nullopt;
+    });
+    if (const auto status = table.Parse(argc, argv)) return *status;
+    if (options.path.empty() || page < 1) return table.Refuse("DATEI und --page N angeben");
 
     CommandSession session(options);
     PdfDocument& document = session.document;

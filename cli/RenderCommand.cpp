@@ -3,7 +3,6 @@
 
 #include <QImage>
 #include <QString>
-#include <charconv>
 #include <iostream>
 #include <string>
 
@@ -60,47 +59,29 @@ int RunRender(int argc, char** argv)
     bool range = false;
     long zoom = DefaultZoom;
     std::string output;
-    for (int i = 0; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            std::cout << Usage;
-            return 0;
-        }
-        if (argument == "--page" && i + 1 < argc) {
-            if (range || !ParseWhole(argv[++i], first) || first < 1) {
-                std::cerr << "folivo-cli render: ungültige Seitenzahl " << argv[i] << '\n' << Usage;
-                return 1;
-            }
-            last = first;
-        } else if (argument == "--pages" && i + 1 < argc) {
-            if (first != 0 || !ParseRange(argv[++i], first, last)) {
-                std::cerr << "folivo-cli render: ungültiger Seitenbereich " << argv[i] << '\n' << Usage;
-                return 1;
-            }
-            range = true;
-        } else if (argument == "--zoom" && i + 1 < argc) {
-            if (!ParseWhole(argv[++i], zoom) || zoom < MinZoom || zoom > MaxZoom) {
-                std::cerr << "folivo-cli render: ungültige Vergrößerung " << argv[i] << '\n' << Usage;
-                return 1;
-            }
-        } else if (argument == "-o" && i + 1 < argc) {
-            output = argv[++i];
-        } else if (argument == "--json") {
-            std::cerr << "folivo-cli render: ungültige Angabe " << argument << '\n' << Usage;
-            return 1;
-        } else {
-            const int taken = options.Take(argc, argv, i);
-            if (taken <= 0) {
-                std::cerr << "folivo-cli render: ungültige Angabe " << argument << '\n' << Usage;
-                return 1;
-            }
-            i += taken - 1;
-        }
-    }
-    if (options.path.empty() || first < 1 || output.empty()) {
-        std::cerr << "folivo-cli render: DATEI, --page N (oder --pages A-B) und -o ZIEL.png angeben\n" << Usage;
-        return 1;
-    }
+    OptionTable table("render", Usage);
+    AddDocumentOptions(table, options, false);
+    // --page and --pages exclude each other; the later one is refused by its name, not its value.
+    table.Value("--page", MissingValue::Unknown, [&](const std::string& value) -> OptionError {
+        if (range) return "ungültige Seitenzahl --page";
+        if (!ParseWhole(value, first) || first < 1) return "ungültige Seitenzahl " + value;
+        last = first;
+        return std::nullopt;
+    });
+    table.Value("--pages", MissingValue::Unknown, [&](const std::string& value) -> OptionError {
+        if (first != 0) return "ungültiger Seitenbereich --pages";
+        if (!ParseRange(value, first, last)) return "ungültiger Seitenbereich " + value;
+        range = true;
+        return std::nullopt;
+    });
+    table.Value("--zoom", MissingValue::Unknown, [&zoom](const std::string& value) -> OptionError {
+        if (!ParseWhole(value, zoom) || zoom < MinZoom || zoom > MaxZoom) return "ungültige Vergrößerung " + value;
+        return std::nullopt;
+    });
+    table.Text("-o", output, MissingValue::Unknown);
+    if (const auto status = table.Parse(argc, argv)) return *status;
+    if (options.path.empty() || first < 1 || output.empty())
+        return table.Refuse("DATEI, --page N (oder --pages A-B) und -o ZIEL.png angeben");
 
     CommandSession session(options);
     PdfDocument& document = session.document;

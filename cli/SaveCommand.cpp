@@ -91,96 +91,52 @@ std::optional<int32_t> DeniedPermissions(const std::string& list)
     }
 }
 
-// 0 parsed, 1 wrong usage (message written), -1 help shown.
-int Parse(int argc, char** argv, SaveOptions& options)
+// The table that fills `options`; it must not outlive them.
+OptionTable SaveOptionTable(SaveOptions& options)
 {
-    static const char* const textOptions[] = {"--producer", "--creator", "--author", "--title", "--subject", "--keywords"};
-    for (int i = 0; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (argument == "--help" || argument == "-h") {
-            std::cout << Usage;
-            return -1;
-        }
-        if (argument == "--protect") {
-            options.protect = true;
-            continue;
-        }
-        if (argument == "--decrypt") {
-            options.decrypt = true;
-            continue;
-        }
-        if (argument == "--append") {
-            options.append = true;
-            continue;
-        }
-        bool textOption = false;
-        for (const char* name : textOptions) textOption = textOption || argument == name;
-        const bool encryptionOption =
-            argument == "--encrypt-user" || argument == "--encrypt-owner" || argument == "--deny";
-        if ((argument == "-o" || argument == "--version" || argument == "--created" || argument == "--modified" ||
-             textOption || encryptionOption) &&
-            !hasValue) {
-            std::cerr << "folivo-cli save: " << argument << " braucht einen Wert\n" << Usage;
-            return 1;
-        }
-        if (argument == "-o") {
-            options.output = argv[++i];
-        } else if (argument == "--version") {
-            const std::string version = argv[++i];
-            options.versionItem = -2;
-            for (int item = 0; item < VersionCount; ++item) {
-                if (version == VersionTexts[item]) options.versionItem = item;
+    OptionTable table("save", Usage);
+    AddDocumentOptions(table, options.common, false);
+    table.Flag("--protect", options.protect);
+    table.Flag("--decrypt", options.decrypt);
+    table.Flag("--append", options.append);
+    table.Text("-o", options.output, MissingValue::Named);
+    table.Value("--version", MissingValue::Named, [&options](const std::string& value) -> OptionError {
+        for (int item = 0; item < VersionCount; ++item) {
+            if (value == VersionTexts[item]) {
+                options.versionItem = item;
+                return std::nullopt;
             }
-            if (options.versionItem == -2) {
-                std::cerr << "folivo-cli save: unbekannte Version " << version << '\n' << Usage;
-                return 1;
-            }
-        } else if (argument == "--encrypt-user") {
-            options.encryptUser = argv[++i];
-        } else if (argument == "--encrypt-owner") {
-            options.encryptOwner = argv[++i];
-        } else if (argument == "--deny") {
-            options.deny = argv[++i];
-        } else if (textOption) {
-            options.texts[argument] = argv[++i];
-        } else if (argument == "--created") {
-            options.created = argv[++i];
-        } else if (argument == "--modified") {
-            options.modified = argv[++i];
-        } else {
-            const int taken = options.common.Take(argc, argv, i);
-            if (taken <= 0 || options.common.json) {
-                std::cerr << "folivo-cli save: ungültige Angabe " << argument << '\n' << Usage;
-                return 1;
-            }
-            i += taken - 1;
         }
+        return "unbekannte Version " + value;
+    });
+    for (const char* name : {"--producer", "--creator", "--author", "--title", "--subject", "--keywords"}) {
+        table.Value(name, MissingValue::Named, [&options, name](const std::string& value) {
+            options.texts[name] = value;
+            return OptionError();
+        });
     }
-    if (options.common.path.empty() || options.output.empty()) {
-        std::cerr << "folivo-cli save: DATEI und -o ZIEL angeben\n" << Usage;
-        return 1;
-    }
+    table.Text("--created", options.created, MissingValue::Named);
+    table.Text("--modified", options.modified, MissingValue::Named);
+    table.Text("--encrypt-user", options.encryptUser, MissingValue::Named);
+    table.Text("--encrypt-owner", options.encryptOwner, MissingValue::Named);
+    table.Text("--deny", options.deny, MissingValue::Named);
+    return table;
+}
+
+// Why options that were each read well do not go together; empty when they do.
+OptionError Conflict(const SaveOptions& options)
+{
+    if (options.common.path.empty() || options.output.empty()) return "DATEI und -o ZIEL angeben";
     const bool protecting = options.encryptUser || options.encryptOwner || options.deny;
-    if (protecting && (!options.encryptOwner || options.encryptOwner->empty())) {
-        std::cerr << "folivo-cli save: der Kennwortschutz braucht --encrypt-owner KENNWORT\n" << Usage;
-        return 1;
-    }
-    if (protecting && options.decrypt) {
-        std::cerr << "folivo-cli save: --decrypt und --encrypt-... schließen einander aus\n" << Usage;
-        return 1;
-    }
+    if (protecting && (!options.encryptOwner || options.encryptOwner->empty()))
+        return "der Kennwortschutz braucht --encrypt-owner KENNWORT";
+    if (protecting && options.decrypt) return "--decrypt und --encrypt-... schließen einander aus";
     if (options.append && (options.versionItem != -1 || protecting || options.decrypt)) {
-        std::cerr << "folivo-cli save: beim Anhängen (--append) bleiben PDF-Version und Kennwortschutz, wie sie sind; "
-                     "--version, --encrypt-... und --decrypt gehen nur beim Speichern als neue Datei\n"
-                  << Usage;
-        return 1;
+        return "beim Anhängen (--append) bleiben PDF-Version und Kennwortschutz, wie sie sind; "
+               "--version, --encrypt-... und --decrypt gehen nur beim Speichern als neue Datei";
     }
-    if (options.deny && !DeniedPermissions(*options.deny)) {
-        std::cerr << "folivo-cli save: --deny kennt nur print, modify, copy und annotate\n" << Usage;
-        return 1;
-    }
-    return 0;
+    if (options.deny && !DeniedPermissions(*options.deny)) return "--deny kennt nur print, modify, copy und annotate";
+    return std::nullopt;
 }
 
 // Applies the field options; false when a date has the wrong form.
@@ -222,8 +178,9 @@ int PageViewHeight(const PdfDocument& document, int pageNumber)
 int RunSave(int argc, char** argv)
 {
     SaveOptions options;
-    const int parsed = Parse(argc, argv, options);
-    if (parsed != 0) return parsed < 0 ? 0 : 1;
+    const OptionTable table = SaveOptionTable(options);
+    if (const auto status = table.Parse(argc, argv)) return *status;
+    if (const OptionError conflict = Conflict(options)) return table.Refuse(*conflict);
 
     // Saving copies the pictures' bytes and needs the items only of pages that get text.
     options.common.readImages = false;
@@ -247,10 +204,8 @@ int RunSave(int argc, char** argv)
             std::cerr << "folivo-cli save: mit AES-256 wird die Datei als PDF " << VersionTexts[written]
                       << " gespeichert; ältere Versionen kennen diese Verschlüsselung nicht.\n";
     }
-    if (!ApplyFields(options, document.info)) {
-        std::cerr << "folivo-cli save: Datum und Uhrzeit als \"JJJJ-MM-TT HH:MM:SS\" angeben\n" << Usage;
-        return 1;
-    }
+    if (!ApplyFields(options, document.info))
+        return table.Refuse("Datum und Uhrzeit als \"JJJJ-MM-TT HH:MM:SS\" angeben");
     // A document without a pages root cannot be saved; the reading has said so already. It
     // gets no protection first: its message would claim a protection that is never saved.
     if (!document.HasPagesRoot()) return 2;
