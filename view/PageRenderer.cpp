@@ -19,9 +19,6 @@ namespace folivo {
 
 namespace {
 
-// Pixel coordinates stay inside the range QPainter's rasterizer takes without clipping tricks,
-// whatever a file's numbers say; no drawing comes near it.
-constexpr double CoordinateBound = 1 << 22;
 constexpr int MaxPenWidth = 1 << 16;
 // A drawing beyond these bounds would need gigabytes; it is not made.
 constexpr int MaxDrawingSide = 32767;
@@ -38,12 +35,6 @@ constexpr int64_t MinPicturePixels = int64_t{1} << 20;
 // used make way. Each takes four bytes a pixel beside the document's own pixels.
 constexpr int64_t MaxConvertedBytes = int64_t{128} << 20;
 
-int Truncated(double value)
-{
-    if (std::isnan(value)) return 0;
-    return static_cast<int>(std::clamp(std::trunc(value), -CoordinateBound, CoordinateBound));
-}
-
 QColor ColourOf(uint32_t bgr)
 {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
@@ -58,11 +49,6 @@ QFont PreparedFont(const QFont& displayFont, int pixelHeight)
     font.setHintingPreference(QFont::PreferFullHinting);
     font.setPixelSize(std::clamp(pixelHeight, 1, MaxFontPixelHeight));
     return font;
-}
-
-bool IsPage(const PdfDocument& document, int pageNumber)
-{
-    return pageNumber >= 1 && static_cast<uint32_t>(pageNumber) <= document.pages.Count();
 }
 
 class PagePainter {
@@ -330,43 +316,9 @@ void PagePainter::DrawComments(const PageRecord& page)
 
 }  // namespace
 
-PageMapping::PageMapping(const double mediaBox[4], int rotation, int zoom, int resolution)
-    : x1_(mediaBox[0]), y1_(mediaBox[1]), rotation_(rotation), zoom_(zoom), resolution_(resolution)
-{
-    if (rotation_ != 90 && rotation_ != 180 && rotation_ != 270) rotation_ = 0;
-    unturned_ = QSize(Pixels(mediaBox[2] - mediaBox[0]), Pixels(mediaBox[3] - mediaBox[1]));
-}
-
-std::optional<PageMapping> PageMapping::Of(const PdfDocument& document, int pageNumber, int zoom, int resolution)
-{
-    if (!IsPage(document, pageNumber)) return std::nullopt;
-    const PageRecord& page = *document.pages.At(static_cast<uint32_t>(pageNumber - 1));
-    return PageMapping(page.mediaBox, page.rotation, zoom, resolution);
-}
-
-int PageMapping::Pixels(double points) const { return Truncated(zoom_ * (points * resolution_ / 72.0) / 100.0); }
-
-int PageMapping::PageY(double y) const { return Truncated(unturned_.height() - static_cast<double>(Pixels(y - y1_))); }
-
-int PageMapping::CommentX(double inches) const { return Truncated(zoom_ * ((inches - x1_ / 72.0) * resolution_) / 100.0); }
-
-int PageMapping::CommentY(double inches) const { return Truncated(zoom_ * ((inches - y1_ / 72.0) * resolution_) / 100.0); }
-
-QTransform PageMapping::Turn() const
-{
-    // Whole-pixel offsets keep the pixel grid on itself: a turned drawing has the same pixels.
-    const qreal width = unturned_.width(), height = unturned_.height();
-    switch (rotation_) {
-    case 90: return QTransform(0, 1, -1, 0, height, 0);
-    case 180: return QTransform(-1, 0, 0, -1, width, height);
-    case 270: return QTransform(0, -1, 1, 0, 0, width);
-    default: return QTransform();
-    }
-}
-
 int TextPixelHeight(double fontSize, int zoom, int resolution)
 {
-    return std::max(Truncated(zoom * (resolution * fontSize / 72.0) / 100.0), 1);
+    return std::max(TruncatedPixels(zoom * (resolution * fontSize / 72.0) / 100.0), 1);
 }
 
 int CommentFontPixelHeight(int zoom, int resolution)
@@ -375,22 +327,6 @@ int CommentFontPixelHeight(int zoom, int resolution)
     const int64_t points = std::max<int64_t>(static_cast<int64_t>(std::nearbyint(zoom * 11 / 100.0)), 1);
     // Points become pixels rounded to the nearest, as the platform converts font sizes.
     return static_cast<int>(std::clamp<int64_t>((points * resolution * 2 + 72) / 144, 1, MaxFontPixelHeight));
-}
-
-QSize PageDrawingSize(const PdfDocument& document, int pageNumber, int zoom, int resolution)
-{
-    if (!IsPage(document, pageNumber)) {
-        // Both sides are divided by the printer's horizontal resolution.
-        return QSize(Truncated(zoom * (resolution * static_cast<double>(PrinterPageWidthPixels) / PrinterPixelsPerInch) / 100.0),
-                     Truncated(zoom * (resolution * static_cast<double>(PrinterPageHeightPixels) / PrinterPixelsPerInch) / 100.0));
-    }
-    return PageMapping::Of(document, pageNumber, zoom, resolution)->Size();
-}
-
-QSize UnturnedPageDrawingSize(const PdfDocument& document, int pageNumber, int zoom, int resolution)
-{
-    if (const auto mapping = PageMapping::Of(document, pageNumber, zoom, resolution)) return mapping->UnturnedSize();
-    return PageDrawingSize(document, pageNumber, zoom, resolution);
 }
 
 QImage RenderPage(const PdfDocument& document, int pageNumber, int zoom, int resolution, const QFont& displayFont)
@@ -407,7 +343,7 @@ QImage RenderPage(const PdfDocument& document, int pageNumber, int zoom, int res
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
     image.fill(Qt::white);
-    if (!IsPage(document, pageNumber)) return image;
+    if (!IsPageNumber(document, pageNumber)) return image;
 
     const PageRecord& page = *document.pages.At(static_cast<uint32_t>(pageNumber - 1));
     const PageMapping mapping(page.mediaBox, page.rotation, zoom, resolution);
