@@ -9,7 +9,7 @@
 
 #include "document/PdfDocument.h"
 #include "core/SilentPort.h"
-#include "syntax/CrossReferenceStream.h"
+#include "syntax/CrossReferenceStreamRows.h"
 #include "syntax/ObjectScan.h"
 #include "syntax/ObjectStream.h"
 #include "syntax/Predictors.h"

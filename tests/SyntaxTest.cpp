@@ -2,7 +2,7 @@
 // and the object scan that repairs damaged files.
 #include <gtest/gtest.h>
 
-#include "syntax/CrossReferenceStream.h"
+#include "syntax/CrossReferenceStreamRows.h"
 #include "syntax/ObjectScan.h"
 #include "syntax/ObjectStream.h"
 #include "syntax/ValueExtent.h"

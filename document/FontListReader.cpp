@@ -1,5 +1,7 @@
-// Font resources: one record per resource name of the whole document, with what the
-// interpreter needs of each font (encoding, differences, widths, box, Type3 mark).
+// The document's font list: one FontRecord per resource name of the whole document (encoding,
+// differences, widths, box, Type3 mark). It serves the lists, the protection's new resource name
+// and the writer; the interpreter reads fonts by object instead (InterpreterFontReader.cpp) and
+// falls back to this list by name.
 #include <cmath>
 #include <unordered_map>
 #include <unordered_set>

@@ -20,7 +20,7 @@ OpenedDocument WithFonts(const std::string& font5, const std::string& font6 = "<
 
 const FontRecord& Font(OpenedDocument& opened, uint32_t index) { return *opened->fonts.At(index); }
 
-TEST(FontReader, OneRecordPerResourceNameOwnedByTheFirstPage)
+TEST(FontListReader, OneRecordPerResourceNameOwnedByTheFirstPage)
 {
     auto opened = WithFonts("<< /Type /Font /Subtype /Type3 /FirstChar 32 >>", "<< /Subtype /Type1 /FirstChar 1 >>");
     ASSERT_EQ(opened->fonts.Count(), 2u);
@@ -34,7 +34,7 @@ TEST(FontReader, OneRecordPerResourceNameOwnedByTheFirstPage)
     EXPECT_EQ(opened.port.memo[1], "2 Schriftarten gefunden...");
 }
 
-TEST(FontReader, StylesFromBaseNamesAndDescriptorFlags)
+TEST(FontListReader, StylesFromBaseNamesAndDescriptorFlags)
 {
     const std::pair<const char*, uint8_t> cases[] = {
         {"<< /BaseFont /Helvetica >>", 0},
@@ -51,7 +51,7 @@ TEST(FontReader, StylesFromBaseNamesAndDescriptorFlags)
     }
 }
 
-TEST(FontReader, Type3FontMatrixScales)
+TEST(FontListReader, Type3FontMatrixScales)
 {
     auto opened = WithFonts("<< /Subtype /Type3 /FontMatrix [0.001 0 0 -0.002 0 0] /FontBBox [0 0 750 1000] >>",
                             "<< /Subtype /Type3 /FontMatrix [x 0 0 1 0 0] >>");
@@ -61,7 +61,7 @@ TEST(FontReader, Type3FontMatrixScales)
     EXPECT_FALSE(Font(opened, 1).hasFontMatrix);  // a matrix that does not read counts as none
 }
 
-TEST(FontReader, DefaultsWhenTheDictionaryIsUnreachable)
+TEST(FontListReader, DefaultsWhenTheDictionaryIsUnreachable)
 {
     PdfBuilder builder = DocumentWithPages("/Kids [3 0 R]", {"<< /Type /Page /Resources << /Font << /F9 99 0 R >> >> >>"});
     OpenedDocument opened(builder.Build());
@@ -72,7 +72,7 @@ TEST(FontReader, DefaultsWhenTheDictionaryIsUnreachable)
     EXPECT_TRUE(opened->invalid);  // parsing at position 0 finds no "<<"
 }
 
-TEST(FontReader, WidthsInlineReferencedAndCapped)
+TEST(FontListReader, WidthsInlineReferencedAndCapped)
 {
     std::string many = "[";
     for (int i = 0; i < 300; ++i) many += std::to_string(i) + " ";
@@ -89,7 +89,7 @@ TEST(FontReader, WidthsInlineReferencedAndCapped)
     EXPECT_TRUE(referenced.widthPresent[255]);
 }
 
-TEST(FontReader, BoxAndEncodingNames)
+TEST(FontListReader, BoxAndEncodingNames)
 {
     auto opened = WithFonts("<< /FontBBox [0 -200 1000 800] /Encoding /WinAnsiEncoding >>",
                             "<< /FontBBox [0 x 1000 800] /Encoding << /Differences [65 /B] >> >>");
@@ -103,7 +103,7 @@ TEST(FontReader, BoxAndEncodingNames)
     EXPECT_FALSE(Font(opened, 1).differencePresent[65]);
 }
 
-TEST(FontReader, Differences)
+TEST(FontListReader, Differences)
 {
     auto opened = WithFonts("<< /Encoding 7 0 R >>", "<< >>",
                             {"<< /Type /Encoding /Differences [32 /space 65 /A /Euro /customglyph /B 300 /C -1 /D] >>"});
@@ -119,7 +119,7 @@ TEST(FontReader, Differences)
     EXPECT_EQ(present, 4);  // codes outside 0 ... 255 set nothing
 }
 
-TEST(FontReader, CharSetOfTheDescriptor)
+TEST(FontListReader, CharSetOfTheDescriptor)
 {
     auto opened = WithFonts("<< /FontDescriptor 7 0 R >>", "<< /FontDescriptor << /CharSet (/A) >> >>",
                             {"<< /Type /FontDescriptor /CharSet (/A/germandbls/unknown/fi) >>"});

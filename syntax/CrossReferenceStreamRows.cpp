@@ -1,4 +1,4 @@
-#include "syntax/CrossReferenceStream.h"
+#include "syntax/CrossReferenceStreamRows.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,11 +1,12 @@
-// Files beyond classic tables: cross-reference streams and objects inside object streams.
+// The file's structure held in streams: cross-reference streams and the objects inside object
+// streams (their rows and members are decoded in syntax/).
 #include <algorithm>
 #include <map>
 #include <unordered_set>
 
 #include "core/ResourceLimits.h"
 #include "document/PdfDocument.h"
-#include "syntax/CrossReferenceStream.h"
+#include "syntax/CrossReferenceStreamRows.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/ObjectStream.h"
 #include "syntax/TokenReader.h"
