@@ -26,4 +26,10 @@ TemporaryFolder::~TemporaryFolder()
     std::filesystem::remove_all(path_, ignored);
 }
 
+void RemoveTemporaryFile(const std::string& path)
+{
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+}
+
 }  // namespace folivo

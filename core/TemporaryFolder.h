@@ -23,4 +23,7 @@ private:
     bool own_ = false;
 };
 
+// Removes a temporary file; one that is already gone, or cannot be removed, is left as it is.
+void RemoveTemporaryFile(const std::string& path);
+
 }  // namespace folivo

@@ -1,7 +1,6 @@
 // A page's content streams: read, decoded and joined, then interpreted.
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -9,22 +8,13 @@
 #include <vector>
 
 #include "core/Decodenow.h"
+#include "core/TemporaryFolder.h"
 #include "document/PdfDocument.h"
 #include "syntax/FilterChain.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
-
-namespace {
-
-void RemoveFile(const std::string& path)
-{
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-}
-
-}  // namespace
 
 std::string PdfDocument::DecodeLzwThroughFiles(std::string data, size_t limit)
 {
@@ -41,12 +31,12 @@ std::string PdfDocument::DecodeLzwThroughFiles(std::string data, size_t limit)
     data.clear();
     data.shrink_to_fit();
     decodenow(input.c_str(), output.c_str(), limit);
-    RemoveFile(input);
+    RemoveTemporaryFile(input);
     std::ifstream decoded(output, std::ios::binary);
     if (!decoded) return data;
     std::string result((std::istreambuf_iterator<char>(decoded)), std::istreambuf_iterator<char>());
     decoded.close();
-    RemoveFile(output);
+    RemoveTemporaryFile(output);
     return result;
 }
 

@@ -72,35 +72,22 @@ void PdfDocument::ReadFontList()
 {
     std::unordered_set<std::string> names;
     for (uint32_t i = 0; i < fonts.Count(); ++i) names.insert(std::string(fonts.At(i)->resourceName.View()));
-    // A font dictionary that pages share adds its fonts once: it is parsed once.
-    std::unordered_map<uint32_t, int32_t> firstKeys;
-    pages.First();
-    while (pages.FetchNext()) {
-        PageRecord& page = *currentPage;
-        const uint32_t pageIndex = static_cast<uint32_t>(pages.CurrentIndex() - 1);
-        if (!page.hasFonts) continue;
-        if (const auto known = firstKeys.find(page.fontDictionaryPosition); known != firstKeys.end()) {
-            page.fontsFirstKey = known->second;
-            continue;
-        }
-        fileBuffer.position = static_cast<int32_t>(page.fontDictionaryPosition);
-        ParseDictionary();
-        page.fontsFirstKey = DictEntryList->Count() > 0 ? DictEntryList->At(0)->keyPosition : -1;
-        firstKeys.emplace(page.fontDictionaryPosition, page.fontsFirstKey);
-        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-            const DictEntry& entry = *DictEntryList->At(i);
-            const std::string& key = (*entry.tokens)[0];
-            if (!names.insert(key).second) continue;
-            FontRecord* font = fonts.Append();
-            font->pageIndex = pageIndex;
-            font->encoding = PDFDocEncoding;
-            font->boxWidth = 1.0;
-            font->boxHeight = 1.0;
-            font->resourceName = MakeText(key);
-            if (const auto position = LocateValue(entry)) font->dictionaryPosition = static_cast<uint32_t>(*position);
-        }
-        ReleaseDictionary();
-    }
+    ReadPagesResourceDictionaries(
+        &PageRecord::hasFonts, &PageRecord::fontDictionaryPosition, &PageRecord::fontsFirstKey,
+        [&](int32_t pageIndex, const TDynaArray<DictEntry>& entries, uint32_t) {
+            for (uint32_t i = 0; i < entries.Count(); ++i) {
+                const DictEntry& entry = *entries.At(i);
+                const std::string& key = (*entry.tokens)[0];
+                if (!names.insert(key).second) continue;
+                FontRecord* font = fonts.Append();
+                font->pageIndex = static_cast<uint32_t>(pageIndex);
+                font->encoding = PDFDocEncoding;
+                font->boxWidth = 1.0;
+                font->boxHeight = 1.0;
+                font->resourceName = MakeText(key);
+                if (const auto position = LocateValue(entry)) font->dictionaryPosition = static_cast<uint32_t>(*position);
+            }
+        });
 }
 
 void PdfDocument::ReadFontDictionaries()

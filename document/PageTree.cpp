@@ -443,4 +443,26 @@ void PdfDocument::ReadResourceDictionaries()
     }
 }
 
+void PdfDocument::ReadPagesResourceDictionaries(
+    uint8_t PageRecord::*has, uint32_t PageRecord::*position, int32_t PageRecord::*firstKey,
+    const std::function<void(int32_t pageIndex, const TDynaArray<DictEntry>& entries, uint32_t position)>& visit)
+{
+    std::unordered_map<uint32_t, int32_t> firstKeys;
+    pages.First();
+    while (pages.FetchNext()) {
+        PageRecord& page = *currentPage;
+        if (!(page.*has)) continue;
+        if (const auto known = firstKeys.find(page.*position); known != firstKeys.end()) {
+            page.*firstKey = known->second;
+            continue;
+        }
+        fileBuffer.position = static_cast<int32_t>(page.*position);
+        ParseDictionary();
+        page.*firstKey = DictEntryList->Count() > 0 ? DictEntryList->At(0)->keyPosition : -1;
+        firstKeys.emplace(page.*position, page.*firstKey);
+        visit(pages.CurrentIndex() - 1, *DictEntryList, page.*position);
+        ReleaseDictionary();
+    }
+}
+
 }  // namespace folivo

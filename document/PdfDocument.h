@@ -320,6 +320,12 @@ private:
     };
     std::vector<AnnotationElement> ReadAnnotationArray(const DictEntry& entry);
     void ReadResourceDictionaries();
+    // One kind of the pages' resource dictionaries (fonts, XObjects), each parsed once however
+    // many pages share it: visit(pageIndex, entries, position) for the first page naming it, in
+    // page order; every page that names one gets its first key's position.
+    void ReadPagesResourceDictionaries(
+        uint8_t PageRecord::*has, uint32_t PageRecord::*position, int32_t PageRecord::*firstKey,
+        const std::function<void(int32_t pageIndex, const TDynaArray<DictEntry>& entries, uint32_t position)>& visit);
     void ReadPages();
 
     // Fonts.

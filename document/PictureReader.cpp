@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <unordered_map>
 #include <unordered_set>
@@ -13,6 +12,7 @@
 #include "core/RasterImage.h"
 #include "core/ResourceLimits.h"
 #include "core/TiffFile.h"
+#include "core/TemporaryFolder.h"
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/FilterChain.h"
@@ -30,12 +30,6 @@ bool WriteFile(const std::string& path, std::string_view bytes)
     if (!file) return false;
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(file);
-}
-
-void RemoveFile(const std::string& path)
-{
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
 }
 
 // The tokens after the key of an entry.
@@ -61,34 +55,21 @@ void PdfDocument::ReadPictureList()
 {
     std::unordered_set<std::string> names;
     std::unordered_set<int32_t> formsSearched;
-    // An XObject dictionary that pages share adds its pictures once: it is parsed once.
-    std::unordered_map<uint32_t, int32_t> firstKeys;
-    pages.First();
-    while (pages.FetchNext()) {
-        PageRecord& page = *currentPage;
-        const int32_t pageIndex = pages.CurrentIndex() - 1;
-        if (!page.hasXObjects) continue;
-        if (const auto known = firstKeys.find(page.xobjectDictionaryPosition); known != firstKeys.end()) {
-            page.xobjectsFirstKey = known->second;
-            continue;
-        }
-        fileBuffer.position = static_cast<int32_t>(page.xobjectDictionaryPosition);
-        ParseDictionary();
-        page.xobjectsFirstKey = DictEntryList->Count() > 0 ? DictEntryList->At(0)->keyPosition : -1;
-        firstKeys.emplace(page.xobjectDictionaryPosition, page.xobjectsFirstKey);
-        for (uint32_t i = 0; i < DictEntryList->Count(); ++i) {
-            const DictEntry& entry = *DictEntryList->At(i);
-            const std::string& key = (*entry.tokens)[0];
-            if (!names.insert(key).second) continue;
-            ImageObject* picture = pictures.Append();
-            picture->pageIndex = pageIndex;
-            picture->name = MakeText(key);
-            if (const auto position = LocateValue(entry)) picture->dictionaryPosition = static_cast<uint32_t>(*position);
-        }
-        const std::vector<ObjectReference> xobjects = ReferencesIn(objects.DictionaryAt(page.xobjectDictionaryPosition), 0);
-        ReleaseDictionary();
-        for (const ObjectReference& xobject : xobjects) AppendFormPictures(xobject.objectNumber, pageIndex, names, formsSearched);
-    }
+    ReadPagesResourceDictionaries(
+        &PageRecord::hasXObjects, &PageRecord::xobjectDictionaryPosition, &PageRecord::xobjectsFirstKey,
+        [&](int32_t pageIndex, const TDynaArray<DictEntry>& entries, uint32_t position) {
+            for (uint32_t i = 0; i < entries.Count(); ++i) {
+                const DictEntry& entry = *entries.At(i);
+                const std::string& key = (*entry.tokens)[0];
+                if (!names.insert(key).second) continue;
+                ImageObject* picture = pictures.Append();
+                picture->pageIndex = pageIndex;
+                picture->name = MakeText(key);
+                if (const auto value = LocateValue(entry)) picture->dictionaryPosition = static_cast<uint32_t>(*value);
+            }
+            for (const ObjectReference& xobject : ReferencesIn(objects.DictionaryAt(static_cast<int32_t>(position)), 0))
+                AppendFormPictures(xobject.objectNumber, pageIndex, names, formsSearched);
+        });
     // The comments' appearances, found once: they are drawn with every interpretation of the
     // page and may bring pictures of their own.
     pages.First();
@@ -408,11 +389,11 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     if (codec == "/DCTDecode" || codec == "/DCT") {
         const std::string path = temporaryFolder + "tempimage.jpg";
         if (!WriteFile(path, *decoded)) {
-            RemoveFile(path);
+            RemoveTemporaryFile(path);
             return false;
         }
         OpenDib(picture.image, path.c_str(), 0, &ui_);
-        RemoveFile(path);
+        RemoveTemporaryFile(path);
         if (picture.image.pixels && withMask) DecodeMask(picture, entries);
         return picture.image.pixels != nullptr;
     }
@@ -420,12 +401,12 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
         if (picture.width <= 1 || picture.height <= 1) return false;
         const std::string path = temporaryFolder + "tempimage" + std::to_string(number) + ".tif";
         if (!WriteFile(path, CcittTiffWrapper(picture.width, picture.height, *decoded))) {
-            RemoveFile(path);
+            RemoveTemporaryFile(path);
             ShowError("Fehler: Konnte Datei " + path + "nicht erstellen!");
             return false;
         }
         OpenDib(picture.image, path.c_str(), 0, &ui_);
-        RemoveFile(path);
+        RemoveTemporaryFile(path);
         // Stencils and masks read index 0 as the painted colour, black; the fax decoder gives
         // a white-to-black palette. /BlackIs1 and /Decode [1 0] swap black and white.
         bool invert = false;
