@@ -26,6 +26,7 @@
 #include "model/DocumentModel.h"
 #include "model/XmpMetadata.h"
 #include "pdfwrite/OutlineFontMetrics.h"
+#include "syntax/FilterChain.h"
 #include "syntax/SecurityHandler.h"
 
 namespace folivo {
@@ -347,6 +348,19 @@ private:
     bool DecodePictureData(ImageObject& picture, std::string data, const std::vector<TokenList>& entries, int32_t number,
                            bool withMask);
     void DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries);
+    // A picture's /Filter names with the predictors of its /DecodeParms, and those parameters as
+    // given, one element per filter.
+    struct PictureFilters {
+        std::vector<StreamFilterStep> steps;
+        std::vector<TokenList> parameters;
+    };
+    PictureFilters ReadPictureFilters(const std::vector<TokenList>& entries);
+    // The pictures whose data stop at a codec: CCITT through a TIFF file, JBIG2 and JPEG 2000
+    // against the codec account.
+    bool DecodeFaxPicture(ImageObject& picture, const std::string& data, int32_t number, const std::string& codec,
+                          const SampleFormat& format, const PictureFilters& filters);
+    bool DecodeCodecPicture(ImageObject& picture, std::string data, const std::string& codec, SampleFormat format,
+                            bool colourSpaceKnown, const PictureFilters& filters);
     // JBIG2 and JPEG 2000 pictures carry their own size: whoever decodes pictures against a
     // limit sets the room their codestreams may declare, and learns what they declared (charged
     // whether or not the picture could be shown) and whether one was refused for the room.

@@ -330,6 +330,30 @@ bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number, bool withM
     return DecodePictureData(picture, std::move(*data), entries, number, withMask);
 }
 
+PdfDocument::PictureFilters PdfDocument::ReadPictureFilters(const std::vector<TokenList>& entries)
+{
+    PictureFilters filters;
+    if (const TokenList* entry = FindEntry(entries, "/Filter", 2)) {
+        for (const std::string& token : objects.ResolvedValue(ValueOf(*entry))) {
+            if (!token.empty() && token[0] == '/') filters.steps.push_back({token, {}});
+        }
+    }
+    if (const TokenList* entry = FindEntry(entries, "/DecodeParms", 2)) {
+        const TokenList value = ValueOf(*entry);
+        if (!value.empty() && value[0] == "[") filters.parameters = ArrayElements(value, 0);
+        else filters.parameters.push_back(value);
+        for (size_t i = 0; i < filters.steps.size() && i < filters.parameters.size(); ++i) {
+            const TokenList dictionary = objects.ResolvedValue(filters.parameters[i]);
+            PredictorParameters& p = filters.steps[i].predictor;
+            p.predictor = IntegerAfter(dictionary, "/Predictor", 1);
+            p.colors = IntegerAfter(dictionary, "/Colors", 1);
+            p.bitsPerComponent = IntegerAfter(dictionary, "/BitsPerComponent", 8);
+            p.columns = IntegerAfter(dictionary, "/Columns", 1);
+        }
+    }
+    return filters;
+}
+
 bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData, const std::vector<TokenList>& entries,
                                     int32_t number, bool withMask)
 {
@@ -352,27 +376,7 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
             if (const auto number = NumberText(token)) format.decode.push_back(*number);
         }
     }
-
-    std::vector<StreamFilterStep> steps;
-    if (const TokenList* entry = FindEntry(entries, "/Filter", 2)) {
-        for (const std::string& token : objects.ResolvedValue(ValueOf(*entry))) {
-            if (!token.empty() && token[0] == '/') steps.push_back({token, {}});
-        }
-    }
-    std::vector<TokenList> parameters;
-    if (const TokenList* entry = FindEntry(entries, "/DecodeParms", 2)) {
-        const TokenList value = ValueOf(*entry);
-        if (!value.empty() && value[0] == "[") parameters = ArrayElements(value, 0);
-        else parameters.push_back(value);
-        for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
-            const TokenList dictionary = objects.ResolvedValue(parameters[i]);
-            PredictorParameters& p = steps[i].predictor;
-            p.predictor = IntegerAfter(dictionary, "/Predictor", 1);
-            p.colors = IntegerAfter(dictionary, "/Colors", 1);
-            p.bitsPerComponent = IntegerAfter(dictionary, "/BitsPerComponent", 8);
-            p.columns = IntegerAfter(dictionary, "/Columns", 1);
-        }
-    }
+    const PictureFilters filters = ReadPictureFilters(entries);
 
     // Without a colour space the data size tells grey from RGB; room is made for the larger.
     const int32_t components = colourSpaceKnown ? format.components : 3;
@@ -380,12 +384,13 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
     const auto limit = static_cast<int64_t>(InflateLimit);
     const int64_t wanted = rowBytes > limit / picture.height ? limit : rowBytes * picture.height;
     std::string codec;
-    auto decoded = UndoFilterChain(std::move(*data), steps, static_cast<size_t>(wanted), &codec);
+    auto decoded = UndoFilterChain(std::move(*data), filters.steps, static_cast<size_t>(wanted), &codec);
     data.reset();
     if (!decoded) return false;
     // JPEG 2000 data tell their own depth; every other picture needs it from the dictionary.
     if (picture.bitsPerComponent <= 0 && !picture.stencil && codec != "/JPXDecode") return false;
 
+    bool shown = false;
     if (codec == "/DCTDecode" || codec == "/DCT") {
         const std::string path = temporaryFolder + "tempimage.jpg";
         if (!WriteFile(path, *decoded)) {
@@ -394,101 +399,106 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
         }
         OpenDib(picture.image, path.c_str(), 0, &ui_);
         RemoveTemporaryFile(path);
-        if (picture.image.pixels && withMask) DecodeMask(picture, entries);
-        return picture.image.pixels != nullptr;
+        shown = picture.image.pixels != nullptr;
+    } else if (codec == "/CCITTFaxDecode" || codec == "/CCF") {
+        shown = DecodeFaxPicture(picture, *decoded, number, codec, format, filters);
+    } else if (codec == "/JBIG2Decode" || codec == "/JPXDecode") {
+        shown = DecodeCodecPicture(picture, std::move(*decoded), codec, format, colourSpaceKnown, filters);
+    } else if (codec.empty()) {
+        if (!colourSpaceKnown) {
+            const int64_t rgbRow = (int64_t{picture.width} * 3 * std::clamp(format.bitsPerComponent, 1, 16) + 7) / 8;
+            const bool rgb = rgbRow <= static_cast<int64_t>(decoded->size()) / picture.height;
+            format.colours = rgb ? SampleColours::Rgb : SampleColours::Gray;
+            format.components = rgb ? 3 : 1;
+        }
+        shown = SamplesToRaster(format, *decoded, picture.image);
     }
-    if (codec == "/CCITTFaxDecode" || codec == "/CCF") {
-        if (picture.width <= 1 || picture.height <= 1) return false;
-        const std::string path = temporaryFolder + "tempimage" + std::to_string(number) + ".tif";
-        if (!WriteFile(path, CcittTiffWrapper(picture.width, picture.height, *decoded))) {
-            RemoveTemporaryFile(path);
-            ShowError("Fehler: Konnte Datei " + path + "nicht erstellen!");
-            return false;
-        }
-        OpenDib(picture.image, path.c_str(), 0, &ui_);
-        RemoveTemporaryFile(path);
-        // Stencils and masks read index 0 as the painted colour, black; the fax decoder gives
-        // a white-to-black palette. /BlackIs1 and /Decode [1 0] swap black and white.
-        bool invert = false;
-        for (size_t i = 0; i < steps.size() && i < parameters.size(); ++i) {
-            if (steps[i].name != codec) continue;
-            const TokenList dictionary = objects.ResolvedValue(parameters[i]);
-            const auto key = std::find(dictionary.begin(), dictionary.end(), "/BlackIs1");
-            invert = key != dictionary.end() && key + 1 != dictionary.end() && key[1] == "true";
-        }
-        if (format.decode.size() >= 2 && format.decode[0] > format.decode[1]) invert = !invert;
-        RasterImage& image = picture.image;
-        if (image.pixels && image.bitsPerPixel == 1 && image.paletteCount >= 2) {
-            if ((image.palette[0] & 0xFF) > (image.palette[1] & 0xFF)) {
-                invert = !invert;
-                std::swap(image.palette[0], image.palette[1]);
-            }
-            if (invert) {
-                for (int64_t i = 0; i < int64_t{image.bytesPerRow} * image.height; ++i) image.pixels[i] = static_cast<uint8_t>(~image.pixels[i]);
-            }
-        }
-        if (picture.image.pixels && withMask) DecodeMask(picture, entries);
-        return picture.image.pixels != nullptr;
-    }
-    if (codec == "/JBIG2Decode" || codec == "/JPXDecode") {
-        std::optional<CodecPicture> decodedPicture;
-        const bool roomBound = codecAccount_.room < CodecMemoryLimit;
-        const size_t room = static_cast<size_t>(std::min<uint64_t>(codecAccount_.room, CodecMemoryLimit));
-        CodecCost cost;
-        if (codec == "/JPXDecode") {
-            decodedPicture = DecodeJpx(*decoded, room, &cost);
-        } else {
-            // The globals stream is named in the parameters that stand beside the codec.
-            size_t at = 0;
-            while (at < steps.size() && steps[at].name != codec) ++at;
-            std::string_view globals;
-            if (at < parameters.size()) {
-                const TokenList dictionary = objects.ResolvedValue(parameters[at]);
-                const auto key = static_cast<size_t>(std::find(dictionary.begin(), dictionary.end(), "/JBIG2Globals") - dictionary.begin());
-                if (IsReference(dictionary, key + 1)) {
-                    if (const auto shared = Jbig2Globals(*IntegerText(dictionary[key + 1]))) globals = *shared;
-                }
-            }
-            decodedPicture = DecodeJbig2(*decoded, globals, room, &cost);
-        }
-        decoded.reset();
-        codecAccount_.charged += cost.declaredBytes;
-        codecAccount_.room -= std::min(codecAccount_.room, cost.declaredBytes);
-        if (cost.overLimit) {
-            (roomBound ? codecAccount_.refused : codecAccount_.tooLarge) = true;
-            return false;
-        }
-        if (!decodedPicture) return false;
-        format.width = decodedPicture->width;
-        format.height = decodedPicture->height;
-        format.bitsPerComponent = decodedPicture->bitsPerComponent;
-        if (codec == "/JPXDecode") {
-            // The codestream's own colours count unless the dictionary names a space of the same size.
-            if (format.stencil || !colourSpaceKnown || format.components != decodedPicture->components ||
-                format.colours == SampleColours::Indexed)
-                format.colours = decodedPicture->colours;
-            format.components = decodedPicture->components;
-            format.stencil = false;
-            format.decode.clear();
-        } else if (!format.stencil) {
-            format.colours = SampleColours::Gray;
-            format.components = 1;
-        }
-        if (!SamplesToRaster(format, decodedPicture->samples, picture.image)) return false;
-        if (withMask) DecodeMask(picture, entries);
-        return true;
-    }
-    if (!codec.empty()) return false;
+    if (shown && withMask) DecodeMask(picture, entries);
+    return shown;
+}
 
-    if (!colourSpaceKnown) {
-        const int64_t rgbRow = (int64_t{picture.width} * 3 * std::clamp(format.bitsPerComponent, 1, 16) + 7) / 8;
-        const bool rgb = rgbRow <= static_cast<int64_t>(decoded->size()) / picture.height;
-        format.colours = rgb ? SampleColours::Rgb : SampleColours::Gray;
-        format.components = rgb ? 3 : 1;
+bool PdfDocument::DecodeFaxPicture(ImageObject& picture, const std::string& data, int32_t number, const std::string& codec,
+                                   const SampleFormat& format, const PictureFilters& filters)
+{
+    if (picture.width <= 1 || picture.height <= 1) return false;
+    const std::string path = temporaryFolder + "tempimage" + std::to_string(number) + ".tif";
+    if (!WriteFile(path, CcittTiffWrapper(picture.width, picture.height, data))) {
+        RemoveTemporaryFile(path);
+        ShowError("Fehler: Konnte Datei " + path + "nicht erstellen!");
+        return false;
     }
-    if (!SamplesToRaster(format, *decoded, picture.image)) return false;
-    if (withMask) DecodeMask(picture, entries);
-    return true;
+    OpenDib(picture.image, path.c_str(), 0, &ui_);
+    RemoveTemporaryFile(path);
+    // Stencils and masks read index 0 as the painted colour, black; the fax decoder gives
+    // a white-to-black palette. /BlackIs1 and /Decode [1 0] swap black and white.
+    bool invert = false;
+    for (size_t i = 0; i < filters.steps.size() && i < filters.parameters.size(); ++i) {
+        if (filters.steps[i].name != codec) continue;
+        const TokenList dictionary = objects.ResolvedValue(filters.parameters[i]);
+        const auto key = std::find(dictionary.begin(), dictionary.end(), "/BlackIs1");
+        invert = key != dictionary.end() && key + 1 != dictionary.end() && key[1] == "true";
+    }
+    if (format.decode.size() >= 2 && format.decode[0] > format.decode[1]) invert = !invert;
+    RasterImage& image = picture.image;
+    if (image.pixels && image.bitsPerPixel == 1 && image.paletteCount >= 2) {
+        if ((image.palette[0] & 0xFF) > (image.palette[1] & 0xFF)) {
+            invert = !invert;
+            std::swap(image.palette[0], image.palette[1]);
+        }
+        if (invert) {
+            for (int64_t i = 0; i < int64_t{image.bytesPerRow} * image.height; ++i) image.pixels[i] = static_cast<uint8_t>(~image.pixels[i]);
+        }
+    }
+    return picture.image.pixels != nullptr;
+}
+
+bool PdfDocument::DecodeCodecPicture(ImageObject& picture, std::string data, const std::string& codec, SampleFormat format,
+                                     bool colourSpaceKnown, const PictureFilters& filters)
+{
+    std::optional<CodecPicture> decodedPicture;
+    const bool roomBound = codecAccount_.room < CodecMemoryLimit;
+    const size_t room = static_cast<size_t>(std::min<uint64_t>(codecAccount_.room, CodecMemoryLimit));
+    CodecCost cost;
+    if (codec == "/JPXDecode") {
+        decodedPicture = DecodeJpx(data, room, &cost);
+    } else {
+        // The globals stream is named in the parameters that stand beside the codec.
+        size_t at = 0;
+        while (at < filters.steps.size() && filters.steps[at].name != codec) ++at;
+        std::string_view globals;
+        if (at < filters.parameters.size()) {
+            const TokenList dictionary = objects.ResolvedValue(filters.parameters[at]);
+            const auto key = static_cast<size_t>(std::find(dictionary.begin(), dictionary.end(), "/JBIG2Globals") - dictionary.begin());
+            if (IsReference(dictionary, key + 1)) {
+                if (const auto shared = Jbig2Globals(*IntegerText(dictionary[key + 1]))) globals = *shared;
+            }
+        }
+        decodedPicture = DecodeJbig2(data, globals, room, &cost);
+    }
+    std::string().swap(data);
+    codecAccount_.charged += cost.declaredBytes;
+    codecAccount_.room -= std::min(codecAccount_.room, cost.declaredBytes);
+    if (cost.overLimit) {
+        (roomBound ? codecAccount_.refused : codecAccount_.tooLarge) = true;
+        return false;
+    }
+    if (!decodedPicture) return false;
+    format.width = decodedPicture->width;
+    format.height = decodedPicture->height;
+    format.bitsPerComponent = decodedPicture->bitsPerComponent;
+    if (codec == "/JPXDecode") {
+        // The codestream's own colours count unless the dictionary names a space of the same size.
+        if (format.stencil || !colourSpaceKnown || format.components != decodedPicture->components ||
+            format.colours == SampleColours::Indexed)
+            format.colours = decodedPicture->colours;
+        format.components = decodedPicture->components;
+        format.stencil = false;
+        format.decode.clear();
+    } else if (!format.stencil) {
+        format.colours = SampleColours::Gray;
+        format.components = 1;
+    }
+    return SamplesToRaster(format, decodedPicture->samples, picture.image);
 }
 
 }  // namespace folivo

@@ -257,6 +257,11 @@ TEST(PictureSamples, DamagedPicturesAreSafe)
         {"JBIG2 garbage", "/Width 1 /Height 1 /Filter /JBIG2Decode", "garbage", false},
         {"RunLength run past the end", "/Width 4 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /RunLengthDecode",
          "\x7Fzz", true},
+        // Object 8 is an array: damage confined to the picture, not the document.
+        {"ICC profile that is no stream", "/Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace [/ICCBased 8 0 R]", "a", false},
+        {"JBIG2 globals that are no stream",
+         "/Width 16 /Height 2 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /JBIG2Decode /DecodeParms << /JBIG2Globals 8 0 R >>",
+         Jbig2Page(16, 2, true), true},
     };
     std::vector<std::string> objects{"", StreamObject("", "")};
     const std::vector<std::string> shared = SharedObjects();
@@ -277,6 +282,7 @@ TEST(PictureSamples, DamagedPicturesAreSafe)
         }
         EXPECT_EQ(kept, cases[i].kept) << cases[i].name;
     }
+    EXPECT_FALSE(opened->invalid);
     auto image = [&](const std::string& name) -> const RasterImage& {
         for (uint32_t p = 0; p < opened->pictures.Count(); ++p) {
             if (opened->pictures.At(p)->name.View() == name) return opened->pictures.At(p)->image;
