@@ -162,6 +162,34 @@ bool ContentInterpreter::NumberOperand(size_t k, size_t m, double& value) const
     return true;
 }
 
+void ContentInterpreter::SaveGraphicsState()
+{
+    if (stateStack_.size() >= MaxSavedStates) {
+        ++unsavedStates_;
+        ++omitted_.savedStates;
+        return;
+    }
+    stateStack_.push_back({ctm_, strokeColor_, fillColor_, lineWidth_, clip_});
+}
+
+void ContentInterpreter::RestoreGraphicsState()
+{
+    if (unsavedStates_ > 0) {
+        --unsavedStates_;
+        return;
+    }
+    // Colours belong to the saved state too: a background filled white inside q ... Q
+    // must not leave the page's text white.
+    if (!stateStack_.empty()) {
+        ctm_ = stateStack_.back().ctm;
+        strokeColor_ = stateStack_.back().strokeColor;
+        fillColor_ = stateStack_.back().fillColor;
+        lineWidth_ = stateStack_.back().lineWidth;
+        clip_ = stateStack_.back().clip;
+        stateStack_.pop_back();
+    }
+}
+
 void ContentInterpreter::Execute(Op op)
 {
     double value = 0;
@@ -169,28 +197,10 @@ void ContentInterpreter::Execute(Op op)
     case Op::None:
         return;
     case Op::q:
-        if (stateStack_.size() >= MaxSavedStates) {
-            ++unsavedStates_;
-            ++omitted_.savedStates;
-            return;
-        }
-        stateStack_.push_back({ctm_, strokeColor_, fillColor_, lineWidth_, clip_});
+        SaveGraphicsState();
         return;
     case Op::Q:
-        if (unsavedStates_ > 0) {
-            --unsavedStates_;
-            return;
-        }
-        // Colours belong to the saved state too: a background filled white inside q ... Q
-        // must not leave the page's text white.
-        if (!stateStack_.empty()) {
-            ctm_ = stateStack_.back().ctm;
-            strokeColor_ = stateStack_.back().strokeColor;
-            fillColor_ = stateStack_.back().fillColor;
-            lineWidth_ = stateStack_.back().lineWidth;
-            clip_ = stateStack_.back().clip;
-            stateStack_.pop_back();
-        }
+        RestoreGraphicsState();
         return;
     case Op::Do:
         if (HasOperands(1) && !EnterForm()) ShowImage();
@@ -272,11 +282,15 @@ void ContentInterpreter::Execute(Op op)
         if (HasOperands(1) && NumberOperand(1, 1, value)) renderMode_ = ClampedInteger<int>(value);
         return;
     default:
-        break;
+        // Text state and showing act only inside a text object.
+        if (inText_) ExecuteTextOperator(op);
+        return;
     }
+}
 
-    // Text state and showing act only inside a text object.
-    if (!inText_) return;
+void ContentInterpreter::ExecuteTextOperator(Op op)
+{
+    double value = 0;
     switch (op) {
     case Op::Tc:
         if (HasOperands(1) && NumberOperand(1, 1, value)) charSpacing_ = value;

@@ -118,6 +118,11 @@ private:
     };
 
     void Execute(Op op);
+    // q and Q; states past MaxSavedStates are counted, not kept.
+    void SaveGraphicsState();
+    void RestoreGraphicsState();
+    // The operators of text state and text showing, inside a text object.
+    void ExecuteTextOperator(Op op);
     // At least count operands precede the operator, which the list holds last.
     bool HasOperands(size_t count) const { return operands_.Size() > count; }
     // Operand k (1-based) of an operator that takes m operands.
