@@ -209,6 +209,14 @@ private:
     Omissions omitted_;
 };
 
+// An inline picture between BI and EI: its dictionary's tokens and its data (empty when none).
+struct InlinePicture {
+    TokenList dictionary;
+    std::string_view data;
+};
+// Reads from after BI to after EI; none when no ID follows. The data point into the content.
+std::optional<InlinePicture> ReadInlinePictureData(FileBuffer& content);
+
 // Colour byte of a component in 0 ... 1: trunc(v × 255) modulo 256.
 uint8_t ColourByte(double value);
 // 0x00BBGGRR.

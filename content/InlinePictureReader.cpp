@@ -58,10 +58,10 @@ std::optional<int64_t> UnfilteredLength(const TokenList& dictionary)
 
 }  // namespace
 
-void ContentInterpreter::ReadInlinePicture(FileBuffer& content)
+std::optional<InlinePicture> ReadInlinePictureData(FileBuffer& content)
 {
-    operands_.Clear();
-    TokenList dictionary;
+    InlinePicture picture;
+    TokenList& dictionary = picture.dictionary;
     bool found = false;
     while (content.position < content.size) {
         std::string token = ReadToken(content);
@@ -71,7 +71,7 @@ void ContentInterpreter::ReadInlinePicture(FileBuffer& content)
         }
         if (dictionary.size() < 1024) dictionary.push_back(std::move(token));
     }
-    if (!found) return;
+    if (!found) return std::nullopt;
     // The token reader has stepped over the white space after ID; the data start one byte
     // after the keyword itself.
     int32_t start = content.position;
@@ -93,9 +93,17 @@ void ContentInterpreter::ReadInlinePicture(FileBuffer& content)
         end = at < content.size ? at - 1 : content.size;
         content.position = std::min(content.size, at + 2);
     }
-    if (!sources_.inlinePicture || end <= start) return;
-    const std::string_view data(reinterpret_cast<const char*>(content.data) + start, static_cast<size_t>(end - start));
-    const std::optional<int32_t> index = sources_.inlinePicture(dictionary, data);
+    if (end > start)
+        picture.data = std::string_view(reinterpret_cast<const char*>(content.data) + start, static_cast<size_t>(end - start));
+    return picture;
+}
+
+void ContentInterpreter::ReadInlinePicture(FileBuffer& content)
+{
+    operands_.Clear();
+    const std::optional<InlinePicture> picture = ReadInlinePictureData(content);
+    if (!picture || !sources_.inlinePicture || picture->data.empty()) return;
+    const std::optional<int32_t> index = sources_.inlinePicture(picture->dictionary, picture->data);
     if (!ItemAllowed()) return;
     PageItem* item = AppendPlacedItem();
     item->IsImage = 1;

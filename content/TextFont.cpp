@@ -79,6 +79,7 @@ TextFont::Code TextFont::CompositeCode(std::string_view bytes) const
     if (!code.mapped && unicodeCodes) AppendReadableCharacter(code.text, IsScalarValue(value) ? value : ReplacementCharacter);
     if (code.text.empty() && !code.mapped) AppendUtf8(code.text, ReplacementCharacter);
     const uint32_t cid = encoding && encoding->HasCids() ? encoding->Cid(value) : value;
+    code.glyphCode = cid;
     code.width = cidWidths.Of(cid);
     code.hasWidth = true;
     return code;

@@ -32,6 +32,8 @@ private:
 };
 
 struct TextFont {
+    // The font dictionary's object; 0 for a font made from the font list or the display font.
+    int32_t objectNumber = 0;
     bool isType3 = false;
     // Type0: codes of one to four bytes from the encoding CMap, widths by CID.
     bool composite = false;
@@ -59,6 +61,8 @@ struct TextFont {
     // empty only where a /ToUnicode map says so (part of a ligature another code stands for).
     struct Code {
         std::string_view characters;  // the font's own text, or `text`
+        // The byte of a simple font, the CID of a composite one: what selects the glyph.
+        uint32_t glyphCode = 0;
         double width = 0;
         bool hasWidth = false;
         bool mapped = false;
@@ -91,6 +95,7 @@ void TextFont::ForEachCode(std::string_view bytes, Visit&& visit) const
         Code code;
         for (unsigned char byte : bytes) {
             code.characters = characters[byte];
+            code.glyphCode = byte;
             const int64_t k = static_cast<int64_t>(byte) - firstChar;
             code.hasWidth = k >= 0 && k <= 255 && widthPresent[static_cast<size_t>(k)];
             code.width = code.hasWidth ? widths[static_cast<size_t>(k)] : 0;

@@ -80,6 +80,7 @@ std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)
     const TokenList dictionary = objects.ObjectTokens(number);
     if (dictionary.empty() || dictionary[0] != "<<") return nullptr;
     auto font = std::make_shared<TextFont>();
+    font->objectNumber = number;
     const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
     font->isType3 = subtype != 0 && dictionary[subtype] == "/Type3";
     font->composite = subtype != 0 && dictionary[subtype] == "/Type0";
