@@ -62,23 +62,7 @@ void PdfDocument::DrawAppearances(ContentInterpreter& interpreter, uint32_t page
         if (comment.kind == AnnotText || comment.appearance <= 0) continue;
         const std::shared_ptr<const FormContent> form = CachedForm(comment.appearance, pageNumber);
         if (!form) continue;
-
-        // The box as the form's matrix turns it, fitted onto the comment's rectangle.
-        const Matrix& m = form->matrix;
-        double xs[4], ys[4];
-        const double corners[4][2] = {{form->box[0], form->box[1]}, {form->box[2], form->box[1]},
-                                      {form->box[0], form->box[3]}, {form->box[2], form->box[3]}};
-        for (int k = 0; k < 4; ++k) {
-            xs[k] = corners[k][0] * m.a + corners[k][1] * m.c + m.e;
-            ys[k] = corners[k][0] * m.b + corners[k][1] * m.d + m.f;
-        }
-        const double x0 = *std::min_element(xs, xs + 4), x1 = *std::max_element(xs, xs + 4);
-        const double y0 = *std::min_element(ys, ys + 4), y1 = *std::max_element(ys, ys + 4);
-        const double left = comment.left * 72, right = comment.right * 72;
-        const double bottom = pageTop - comment.bottom * 72, top = pageTop - comment.top * 72;
-        if (!(x1 - x0 > 1e-9) || !(y1 - y0 > 1e-9) || !std::isfinite(left + right + bottom + top)) continue;
-        const double sx = (right - left) / (x1 - x0), sy = (top - bottom) / (y1 - y0);
-        interpreter.DrawForm(*form, {sx, 0, 0, sy, left - x0 * sx, bottom - y0 * sy});
+        if (const auto placement = AppearancePlacement(*form, comment, pageTop)) interpreter.DrawForm(*form, *placement);
     }
 }
 

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "content/ContentInterpreter.h"
+#include "content/DrawingInterpreter.h"
+#include "content/OutputDevice.h"
 #include "content/MeasuringCanvas.h"
 #include "content/PageItems.h"
 #include "core/PictureCodecs.h"
@@ -34,6 +36,10 @@ namespace folivo {
 constexpr int32_t AnnotationIconCount = 21;
 // The icon and stamp names of comments, by icon number.
 extern const char* const AnnotationIconNames[AnnotationIconCount];
+
+// Where a comment's appearance form lands on the page: its box, as its matrix turns it, fitted
+// onto the comment's rectangle; none for a box or rectangle without area.
+std::optional<Matrix> AppearancePlacement(const FormContent& form, const AnnotationRecord& comment, double pageTop);
 
 class PdfDocument {
 public:
@@ -163,6 +169,10 @@ public:
     void ReleaseDictionary();
     bool MatchText(std::string_view text);
     std::string ReadBytes(int32_t count);
+
+    // Draws page n as printed: its content and its comments' appearances, told to the device in
+    // the page's default space.
+    void DrawPage(uint32_t pageNumber, OutputDevice& device);
 
     // Turns a page's decoded content into its page items (replacing the page's old items).
     void InterPretPage(const uint8_t* content, int32_t length, bool processMessages, uint32_t pageNumber);
@@ -418,6 +428,15 @@ private:
     // Draws the appearances (found while reading the picture list) of the page's comments but
     // its text notes, which keep their boxes.
     void DrawAppearances(ContentInterpreter& interpreter, uint32_t pageNumber);
+    // The value that `name` stands for in the `kind` resources of the scope (a form's or a Type 3
+    // font's object, else the page's), a reference replaced by its object's tokens.
+    TokenList ResourceValue(uint32_t pageNumber, const char* kind, const std::string& name, int32_t scope);
+    GraphicsStateParameters GraphicsStateNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
+    // The procedure that draws a Type 3 font's code, with the font's resources as its scope.
+    std::optional<FormContent> Type3GlyphProcedure(const TextFont& font, uint32_t code);
+    // Per drawn page: graphics states by (scope, name), glyph procedures by (font, code).
+    std::map<std::pair<int32_t, std::string>, GraphicsStateParameters> graphicsStates_;
+    std::map<std::pair<int32_t, uint32_t>, std::optional<FormContent>> glyphProcedures_;
     // By reading: the forms.
     std::map<int32_t, std::shared_ptr<const FormContent>> formContents_;
 

@@ -1,0 +1,176 @@
+// A page drawn as printed: its content and its comments' appearances run through the drawing
+// interpreter, with the document answering for resources: forms, fonts, inline pictures,
+// graphics state parameters, colour spaces and Type 3 glyph procedures.
+#include <algorithm>
+#include <cmath>
+
+#include "content/DrawingInterpreter.h"
+#include "core/ResourceLimits.h"
+#include "document/PdfDocument.h"
+#include "syntax/DictionaryTokens.h"
+#include "syntax/TokenReader.h"
+
+namespace folivo {
+
+namespace {
+
+// Glyph procedures are small; a larger one is damage, not a glyph.
+constexpr size_t MaxGlyphProcedureBytes = size_t{1} << 20;
+// Type 3 glyphs kept per drawing of a page.
+constexpr size_t MaxCachedGlyphProcedures = 4096;
+
+std::optional<double> NumberValue(const TokenList& dictionary, std::string_view key)
+{
+    const size_t at = ValueIndex(dictionary, 0, key);
+    if (at == 0) return std::nullopt;
+    const auto number = NumberText(dictionary[at]);
+    if (!number || !std::isfinite(*number)) return std::nullopt;
+    return number;
+}
+
+}  // namespace
+
+std::optional<Matrix> AppearancePlacement(const FormContent& form, const AnnotationRecord& comment, double pageTop)
+{
+    // The box as the form's matrix turns it, fitted onto the comment's rectangle.
+    const Matrix& m = form.matrix;
+    double xs[4], ys[4];
+    const double corners[4][2] = {{form.box[0], form.box[1]}, {form.box[2], form.box[1]},
+                                  {form.box[0], form.box[3]}, {form.box[2], form.box[3]}};
+    for (int k = 0; k < 4; ++k) {
+        xs[k] = corners[k][0] * m.a + corners[k][1] * m.c + m.e;
+        ys[k] = corners[k][0] * m.b + corners[k][1] * m.d + m.f;
+    }
+    const double x0 = *std::min_element(xs, xs + 4), x1 = *std::max_element(xs, xs + 4);
+    const double y0 = *std::min_element(ys, ys + 4), y1 = *std::max_element(ys, ys + 4);
+    const double left = comment.left * 72, right = comment.right * 72;
+    const double bottom = pageTop - comment.bottom * 72, top = pageTop - comment.top * 72;
+    if (!(x1 - x0 > 1e-9) || !(y1 - y0 > 1e-9) || !std::isfinite(left + right + bottom + top)) return std::nullopt;
+    const double sx = (right - left) / (x1 - x0), sy = (top - bottom) / (y1 - y0);
+    return Matrix{sx, 0, 0, sy, left - x0 * sx, bottom - y0 * sy};
+}
+
+void PdfDocument::DrawPage(uint32_t pageNumber, OutputDevice& device)
+{
+    if (readingInProgress || pageNumber < 1 || pageNumber > pages.Count()) return;
+    // Resource tables are kept per page.
+    resourceTables_.clear();
+    resourceTablesAt_.clear();
+    graphicsStates_.clear();
+    glyphProcedures_.clear();
+    DrawingInterpreter::Sources sources{pictures};
+    sources.form = [this, pageNumber](const std::string& name, int32_t scope) { return ResolveForm(pageNumber, name, scope); };
+    sources.font = [this, pageNumber](const std::string& name, int32_t scope) {
+        return ResolveTextFont(pageNumber, name, scope);
+    };
+    sources.inlinePicture = [this](const TokenList& dictionary, std::string_view data) {
+        return readImages ? DecodeInlinePicture(dictionary, data) : std::nullopt;
+    };
+    sources.resource = [this, pageNumber](const char* kind, const std::string& name, int32_t scope) {
+        return ResourceNamed(pageNumber, kind, name, scope);
+    };
+    sources.graphicsState = [this, pageNumber](const std::string& name, int32_t scope) {
+        return GraphicsStateNamed(pageNumber, name, scope);
+    };
+    sources.colourSpaceComponents = [this, pageNumber](const std::string& name, int32_t scope) -> std::optional<int> {
+        const TokenList space = ResourceValue(pageNumber, "/ColorSpace", name, scope);
+        if (space.empty()) return std::nullopt;
+        SampleFormat format;
+        if (!ReadColourSpace(space, format)) return 1;
+        return format.components;
+    };
+    sources.type3Glyph = [this](const TextFont& font, uint32_t code) { return Type3GlyphProcedure(font, code); };
+    DrawingInterpreter interpreter(std::move(sources), device);
+
+    const PageRecord& page = *pages.At(pageNumber - 1);
+    if (page.contentLoaded && page.content && page.contentLength > 0) {
+        FileBuffer content{page.content, page.contentLength, 0};
+        interpreter.Run(content);
+    }
+    for (uint32_t i = 0; page.comments && i < page.comments->Count(); ++i) {
+        const AnnotationRecord& comment = *page.comments->At(i);
+        if (comment.appearance <= 0) continue;
+        const std::shared_ptr<const FormContent> form = CachedForm(comment.appearance, pageNumber);
+        if (!form) continue;
+        if (const auto placement = AppearancePlacement(*form, comment, page.mediaBox[3])) interpreter.DrawForm(*form, *placement);
+    }
+}
+
+TokenList PdfDocument::ResourceValue(uint32_t pageNumber, const char* kind, const std::string& name, int32_t scope)
+{
+    TokenList dictionary;
+    size_t start = 0;
+    if (scope != 0) {
+        dictionary = FormResources(scope, kind, start);
+    } else if (pageNumber >= 1 && pageNumber <= pages.Count() && pages.At(pageNumber - 1)->hasResources) {
+        const TokenList resources = objects.DictionaryAt(static_cast<int32_t>(pages.At(pageNumber - 1)->resourceDictionaryPosition));
+        dictionary = objects.ValueTokens(resources, ValueIndex(resources, 0, kind));
+    }
+    const size_t at = dictionary.empty() ? 0 : ValueIndex(dictionary, start, name);
+    if (at == 0) return scope != 0 ? ResourceValue(pageNumber, kind, name, 0) : TokenList{};
+    return objects.ValueTokens(dictionary, at);
+}
+
+GraphicsStateParameters PdfDocument::GraphicsStateNamed(uint32_t pageNumber, const std::string& name, int32_t scope)
+{
+    const auto key = std::make_pair(scope, name);
+    if (const auto known = graphicsStates_.find(key); known != graphicsStates_.end()) return known->second;
+    const TokenList state = ResourceValue(pageNumber, "/ExtGState", name, scope);
+    GraphicsStateParameters parameters;
+    if (!state.empty() && state[0] == "<<") {
+        parameters.lineWidth = NumberValue(state, "/LW");
+        if (const auto cap = NumberValue(state, "/LC")) parameters.cap = static_cast<int>(*cap);
+        if (const auto join = NumberValue(state, "/LJ")) parameters.join = static_cast<int>(*join);
+        parameters.miterLimit = NumberValue(state, "/ML");
+        parameters.strokeAlpha = NumberValue(state, "/CA");
+        parameters.fillAlpha = NumberValue(state, "/ca");
+        // /D [[dash] phase]
+        const TokenList dash = objects.ValueTokens(state, ValueIndex(state, 0, "/D"));
+        const std::vector<TokenList> parts = ArrayElements(dash, 0);
+        if (parts.size() == 2) {
+            std::vector<double> lengths;
+            for (const std::string& token : parts[0]) {
+                if (const auto number = NumberText(token); number && std::isfinite(*number)) lengths.push_back(*number);
+            }
+            parameters.dash = lengths;
+            parameters.dashPhase = parts[1].size() == 1 ? NumberText(parts[1][0]).value_or(0) : 0;
+        }
+    }
+    if (graphicsStates_.size() < 4096) graphicsStates_.emplace(key, parameters);
+    return parameters;
+}
+
+std::optional<FormContent> PdfDocument::Type3GlyphProcedure(const TextFont& font, uint32_t code)
+{
+    if (!font.isType3 || font.objectNumber <= 0 || code > 255) return std::nullopt;
+    const auto key = std::make_pair(font.objectNumber, code);
+    if (const auto known = glyphProcedures_.find(key); known != glyphProcedures_.end()) return known->second;
+    std::optional<FormContent> procedure;
+    const TokenList dictionary = objects.ObjectTokens(font.objectNumber);
+    // The code's glyph name from the /Differences of the font's encoding.
+    const TokenList encoding = objects.ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Encoding"));
+    const TokenList differences = objects.ValueTokens(encoding, ValueIndex(encoding, 0, "/Differences"));
+    std::string glyphName;
+    int64_t next = -1;
+    for (size_t i = 1; i + 1 < differences.size(); ++i) {
+        const std::string& token = differences[i];
+        if (const auto number = IntegerText(token)) {
+            next = *number;
+        } else if (!token.empty() && token[0] == '/' && next >= 0) {
+            if (next == code) glyphName = token;
+            ++next;
+        }
+    }
+    const TokenList procedures = objects.ValueTokens(dictionary, ValueIndex(dictionary, 0, "/CharProcs"));
+    const size_t at = glyphName.empty() ? 0 : ValueIndex(procedures, 0, glyphName);
+    if (const auto stream = ReferenceAt(procedures, at)) {
+        if (auto data = objects.DecodedStream(*stream, MaxGlyphProcedureBytes)) {
+            // The font's own resources serve its glyphs: the font object stands as their scope.
+            procedure = FormContent{std::make_shared<const std::string>(std::move(*data.value)), {}, font.objectNumber, {0, 0, 0, 0}};
+        }
+    }
+    if (glyphProcedures_.size() < MaxCachedGlyphProcedures) glyphProcedures_.emplace(key, procedure);
+    return procedure;
+}
+
+}  // namespace folivo
