@@ -219,6 +219,7 @@ public:
         if (!Open()) return;
         text_ += '[';
         for (const double value : dash) Number(value);
+        if (text_.back() == ' ') text_.pop_back();
         text_ += "] 0 d\n";
     }
     void Font(const std::string& name, double size)
