@@ -38,7 +38,7 @@ constexpr size_t MaxTextBytes = MaxSynthesizedContent;
 // What the operators that end a begun path, text object or saved state take together: past the
 // soft limit nothing new begins, so the content never passes MaxSynthesizedContent.
 constexpr size_t ClosingRoom = 256;
-// How far a quarter ellipse's control points lie from its ends, as a part of the radius.
+// How far a quarter ellipse's control points lie from its ends, as a fraction of the radius.
 constexpr double Kappa = 0.5522847498307936;
 
 double Clamped(double value, double limit = CoordinateLimit)
@@ -470,11 +470,19 @@ void DrawSquareOrCircle(const Annotation& annotation, ContentWriter& out, bool c
 void DrawSquare(const Annotation& annotation, ContentWriter& out) { DrawSquareOrCircle(annotation, out, false); }
 void DrawCircle(const Annotation& annotation, ContentWriter& out) { DrawSquareOrCircle(annotation, out, true); }
 
+constexpr std::string_view EndingStyles[] = {"/OpenArrow",  "/ClosedArrow", "/ROpenArrow", "/RClosedArrow", "/Butt",
+                                             "/Slash", "/Square", "/Diamond", "/Circle"};
+
+bool IsEnding(std::string_view style)
+{
+    return std::find(std::begin(EndingStyles), std::end(EndingStyles), style) != std::end(EndingStyles);
+}
+
 // A line ending at `at` of a line coming from `from`, sized after the line's width; closed
 // shapes are filled with the interior colour.
 void DrawEnding(ContentWriter& out, const std::string& style, Point at, Point from, double width, const Colour& interior)
 {
-    if (style.empty() || style == "/None") return;
+    if (!IsEnding(style)) return;
     const double length = std::hypot(at.x - from.x, at.y - from.y);
     const Point u = length > 1e-9 ? (1 / length) * (at - from) : Point{1, 0};
     const Point n{-u.y, u.x};
@@ -504,10 +512,8 @@ void DrawEnding(ContentWriter& out, const std::string& style, Point at, Point fr
         out.Line(at + half * n);
         out.Line(at - half * u);
         out.Line(at - half * n);
-    } else if (style == "/Circle") {
-        out.Ellipse(at, half, half);
     } else {
-        return;
+        out.Ellipse(at, half, half);
     }
     if (closed) out.Close();
     out.Paint(PaintOperator(closed && interior, true));
@@ -537,7 +543,7 @@ void DrawPolyline(const Annotation& annotation, ContentWriter& out, const std::v
     out.Paint(PaintOperator(filled, stroke.Drawn()));
     if (closed || !stroke.Drawn()) return;
     const auto [first, last] = EndingsOf(annotation.dictionary);
-    if (first.empty() && last.empty()) return;
+    if (!IsEnding(first) && !IsEnding(last)) return;
     // Endings are drawn whole, whatever the dash of the line.
     if (!stroke.dash.empty()) out.SetDash({});
     DrawEnding(out, first, points[0], points[1], stroke.width, interior);
@@ -653,6 +659,15 @@ struct TextStyle {
     Colour stroke;
 };
 
+// A name that content can carry as it is: no delimiters or blanks that would end it early.
+bool IsPlainName(std::string_view name)
+{
+    if (name.size() < 2 || name.size() > 127 || name[0] != '/') return false;
+    return std::all_of(name.begin() + 1, name.end(), [](char c) {
+        return c > ' ' && c < 0x7F && std::string_view("()<>[]{}/%").find(c) == std::string_view::npos;
+    });
+}
+
 TextStyle StyleOf(std::string_view da)
 {
     TextStyle style;
@@ -674,7 +689,7 @@ TextStyle StyleOf(std::string_view da)
     };
     for (size_t i = 0; i < tokens.size(); ++i) {
         const std::string& op = tokens[i];
-        if (op == "Tf" && i >= 2 && tokens[i - 2].size() > 1 && tokens[i - 2][0] == '/') {
+        if (op == "Tf" && i >= 2 && IsPlainName(tokens[i - 2])) {
             style.font = tokens[i - 2];
             style.size = std::clamp(NumberText(tokens[i - 1]).value_or(0), 0.0, MaxFontSize);
             if (std::isnan(style.size)) style.size = 0;

@@ -89,6 +89,38 @@ const Case Cases[] = {
     {"PushButtonCaption", "<< /Subtype /Widget /FT /Btn /Ff 65536 /MK << /CA (OK) /BG [0 0 1] >> /DA (/Helv 8 Tf 1 g) "
      "/Rect [200 0 240 16] >>",
      "path F f=0000FF [200 0 240 16]\ntext /Helv 8 (OK) at 214.7\n"},
+    {"CombFieldCentresEachCharacterInItsCell", "<< /Subtype /Widget /FT /Tx /Ff 16777216 /MaxLen 4 /V (1234) "
+     "/DA (/Helv 10 Tf 0 g) /Rect [0 200 80 220] >>",
+     "text /Helv 10 (1) at 7.2\ntext /Helv 10 (2) at 27.2\ntext /Helv 10 (3) at 47.2\ntext /Helv 10 (4) at 67.2\n"},
+    {"PasswordFieldHidesItsValue", "<< /Subtype /Widget /FT /Tx /Ff 8192 /V (geheim) /DA (/Helv 10 Tf 0 g) "
+     "/Rect [0 230 80 250] >>",
+     "text /Helv 10 (******) at 2\n"},
+    {"UnderlinedEmptyField", "<< /Subtype /Widget /FT /Tx /MK << /BC [1 0 0] >> /BS << /S /U /W 2 >> "
+     "/Rect [100 200 200 220] >>",
+     "path S s=FF0000 [100 201 200 201]\n"},
+    {"RadioOfAnotherState", "<< /Subtype /Widget /FT /Btn /Ff 49152 /V /Eins /Rect [0 0 10 10] "
+     "/AP << /N << /Zwei 40 0 R >> >> /MK << /BC [0] >> >>",
+     "path S s=000000 [0.5 0.5 9.5 9.5]\n"},
+};
+
+// Line endings at the end (200, 100) of a line from (100, 100), 2 wide: six units long.
+struct Ending {
+    const char* endings;
+    const char* item;  // what the ending draws; empty: nothing
+};
+const Ending Endings[] = {
+    {"[/None /OpenArrow]", "path S s=000000 [194 97 200 103]"},
+    {"[/None /ClosedArrow]", "path SF s=000000 f=00FF00 [194 97 200 103]"},
+    {"[/None /ROpenArrow]", "path S s=000000 [200 97 206 103]"},
+    {"[/None /RClosedArrow]", "path SF s=000000 f=00FF00 [200 97 206 103]"},
+    {"[/None /Butt]", "path S s=000000 [200 97 200 103]"},
+    {"[/None /Slash]", "path S s=000000 [198.5 97.4 201.5 102.6]"},
+    {"[/None /Square]", "path SF s=000000 f=00FF00 [197 97 203 103]"},
+    {"[/None /Diamond]", "path SF s=000000 f=00FF00 [197 97 203 103]"},
+    {"[/None /Circle]", "path SF s=000000 f=00FF00 [197 97 203 103]"},
+    {"[/OpenArrow /None]", "path S s=000000 [100 97 106 103]"},
+    {"[/None /Unknown]", ""},
+    {"[/None]", ""},
 };
 
 // The page: its comments, the appearance form (object 40) and the parent field (object 41).
@@ -185,8 +217,9 @@ size_t Count(const std::string& content, std::string_view op)
     return count;
 }
 
-// Every number is written with digits, a point and a sign only: no exponent, no "nan" or "inf".
-bool NumbersArePlain(const std::string& content)
+// Every string ends, and every number is written with digits, a point and a sign only: no
+// exponent, no "nan" or "inf".
+bool IsWellFormed(const std::string& content)
 {
     // Strings are left out: their bytes are text, not numbers.
     std::string outside;
@@ -197,6 +230,7 @@ bool NumbersArePlain(const std::string& content)
         else if (content[i] == ')' && depth > 0) --depth;
         else if (depth == 0) outside += content[i];
     }
+    if (depth != 0) return false;
     std::istringstream in(outside);
     for (std::string token; in >> token;) {
         const bool number = std::isdigit(static_cast<unsigned char>(token[0])) || token[0] == '-' || token[0] == '.';
@@ -280,6 +314,29 @@ TEST(AppearanceSynthesis, NeedAppearancesRemakesTextFieldsOnly)
     }
 }
 
+TEST(AppearanceSynthesis, LineEndingsSitOnTheirEnds)
+{
+    std::string annots = "[";
+    std::vector<std::string> objects = {""};
+    for (size_t i = 0; i < std::size(Endings); ++i) {
+        objects.push_back(std::string("<< /Subtype /Line /Rect [0 0 300 300] /L [100 100 200 100] /C [0] /IC [0 1 0] "
+                                      "/BS << /W 2 /S /D >> /LE ") + Endings[i].endings + " >>");
+        annots += std::to_string(4 + i) + " 0 R ";
+    }
+    objects[0] = "<< /Type /Page /Annots " + annots + "] >>";
+    OpenedDocument opened(DocumentWithPages("/Kids [3 0 R]", objects).Build());
+    for (size_t i = 0; i < std::size(Endings); ++i) {
+        const auto form = SynthesizedAppearance(*opened.document, *opened.Page(0).comments->At(static_cast<uint32_t>(i)), false);
+        ASSERT_TRUE(form) << Endings[i].endings;
+        std::string expected = "path S s=000000 [100 100 200 100]\n";
+        if (*Endings[i].item) expected += std::string(Endings[i].item) + "\n";
+        EXPECT_EQ(Drawing().Items(*form), expected) << Endings[i].endings;
+        // The line is dashed, its endings are not.
+        const bool ended = *Endings[i].item != 0;
+        EXPECT_EQ(form->content->find("[] 0 d") != std::string::npos, ended) << Endings[i].endings;
+    }
+}
+
 // Damaged and oversized comments: each gives bounded, balanced content or none, and never more
 // than the made appearance may hold.
 TEST(AppearanceSynthesis, DamagedAndHugeCommentsStayBounded)
@@ -307,6 +364,7 @@ TEST(AppearanceSynthesis, DamagedAndHugeCommentsStayBounded)
         {"ZeroDashes", "<< /Subtype /Line /L [0 0 10 10] /C [0] /BS << /S /D /D [0 0] >> >>", true},
         {"BrokenValues", "<< /Subtype /Ink /C /Red /InkList 5 /BS (x) /Rect [a b c d] >>", false},
         {"ParentLoop", "<< /Subtype /Widget /Parent 4 0 R /Rect [0 0 50 20] /V (x) >>", false},
+        {"DelimitersInTheFontName", "<< /Subtype /Widget /FT /Tx /V (x) /DA (/F\\(1 12 Tf) /Rect [0 0 50 20] >>", true},
         {"GarbageDa", "<< /Subtype /Widget /FT /Tx /V (x) /DA (Tf Tf / 1 2 rg g) /Rect [0 0 50 20] >>", true},
         {"HugeFlagsAndComb", "<< /Subtype /Widget /FT /Tx /Ff 99999999999999 /MaxLen 99999999999 /V (abc) /Rect [0 0 50 20] >>", true},
         {"TinyBox", "<< /Subtype /Widget /FT /Tx /Ff 4096 /V (lang lang lang) /DA (/Helv 0 Tf) /Rect [0 0 0.01 0.01] >>", true},
@@ -321,7 +379,7 @@ TEST(AppearanceSynthesis, DamagedAndHugeCommentsStayBounded)
         const std::string& content = *form->content;
         EXPECT_LE(content.size(), MaxSynthesizedContent) << hostile.name;
         ExpectBalanced(content, hostile.name);
-        EXPECT_TRUE(NumbersArePlain(content)) << hostile.name;
+        EXPECT_TRUE(IsWellFormed(content)) << hostile.name;
         for (const double value : form->box) EXPECT_TRUE(std::isfinite(value) && std::fabs(value) <= 1e5) << hostile.name;
         EXPECT_FALSE(Drawing().Items(*form).empty()) << hostile.name;
     }
