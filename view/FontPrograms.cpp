@@ -209,11 +209,20 @@ FT_UInt TrueTypeGlyph(FT_Face face, uint8_t code, const std::string& name, bool 
 }
 
 // A Type 1 or CFF program's glyph: by name, by the name's character, else by its own encoding.
+// Symbol fonts as OpenType keep that encoding in their character maps, directly or in the
+// private area, so those are asked too.
 FT_UInt NamedGlyph(FT_Face face, uint8_t code, const std::string& name)
 {
     if (const FT_UInt glyph = IndexOfName(face, name)) return glyph;
     if (const FT_UInt glyph = IndexOfUnicodeName(face, name)) return glyph;
-    return IndexIn(face, BuiltInCharmap(face), code);
+    if (!name.empty()) return 0;
+    if (const FT_UInt glyph = IndexIn(face, BuiltInCharmap(face), code)) return glyph;
+    for (int i = 0; i < face->num_charmaps; ++i) {
+        for (FT_ULong base : {0u, 0xF000u}) {
+            if (const FT_UInt glyph = IndexIn(face, face->charmaps[i], base + code)) return glyph;
+        }
+    }
+    return 0;
 }
 
 bool IsTrueTypeOutline(FT_Face face)
