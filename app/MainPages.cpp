@@ -217,6 +217,9 @@ QWidget* TMainForm::BuildEditPage()
     ZoomEd->setSingleStep(10);
     ZoomEd->setValue(50);
     fields->addWidget(ZoomEd);
+    SimplifiedCheck = new QCheckBox("Vereinfachte Darstellung", page);
+    SimplifiedCheck->setObjectName("SimplifiedCheck");
+    fields->addWidget(SimplifiedCheck);
     fields->addSpacing(12);
     fields->addWidget(new QLabel("Seite:", page));
     PageEd = new QSpinBox(page);
@@ -235,9 +238,15 @@ QWidget* TMainForm::BuildEditPage()
     fields->addStretch(1);
     layout->addLayout(fields, 0, 0, 1, 2);
 
-    auto* note = new QLabel("Dies ist eine vereinfachte Darstellung der Seite, der Inhalt bleibt aber 100% erhalten!", page);
-    note->setWordWrap(true);
-    layout->addWidget(note, 1, 0, 1, 2);
+    SimplifiedNote = new QLabel("Dies ist eine vereinfachte Darstellung der Seite, der Inhalt bleibt aber 100% erhalten!", page);
+    SimplifiedNote->setObjectName("SimplifiedNote");
+    SimplifiedNote->setWordWrap(true);
+    SimplifiedNote->hide();
+    layout->addWidget(SimplifiedNote, 1, 0, 1, 2);
+    connect(SimplifiedCheck, &QCheckBox::toggled, this, [this](bool on) {
+        SimplifiedNote->setVisible(on);
+        PaintBox1Paint();
+    });
 
     ToolBar1 = new QToolBar(page);
     ToolBar1->setObjectName("ToolBar1");

@@ -1,5 +1,6 @@
 #include "app/MainUnit.h"
 
+#include "view/PagePainter.h"
 #include "view/PageRenderer.h"
 
 #include <QApplication>
@@ -714,7 +715,11 @@ void TMainForm::PaintBox1Paint()
         return;
     }
     const int resolution = PageViewResolution();
-    const QImage picture = RenderPage(document(), PageEd->value(), ZoomEd->value(), resolution, displayFont_);
+    const QImage picture =
+        SimplifiedCheck->isChecked()
+            ? RenderPage(document(), PageEd->value(), ZoomEd->value(), resolution, displayFont_)
+            : RenderPageAsPrinted(document(), Fonts(), PageEd->value(), ZoomEd->value(), resolution, PaintBox1->devicePixelRatioF(),
+                                  [this](const std::string& problem) { AddMemoLine(problem); });
     PaintBox1->SetPicture(picture);
     ShowPageStatus();
     // An empty view needs a word: the drawing of the page at this zoom is too large to hold,
@@ -726,6 +731,12 @@ void TMainForm::PaintBox1Paint()
                                       : QString::fromUtf8("Die Seite ist bei %1 % zu groß zum Anzeigen, bitte verkleinern."))
                                 .arg(ZoomEd->value()));
     }
+}
+
+FontPrograms& TMainForm::Fonts()
+{
+    if (!fonts_) fonts_ = std::make_unique<FontPrograms>(document());
+    return *fonts_;
 }
 
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon)
@@ -785,6 +796,8 @@ void TMainForm::ReadingFinished(int pageCount)
     if (!readingAccepted_ && DocumentOpen()) return;
     if (reading_) {
         std::swap(document_, reading_);
+        // The glyphs belong to the document they were read from.
+        fonts_.reset();
         if (AddTextForm) AddTextForm->UseSettings(document_->addTextSettings);
     }
     Label6->setText("von " + QString::number(pageCount));

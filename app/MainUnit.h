@@ -13,6 +13,7 @@
 #include "core/UserInterfacePort.h"
 #include "document/PdfDocument.h"
 #include "pdfwrite/OutlineFontMetrics.h"
+#include "view/FontPrograms.h"
 #include "view/QtMeasuringCanvas.h"
 
 class QCheckBox;
@@ -53,6 +54,8 @@ public:
     void AttachForms(TOpenPDFForm* openForm, TAddTextForm* addTextForm);
 
     PdfDocument& document() { return *document_; }
+    // The open document's glyphs, kept between drawings; made anew for each document.
+    FontPrograms& Fonts();
     const PdfDocument& document() const { return *document_; }
 
     // Reads a file unless a reading is in progress. The file is read beside the open document,
@@ -182,6 +185,9 @@ public:
     QPushButton* LupeBtn = nullptr;
     QPushButton* HandBtn = nullptr;
     QSpinBox* ZoomEd = nullptr;
+    // Off: the page as printed; on: every text in the display font, with the note saying so.
+    QCheckBox* SimplifiedCheck = nullptr;
+    QLabel* SimplifiedNote = nullptr;
     QSpinBox* PageEd = nullptr;
     QLabel* Label6 = nullptr;
     QPushButton* FileProtectBtn = nullptr;
@@ -293,6 +299,7 @@ private:
     void ShowWindowTitle();
 
     std::unique_ptr<PdfDocument> document_ = std::make_unique<PdfDocument>(*this);
+    std::unique_ptr<FontPrograms> fonts_;
     // The document being read while the open one stays; null outside a reading.
     std::unique_ptr<PdfDocument> reading_;
     // The error messages of that reading, held back until it is known whether it replaces the

@@ -27,7 +27,8 @@ TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent)
 void TPaintBox::SetPicture(const QImage& picture)
 {
     picture_ = picture;
-    setFixedSize(picture_.isNull() ? QSize(0, 0) : picture_.size());
+    // A picture drawn for a HiDPI screen has more pixels than the box it fills.
+    setFixedSize(picture_.isNull() ? QSize(0, 0) : picture_.deviceIndependentSize().toSize());
     update();
 }
 

@@ -1,4 +1,5 @@
-// folivo-cli render: pages painted as the page view paints them, written as PNG.
+// folivo-cli render: pages painted as the page view paints them, written as PNG: as printed, or
+// with --simplified in the display font.
 #include "cli/RenderCommand.h"
 
 #include <QImage>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "cli/CommandSession.h"
+#include "view/PagePainter.h"
 #include "view/PageRenderer.h"
 #include "view/PngFile.h"
 
@@ -24,6 +26,7 @@ constexpr const char* Usage =
     "  --font SCHRIFT  Darstellungsschrift \"FAMILIE[,bold][,italic]\" (Vorgabe: Arial)\n"
     "  --password KENNWORT  Kennwort einer verschlüsselten Datei\n"
     "  --no-images  Bilder nicht einlesen\n"
+    "  --simplified vereinfachte Darstellung: jeder Text in der Darstellungsschrift\n"
     "  -o ZIEL.png  die Bilddatei\n";
 
 constexpr int DefaultZoom = 50;
@@ -79,6 +82,8 @@ int RunRender(int argc, char** argv)
         return std::nullopt;
     });
     table.Text("-o", output, MissingValue::Unknown);
+    bool simplified = false;
+    table.Flag("--simplified", simplified);
     if (const auto status = table.Parse(argc, argv)) return *status;
     if (options.path.empty() || first < 1 || output.empty())
         return table.Refuse("DATEI, --page N (oder --pages A-B) und -o ZIEL.png angeben");
@@ -92,9 +97,14 @@ int RunRender(int argc, char** argv)
         return 2;
     }
 
+    FontPrograms fonts(document);
+    auto fontProblem = [](const std::string& problem) { std::cerr << "folivo-cli render: " << problem << '\n'; };
     for (long page = first; page <= last; ++page) {
-        const QImage image = RenderPage(document, static_cast<int>(page), static_cast<int>(zoom),
-                                        session.canvas.PixelsPerInch(), session.canvas.DisplayFont());
+        const int resolution = session.canvas.PixelsPerInch();
+        const QImage image = simplified ? RenderPage(document, static_cast<int>(page), static_cast<int>(zoom), resolution,
+                                                     session.canvas.DisplayFont())
+                                        : RenderPageAsPrinted(document, fonts, static_cast<int>(page), static_cast<int>(zoom),
+                                                              resolution, 1, fontProblem);
         if (image.isNull()) {
             std::cerr << "folivo-cli render: Seite " << page << " ist zu groß zum Zeichnen\n";
             return 2;

@@ -173,6 +173,9 @@ public:
     // Draws page n as printed: its content and its comments' appearances, told to the device in
     // the page's default space.
     void DrawPage(uint32_t pageNumber, OutputDevice& device);
+    // The one colour a shading object is shown in, read once per reading; none when it cannot
+    // be evaluated.
+    std::optional<uint32_t> ShadingColour(int32_t number);
 
     // Turns a page's decoded content into its page items (replacing the page's old items).
     void InterPretPage(const uint8_t* content, int32_t length, bool processMessages, uint32_t pageNumber);
@@ -461,7 +464,6 @@ private:
     std::unordered_map<std::string, std::optional<int32_t>> inlineIndex_;
     // Shadings (sh): the one colour a shading is shown in, read once per reading.
     std::optional<uint32_t> ResolveShading(uint32_t pageNumber, const std::string& name, int32_t scope);
-    std::optional<uint32_t> ShadingColour(int32_t number);
     // The outputs of the function at owner[at] (a reference, a dictionary or an array of
     // functions) for input t; empty when it cannot be evaluated.
     std::vector<double> FunctionValues(const TokenList& owner, size_t at, double t, int depth = 0);

@@ -382,6 +382,16 @@ QPainterPath FontGlyphs::Outline(uint32_t code) const
     return path;
 }
 
+std::optional<double> FontGlyphs::Advance(uint32_t code) const
+{
+    const GlyphChoice choice = Choose(code);
+    if (!choice.found) return std::nullopt;
+    FT_Face face = choice.substitute ? substitute_->face : embedded_->face;
+    if (!face || face->units_per_EM == 0 || FT_Load_Glyph(face, choice.glyphIndex, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
+        return std::nullopt;
+    return static_cast<double>(face->glyph->metrics.horiAdvance) / face->units_per_EM;
+}
+
 FontPrograms::FontPrograms(const PdfDocument& document) : FontPrograms(&document.objects) {}
 
 FontPrograms::FontPrograms(const ObjectReader* objects) : objects_(objects), library_(std::make_unique<Library>()) {}

@@ -52,6 +52,9 @@ public:
     // substitute has one.
     QPainterPath Outline(uint32_t code) const;
     GlyphChoice Choose(uint32_t code) const;
+    // The glyph's horizontal advance in text space, for fonts whose dictionary gives no width;
+    // none when no face has the glyph.
+    std::optional<double> Advance(uint32_t code) const;
     // The embedded program loaded and draws the glyphs it has.
     bool Embedded() const { return embedded_ != nullptr; }
     // Why an embedded program is not used, in German for the memo; none when all is well.

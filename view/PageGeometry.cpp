@@ -11,6 +11,15 @@ int TruncatedPixels(double value)
     return static_cast<int>(std::clamp(std::trunc(value), -CoordinateBound, CoordinateBound));
 }
 
+bool DrawableSize(const QSize& size)
+{
+    // A drawing beyond these bounds would need gigabytes; it is not made.
+    constexpr int MaxDrawingSide = 32767;
+    constexpr int64_t MaxDrawingPixels = int64_t{64} << 20;
+    return size.width() > 0 && size.height() > 0 && size.width() <= MaxDrawingSide && size.height() <= MaxDrawingSide &&
+           int64_t{size.width()} * size.height() <= MaxDrawingPixels;
+}
+
 bool IsPageNumber(const PdfDocument& document, int pageNumber)
 {
     return pageNumber >= 1 && static_cast<uint32_t>(pageNumber) <= document.pages.Count();

@@ -61,6 +61,8 @@ QSize UnturnedPageDrawingSize(const PdfDocument& document, int pageNumber, int z
 inline constexpr double CoordinateBound = 1 << 22;
 // A value in pixels cut towards zero and kept within CoordinateBound; 0 for NaN.
 int TruncatedPixels(double value);
+// A drawing of this many pixels can be made: neither side past 32767, at most 64 M pixels.
+bool DrawableSize(const QSize& size);
 // n is a page of the document.
 bool IsPageNumber(const PdfDocument& document, int pageNumber);
 

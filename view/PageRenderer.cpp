@@ -20,9 +20,6 @@ namespace folivo {
 namespace {
 
 constexpr int MaxPenWidth = 1 << 16;
-// A drawing beyond these bounds would need gigabytes; it is not made.
-constexpr int MaxDrawingSide = 32767;
-constexpr int64_t MaxDrawingPixels = int64_t{64} << 20;
 // Font engines misbehave at enormous pixel heights; no screen text comes near this.
 constexpr int MaxFontPixelHeight = 8192;
 // Larger pictures are reduced before drawing: no drawing shows more of them, and converting
@@ -333,10 +330,7 @@ QImage RenderPage(const PdfDocument& document, int pageNumber, int zoom, int res
 {
     if (document.readingInProgress) return {};
     const QSize size = PageDrawingSize(document, pageNumber, zoom, resolution);
-    if (size.width() <= 0 || size.height() <= 0 || size.width() > MaxDrawingSide || size.height() > MaxDrawingSide ||
-        int64_t{size.width()} * size.height() > MaxDrawingPixels) {
-        return {};
-    }
+    if (!DrawableSize(size)) return {};
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) return {};
     const int dotsPerMeter = static_cast<int>(std::lround(std::max(resolution, 1) / 0.0254));

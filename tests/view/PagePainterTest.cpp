@@ -1,0 +1,105 @@
+// The page as printed: one generated document, a page per case, each drawn and judged by where
+// its ink lies and what colour it has. At zoom 75 and 96 pixels per inch a point is a pixel.
+#include <QImage>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "tests/ReaderTestSupport.h"
+#include "view/PagePainter.h"
+
+namespace folivo {
+namespace {
+
+// The bounding box of the pixels that are not white; empty for a white image.
+QRect InkBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+struct PaintCase {
+    const char* name;
+    std::string content;
+    QRect ink;       // the ink's bounding box on the 200 × 100 page (x right, y down)
+    QPoint sample;   // a pixel inside the ink; none: some pixel of the ink
+    QRgb colour;     // its colour
+    QPoint blank = {};  // a pixel that stays white; none: no such check
+};
+
+TEST(PagePainter, PathsClipsTextAndStateAsPrinted)
+{
+    const PaintCase cases[] = {
+        {"filled rectangle", "1 0 0 rg 10 10 40 20 re f", QRect(10, 70, 40, 20), QPoint(30, 80), 0xFF0000},
+        // The clip is the triangle's true shape: its lower right corner stays white.
+        {"clip by a triangle", "0 0 20 100 m 120 100 l 20 0 l h W n 0 0 1 rg 0 0 200 100 re f", QRect(20, 0, 100, 100),
+         QPoint(30, 50), 0x0000FF, QPoint(100, 90)},
+        {"curve filled", "0 g 100 50 m 100 78 78 100 50 100 c 22 100 0 78 0 50 c f", QRect(0, 0, 100, 50), QPoint(50, 20), 0x000000},
+        // A hairline keeps one pixel; dashes are lengths in user space (20 pixels here).
+        {"hairline", "0 w 0 0 1 RG 10 50.5 m 190 50.5 l S", QRect(10, 49, 180, 1), QPoint(100, 49), 0x0000FF},
+        {"dashed wide line cut by a scaled matrix", "2 0 0 2 0 0 cm 4 w [10 10] 0 d 0 1 0 RG 10 25 m 90 25 l S",
+         QRect(20, 46, 140, 8), QPoint(30, 50), 0x00FF00},
+        {"constant opacity", "/GS1 gs 0 0 1 rg 10 10 40 20 re f", QRect(10, 70, 40, 20), QPoint(30, 80), 0x7F7FFF},
+        // Text in a standard font that the file does not embed: its substitute's shapes.
+        // H from 23 to 52, i to 55 (Helvetica widths 722 and 222), both 29 pixels tall.
+        {"text in a standard font", "BT /F1 40 Tf 1 0 0 rg 20 30 Td (Hi) Tj ET", QRect(23, 41, 32, 29), QPoint(), 0xFF0000},
+        {"invisible text", "BT /F1 40 Tf 3 Tr 20 30 Td (Hi) Tj ET", QRect(), QPoint(), 0},
+        // Text as a clip: only the glyphs' area of the following fill shows.
+        {"text clip", "BT /F1 40 Tf 7 Tr 20 30 Td (Hi) Tj ET 0 0 1 rg 0 0 200 100 re f", QRect(23, 41, 32, 29), QPoint(), 0x0000FF},
+    };
+    std::string kids, objects;
+    test::PdfBuilder builder;
+    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
+    const size_t count = std::size(cases);
+    for (size_t i = 0; i < count; ++i) {
+        const size_t page = builder.objects.size() + 1;
+        kids += std::to_string(page) + " 0 R ";
+        builder.objects.push_back("<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(page + 1) +
+                                  " 0 R /Resources << /Font << /F1 " + std::to_string(3 + 2 * count) +
+                                  " 0 R >> /ExtGState << /GS1 << /ca 0.5 >> >> >> >>");
+        builder.objects.push_back(test::StreamObject("", cases[i].content));
+    }
+    builder.objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+    builder.objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " /MediaBox [0 0 200 100] >>";
+    builder.trailerEntries = "/Root 1 0 R";
+    test::OpenedDocument opened(builder.Build());
+    ASSERT_TRUE(opened->documentRead);
+    ASSERT_EQ(opened->pages.Count(), count);
+    FontPrograms fonts(*opened.document);
+    for (size_t i = 0; i < count; ++i) {
+        const PaintCase& c = cases[i];
+        SCOPED_TRACE(c.name);
+        const QImage image = RenderPageAsPrinted(*opened.document, fonts, static_cast<int>(i + 1), 75, 96);
+        ASSERT_EQ(image.size(), QSize(200, 100));
+        const QRect ink = InkBox(image);
+        // Anti-aliased edges may reach a pixel further.
+        EXPECT_LE(std::abs(ink.left() - c.ink.left()), 2) << ink.left();
+        EXPECT_LE(std::abs(ink.right() - c.ink.right()), 2) << ink.right();
+        EXPECT_LE(std::abs(ink.top() - c.ink.top()), 2) << ink.top();
+        EXPECT_LE(std::abs(ink.bottom() - c.ink.bottom()), 2) << ink.bottom();
+        if (!c.blank.isNull()) {
+            EXPECT_EQ(image.pixel(c.blank) & 0xFFFFFF, 0xFFFFFFu);
+        }
+        if (c.ink.isEmpty()) continue;
+        if (c.sample.isNull()) {
+            bool found = false;
+            for (int y = ink.top(); y <= ink.bottom() && !found; ++y)
+                for (int x = ink.left(); x <= ink.right() && !found; ++x) found = (image.pixel(x, y) & 0xFFFFFF) == c.colour;
+            EXPECT_TRUE(found);
+            continue;
+        }
+        const QRgb found = image.pixel(c.sample) & 0xFFFFFF;
+        for (int shift : {0, 8, 16})
+            EXPECT_LE(std::abs(int((found >> shift) & 0xFF) - int((c.colour >> shift) & 0xFF)), 2) << std::hex << found;
+    }
+    // Drawn for a screen of two device pixels a pixel: twice the pixels, the same page.
+    const QImage sharp = RenderPageAsPrinted(*opened.document, fonts, 1, 75, 96, 2);
+    EXPECT_EQ(sharp.size(), QSize(400, 200));
+    EXPECT_EQ(sharp.deviceIndependentSize().toSize(), QSize(200, 100));
+    EXPECT_EQ(sharp.pixel(60, 160) & 0xFFFFFF, 0xFF0000u);
+}
+
+}  // namespace
+}  // namespace folivo

@@ -1,0 +1,61 @@
+// The page as printed: the drawing interpreter's calls painted with QPainter, glyphs from the
+// fonts' own programs (or their substitutes), pictures with their masks, true paths and clips.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTransform>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "content/OutputDevice.h"
+#include "document/PdfDocument.h"
+#include "view/FontPrograms.h"
+
+namespace folivo {
+
+class PagePainter : public OutputDevice {
+public:
+    // pageToDevice: from the page's default space (points, y up) to the painter's pixels.
+    PagePainter(PdfDocument& document, QPainter& painter, const QTransform& pageToDevice, FontPrograms& fonts);
+
+    void SaveState() override;
+    void RestoreState() override;
+    void FillPath(const DevicePath& path, const Matrix& ctm, bool evenOdd, const DevicePaint& paint) override;
+    void StrokePath(const DevicePath& path, const Matrix& ctm, const DeviceStroke& stroke, const DevicePaint& paint) override;
+    void ClipPath(const DevicePath& path, const Matrix& ctm, bool evenOdd) override;
+    void DrawGlyph(const DeviceGlyph& glyph) override;
+    std::optional<double> GlyphAdvance(const TextFont& font, uint32_t code) override;
+    void EndText() override;
+    void DrawPicture(int32_t index, bool inlinePicture, const Matrix& ctm, const DevicePaint& fill) override;
+    void FillShading(int32_t shading, const Matrix& ctm, double alpha) override;
+
+    // Called once for each font whose program could not be used (German, for the memo).
+    std::function<void(const std::string&)> fontProblem;
+
+private:
+    QTransform ToDevice(const Matrix& m) const;
+    QColor ColourOf(const DevicePaint& paint) const;
+    const FontGlyphs* GlyphsOf(const TextFont& font);
+
+    PdfDocument& document_;
+    QPainter& painter_;
+    QTransform pageToDevice_;
+    FontPrograms& fonts_;
+    // Glyph outlines drawn in a clipping mode since the text object began, on the page.
+    QPainterPath textClip_;
+    bool textClipStarted_ = false;
+    std::map<int32_t, bool> problemsShown_;
+    const FontGlyphs* plain_ = nullptr;
+};
+
+// Page n drawn as printed into an image of the page view's size at the zoom and resolution,
+// with device pixels per pixel `pixelRatio` (2 on a HiDPI screen). `fonts` keeps the glyphs
+// between drawings of one document. Null for a drawing too large or while a reading is in
+// progress.
+QImage RenderPageAsPrinted(PdfDocument& document, FontPrograms& fonts, int pageNumber, int zoom, int resolution,
+                           double pixelRatio = 1, const std::function<void(const std::string&)>& fontProblem = nullptr);
+
+}  // namespace folivo
