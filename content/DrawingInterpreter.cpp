@@ -101,7 +101,7 @@ void DrawingInterpreter::DrawForm(const FormContent& form, const Matrix& placeme
     State outer = state_;
     state_ = State{};
     state_.font = PlainTextFont();
-    RunForm(form, placement);
+    RunForm(form, Concatenated(form.matrix, placement));
     state_ = std::move(outer);
 }
 
@@ -377,6 +377,8 @@ void DrawingInterpreter::DoXObject()
         device_.DrawPicture(static_cast<int32_t>(i), false, state_.ctm, state_.fill);
         return;
     }
+    if (!sources_.picture) return;
+    if (const auto index = sources_.picture(name, scope)) device_.DrawPicture(*index, true, state_.ctm, state_.fill);
 }
 
 void DrawingInterpreter::RunForm(const FormContent& form, const Matrix& ctm)

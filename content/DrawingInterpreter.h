@@ -51,6 +51,9 @@ public:
         // The component count of the colour space a /ColorSpace resource name stands for (1, 3
         // or 4; anything else is drawn as grey); none when the name names none.
         std::function<std::optional<int>(const std::string& name, int32_t scope)> colourSpaceComponents = nullptr;
+        // A picture that `name` names in the scope but the document's picture list does not hold
+        // (in a pattern's or a Type 3 glyph's resources): its index among the inline pictures.
+        std::function<std::optional<int32_t>(const std::string& name, int32_t scope)> picture = nullptr;
         // The glyph procedure of a Type 3 font's code, as a form in the font's resources.
         std::function<std::optional<FormContent>(const TextFont& font, uint32_t code)> type3Glyph = nullptr;
     };
@@ -59,7 +62,8 @@ public:
 
     // Interprets the content with `ctm` as the matrix from user space to the page.
     void Run(FileBuffer& content, const Matrix& ctm = {});
-    // Draws a form placed by `placement` on the page (an annotation's appearance).
+    // Draws a form, its own matrix and then `placement` taking it to the page (an annotation's
+    // appearance, a pattern's cell), in a state of its own.
     void DrawForm(const FormContent& form, const Matrix& placement);
 
     enum class Op;

@@ -34,6 +34,9 @@ private:
 struct TextFont {
     // The font dictionary's object; 0 for a font made from the font list or the display font.
     int32_t objectNumber = 0;
+    // Without an object: the standard font that made appearances name ("Helvetica"); the
+    // painter draws it with its substitute.
+    std::string baseFont;
     bool isType3 = false;
     // Type0: codes of one to four bytes from the encoding CMap, widths by CID.
     bool composite = false;

@@ -6,6 +6,7 @@
 
 #include "content/DrawingInterpreter.h"
 #include "core/ResourceLimits.h"
+#include "document/AppearanceSynthesis.h"
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/TokenReader.h"
@@ -58,10 +59,34 @@ void PdfDocument::DrawPage(uint32_t pageNumber, OutputDevice& device)
     resourceTablesAt_.clear();
     graphicsStates_.clear();
     glyphProcedures_.clear();
+    DrawingInterpreter interpreter(DrawingSources(pageNumber), device);
+
+    const PageRecord& page = *pages.At(pageNumber - 1);
+    if (page.contentLoaded && page.content && page.contentLength > 0) {
+        FileBuffer content{page.content, page.contentLength, 0};
+        interpreter.Run(content);
+    }
+    // Comments and fields without an appearance (or whose form asks for new ones) get one made
+    // from their dictionaries, as other readers draw them.
+    const bool formNeedsAppearances = page.comments && FormNeedsAppearances(*this);
+    for (uint32_t i = 0; page.comments && i < page.comments->Count(); ++i) {
+        const AnnotationRecord& comment = *page.comments->At(i);
+        std::optional<FormContent> made = SynthesizedAppearance(*this, comment, formNeedsAppearances);
+        if (!made && comment.appearance <= 0 && comment.kind == AnnotText) made = NoteIcon(comment, page.mediaBox[3]);
+        std::shared_ptr<const FormContent> form = made ? std::make_shared<const FormContent>(std::move(*made)) : nullptr;
+        if (!form && comment.appearance > 0) form = CachedForm(comment.appearance, pageNumber);
+        if (!form) continue;
+        if (const auto placement = AppearancePlacement(*form, comment, page.mediaBox[3])) interpreter.DrawForm(*form, *placement);
+    }
+}
+
+DrawingInterpreter::Sources PdfDocument::DrawingSources(uint32_t pageNumber)
+{
     DrawingInterpreter::Sources sources{pictures};
     sources.form = [this, pageNumber](const std::string& name, int32_t scope) { return ResolveForm(pageNumber, name, scope); };
     sources.font = [this, pageNumber](const std::string& name, int32_t scope) {
-        return ResolveTextFont(pageNumber, name, scope);
+        std::shared_ptr<const TextFont> font = ResolveTextFont(pageNumber, name, scope);
+        return font ? font : StandardFontNamed(name);
     };
     sources.inlinePicture = [this](const TokenList& dictionary, std::string_view data) {
         return readImages ? DecodeInlinePicture(dictionary, data) : std::nullopt;
@@ -79,21 +104,98 @@ void PdfDocument::DrawPage(uint32_t pageNumber, OutputDevice& device)
         if (!ReadColourSpace(space, format)) return 1;
         return format.components;
     };
+    sources.picture = [this, pageNumber](const std::string& name, int32_t scope) {
+        return readImages ? PictureNamed(pageNumber, name, scope) : std::nullopt;
+    };
     sources.type3Glyph = [this](const TextFont& font, uint32_t code) { return Type3GlyphProcedure(font, code); };
-    DrawingInterpreter interpreter(std::move(sources), device);
+    return sources;
+}
 
-    const PageRecord& page = *pages.At(pageNumber - 1);
-    if (page.contentLoaded && page.content && page.contentLength > 0) {
-        FileBuffer content{page.content, page.contentLength, 0};
-        interpreter.Run(content);
+void PdfDocument::DrawCell(uint32_t pageNumber, const FormContent& cell, const Matrix& ctm, OutputDevice& device)
+{
+    DrawingInterpreter interpreter(DrawingSources(pageNumber), device);
+    interpreter.DrawForm(cell, ctm);
+}
+
+std::optional<int32_t> PdfDocument::PictureNamed(uint32_t pageNumber, const std::string& name, int32_t scope)
+{
+    const auto number = ResourceNamed(pageNumber, "/XObject", name, scope);
+    if (!number) return std::nullopt;
+    if (const auto known = objectPictures_.find(*number); known != objectPictures_.end()) return known->second;
+    std::optional<int32_t> index;
+    const auto position = objects.ValuePosition(*number);
+    // Only a stream dictionary is read as a picture: anything else is no picture, not damage.
+    if (position && !objects.EntriesAt(*position).damage) {
+        ImageObject picture{};
+        picture.dictionaryPosition = static_cast<uint32_t>(*position);
+        ReadPictureDictionary(picture);
+        const int64_t pixels = int64_t{std::max(picture.width, 0)} * std::max(picture.height, 0);
+        if (picture.isImage && inlinePixelBytes_ + pixels * 4 <= InlinePixelLimit) {
+            codecAccount_ = {static_cast<uint64_t>(std::max<int64_t>(InlinePixelLimit - inlinePixelBytes_, 0)), 0, false};
+            if (DecodePicture(picture, *number)) {
+                inlinePixelBytes_ += int64_t{picture.image.bytesPerRow} * picture.image.height;
+                index = static_cast<int32_t>(inlinePictures.Count());
+                *inlinePictures.Append() = picture;
+            } else {
+                deldib(picture.image);
+                deldib(picture.mask);
+            }
+            codecAccount_ = {};
+        }
+        delete picture.filterNames;
+        if (index) inlinePictures.At(static_cast<uint32_t>(*index))->filterNames = nullptr;
     }
-    for (uint32_t i = 0; page.comments && i < page.comments->Count(); ++i) {
-        const AnnotationRecord& comment = *page.comments->At(i);
-        if (comment.appearance <= 0) continue;
-        const std::shared_ptr<const FormContent> form = CachedForm(comment.appearance, pageNumber);
-        if (!form) continue;
-        if (const auto placement = AppearancePlacement(*form, comment, page.mediaBox[3])) interpreter.DrawForm(*form, *placement);
+    objectPictures_.emplace(*number, index);
+    return index;
+}
+
+std::optional<PdfDocument::Pattern> PdfDocument::ReadPattern(int32_t number)
+{
+    const TokenList dictionary = objects.ObjectTokens(number);
+    if (dictionary.empty() || dictionary[0] != "<<") return std::nullopt;
+    Pattern pattern;
+    pattern.type = static_cast<int>(NumberValue(dictionary, "/PatternType").value_or(0));
+    double m[6];
+    if (NumbersAt(dictionary, ValueIndex(dictionary, 0, "/Matrix"), m, 6)) pattern.cell.matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
+    if (pattern.type == 2) {
+        if (const auto shading = ReferenceAt(dictionary, ValueIndex(dictionary, 0, "/Shading"))) pattern.colour = ShadingColour(*shading);
+        return pattern;
     }
+    if (pattern.type != 1) return std::nullopt;
+    NumbersAt(dictionary, ValueIndex(dictionary, 0, "/BBox"), pattern.cell.box, 4);
+    pattern.xStep = NumberValue(dictionary, "/XStep").value_or(0);
+    pattern.yStep = NumberValue(dictionary, "/YStep").value_or(0);
+    auto data = objects.DecodedStream(number, MaxGlyphProcedureBytes);
+    if (!data || pattern.xStep == 0 || pattern.yStep == 0) return std::nullopt;
+    // The pattern's own resources serve its cell: the pattern object stands as their scope.
+    pattern.cell.content = std::make_shared<const std::string>(std::move(*data.value));
+    pattern.cell.scope = number;
+    return pattern;
+}
+
+std::shared_ptr<const TextFont> PdfDocument::StandardFontNamed(const std::string& name)
+{
+    // The names that made appearances and form defaults use for the standard fonts.
+    static const std::pair<const char*, const char*> aliases[] = {
+        {"/Helv", "Helvetica"}, {"/HeBo", "Helvetica-Bold"}, {"/Cour", "Courier"}, {"/TiRo", "Times-Roman"},
+        {"/ZaDb", "ZapfDingbats"}, {"/Symb", "Symbol"},
+    };
+    for (const auto& [alias, font] : aliases) {
+        if (name != alias) continue;
+        auto standard = std::make_shared<TextFont>(*PlainTextFont());
+        standard->baseFont = font;
+        return standard;
+    }
+    return nullptr;
+}
+
+std::optional<FormContent> PdfDocument::NoteIcon(const AnnotationRecord& comment, double pageTop)
+{
+    // A note without an appearance shows as a small yellow sheet at its corner.
+    const double left = comment.left * 72, top = pageTop - comment.top * 72;
+    if (!std::isfinite(left) || !std::isfinite(top)) return std::nullopt;
+    const std::string content = "q 1 1 0 rg 0 G 0.5 w 0.5 -19.5 17 19 re B 3 -6 m 15 -6 l 3 -10 m 15 -10 l 3 -14 m 12 -14 l S Q";
+    return FormContent{std::make_shared<const std::string>(content), {1, 0, 0, 1, left, top}, 0, {0, -20, 18, 0}};
 }
 
 TokenList PdfDocument::ResourceValue(uint32_t pageNumber, const char* kind, const std::string& name, int32_t scope)

@@ -237,6 +237,7 @@ void PdfDocument::DiscardDocument()
     }
     inlinePictures.Clear();
     inlineIndex_.clear();
+    objectPictures_.clear();
     undecodedPictures_.clear();
     shadingColours_.clear();
     inlinePixelBytes_ = 0;

@@ -173,6 +173,17 @@ public:
     // Draws page n as printed: its content and its comments' appearances, told to the device in
     // the page's default space.
     void DrawPage(uint32_t pageNumber, OutputDevice& device);
+    // A pattern object as the painter fills with it: a tiling pattern's cell (its content, /Matrix,
+    // /BBox, steps) or a shading pattern's colour.
+    struct Pattern {
+        int type = 0;  // 1 tiling, 2 shading
+        FormContent cell;
+        double xStep = 0, yStep = 0;
+        std::optional<uint32_t> colour;
+    };
+    std::optional<Pattern> ReadPattern(int32_t number);
+    // Runs a tiling pattern's cell (or any form) for page n into the device with `ctm`.
+    void DrawCell(uint32_t pageNumber, const FormContent& cell, const Matrix& ctm, OutputDevice& device);
     // The one colour a shading object is shown in, read once per reading; none when it cannot
     // be evaluated.
     std::optional<uint32_t> ShadingColour(int32_t number);
@@ -435,6 +446,14 @@ private:
     // font's object, else the page's), a reference replaced by its object's tokens.
     TokenList ResourceValue(uint32_t pageNumber, const char* kind, const std::string& name, int32_t scope);
     GraphicsStateParameters GraphicsStateNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
+    DrawingInterpreter::Sources DrawingSources(uint32_t pageNumber);
+    // A picture object that a pattern or glyph names, decoded once into the inline pictures.
+    std::optional<int32_t> PictureNamed(uint32_t pageNumber, const std::string& name, int32_t scope);
+    std::map<int32_t, std::optional<int32_t>> objectPictures_;
+    // A standard font that made appearances name (/Helv, /ZaDb ...); null for another name.
+    static std::shared_ptr<const TextFont> StandardFontNamed(const std::string& name);
+    // The icon of a text note without an appearance, placed at the note's top-left corner.
+    static std::optional<FormContent> NoteIcon(const AnnotationRecord& comment, double pageTop);
     // The procedure that draws a Type 3 font's code, with the font's resources as its scope.
     std::optional<FormContent> Type3GlyphProcedure(const TextFont& font, uint32_t code);
     // Per drawn page: graphics states by (scope, name), glyph procedures by (font, code).

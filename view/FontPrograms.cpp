@@ -413,6 +413,22 @@ const FontGlyphs* FontPrograms::Add(FontProgramSource source)
     return added_.back().get();
 }
 
+const FontGlyphs* FontPrograms::Standard(const std::string& baseFont)
+{
+    const FontGlyphs*& known = standard_[baseFont];
+    if (!known) {
+        FontProgramSource source;
+        source.subtype = FontSubtype::Type1;
+        source.baseFont = baseFont;
+        // The symbol sets keep their own encodings; the text faces read WinAnsi codes.
+        const bool symbols = baseFont == "ZapfDingbats" || baseFont == "Symbol";
+        source.baseEncoding = symbols ? BaseEncoding::None : BaseEncoding::WinAnsi;
+        source.encodingGiven = !symbols;
+        known = Add(std::move(source));
+    }
+    return known;
+}
+
 std::unique_ptr<FontGlyphs> FontPrograms::Load(FontProgramSource source)
 {
     std::unique_ptr<FontGlyphs> font(new FontGlyphs(*this, std::move(source), nextId_++));

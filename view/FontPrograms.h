@@ -98,6 +98,9 @@ public:
     const FontGlyphs* Font(int32_t fontObjectNumber);
     // A font read elsewhere (tests, the fuzz target); lives as long as this object.
     const FontGlyphs* Add(FontProgramSource source);
+    // One of the standard fonts by its name ("Helvetica", "ZapfDingbats"), drawn by its
+    // substitute; made once.
+    const FontGlyphs* Standard(const std::string& baseFont);
 
     size_t CachedOutlineBytes() const { return cachedBytes_; }
     size_t CachedOutlines() const { return lru_.size(); }
@@ -117,6 +120,7 @@ private:
     void Store(uint64_t key, QPainterPath path);
 
     const ObjectReader* objects_;
+    std::map<std::string, const FontGlyphs*> standard_;
     struct Library;
     std::unique_ptr<Library> library_;  // first in, last out: faces need it
     std::map<std::string, std::unique_ptr<FontFace>> substitutes_;

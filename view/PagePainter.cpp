@@ -71,9 +71,46 @@ QPen PenOf(const DeviceStroke& stroke, double scale, const QColor& colour)
 
 }  // namespace
 
-PagePainter::PagePainter(PdfDocument& document, QPainter& painter, const QTransform& pageToDevice, FontPrograms& fonts)
-    : document_(document), painter_(painter), pageToDevice_(pageToDevice), fonts_(fonts)
+PagePainter::PagePainter(PdfDocument& document, uint32_t pageNumber, QPainter& painter, const QTransform& pageToDevice,
+                         FontPrograms& fonts, int depth)
+    : document_(document), pageNumber_(pageNumber), depth_(depth), painter_(painter), pageToDevice_(pageToDevice), fonts_(fonts)
 {
+}
+
+std::optional<QBrush> PagePainter::PatternBrush(int32_t number)
+{
+    const std::optional<PdfDocument::Pattern> pattern = document_.ReadPattern(number);
+    if (!pattern) return std::nullopt;
+    if (pattern->type == 2) {
+        if (!pattern->colour) return std::nullopt;
+        const uint32_t c = *pattern->colour;
+        return QBrush(QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF)));
+    }
+    if (depth_ >= 2) return std::nullopt;
+    // One cell drawn into a tile at the device's resolution, repeated by the brush.
+    const Matrix& m = pattern->cell.matrix;
+    const QTransform patternToDevice = QTransform(m.a, m.b, m.c, m.d, m.e, m.f) * pageToDevice_;
+    const double scale = std::max(Scale(patternToDevice), 1e-6);
+    const double xStep = std::fabs(pattern->xStep), yStep = std::fabs(pattern->yStep);
+    const double side = std::max(xStep, yStep) * scale;
+    // Tiles stay small however large a step or a zoom asks them to be.
+    const double s = side > 2048 ? scale * 2048 / side : scale;
+    const QSize size(std::max(1, static_cast<int>(std::ceil(xStep * s))), std::max(1, static_cast<int>(std::ceil(yStep * s))));
+    QImage tile(size, QImage::Format_ARGB32_Premultiplied);
+    tile.fill(Qt::transparent);
+    const QTransform cellToTile(s, 0, 0, -s, 0, yStep * s);
+    {
+        QPainter tilePainter(&tile);
+        tilePainter.setRenderHints(painter_.renderHints());
+        PagePainter cellDevice(document_, pageNumber_, tilePainter, cellToTile, fonts_, depth_ + 1);
+        cellDevice.fontProblem = fontProblem;
+        FormContent cell = pattern->cell;
+        cell.matrix = Matrix{};
+        document_.DrawCell(pageNumber_, cell, Matrix{}, cellDevice);
+    }
+    QBrush brush(tile);
+    brush.setTransform(cellToTile.inverted() * patternToDevice);
+    return brush;
 }
 
 QTransform PagePainter::ToDevice(const Matrix& m) const { return QTransform(m.a, m.b, m.c, m.d, m.e, m.f) * pageToDevice_; }
@@ -92,7 +129,16 @@ void PagePainter::RestoreState() { painter_.restore(); }
 
 void PagePainter::FillPath(const DevicePath& path, const Matrix& ctm, bool evenOdd, const DevicePaint& paint)
 {
-    if (paint.pattern) return;  // patterns are not painted yet
+    if (paint.pattern) {
+        // Filled on the device, where the brush's tiles lie.
+        const std::optional<QBrush> brush = PatternBrush(paint.pattern);
+        if (!brush) return;
+        painter_.setTransform(QTransform());
+        painter_.setOpacity(std::clamp(paint.alpha, 0.0, 1.0));
+        painter_.fillPath(ToDevice(ctm).map(QtPath(path, evenOdd)), *brush);
+        painter_.setOpacity(1);
+        return;
+    }
     painter_.setTransform(ToDevice(ctm));
     painter_.fillPath(QtPath(path, evenOdd), ColourOf(paint));
 }
@@ -116,18 +162,9 @@ const FontGlyphs* PagePainter::GlyphsOf(const TextFont& font)
 {
     const FontGlyphs* glyphs = nullptr;
     if (font.objectNumber > 0) glyphs = fonts_.Font(font.objectNumber);
-    if (!glyphs) {
-        // Text before any font, or in a font the file does not hold, in the plain sans face.
-        if (!plain_) {
-            FontProgramSource source;
-            source.subtype = FontSubtype::Type1;
-            source.baseFont = "Helvetica";
-            source.baseEncoding = BaseEncoding::WinAnsi;
-            source.encodingGiven = true;
-            plain_ = fonts_.Add(std::move(source));
-        }
-        return plain_;
-    }
+    // A standard font named by a made appearance, or text before any font or in a font the
+    // file does not hold (in the plain sans face): substitutes.
+    if (!glyphs) return fonts_.Standard(font.baseFont.empty() ? "Helvetica" : font.baseFont);
     if (glyphs->Problem() && !problemsShown_[font.objectNumber]) {
         problemsShown_[font.objectNumber] = true;
         if (fontProblem) fontProblem(*glyphs->Problem());
@@ -224,7 +261,7 @@ QImage RenderPageAsPrinted(PdfDocument& document, FontPrograms& fonts, int pageN
         QTransform(scale, 0, 0, -scale, -page.mediaBox[0] * scale, height + page.mediaBox[1] * scale) * mapping->Turn();
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
-    PagePainter device(document, painter, pageToPixels, fonts);
+    PagePainter device(document, static_cast<uint32_t>(pageNumber), painter, pageToPixels, fonts);
     device.fontProblem = fontProblem;
     document.DrawPage(static_cast<uint32_t>(pageNumber), device);
     return image;

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QBrush>
 #include <QPainterPath>
 #include <QTransform>
 #include <functional>
@@ -19,7 +20,8 @@ namespace folivo {
 class PagePainter : public OutputDevice {
 public:
     // pageToDevice: from the page's default space (points, y up) to the painter's pixels.
-    PagePainter(PdfDocument& document, QPainter& painter, const QTransform& pageToDevice, FontPrograms& fonts);
+    PagePainter(PdfDocument& document, uint32_t pageNumber, QPainter& painter, const QTransform& pageToDevice,
+                FontPrograms& fonts, int depth = 0);
 
     void SaveState() override;
     void RestoreState() override;
@@ -39,8 +41,13 @@ private:
     QTransform ToDevice(const Matrix& m) const;
     QColor ColourOf(const DevicePaint& paint) const;
     const FontGlyphs* GlyphsOf(const TextFont& font);
+    // The brush that fills with the pattern object on the device; none when it cannot be drawn.
+    std::optional<QBrush> PatternBrush(int32_t pattern);
 
     PdfDocument& document_;
+    uint32_t pageNumber_;
+    // Patterns drawn inside patterns: a bound stops cells that fill with themselves.
+    int depth_;
     QPainter& painter_;
     QTransform pageToDevice_;
     FontPrograms& fonts_;
@@ -48,7 +55,7 @@ private:
     QPainterPath textClip_;
     bool textClipStarted_ = false;
     std::map<int32_t, bool> problemsShown_;
-    const FontGlyphs* plain_ = nullptr;
+
 };
 
 // Page n drawn as printed into an image of the page view's size at the zoom and resolution,
