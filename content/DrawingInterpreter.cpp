@@ -377,6 +377,10 @@ void DrawingInterpreter::DoXObject()
         device_.DrawPicture(static_cast<int32_t>(i), false, state_.ctm, state_.fill);
         return;
     }
+    if (sources_.undecodedPicture && sources_.undecodedPicture(name)) {
+        device_.DrawPicture(-1, false, state_.ctm, state_.fill);
+        return;
+    }
     if (!sources_.picture) return;
     if (const auto index = sources_.picture(name, scope)) device_.DrawPicture(*index, true, state_.ctm, state_.fill);
 }

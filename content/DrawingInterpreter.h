@@ -51,6 +51,8 @@ public:
         // The component count of the colour space a /ColorSpace resource name stands for (1, 3
         // or 4; anything else is drawn as grey); none when the name names none.
         std::function<std::optional<int>(const std::string& name, int32_t scope)> colourSpaceComponents = nullptr;
+        // Whether a name names a picture that could not be decoded: it is shown as a grey area.
+        std::function<bool(const std::string& name)> undecodedPicture = nullptr;
         // A picture that `name` names in the scope but the document's picture list does not hold
         // (in a pattern's or a Type 3 glyph's resources): its index among the inline pictures.
         std::function<std::optional<int32_t>(const std::string& name, int32_t scope)> picture = nullptr;

@@ -84,7 +84,7 @@ public:
     // A text object ends: glyphs drawn in modes 4-7 since it began now narrow the clip.
     virtual void EndText() {}
     // A picture of the document's list (inline: of its inline pictures) on the unit square that
-    // ctm places; a stencil is painted in `fill`.
+    // ctm places; a stencil is painted in `fill`. Index -1: a picture that could not be decoded.
     virtual void DrawPicture(int32_t index, bool inlinePicture, const Matrix& ctm, const DevicePaint& fill) = 0;
     // sh: the shading object fills the clip; `ctm` maps the shading's space to the page.
     virtual void FillShading(int32_t shading, const Matrix& ctm, double alpha) = 0;

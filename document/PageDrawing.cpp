@@ -72,7 +72,11 @@ void PdfDocument::DrawPage(uint32_t pageNumber, OutputDevice& device)
     for (uint32_t i = 0; page.comments && i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
         std::optional<FormContent> made = SynthesizedAppearance(*this, comment, formNeedsAppearances);
-        if (!made && comment.appearance <= 0 && comment.kind == AnnotText) made = NoteIcon(comment, page.mediaBox[3]);
+        if (!made && comment.appearance <= 0 && comment.kind == AnnotText) {
+            // The icon keeps its size at the note's corner, whatever the note's rectangle.
+            if (const auto icon = NoteIcon(comment, page.mediaBox[3])) interpreter.DrawForm(*icon, Matrix{});
+            continue;
+        }
         std::shared_ptr<const FormContent> form = made ? std::make_shared<const FormContent>(std::move(*made)) : nullptr;
         if (!form && comment.appearance > 0) form = CachedForm(comment.appearance, pageNumber);
         if (!form) continue;
@@ -104,6 +108,7 @@ DrawingInterpreter::Sources PdfDocument::DrawingSources(uint32_t pageNumber)
         if (!ReadColourSpace(space, format)) return 1;
         return format.components;
     };
+    sources.undecodedPicture = [this](const std::string& name) { return undecodedPictures_.count(name) > 0; };
     sources.picture = [this, pageNumber](const std::string& name, int32_t scope) {
         return readImages ? PictureNamed(pageNumber, name, scope) : std::nullopt;
     };

@@ -125,6 +125,7 @@ std::vector<std::string> Draw(const std::string& content)
         }
         return parameters;
     };
+    sources.undecodedPicture = [](const std::string& name) { return name == "/Broken"; };
     sources.inlinePicture = [](const TokenList&, std::string_view data) -> std::optional<int32_t> {
         return data.size() == 3 ? std::optional<int32_t>(4) : std::nullopt;
     };
@@ -162,7 +163,7 @@ TEST(DrawingInterpreter, PathsColoursAndState)
         {"/Fm1 Do 0 0 1 1 re f",
          {"save", "clip M0,0L5,0L5,5L0,5Z", "fill M0,0L5,0L5,5L0,5Z [2 0 0 2 10 10] 0/0/1", "save", "restore", "restore",
           "fill M0,0L1,0L1,1L0,1Z [1 0 0 1 0 0] 0/0/0"}},
-        {"3 0 0 4 1 2 cm /Im1 Do /Nothing Do", {"picture 0 [3 0 0 4 1 2]"}},
+        {"3 0 0 4 1 2 cm /Im1 Do /Nothing Do /Broken Do", {"picture 0 [3 0 0 4 1 2]", "picture -1 [3 0 0 4 1 2]"}},
         {"BI /W 1 /H 1 /BPC 8 /CS /RGB ID abc EI", {"picture 4 inline [1 0 0 1 0 0]"}},
         // Damage: operators without their operands, unknown operators, a stray Q.
         {"Q 1 l re cm foo 0 0 m 1 1 l S", {"stroke M0,0L1,1 w1 cap0 join0 dash[ ]0 0/0/0"}},

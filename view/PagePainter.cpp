@@ -208,6 +208,12 @@ void PagePainter::EndText()
 
 void PagePainter::DrawPicture(int32_t index, bool inlinePicture, const Matrix& ctm, const DevicePaint& fill)
 {
+    if (index == -1) {
+        // A picture that could not be decoded keeps its place as a grey area.
+        painter_.setTransform(ToDevice(ctm));
+        painter_.fillRect(QRectF(0, 0, 1, 1), QColor(0xC0, 0xC0, 0xC0));
+        return;
+    }
     const TDynaArray<ImageObject>& list = inlinePicture ? document_.inlinePictures : document_.pictures;
     if (index < 0 || static_cast<uint32_t>(index) >= list.Count()) return;
     const ImageObject& picture = *list.At(static_cast<uint32_t>(index));
