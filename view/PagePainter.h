@@ -43,6 +43,10 @@ private:
     const FontGlyphs* GlyphsOf(const TextFont& font);
     // The brush that fills with the pattern object on the device; none when it cannot be drawn.
     std::optional<QBrush> PatternBrush(int32_t pattern);
+    // A picture as a Qt image, reduced to what the drawing can show, kept for the drawing.
+    const QImage& PictureImage(const ImageObject& picture, QRgb stencilPaint);
+    std::map<std::pair<const uint8_t*, QRgb>, QImage> pictureImages_;
+    int64_t convertedBytes_ = 0;
 
     PdfDocument& document_;
     uint32_t pageNumber_;
