@@ -48,9 +48,10 @@ QFont PreparedFont(const QFont& displayFont, int pixelHeight)
     return font;
 }
 
-class PagePainter {
+// The simplified drawing: the page items, every text in the display font.
+class ItemPainter {
 public:
-    PagePainter(const PdfDocument& document, QImage& image, const PageMapping& mapping, int zoom, int resolution,
+    ItemPainter(const PdfDocument& document, QImage& image, const PageMapping& mapping, int zoom, int resolution,
                 const QFont& displayFont)
         : document_(document), painter_(&image), mapping_(mapping), zoom_(zoom), resolution_(resolution),
           displayFont_(displayFont)
@@ -101,7 +102,7 @@ private:
     std::optional<QRect> clip_;
 };
 
-bool PagePainter::ClipFor(const PageItem& item)
+bool ItemPainter::ClipFor(const PageItem& item)
 {
     if (!item.Clipped) {
         if (clip_) painter_.setClipping(false);
@@ -123,7 +124,7 @@ bool PagePainter::ClipFor(const PageItem& item)
     return true;
 }
 
-void PagePainter::DrawText(const PageItem& item)
+void ItemPainter::DrawText(const PageItem& item)
 {
     const std::string_view text = item.Text.View();
     if (text.empty()) return;
@@ -155,7 +156,7 @@ void PagePainter::DrawText(const PageItem& item)
     }
 }
 
-const QImage& PagePainter::PictureImage(const ImageObject& picture, uint32_t fillColour)
+const QImage& ItemPainter::PictureImage(const ImageObject& picture, uint32_t fillColour)
 {
     const RasterImage& raster = picture.image;
     // Fill colours are 0x00BBGGRR: no colour has the key of an ordinary picture.
@@ -191,7 +192,7 @@ const QImage& PagePainter::PictureImage(const ImageObject& picture, uint32_t fil
     return pictureImages_.emplace(key, Converted{std::move(converted), ++uses_}).first->second.image;
 }
 
-void PagePainter::DrawImage(const PageItem& item)
+void ItemPainter::DrawImage(const PageItem& item)
 {
     const auto& list = item.IsInline ? document_.inlinePictures : document_.pictures;
     // Index -1: a picture that could not be decoded.
@@ -227,7 +228,7 @@ void PagePainter::DrawImage(const PageItem& item)
     painter_.drawImage(target, source);
 }
 
-void PagePainter::DrawTurnedImage(const PageItem& item, const QImage& source)
+void ItemPainter::DrawTurnedImage(const PageItem& item, const QImage& source)
 {
     // The picture's top-left corner is the unit point (0, 1); its rows run along the unit x axis
     // and downwards from (0, 1) to (0, 0).
@@ -247,7 +248,7 @@ void PagePainter::DrawTurnedImage(const PageItem& item, const QImage& source)
     painter_.restore();
 }
 
-void PagePainter::DrawPath(const PageItem& item)
+void ItemPainter::DrawPath(const PageItem& item)
 {
     if (!item.Segments) return;
     QPolygon points;
@@ -278,7 +279,7 @@ void PagePainter::DrawPath(const PageItem& item)
     }
 }
 
-void PagePainter::DrawComments(const PageRecord& page)
+void ItemPainter::DrawComments(const PageRecord& page)
 {
     if (clip_) painter_.setClipping(false);
     clip_.reset();
@@ -342,7 +343,7 @@ QImage RenderPage(const PdfDocument& document, int pageNumber, int zoom, int res
     const PageRecord& page = *document.pages.At(static_cast<uint32_t>(pageNumber - 1));
     const PageMapping mapping(page.mediaBox, page.rotation, zoom, resolution);
     {
-        PagePainter painter(document, image, mapping, zoom, resolution, displayFont);
+        ItemPainter painter(document, image, mapping, zoom, resolution, displayFont);
         const PageItemRanges::Range items = document.pageItemRanges.Of(static_cast<uint32_t>(pageNumber));
         for (uint32_t i = items.first; i < items.first + items.count; ++i) painter.DrawItem(*document.PageItemList.At(i));
         painter.DrawComments(page);
