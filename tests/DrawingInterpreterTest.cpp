@@ -99,11 +99,9 @@ std::shared_ptr<const TextFont> MonoFont()
 
 std::vector<std::string> Draw(const std::string& content)
 {
-    static TDynaArray<ImageObject> pictures{nullptr};
-    if (pictures.Count() == 0) {
-        ImageObject* picture = pictures.Append();
-        picture->name = MakeText("/Im1");
-    }
+    TDynaArray<ImageObject> pictures{nullptr};
+    ImageObject* picture = pictures.Append();
+    picture->name = MakeText("/Im1");
     DrawingInterpreter::Sources sources{pictures};
     sources.font = [](const std::string& name, int32_t) { return name == "/F1" ? MonoFont() : nullptr; };
     sources.form = [](const std::string& name, int32_t) -> std::optional<FormContent> {
@@ -133,6 +131,7 @@ std::vector<std::string> Draw(const std::string& content)
     DrawingInterpreter interpreter(sources, device);
     FileBuffer buffer{reinterpret_cast<const uint8_t*>(content.data()), static_cast<int32_t>(content.size()), 0};
     interpreter.Run(buffer);
+    ReleaseText(picture->name);
     return device.calls;
 }
 
