@@ -274,7 +274,7 @@ void DrawingInterpreter::SetColourSpace(bool stroking)
     (stroking ? state_.strokeComponents : state_.fillComponents) = components;
     // A new colour space starts with its initial colour: black, or no pattern.
     DevicePaint& paint = stroking ? state_.stroke : state_.fill;
-    paint.colour = components == 4 ? DeviceColour{0, 0, 0} : DeviceColour{};
+    paint.colour = DeviceColour{};
     paint.pattern = 0;
 }
 

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "view/PageGeometry.h"
-#include "view/RasterQImage.h"
 
 namespace folivo {
 
@@ -73,7 +72,8 @@ QPen PenOf(const DeviceStroke& stroke, double scale, const QColor& colour)
 
 PagePainter::PagePainter(PdfDocument& document, uint32_t pageNumber, QPainter& painter, const QTransform& pageToDevice,
                          FontPrograms& fonts, int depth)
-    : document_(document), pageNumber_(pageNumber), depth_(depth), painter_(painter), pageToDevice_(pageToDevice), fonts_(fonts)
+    : document_(document), pageNumber_(pageNumber), depth_(depth), painter_(painter), pageToDevice_(pageToDevice), fonts_(fonts),
+      pictureImages_(QSize(painter.device()->width(), painter.device()->height()))
 {
 }
 
@@ -219,43 +219,13 @@ void PagePainter::DrawPicture(int32_t index, bool inlinePicture, const Matrix& c
     const ImageObject& picture = *list.At(static_cast<uint32_t>(index));
     const RasterImage& raster = picture.image;
     if (!raster.pixels || raster.width <= 0 || raster.height <= 0) return;
-    const QImage& image = PictureImage(picture, ColourOf({fill.colour, 1, 0}).rgb());
+    const QImage& image = pictureImages_.Of(picture, ColourOf({fill.colour, 1, 0}).rgb());
     if (image.isNull()) return;
     // The picture fills the unit square, its first row at the top.
     painter_.setTransform(QTransform(1.0 / image.width(), 0, 0, -1.0 / image.height(), 0, 1) * ToDevice(ctm));
     painter_.setOpacity(std::clamp(fill.alpha, 0.0, 1.0));
     painter_.drawImage(QPointF(0, 0), image);
     painter_.setOpacity(1);
-}
-
-const QImage& PagePainter::PictureImage(const ImageObject& picture, QRgb stencilPaint)
-{
-    const RasterImage& raster = picture.image;
-    const std::pair<const uint8_t*, QRgb> key(raster.pixels, picture.stencil ? stencilPaint : 0);
-    if (const auto found = pictureImages_.find(key); found != pictureImages_.end()) return found->second;
-    auto convert = [&](const RasterImage& from) {
-        if (picture.stencil) return StencilQImage(from, stencilPaint);
-        return picture.mask.pixels ? MaskedQImage(QImageFromRaster(from), picture.mask) : QImageFromRaster(from);
-    };
-    // No drawing shows more of a picture than a few times its own pixels; converting a huge one
-    // whole would take gigabytes.
-    const QPaintDevice* device = painter_.device();
-    const int64_t maxPixels = std::min<int64_t>(int64_t{16} << 20, std::max<int64_t>(int64_t{1} << 20, int64_t{4} * device->width() * device->height()));
-    QImage converted;
-    if (int64_t{raster.width} * raster.height <= maxPixels) {
-        converted = convert(raster);
-    } else {
-        RasterImage sampled{};
-        if (sampledib(raster, maxPixels, sampled)) converted = convert(sampled);
-        deldib(sampled);
-    }
-    // Converted pictures of one drawing stay within 128 MB; past it they are not kept.
-    if (convertedBytes_ + converted.sizeInBytes() > (int64_t{128} << 20)) {
-        pictureImages_.clear();
-        convertedBytes_ = 0;
-    }
-    convertedBytes_ += converted.sizeInBytes();
-    return pictureImages_.emplace(key, std::move(converted)).first->second;
 }
 
 void PagePainter::FillShading(int32_t shading, const Matrix&, double alpha)

@@ -14,6 +14,7 @@
 #include "content/OutputDevice.h"
 #include "document/PdfDocument.h"
 #include "view/FontPrograms.h"
+#include "view/PictureImages.h"
 
 namespace folivo {
 
@@ -43,10 +44,7 @@ private:
     const FontGlyphs* GlyphsOf(const TextFont& font);
     // The brush that fills with the pattern object on the device; none when it cannot be drawn.
     std::optional<QBrush> PatternBrush(int32_t pattern);
-    // A picture as a Qt image, reduced to what the drawing can show, kept for the drawing.
-    const QImage& PictureImage(const ImageObject& picture, QRgb stencilPaint);
-    std::map<std::pair<const uint8_t*, QRgb>, QImage> pictureImages_;
-    int64_t convertedBytes_ = 0;
+
 
     PdfDocument& document_;
     uint32_t pageNumber_;
@@ -55,6 +53,7 @@ private:
     QPainter& painter_;
     QTransform pageToDevice_;
     FontPrograms& fonts_;
+    PictureImages pictureImages_;
     // Glyph outlines drawn in a clipping mode since the text object began, on the page.
     QPainterPath textClip_;
     bool textClipStarted_ = false;

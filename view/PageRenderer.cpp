@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "view/PictureImages.h"
 #include "view/QtText.h"
 #include "view/RasterQImage.h"
 
@@ -22,15 +23,6 @@ namespace {
 constexpr int MaxPenWidth = 1 << 16;
 // Font engines misbehave at enormous pixel heights; no screen text comes near this.
 constexpr int MaxFontPixelHeight = 8192;
-// Larger pictures are reduced before drawing: no drawing shows more of them, and converting
-// them whole would take gigabytes.
-constexpr int64_t MaxPicturePixels = int64_t{16} << 20;
-// Nor does a drawing show more than a few times its own pixels of one picture.
-constexpr int64_t PicturePixelsPerDrawingPixel = 4;
-constexpr int64_t MinPicturePixels = int64_t{1} << 20;
-// Converted pictures kept for reuse within one drawing stay within this; the least recently
-// used make way. Each takes four bytes a pixel beside the document's own pixels.
-constexpr int64_t MaxConvertedBytes = int64_t{128} << 20;
 
 QColor ColourOf(uint32_t bgr)
 {
@@ -54,7 +46,7 @@ public:
     ItemPainter(const PdfDocument& document, QImage& image, const PageMapping& mapping, int zoom, int resolution,
                 const QFont& displayFont)
         : document_(document), painter_(&image), mapping_(mapping), zoom_(zoom), resolution_(resolution),
-          displayFont_(displayFont)
+          displayFont_(displayFont), pictureImages_(mapping.Size())
     {
         // Items and comments are placed on the upright page; the painter turns them all alike.
         if (mapping.Rotation() != 0) painter_.setWorldTransform(mapping.Turn());
@@ -78,7 +70,6 @@ private:
     // A picture whose matrix turns or skews it.
     void DrawTurnedImage(const PageItem& item, const QImage& source);
     void DrawPath(const PageItem& item);
-    const QImage& PictureImage(const ImageObject& picture, uint32_t fillColour);
 
     const PdfDocument& document_;
     QPainter painter_;
@@ -86,17 +77,7 @@ private:
     int zoom_;
     int resolution_;
     QFont displayFont_;
-    // Each picture is converted once per drawing, however often the page shows it and under
-    // however many names: names of one picture share its pixels.
-    // Stencils are kept per fill colour.
-    using PictureKey = std::pair<const uint8_t*, uint32_t>;
-    struct Converted {
-        QImage image;
-        uint64_t lastUse;
-    };
-    std::map<PictureKey, Converted> pictureImages_;
-    int64_t convertedBytes_ = 0;
-    uint64_t uses_ = 0;
+    PictureImages pictureImages_;
     // The clip the painter holds, in unturned pixels; none while clipping is off. Items in a
     // row mostly share one, so it is only set when it changes.
     std::optional<QRect> clip_;
@@ -156,49 +137,13 @@ void ItemPainter::DrawText(const PageItem& item)
     }
 }
 
-const QImage& ItemPainter::PictureImage(const ImageObject& picture, uint32_t fillColour)
-{
-    const RasterImage& raster = picture.image;
-    // Fill colours are 0x00BBGGRR: no colour has the key of an ordinary picture.
-    const std::pair<const uint8_t*, uint32_t> key(raster.pixels, picture.stencil ? fillColour : 0xFFFFFFFFu);
-    auto found = pictureImages_.find(key);
-    if (found != pictureImages_.end()) {
-        found->second.lastUse = ++uses_;
-        return found->second.image;
-    }
-    auto convert = [&](const RasterImage& from) {
-        if (picture.stencil) return StencilQImage(from, ColourOf(fillColour).rgb());
-        return picture.mask.pixels ? MaskedQImage(QImageFromRaster(from), picture.mask) : QImageFromRaster(from);
-    };
-    const QSize drawing = mapping_.Size();
-    const int64_t maxPixels =
-        std::min(MaxPicturePixels, std::max(MinPicturePixels, PicturePixelsPerDrawingPixel * drawing.width() * drawing.height()));
-    QImage converted;
-    if (int64_t{raster.width} * raster.height <= maxPixels) {
-        converted = convert(raster);
-    } else {
-        RasterImage sampled{};
-        if (sampledib(raster, maxPixels, sampled)) converted = convert(sampled);
-        deldib(sampled);
-    }
-    const int64_t bytes = converted.sizeInBytes();
-    while (!pictureImages_.empty() && convertedBytes_ + bytes > MaxConvertedBytes) {
-        const auto oldest = std::min_element(pictureImages_.begin(), pictureImages_.end(),
-                                             [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
-        convertedBytes_ -= oldest->second.image.sizeInBytes();
-        pictureImages_.erase(oldest);
-    }
-    convertedBytes_ += bytes;
-    return pictureImages_.emplace(key, Converted{std::move(converted), ++uses_}).first->second.image;
-}
-
 void ItemPainter::DrawImage(const PageItem& item)
 {
     const auto& list = item.IsInline ? document_.inlinePictures : document_.pictures;
     // Index -1: a picture that could not be decoded.
     if (item.ImageIndex < -1 || (item.ImageIndex >= 0 && static_cast<uint32_t>(item.ImageIndex) >= list.Count())) return;
     static const QImage none;
-    const QImage& source = item.ImageIndex < 0 ? none : PictureImage(*list.At(static_cast<uint32_t>(item.ImageIndex)), item.FillColor);
+    const QImage& source = item.ImageIndex < 0 ? none : pictureImages_.Of(*list.At(static_cast<uint32_t>(item.ImageIndex)), ColourOf(item.FillColor).rgb());
     const int left = mapping_.PageX(item.X);
     const int top = mapping_.PageY(item.Y + item.ScaleY);
     const int width = mapping_.Pixels(item.ScaleX);

@@ -5,20 +5,13 @@
 #include <string>
 
 #include "tests/ReaderTestSupport.h"
+#include "tests/view/InkBox.h"
 #include "view/PagePainter.h"
 
 namespace folivo {
 namespace {
 
-// The bounding box of the pixels that are not white; empty for a white image.
-QRect InkBox(const QImage& image)
-{
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) box |= QRect(x, y, 1, 1);
-    return box;
-}
+using test::InkBox;
 
 struct PaintCase {
     const char* name;
