@@ -51,6 +51,8 @@ constexpr size_t MaxOperands = size_t{1} << 16;
 // Points of one path; the rest of a larger path is dropped.
 constexpr size_t MaxPathPoints = size_t{1} << 22;
 
+}  // namespace
+
 DeviceColour ColourOfComponents(const double* values, size_t count)
 {
     auto unit = [](double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0; };
@@ -62,8 +64,6 @@ DeviceColour ColourOfComponents(const double* values, size_t count)
     const double grey = count == 1 ? unit(values[0]) : 0;
     return {grey, grey, grey};
 }
-
-}  // namespace
 
 DrawingInterpreter::DrawingInterpreter(Sources sources, OutputDevice& device)
     : sources_(std::move(sources)), device_(device)
@@ -286,6 +286,12 @@ void DrawingInterpreter::SetColourWithPattern(bool stroking)
     if (!last.empty() && last[0] == '/') {
         const int32_t scope = formScopes_.empty() ? 0 : formScopes_.back();
         paint.pattern = sources_.resource ? sources_.resource("/Pattern", last, scope).value_or(0) : 0;
+        // An uncoloured pattern takes its colour from the numbers before its name.
+        double values[4] = {};
+        size_t count = 0;
+        while (count < 4 && count + 1 < operands_.size() && NumberText(operands_[operands_.size() - 2 - count])) ++count;
+        for (size_t k = 0; k < count; ++k) values[k] = NumberText(operands_[operands_.size() - 1 - count + k]).value_or(0);
+        if (count == 1 || count == 3 || count == 4) paint.colour = ColourOfComponents(values, count);
         return;
     }
     // Numbers only: as many as the colour space has, else as many as were given.
@@ -314,6 +320,12 @@ void DrawingInterpreter::ApplyGraphicsState()
     }
     if (parameters.strokeAlpha) state_.stroke.alpha = std::clamp(*parameters.strokeAlpha, 0.0, 1.0);
     if (parameters.fillAlpha) state_.fill.alpha = std::clamp(*parameters.fillAlpha, 0.0, 1.0);
+    if (parameters.softMask) {
+        // The mask's group is placed by the matrix in force when the state is set.
+        DeviceSoftMask mask = *parameters.softMask;
+        mask.ctm = state_.ctm;
+        device_.SetSoftMask(mask.group != 0 ? std::optional<DeviceSoftMask>(mask) : std::nullopt);
+    }
     if (parameters.font && *parameters.font) {
         state_.font = *parameters.font;
         state_.fontSize = parameters.fontSize;

@@ -33,6 +33,8 @@ struct GraphicsStateParameters {
     std::optional<double> fillAlpha;    // /ca
     std::optional<std::shared_ptr<const TextFont>> font;
     double fontSize = 0;
+    // /SMask: a group (its matrix filled in when the state is applied), or /None.
+    std::optional<DeviceSoftMask> softMask;
 };
 
 class DrawingInterpreter {

@@ -34,8 +34,12 @@ struct DeviceColour {
     double red = 0, green = 0, blue = 0;
 };
 
+// Grey (1), RGB (3) or CMYK (4) components in 0 ... 1 as a device colour; other counts: black.
+DeviceColour ColourOfComponents(const double* values, size_t count);
+
 // How an area or line is painted: a colour, or the pattern object named by the colour
-// operator (0: none), with the constant opacity of the graphics state.
+// operator (0: none; an uncoloured pattern paints in `colour`), with the constant opacity of
+// the graphics state.
 struct DevicePaint {
     DeviceColour colour;
     double alpha = 1;
@@ -67,6 +71,16 @@ struct DeviceGlyph {
     Matrix ctm;  // for the stroke's width
 };
 
+// A soft mask set by an ExtGState: the group's luminosity (or its alpha) as drawn with `ctm`
+// gives the opacity of everything painted while it is in force.
+struct DeviceSoftMask {
+    int32_t group = 0;  // the form object; 0: no mask (/None)
+    bool luminosity = true;
+    // Luminosity masks: the colour the group is drawn on.
+    DeviceColour backdrop;
+    Matrix ctm;
+};
+
 class OutputDevice {
 public:
     virtual ~OutputDevice() = default;
@@ -86,6 +100,8 @@ public:
     // A picture of the document's list (inline: of its inline pictures) on the unit square that
     // ctm places; a stencil is painted in `fill`. Index -1: a picture that could not be decoded.
     virtual void DrawPicture(int32_t index, bool inlinePicture, const Matrix& ctm, const DevicePaint& fill) = 0;
+    // A soft mask is in force from now until the state is restored (none: no mask).
+    virtual void SetSoftMask(const std::optional<DeviceSoftMask>&) {}
     // sh: the shading object fills the clip; `ctm` maps the shading's space to the page.
     virtual void FillShading(int32_t shading, const Matrix& ctm, double alpha) = 0;
 };

@@ -148,4 +148,41 @@ bool SamplesToRaster(const SampleFormat& format, std::string_view samples, Raste
     return true;
 }
 
+bool ColourKeyMask(const SampleFormat& format, std::string_view samples, const std::vector<double>& ranges, RasterImage& mask)
+{
+    std::memset(&mask, 0, sizeof mask);
+    const int32_t bits = format.bitsPerComponent;
+    const int32_t count = format.components;
+    if (format.stencil || format.width <= 0 || format.height <= 0 || !ValidBits(bits) || count < 1 || count > MaxComponents ||
+        ranges.size() < static_cast<size_t>(2 * count))
+        return false;
+    if (!newdib(mask, format.width, format.height, 1)) return false;
+    const int64_t rowBytes = (int64_t{format.width} * count * bits + 7) / 8;
+    const auto* data = reinterpret_cast<const uint8_t*>(samples.data());
+    const auto available = static_cast<int64_t>(samples.size());
+    const int valueMask = (1 << std::min(bits, 8)) - 1;
+    for (int64_t y = 0; y < format.height; ++y) {
+        uint8_t* out = mask.pixels + (format.height - 1 - y) * mask.bytesPerRow;  // rows bottom-up
+        const int64_t start = y * rowBytes;
+        if (start >= available) continue;
+        const uint8_t* row = data + start;
+        const int64_t rowAvailable = std::min(rowBytes, available - start);
+        int64_t sample = 0;
+        for (int64_t x = 0; x < format.width; ++x) {
+            bool keyed = true;
+            for (int32_t c = 0; c < count; ++c, ++sample) {
+                const int64_t bit = sample * bits;
+                if (bit / 8 + (bits == 16 ? 2 : 1) > rowAvailable) return true;
+                int value;
+                if (bits == 16) value = row[bit / 8] << 8 | row[bit / 8 + 1];
+                else if (bits == 8) value = row[bit / 8];
+                else value = (row[bit / 8] >> (8 - bits - static_cast<int>(bit % 8))) & valueMask;
+                if (value < ranges[static_cast<size_t>(2 * c)] || value > ranges[static_cast<size_t>(2 * c + 1)]) keyed = false;
+            }
+            if (keyed) out[x / 8] = static_cast<uint8_t>(out[x / 8] | (0x80 >> (x % 8)));
+        }
+    }
+    return true;
+}
+
 }  // namespace folivo

@@ -44,4 +44,9 @@ struct SampleFormat {
 // has no pixels (sizes, bits or components out of range) or memory for them is refused.
 bool SamplesToRaster(const SampleFormat& format, std::string_view samples, RasterImage& image);
 
+// A colour-key mask (/Mask [min max ...], in sample values before /Decode): a 1-bit mask whose
+// set bits leave out the pixels with every component in its range, rows bottom-up as the
+// pictures'. False (no mask made) when the ranges do not cover every component.
+bool ColourKeyMask(const SampleFormat& format, std::string_view samples, const std::vector<double>& ranges, RasterImage& mask);
+
 }  // namespace folivo

@@ -81,5 +81,7 @@ inline constexpr size_t OperandBytesLimit = size_t{16} << 20;
 // functions.
 inline constexpr size_t MaxSampleBytes = size_t{4} << 20;
 inline constexpr int MaxFunctionDepth = 4;
+// Shadings kept read per document.
+inline constexpr size_t MaxCachedShadings = 4096;
 
 }  // namespace folivo

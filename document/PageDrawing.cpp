@@ -116,6 +116,11 @@ DrawingInterpreter::Sources PdfDocument::DrawingSources(uint32_t pageNumber)
     return sources;
 }
 
+void PdfDocument::DrawSoftMaskGroup(uint32_t pageNumber, int32_t group, const Matrix& ctm, OutputDevice& device)
+{
+    if (const std::shared_ptr<const FormContent> form = CachedForm(group, pageNumber)) DrawCell(pageNumber, *form, ctm, device);
+}
+
 void PdfDocument::DrawCell(uint32_t pageNumber, const FormContent& cell, const Matrix& ctm, OutputDevice& device)
 {
     DrawingInterpreter interpreter(DrawingSources(pageNumber), device);
@@ -163,10 +168,14 @@ std::optional<PdfDocument::Pattern> PdfDocument::ReadPattern(int32_t number)
     double m[6];
     if (NumbersAt(dictionary, ValueIndex(dictionary, 0, "/Matrix"), m, 6)) pattern.cell.matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
     if (pattern.type == 2) {
-        if (const auto shading = ReferenceAt(dictionary, ValueIndex(dictionary, 0, "/Shading"))) pattern.colour = ShadingColour(*shading);
+        const size_t at = ValueIndex(dictionary, 0, "/Shading");
+        const auto shading = ReferenceAt(dictionary, at);
+        pattern.shading = shading ? ShadingNumbered(*shading) : ReadShading(objects.ValueTokens(dictionary, at));
+        if (!pattern.shading) return std::nullopt;
         return pattern;
     }
     if (pattern.type != 1) return std::nullopt;
+    pattern.uncoloured = NumberValue(dictionary, "/PaintType").value_or(1) == 2;
     NumbersAt(dictionary, ValueIndex(dictionary, 0, "/BBox"), pattern.cell.box, 4);
     pattern.xStep = NumberValue(dictionary, "/XStep").value_or(0);
     pattern.yStep = NumberValue(dictionary, "/YStep").value_or(0);
@@ -242,9 +251,33 @@ GraphicsStateParameters PdfDocument::GraphicsStateNamed(uint32_t pageNumber, con
             parameters.dash = lengths;
             parameters.dashPhase = parts[1].size() == 1 ? NumberText(parts[1][0]).value_or(0) : 0;
         }
+        parameters.softMask = SoftMaskOf(state);
     }
     if (graphicsStates_.size() < 4096) graphicsStates_.emplace(key, parameters);
     return parameters;
+}
+
+std::optional<DeviceSoftMask> PdfDocument::SoftMaskOf(const TokenList& state)
+{
+    const size_t at = ValueIndex(state, 0, "/SMask");
+    if (at == 0) return std::nullopt;
+    if (state[at] == "/None") return DeviceSoftMask{};
+    const TokenList mask = objects.ValueTokens(state, at);
+    if (mask.empty() || mask[0] != "<<") return std::nullopt;
+    DeviceSoftMask softMask;
+    const auto group = ReferenceAt(mask, ValueIndex(mask, 0, "/G"));
+    if (!group || *group <= 0) return std::nullopt;
+    softMask.group = *group;
+    const size_t kind = ValueIndex(mask, 0, "/S");
+    softMask.luminosity = kind == 0 || mask[kind] != "/Alpha";
+    // The backdrop is given in the group's colour space; black when it is not.
+    const TokenList backdrop = objects.ValueTokens(mask, ValueIndex(mask, 0, "/BC"));
+    std::vector<double> values;
+    for (size_t i = 1; i < backdrop.size() && values.size() < 4; ++i) {
+        if (const auto number = NumberText(backdrop[i]); number && std::isfinite(*number)) values.push_back(*number);
+    }
+    if (!backdrop.empty() && backdrop[0] == "[") softMask.backdrop = ColourOfComponents(values.data(), values.size());
+    return softMask;
 }
 
 std::optional<FormContent> PdfDocument::Type3GlyphProcedure(const TextFont& font, uint32_t code)

@@ -240,6 +240,7 @@ void PdfDocument::DiscardDocument()
     objectPictures_.clear();
     undecodedPictures_.clear();
     shadingColours_.clear();
+    shadings_.clear();
     inlinePixelBytes_ = 0;
 
     for (uint32_t i = 0; i < fonts.Count(); ++i) {

@@ -2,6 +2,7 @@
 // every list; the window and the command-line tool each own one and forward to it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -40,6 +41,16 @@ extern const char* const AnnotationIconNames[AnnotationIconCount];
 // Where a comment's appearance form lands on the page: its box, as its matrix turns it, fitted
 // onto the comment's rectangle; none for a box or rectangle without area.
 std::optional<Matrix> AppearancePlacement(const FormContent& form, const AnnotationRecord& comment, double pageTop);
+
+// How a shading's function outputs become a colour: by the component count of its space, or as
+// tints. With `tintAt`, a separation's tint goes through its tint transform (space[tintAt]) into
+// the alternate space of `components`.
+struct ShadingSpace {
+    TokenList space;
+    size_t components = 0;
+    bool subtractive = false;
+    size_t tintAt = 0;
+};
 
 class PdfDocument {
 public:
@@ -173,15 +184,35 @@ public:
     // Draws page n as printed: its content and its comments' appearances, told to the device in
     // the page's default space.
     void DrawPage(uint32_t pageNumber, OutputDevice& device);
+    // A smooth shading as the painter draws it. Axial and radial shadings keep their geometry
+    // and their colours at evenly spaced points from the start to the end; the other types are
+    // shown in one colour over their area.
+    struct Shading {
+        int type = 0;
+        // Axial: x0 y0 x1 y1; radial: x0 y0 r0 x1 y1 r1.
+        double coords[6] = {};
+        bool extendStart = false, extendEnd = false;
+        // Colours as ColourOf packs them: one, or the gradient's (at least two).
+        std::vector<uint32_t> colours;
+        std::optional<std::array<double, 4>> box;
+        std::optional<uint32_t> background;
+    };
+    // The shading object `number`, read once per document; null when it cannot be drawn.
+    std::shared_ptr<const Shading> ShadingNumbered(int32_t number);
     // A pattern object as the painter fills with it: a tiling pattern's cell (its content, /Matrix,
-    // /BBox, steps) or a shading pattern's colour.
+    // /BBox, steps, whether it is coloured) or a shading pattern's shading.
     struct Pattern {
         int type = 0;  // 1 tiling, 2 shading
         FormContent cell;
         double xStep = 0, yStep = 0;
-        std::optional<uint32_t> colour;
+        bool uncoloured = false;  // /PaintType 2: the cell's shapes in the colour of the fill
+        std::shared_ptr<const Shading> shading;
     };
     std::optional<Pattern> ReadPattern(int32_t number);
+    // The soft mask an ExtGState dictionary sets: none when it sets none or names no group.
+    std::optional<DeviceSoftMask> SoftMaskOf(const TokenList& state);
+    // Runs a soft mask's group (a form object) for page n into the device with `ctm`.
+    void DrawSoftMaskGroup(uint32_t pageNumber, int32_t group, const Matrix& ctm, OutputDevice& device);
     // Runs a tiling pattern's cell (or any form) for page n into the device with `ctm`.
     void DrawCell(uint32_t pageNumber, const FormContent& cell, const Matrix& ctm, OutputDevice& device);
     // The one colour a shading object is shown in, read once per reading; none when it cannot
@@ -372,6 +403,9 @@ private:
     bool DecodePictureData(ImageObject& picture, std::string data, const std::vector<TokenList>& entries, int32_t number,
                            bool withMask);
     void DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries);
+    // /Mask as an array: the pixels whose samples lie in its ranges are left out.
+    void ReadColourKeyMask(ImageObject& picture, const std::vector<TokenList>& entries, const SampleFormat& format,
+                           std::string_view samples);
     // A picture's /Filter names with the predictors of its /DecodeParms, and those parameters as
     // given, one element per filter.
     struct PictureFilters {
@@ -487,6 +521,14 @@ private:
     // functions) for input t; empty when it cannot be evaluated.
     std::vector<double> FunctionValues(const TokenList& owner, size_t at, double t, int depth = 0);
     std::map<int32_t, std::optional<uint32_t>> shadingColours_;
+    // A shading's dictionary as the painter draws it.
+    std::shared_ptr<const Shading> ReadShading(const TokenList& shading);
+    // The shading's colour space; `throughTint`: a separation's tints through their transform.
+    ShadingSpace ReadShadingSpace(const TokenList& shading, bool throughTint);
+    uint32_t ShadingColourAt(const TokenList& shading, const ShadingSpace& space, double t);
+    std::map<int32_t, std::shared_ptr<const Shading>> shadings_;
+    // Sampled functions' data while one shading is read: its colours evaluate them many times.
+    std::map<int32_t, std::shared_ptr<const std::string>> functionSamples_;
     // Names of pictures that were left out of the list because they could not be decoded.
     std::unordered_set<std::string> undecodedPictures_;
     int64_t inlinePixelBytes_ = 0;

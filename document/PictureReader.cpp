@@ -3,6 +3,7 @@
 // temporary folder.
 #include <cstdio>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <unordered_map>
@@ -296,7 +297,7 @@ bool PdfDocument::ReadColourSpace(const TokenList& given, SampleFormat& format, 
 void PdfDocument::DecodeMask(ImageObject& picture, const std::vector<TokenList>& entries)
 {
     // A soft mask gives each pixel's opacity as grey; a stencil (/Mask as a stream) shows the
-    // pixels it would paint. Colour-key masks (/Mask as an array) are not followed.
+    // pixels it would paint. Colour-key masks (/Mask as an array) are read with the samples.
     const TokenList* entry = FindEntry(entries, "/SMask", 2);
     if (!entry || !IsReference(*entry, 1)) entry = FindEntry(entries, "/Mask", 2);
     if (!entry || !IsReference(*entry, 1)) return;
@@ -315,6 +316,21 @@ void PdfDocument::DecodeMask(ImageObject& picture, const std::vector<TokenList>&
         delete mask.filterNames;
     }
     fileBuffer.position = saved;
+}
+
+void PdfDocument::ReadColourKeyMask(ImageObject& picture, const std::vector<TokenList>& entries, const SampleFormat& format,
+                                    std::string_view samples)
+{
+    // A soft mask, when there is one, is the mask that counts.
+    const TokenList* entry = FindEntry(entries, "/Mask", 2);
+    const TokenList* softMask = FindEntry(entries, "/SMask", 2);
+    if (!entry || IsReference(*entry, 1) || (softMask && IsReference(*softMask, 1))) return;
+    std::vector<double> ranges;
+    for (const std::string& token : objects.ResolvedValue(ValueOf(*entry))) {
+        if (const auto number = NumberText(token); number && std::isfinite(*number)) ranges.push_back(*number);
+    }
+    RasterImage mask;
+    if (ColourKeyMask(format, samples, ranges, mask)) picture.mask = mask;
 }
 
 bool PdfDocument::DecodePicture(ImageObject& picture, int32_t number, bool withMask)
@@ -412,6 +428,7 @@ bool PdfDocument::DecodePictureData(ImageObject& picture, std::string streamData
             format.components = rgb ? 3 : 1;
         }
         shown = SamplesToRaster(format, *decoded, picture.image);
+        if (shown && withMask) ReadColourKeyMask(picture, entries, format, *decoded);
     }
     if (shown && withMask) DecodeMask(picture, entries);
     return shown;

@@ -1,5 +1,6 @@
-// Smooth shadings for the interpreter: a shading (sh) is shown as its clip region filled with
-// one colour, the shading's colour halfway through its function.
+// Smooth shadings: for the simplified drawing, a shading (sh) is its clip region filled with one
+// colour, the shading's colour halfway through its function; for the drawing as printed, axial
+// and radial shadings are read as gradients.
 #include <algorithm>
 #include <cmath>
 
@@ -26,6 +27,39 @@ std::vector<double> ArrayNumbers(const TokenList& tokens, size_t at)
 }
 
 double Component(const std::vector<double>& values, size_t i) { return i < values.size() ? std::clamp(values[i], 0.0, 1.0) : 0; }
+
+// Colours a gradient is drawn with, evenly spaced from its start to its end.
+constexpr int GradientStops = 128;
+
+size_t ComponentsOfFamily(const std::string& kind)
+{
+    if (kind == "/DeviceGray" || kind == "/CalGray" || kind == "/G") return 1;
+    if (kind == "/DeviceRGB" || kind == "/CalRGB" || kind == "/RGB") return 3;
+    if (kind == "/DeviceCMYK" || kind == "/CMYK") return 4;
+    return 0;
+}
+
+uint32_t ColourOfValues(const ShadingSpace& space, const std::vector<double>& values)
+{
+    if (values.empty()) return ColourOf(0.5, 0.5, 0.5);
+    if (space.subtractive) {
+        // Tints: 1 is full ink; their mean darkens a grey.
+        double sum = 0;
+        for (double v : values) sum += std::clamp(v, 0.0, 1.0);
+        const double grey = 1 - sum / static_cast<double>(values.size());
+        return ColourOf(grey, grey, grey);
+    }
+    if (space.components == 1 || (space.components == 0 && values.size() == 1)) {
+        const double grey = Component(values, 0);
+        return ColourOf(grey, grey, grey);
+    }
+    if (space.components == 4 || (space.components == 0 && values.size() == 4)) {
+        const double black = Component(values, 3);
+        return ColourOf(1 - std::min(1.0, Component(values, 0) + black), 1 - std::min(1.0, Component(values, 1) + black),
+                        1 - std::min(1.0, Component(values, 2) + black));
+    }
+    return ColourOf(Component(values, 0), Component(values, 1), Component(values, 2));
+}
 
 }  // namespace
 
@@ -89,7 +123,13 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
         if (encode.size() < 2) encode = {0, size[0] - 1};
         std::vector<double> decode = ArrayNumbers(function, ValueIndex(function, 0, "/Decode"));
         if (decode.size() < 2 * outputs) decode = range;
-        const auto samples = objects.DecodedStream(*number, MaxSampleBytes);
+        auto known = functionSamples_.find(*number);
+        if (known == functionSamples_.end()) {
+            auto decoded = objects.DecodedStream(*number, MaxSampleBytes);
+            std::shared_ptr<const std::string> data = decoded ? std::make_shared<const std::string>(std::move(*decoded.value)) : nullptr;
+            known = functionSamples_.emplace(*number, std::move(data)).first;
+        }
+        const std::shared_ptr<const std::string>& samples = known->second;
         if (!samples) return {};
         const double e = std::clamp(encode[0] + x * (encode[1] - encode[0]), 0.0, size[0] - 1);
         // NaN (an /Encode range too wide for a double) takes the first sample.
@@ -111,45 +151,95 @@ std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t a
     return {};
 }
 
+ShadingSpace PdfDocument::ReadShadingSpace(const TokenList& shading, bool throughTint)
+{
+    ShadingSpace result;
+    TokenList& space = result.space;
+    space = objects.ValueTokens(shading, ValueIndex(shading, 0, "/ColorSpace"));
+    const bool array = space.size() >= 2 && space[0] == "[";
+    const std::string kind = space.size() > (array ? 1 : 0) ? space[array ? 1 : 0] : "";
+    result.components = ComponentsOfFamily(kind);
+    if (kind == "/Separation" || kind == "/DeviceN") {
+        result.subtractive = true;
+        const std::vector<size_t> parts = array ? ArrayElementStarts(space, 0) : std::vector<size_t>{};
+        // [/Separation name alternate tintTransform]: one tint in, the alternate's colour out.
+        if (throughTint && kind == "/Separation" && parts.size() == 4) {
+            const TokenList alternate = objects.ValueTokens(space, parts[2]);
+            const size_t count = alternate.empty() ? 0 : ComponentsOfFamily(alternate[0] == "[" && alternate.size() > 1 ? alternate[1] : alternate[0]);
+            if (count > 0 && !FunctionValues(space, parts[3], 1).empty()) {
+                result.subtractive = false;
+                result.components = count;
+                result.tintAt = parts[3];
+            }
+        }
+    } else if (kind == "/ICCBased" && array) {
+        const TokenList profile = objects.ValueTokens(space, 2);
+        const size_t n = ValueIndex(profile, 0, "/N");
+        result.components = n ? static_cast<size_t>(std::max(IntegerOrZero(profile[n]), 0)) : 0;
+    }
+    return result;
+}
+
+uint32_t PdfDocument::ShadingColourAt(const TokenList& shading, const ShadingSpace& space, double t)
+{
+    std::vector<double> values = FunctionValues(shading, ValueIndex(shading, 0, "/Function"), t);
+    if (space.tintAt && !values.empty()) values = FunctionValues(space.space, space.tintAt, values[0]);
+    return ColourOfValues(space, values);
+}
+
 std::optional<uint32_t> PdfDocument::ShadingColour(int32_t number)
 {
     const TokenList shading = objects.ObjectTokens(number);
     if (shading.empty() || shading[0] != "<<") return std::nullopt;
-    // The colour space tells how many components the function gives and how they mix.
-    TokenList space = objects.ValueTokens(shading, ValueIndex(shading, 0, "/ColorSpace"));
-    size_t components = 0;
-    bool subtractive = false;
-    if (space.size() >= 2 && space[0] == "[") space.erase(space.begin());
-    const std::string kind = space.empty() ? "" : space[0];
-    if (kind == "/DeviceGray" || kind == "/CalGray" || kind == "/G") components = 1;
-    else if (kind == "/DeviceRGB" || kind == "/CalRGB" || kind == "/RGB") components = 3;
-    else if (kind == "/DeviceCMYK" || kind == "/CMYK") components = 4;
-    else if (kind == "/Separation" || kind == "/DeviceN") subtractive = true;
-    else if (kind == "/ICCBased") {
-        const TokenList profile = objects.ValueTokens(space, 1);
-        const size_t n = ValueIndex(profile, 0, "/N");
-        components = n ? static_cast<size_t>(std::max(IntegerOrZero(profile[n]), 0)) : 0;
+    const uint32_t colour = ShadingColourAt(shading, ReadShadingSpace(shading, false), 0.5);
+    functionSamples_.clear();
+    return colour;
+}
+
+std::shared_ptr<const PdfDocument::Shading> PdfDocument::ShadingNumbered(int32_t number)
+{
+    if (const auto known = shadings_.find(number); known != shadings_.end()) return known->second;
+    std::shared_ptr<const Shading> shading = ReadShading(objects.ObjectTokens(number));
+    if (shadings_.size() < MaxCachedShadings) shadings_.emplace(number, shading);
+    return shading;
+}
+
+std::shared_ptr<const PdfDocument::Shading> PdfDocument::ReadShading(const TokenList& dictionary)
+{
+    if (dictionary.empty() || dictionary[0] != "<<") return nullptr;
+    auto shading = std::make_shared<Shading>();
+    const size_t typeAt = ValueIndex(dictionary, 0, "/ShadingType");
+    shading->type = typeAt ? IntegerOrZero(dictionary[typeAt]) : 0;
+    const ShadingSpace space = ReadShadingSpace(dictionary, true);
+    std::array<double, 4> box{};
+    if (NumbersAt(dictionary, ValueIndex(dictionary, 0, "/BBox"), box.data(), 4)) shading->box = box;
+    const TokenList background = objects.ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Background"));
+    if (background.size() >= 3 && background[0] == "[") {
+        std::vector<double> values = ArrayNumbers(background, 0);
+        if (space.tintAt && !values.empty()) values = FunctionValues(space.space, space.tintAt, values[0]);
+        shading->background = ColourOfValues(space, values);
     }
-    const double middle = 0.5;
-    const std::vector<double> values = FunctionValues(shading, ValueIndex(shading, 0, "/Function"), middle);
-    if (values.empty()) return ColourOf(0.5, 0.5, 0.5);
-    if (subtractive) {
-        // Tints: 1 is full ink; their mean darkens a grey.
-        double sum = 0;
-        for (double v : values) sum += std::clamp(v, 0.0, 1.0);
-        const double grey = 1 - sum / static_cast<double>(values.size());
-        return ColourOf(grey, grey, grey);
+    const size_t count = shading->type == 2 ? 4 : shading->type == 3 ? 6 : 0;
+    const std::vector<double> coords = ArrayNumbers(dictionary, ValueIndex(dictionary, 0, "/Coords"));
+    const size_t functionAt = ValueIndex(dictionary, 0, "/Function");
+    if (count > 0 && coords.size() >= count && functionAt) {
+        std::copy(coords.begin(), coords.begin() + static_cast<std::ptrdiff_t>(count), shading->coords);
+        if (shading->type == 3 && (shading->coords[2] < 0 || shading->coords[5] < 0)) return nullptr;
+        std::vector<double> domain = ArrayNumbers(dictionary, ValueIndex(dictionary, 0, "/Domain"));
+        if (domain.size() < 2) domain = {0, 1};
+        const std::vector<TokenList> extend = ArrayElements(objects.ValueTokens(dictionary, ValueIndex(dictionary, 0, "/Extend")), 0);
+        shading->extendStart = extend.size() == 2 && extend[0].size() == 1 && extend[0][0] == "true";
+        shading->extendEnd = extend.size() == 2 && extend[1].size() == 1 && extend[1][0] == "true";
+        for (int k = 0; k < GradientStops; ++k) {
+            const double t = domain[0] + (domain[1] - domain[0]) * k / (GradientStops - 1);
+            shading->colours.push_back(ShadingColourAt(dictionary, space, t));
+        }
+    } else {
+        // Function-based shadings and meshes: one colour, the function's halfway or grey.
+        shading->colours.push_back(ShadingColourAt(dictionary, space, 0.5));
     }
-    if (components == 1 || (components == 0 && values.size() == 1)) {
-        const double grey = Component(values, 0);
-        return ColourOf(grey, grey, grey);
-    }
-    if (components == 4 || (components == 0 && values.size() == 4)) {
-        const double black = Component(values, 3);
-        return ColourOf(1 - std::min(1.0, Component(values, 0) + black), 1 - std::min(1.0, Component(values, 1) + black),
-                        1 - std::min(1.0, Component(values, 2) + black));
-    }
-    return ColourOf(Component(values, 0), Component(values, 1), Component(values, 2));
+    functionSamples_.clear();
+    return shading;
 }
 
 std::optional<uint32_t> PdfDocument::ResolveShading(uint32_t pageNumber, const std::string& name, int32_t scope)

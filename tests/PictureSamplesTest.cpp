@@ -336,6 +336,39 @@ TEST(PictureSamples, CodestreamsTellTheirOwnSizeBeforeDecoding)
     }
 }
 
+TEST(PictureSamples, ColourKeysLeaveOutTheirPixels)
+{
+    struct KeyCase {
+        const char* name;
+        int32_t bits, components;
+        std::string samples;  // one row of four pixels
+        std::vector<double> ranges;
+        bool made;
+        uint8_t leftOut;  // the mask's first byte: a set bit leaves that pixel out
+    };
+    const KeyCase cases[] = {
+        {"1-bit grey: the ones", 1, 1, "\xA0", {1, 1}, true, 0xA0},
+        {"4-bit grey: 3 to 5", 4, 1, "\x35\x6F", {3, 5}, true, 0xC0},
+        {"8-bit RGB: pure red", 8, 3, std::string("\xFF\0\0\0\xFF\0\xFF\0\0\xFE\0\0", 12), {255, 255, 0, 0, 0, 0}, true, 0xA0},
+        // Sixteen bits are compared whole, not by their high byte.
+        {"16-bit grey", 16, 1, std::string("\x01\x00\x01\x01\x00\xFF\x01\x00", 8), {256, 256}, true, 0x90},
+        {"ranges for fewer components than the space", 8, 3, std::string(12, '\0'), {0, 0, 0, 0}, false, 0},
+        {"data end within the row", 8, 1, std::string("\x05\x05", 2), {5, 5}, true, 0xC0},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SampleFormat format;
+        format.width = 4, format.height = 1, format.bitsPerComponent = c.bits, format.components = c.components;
+        format.colours = c.components == 3 ? SampleColours::Rgb : SampleColours::Gray;
+        RasterImage mask;
+        ASSERT_EQ(ColourKeyMask(format, c.samples, c.ranges, mask), c.made);
+        if (!c.made) continue;
+        EXPECT_EQ(mask.bitsPerPixel, 1);
+        EXPECT_EQ(mask.pixels[0] & 0xF0, c.leftOut);
+        deldib(mask);
+    }
+}
+
 TEST(PictureSamples, MasksGiveOpacity)
 {
     const std::string rgb("\xFF\0\0\0\0\xFF", 6);
@@ -345,7 +378,7 @@ TEST(PictureSamples, MasksGiveOpacity)
     const std::string picture = "/Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8 ";
     objects.push_back(StreamObject(picture + "/SMask 9 0 R", rgb));
     objects.push_back(StreamObject(picture + "/Mask 10 0 R", rgb));
-    objects.push_back(StreamObject(picture + "/Mask [0 0 0 0 0 0]", rgb));
+    objects.push_back(StreamObject(picture + "/Mask [0 0 0 0 200 255]", rgb));
     objects.push_back(StreamObject(picture + "/SMask 11 0 R", rgb));
     objects.push_back(StreamObject("/Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8",
                                    std::string("\x00\xFF", 2)));
@@ -360,7 +393,10 @@ TEST(PictureSamples, MasksGiveOpacity)
     const RasterImage& stencil = opened->pictures.At(1)->mask;
     ASSERT_EQ(stencil.bitsPerPixel, 1);
     EXPECT_EQ(stencil.pixels[0] & 0xC0, 0x40);  // the first pixel shows, the second does not
-    EXPECT_EQ(opened->pictures.At(2)->mask.pixels, nullptr);
+    // A colour key leaves out the pixels whose every sample is in its range: the blue one.
+    const RasterImage& keyed = opened->pictures.At(2)->mask;
+    ASSERT_EQ(keyed.bitsPerPixel, 1);
+    EXPECT_EQ(keyed.pixels[0] & 0xC0, 0x40);
     EXPECT_EQ(opened->pictures.At(3)->mask.pixels, nullptr);
     for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(Pixel(opened->pictures.At(i)->image, 0, 0), 0xFF0000u);
 }

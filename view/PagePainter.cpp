@@ -1,14 +1,23 @@
 #include "view/PagePainter.h"
 
+#include <QPainterPathStroker>
 #include <QPen>
 #include <algorithm>
 #include <cmath>
 
 #include "view/PageGeometry.h"
+#include "view/ShadingPainter.h"
 
 namespace folivo {
 
 namespace {
+
+// Patterns inside patterns and soft masks inside soft masks: a bound stops cells that fill with
+// themselves.
+constexpr int MaxNestedDrawings = 2;
+// A soft mask larger than this is drawn coarser and spread over its area.
+constexpr double MaxSoftMaskPixels = 16.0 * 1024 * 1024;
+constexpr size_t MaxTilesPerDrawing = 64;
 
 QPainterPath QtPath(const DevicePath& path, bool evenOdd)
 {
@@ -77,21 +86,21 @@ PagePainter::PagePainter(PdfDocument& document, uint32_t pageNumber, QPainter& p
 {
 }
 
-std::optional<QBrush> PagePainter::PatternBrush(int32_t number)
+QRectF PagePainter::DeviceRect() const
 {
-    const std::optional<PdfDocument::Pattern> pattern = document_.ReadPattern(number);
-    if (!pattern) return std::nullopt;
-    if (pattern->type == 2) {
-        if (!pattern->colour) return std::nullopt;
-        const uint32_t c = *pattern->colour;
-        return QBrush(QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF)));
-    }
-    if (depth_ >= 2) return std::nullopt;
+    return QRectF(0, 0, painter_.device()->width(), painter_.device()->height());
+}
+
+std::optional<QBrush> PagePainter::TileBrush(int32_t number, const PdfDocument::Pattern& pattern, const QColor& colour)
+{
+    if (depth_ >= MaxNestedDrawings) return std::nullopt;
+    const QRgb tint = pattern.uncoloured ? colour.rgb() : 0;
+    if (const auto known = tiles_.find({number, tint}); known != tiles_.end()) return known->second;
     // One cell drawn into a tile at the device's resolution, repeated by the brush.
-    const Matrix& m = pattern->cell.matrix;
+    const Matrix& m = pattern.cell.matrix;
     const QTransform patternToDevice = QTransform(m.a, m.b, m.c, m.d, m.e, m.f) * pageToDevice_;
     const double scale = std::max(Scale(patternToDevice), 1e-6);
-    const double xStep = std::fabs(pattern->xStep), yStep = std::fabs(pattern->yStep);
+    const double xStep = std::fabs(pattern.xStep), yStep = std::fabs(pattern.yStep);
     const double side = std::max(xStep, yStep) * scale;
     // Tiles stay small however large a step or a zoom asks them to be.
     const double s = side > 2048 ? scale * 2048 / side : scale;
@@ -104,13 +113,119 @@ std::optional<QBrush> PagePainter::PatternBrush(int32_t number)
         tilePainter.setRenderHints(painter_.renderHints());
         PagePainter cellDevice(document_, pageNumber_, tilePainter, cellToTile, fonts_, depth_ + 1);
         cellDevice.fontProblem = fontProblem;
-        FormContent cell = pattern->cell;
+        FormContent cell = pattern.cell;
         cell.matrix = Matrix{};
         document_.DrawCell(pageNumber_, cell, Matrix{}, cellDevice);
+        if (pattern.uncoloured) {
+            // An uncoloured cell gives shapes only: they take the colour of the fill.
+            tilePainter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            tilePainter.fillRect(tile.rect(), QColor(colour.rgb()));
+        }
     }
     QBrush brush(tile);
     brush.setTransform(cellToTile.inverted() * patternToDevice);
+    if (tiles_.size() < MaxTilesPerDrawing) tiles_.emplace(std::make_pair(number, tint), brush);
     return brush;
+}
+
+void PagePainter::FillWithPattern(const QPainterPath& area, const DevicePaint& paint)
+{
+    const std::optional<PdfDocument::Pattern> pattern = document_.ReadPattern(paint.pattern);
+    if (!pattern) return;
+    const double alpha = std::clamp(paint.alpha, 0.0, 1.0);
+    const auto bounds = [&area] { return area.boundingRect(); };
+    if (pattern->type == 2) {
+        const Matrix& m = pattern->cell.matrix;
+        const QTransform shadingToDevice = QTransform(m.a, m.b, m.c, m.d, m.e, m.f) * pageToDevice_;
+        Paint(bounds, [&](QPainter& p, const QTransform& base) {
+            p.save();
+            p.setTransform(base);
+            p.setClipPath(area, Qt::IntersectClip);
+            p.setOpacity(alpha);
+            // A shading pattern's background fills what the shading itself leaves.
+            if (pattern->shading->background) p.fillPath(area, PackedColour(*pattern->shading->background));
+            PaintShading(p, base, *pattern->shading, shadingToDevice, area.boundingRect());
+            p.restore();
+        });
+        return;
+    }
+    const std::optional<QBrush> brush = TileBrush(paint.pattern, *pattern, ColourOf({paint.colour, 1, 0}));
+    if (!brush) return;
+    Paint(bounds, [&](QPainter& p, const QTransform& base) {
+        p.setTransform(base);
+        p.setOpacity(alpha);
+        p.fillPath(area, *brush);
+        p.setOpacity(1);
+    });
+}
+
+void PagePainter::Paint(const std::function<QRectF()>& bounds, const Drawing& draw)
+{
+    if (!softMask_) {
+        draw(painter_, QTransform());
+        return;
+    }
+    const QRect rect = bounds().toAlignedRect().adjusted(-1, -1, 1, 1) & softMask_->rect;
+    if (rect.isEmpty()) return;
+    QImage layer(rect.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) return;
+    layer.fill(Qt::transparent);
+    {
+        QPainter p(&layer);
+        p.setRenderHints(painter_.renderHints());
+        draw(p, QTransform::fromTranslate(-rect.x(), -rect.y()));
+        p.setTransform(QTransform());
+        p.setOpacity(1);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        const double s = softMask_->scale;
+        const QRectF source((rect.x() - softMask_->rect.x()) * s, (rect.y() - softMask_->rect.y()) * s, rect.width() * s,
+                            rect.height() * s);
+        p.drawImage(QRectF(0, 0, rect.width(), rect.height()), softMask_->image, source);
+    }
+    painter_.setTransform(QTransform());
+    painter_.drawImage(rect.topLeft(), layer);
+}
+
+void PagePainter::SetSoftMask(const std::optional<DeviceSoftMask>& mask)
+{
+    softMask_.reset();
+    if (!mask || depth_ >= MaxNestedDrawings) return;
+    // The mask matters only where paint can go: within the clip.
+    painter_.setTransform(QTransform());
+    QRect rect = DeviceRect().toAlignedRect();
+    if (painter_.hasClipping()) rect &= painter_.clipBoundingRect().toAlignedRect();
+    auto made = std::make_shared<SoftMaskImage>();
+    made->rect = rect;
+    if (rect.isEmpty()) {
+        softMask_ = made;
+        return;
+    }
+    const double pixels = static_cast<double>(rect.width()) * rect.height();
+    made->scale = pixels > MaxSoftMaskPixels ? std::sqrt(MaxSoftMaskPixels / pixels) : 1;
+    QImage image(std::max(1, static_cast<int>(std::ceil(rect.width() * made->scale))),
+                 std::max(1, static_cast<int>(std::ceil(rect.height() * made->scale))), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return;
+    image.fill(mask->luminosity ? ColourOf({mask->backdrop, 1, 0}) : QColor(Qt::transparent));
+    {
+        QPainter groupPainter(&image);
+        groupPainter.setRenderHints(painter_.renderHints());
+        const QTransform toImage = QTransform::fromTranslate(-rect.x(), -rect.y()) * QTransform::fromScale(made->scale, made->scale);
+        PagePainter group(document_, pageNumber_, groupPainter, pageToDevice_ * toImage, fonts_, depth_ + 1);
+        group.fontProblem = fontProblem;
+        document_.DrawSoftMaskGroup(pageNumber_, mask->group, mask->ctm, group);
+    }
+    // The opacity, as a premultiplied white of that alpha: the luminosity of the group on its
+    // backdrop, or the group's own alpha.
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = line[x];
+            const uint32_t a = mask->luminosity ? (qRed(pixel) * 77u + qGreen(pixel) * 151u + qBlue(pixel) * 28u) >> 8 : qAlpha(pixel);
+            line[x] = a << 24 | a << 16 | a << 8 | a;
+        }
+    }
+    made->image = std::move(image);
+    softMask_ = made;
 }
 
 QTransform PagePainter::ToDevice(const Matrix& m) const { return QTransform(m.a, m.b, m.c, m.d, m.e, m.f) * pageToDevice_; }
@@ -123,33 +238,52 @@ QColor PagePainter::ColourOf(const DevicePaint& paint) const
     return colour;
 }
 
-void PagePainter::SaveState() { painter_.save(); }
+void PagePainter::SaveState()
+{
+    painter_.save();
+    savedSoftMasks_.push_back(softMask_);
+}
 
-void PagePainter::RestoreState() { painter_.restore(); }
+void PagePainter::RestoreState()
+{
+    painter_.restore();
+    if (savedSoftMasks_.empty()) return;
+    softMask_ = savedSoftMasks_.back();
+    savedSoftMasks_.pop_back();
+}
 
 void PagePainter::FillPath(const DevicePath& path, const Matrix& ctm, bool evenOdd, const DevicePaint& paint)
 {
+    const QTransform transform = ToDevice(ctm);
     if (paint.pattern) {
         // Filled on the device, where the brush's tiles lie.
-        const std::optional<QBrush> brush = PatternBrush(paint.pattern);
-        if (!brush) return;
-        painter_.setTransform(QTransform());
-        painter_.setOpacity(std::clamp(paint.alpha, 0.0, 1.0));
-        painter_.fillPath(ToDevice(ctm).map(QtPath(path, evenOdd)), *brush);
-        painter_.setOpacity(1);
+        FillWithPattern(transform.map(QtPath(path, evenOdd)), paint);
         return;
     }
-    painter_.setTransform(ToDevice(ctm));
-    painter_.fillPath(QtPath(path, evenOdd), ColourOf(paint));
+    const QPainterPath area = QtPath(path, evenOdd);
+    Paint([&] { return transform.mapRect(area.boundingRect()); },
+          [&](QPainter& p, const QTransform& base) {
+              p.setTransform(transform * base);
+              p.fillPath(area, ColourOf(paint));
+          });
 }
 
 void PagePainter::StrokePath(const DevicePath& path, const Matrix& ctm, const DeviceStroke& stroke, const DevicePaint& paint)
 {
-    if (paint.pattern) return;
     // Stroked on the device, so that a thin line keeps a whole pixel however the page is turned.
     const QTransform transform = ToDevice(ctm);
-    painter_.setTransform(QTransform());
-    painter_.strokePath(transform.map(QtPath(path, false)), PenOf(stroke, Scale(transform), ColourOf(paint)));
+    const QPainterPath line = transform.map(QtPath(path, false));
+    const QPen pen = PenOf(stroke, Scale(transform), ColourOf(paint));
+    if (paint.pattern) {
+        QPainterPathStroker stroker(pen);
+        FillWithPattern(stroker.createStroke(line), paint);
+        return;
+    }
+    Paint([&] { return line.boundingRect().adjusted(-pen.widthF(), -pen.widthF(), pen.widthF(), pen.widthF()); },
+          [&](QPainter& p, const QTransform& base) {
+              p.setTransform(base);
+              p.strokePath(line, pen);
+          });
 }
 
 void PagePainter::ClipPath(const DevicePath& path, const Matrix& ctm, bool evenOdd)
@@ -180,10 +314,28 @@ void PagePainter::DrawGlyph(const DeviceGlyph& glyph)
     if (outline.isEmpty()) return;
     const QPainterPath onDevice = ToDevice(glyph.matrix).map(outline);
     const int mode = glyph.renderMode;
-    painter_.setTransform(QTransform());
-    if (mode == 0 || mode == 2 || mode == 4 || mode == 6) painter_.fillPath(onDevice, ColourOf(glyph.fill));
-    if (mode == 1 || mode == 2 || mode == 5 || mode == 6) {
-        painter_.strokePath(onDevice, PenOf(glyph.strokeStyle, Scale(ToDevice(glyph.ctm)), ColourOf(glyph.stroke)));
+    const bool fill = mode == 0 || mode == 2 || mode == 4 || mode == 6;
+    const bool stroke = mode == 1 || mode == 2 || mode == 5 || mode == 6;
+    if (fill && glyph.fill.pattern) {
+        FillWithPattern(onDevice, glyph.fill);
+    } else if (fill) {
+        Paint([&] { return onDevice.boundingRect(); },
+              [&](QPainter& p, const QTransform& base) {
+                  p.setTransform(base);
+                  p.fillPath(onDevice, ColourOf(glyph.fill));
+              });
+    }
+    if (stroke) {
+        const QPen pen = PenOf(glyph.strokeStyle, Scale(ToDevice(glyph.ctm)), ColourOf(glyph.stroke));
+        if (glyph.stroke.pattern) {
+            FillWithPattern(QPainterPathStroker(pen).createStroke(onDevice), glyph.stroke);
+        } else {
+            Paint([&] { return onDevice.boundingRect().adjusted(-pen.widthF(), -pen.widthF(), pen.widthF(), pen.widthF()); },
+                  [&](QPainter& p, const QTransform& base) {
+                      p.setTransform(base);
+                      p.strokePath(onDevice, pen);
+                  });
+        }
     }
     if (mode >= 4) {
         textClip_.addPath(onDevice);
@@ -208,10 +360,14 @@ void PagePainter::EndText()
 
 void PagePainter::DrawPicture(int32_t index, bool inlinePicture, const Matrix& ctm, const DevicePaint& fill)
 {
+    const QTransform transform = ToDevice(ctm);
+    const auto bounds = [&transform] { return transform.mapRect(QRectF(0, 0, 1, 1)); };
     if (index == -1) {
         // A picture that could not be decoded keeps its place as a grey area.
-        painter_.setTransform(ToDevice(ctm));
-        painter_.fillRect(QRectF(0, 0, 1, 1), QColor(0xC0, 0xC0, 0xC0));
+        Paint(bounds, [&](QPainter& p, const QTransform& base) {
+            p.setTransform(transform * base);
+            p.fillRect(QRectF(0, 0, 1, 1), QColor(0xC0, 0xC0, 0xC0));
+        });
         return;
     }
     const TDynaArray<ImageObject>& list = inlinePicture ? document_.inlinePictures : document_.pictures;
@@ -221,23 +377,29 @@ void PagePainter::DrawPicture(int32_t index, bool inlinePicture, const Matrix& c
     if (!raster.pixels || raster.width <= 0 || raster.height <= 0) return;
     const QImage& image = pictureImages_.Of(picture, ColourOf({fill.colour, 1, 0}).rgb());
     if (image.isNull()) return;
-    // The picture fills the unit square, its first row at the top.
-    painter_.setTransform(QTransform(1.0 / image.width(), 0, 0, -1.0 / image.height(), 0, 1) * ToDevice(ctm));
-    painter_.setOpacity(std::clamp(fill.alpha, 0.0, 1.0));
-    painter_.drawImage(QPointF(0, 0), image);
-    painter_.setOpacity(1);
+    Paint(bounds, [&](QPainter& p, const QTransform& base) {
+        // The picture fills the unit square, its first row at the top.
+        p.setTransform(QTransform(1.0 / image.width(), 0, 0, -1.0 / image.height(), 0, 1) * transform * base);
+        p.setOpacity(std::clamp(fill.alpha, 0.0, 1.0));
+        p.drawImage(QPointF(0, 0), image);
+        p.setOpacity(1);
+    });
 }
 
-void PagePainter::FillShading(int32_t shading, const Matrix&, double alpha)
+void PagePainter::FillShading(int32_t number, const Matrix& ctm, double alpha)
 {
-    const std::optional<uint32_t> colour = document_.ShadingColour(shading);
-    if (!colour) return;
-    DevicePaint paint;
-    paint.colour = {(*colour & 0xFF) / 255.0, ((*colour >> 8) & 0xFF) / 255.0, ((*colour >> 16) & 0xFF) / 255.0};
-    paint.alpha = alpha;
+    const std::shared_ptr<const PdfDocument::Shading> shading = document_.ShadingNumbered(number);
+    if (!shading) return;
     // sh paints the whole clip.
     painter_.setTransform(QTransform());
-    painter_.fillRect(QRectF(QPointF(0, 0), QSizeF(painter_.device()->width(), painter_.device()->height())), ColourOf(paint));
+    const QRectF area = painter_.hasClipping() ? painter_.clipBoundingRect() & DeviceRect() : DeviceRect();
+    const QTransform shadingToDevice = ToDevice(ctm);
+    Paint([&area] { return area; },
+          [&](QPainter& p, const QTransform& base) {
+              p.setOpacity(std::clamp(alpha, 0.0, 1.0));
+              PaintShading(p, base, *shading, shadingToDevice, area);
+              p.setOpacity(1);
+          });
 }
 
 QImage RenderPageAsPrinted(PdfDocument& document, FontPrograms& fonts, int pageNumber, int zoom, int resolution,

@@ -9,6 +9,8 @@
 #include <QTransform>
 #include <functional>
 #include <map>
+#include <memory>
+#include <vector>
 #include <string>
 
 #include "content/OutputDevice.h"
@@ -34,16 +36,32 @@ public:
     void EndText() override;
     void DrawPicture(int32_t index, bool inlinePicture, const Matrix& ctm, const DevicePaint& fill) override;
     void FillShading(int32_t shading, const Matrix& ctm, double alpha) override;
+    void SetSoftMask(const std::optional<DeviceSoftMask>& mask) override;
 
     // Called once for each font whose program could not be used (German, for the memo).
     std::function<void(const std::string&)> fontProblem;
 
 private:
+    // A soft mask's opacity over the device pixels of `rect`, drawn `scale` times as fine.
+    struct SoftMaskImage {
+        QImage image;
+        QRect rect;
+        double scale = 1;
+    };
+    // How one painting operation draws, onto a painter whose pixels `base` reaches from the device's.
+    using Drawing = std::function<void(QPainter& painter, const QTransform& base)>;
+
     QTransform ToDevice(const Matrix& m) const;
     QColor ColourOf(const DevicePaint& paint) const;
     const FontGlyphs* GlyphsOf(const TextFont& font);
-    // The brush that fills with the pattern object on the device; none when it cannot be drawn.
-    std::optional<QBrush> PatternBrush(int32_t pattern);
+    // Runs a painting operation on the page, or under a soft mask through a layer over its
+    // device `bounds` that the mask cuts before it joins the page.
+    void Paint(const std::function<QRectF()>& bounds, const Drawing& draw);
+    // Fills an area given in device pixels with a pattern.
+    void FillWithPattern(const QPainterPath& area, const DevicePaint& paint);
+    // The brush of a tiling pattern's cell on the device; none when it cannot be drawn.
+    std::optional<QBrush> TileBrush(int32_t number, const PdfDocument::Pattern& pattern, const QColor& colour);
+    QRectF DeviceRect() const;
 
 
     PdfDocument& document_;
@@ -58,6 +76,10 @@ private:
     QPainterPath textClip_;
     bool textClipStarted_ = false;
     std::map<int32_t, bool> problemsShown_;
+    std::shared_ptr<const SoftMaskImage> softMask_;
+    std::vector<std::shared_ptr<const SoftMaskImage>> savedSoftMasks_;
+    // Tiles drawn on this device, by pattern and colour.
+    std::map<std::pair<int32_t, QRgb>, QBrush> tiles_;
 
 };
 

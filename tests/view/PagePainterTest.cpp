@@ -3,6 +3,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/ReaderTestSupport.h"
 #include "tests/view/InkBox.h"
@@ -92,6 +94,77 @@ TEST(PagePainter, PathsClipsTextAndStateAsPrinted)
     EXPECT_EQ(sharp.size(), QSize(400, 200));
     EXPECT_EQ(sharp.deviceIndependentSize().toSize(), QSize(200, 100));
     EXPECT_EQ(sharp.pixel(60, 160) & 0xFFFFFF, 0xFF0000u);
+}
+
+struct ColourCase {
+    const char* name;
+    std::string content;
+    // Pixels (x right, y down on the 200 × 100 page) and the colour each should have.
+    std::vector<std::pair<QPoint, QRgb>> samples;
+};
+
+TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
+{
+    // Red to blue from x 50 to 150; grey from black at the centre to white at radius 40 (the
+    // pixel at the centre lies half a pixel off it).
+    const ColourCase cases[] = {
+        {"axial shading between its ends", "/S1 sh", {{{20, 50}, 0xFFFFFF}, {{55, 50}, 0xF2000D}, {{100, 50}, 0x800080}, {{160, 50}, 0xFFFFFF}}},
+        {"axial shading extended", "/S2 sh", {{{20, 50}, 0xFF0000}, {{100, 50}, 0x800080}, {{180, 50}, 0x0000FF}}},
+        {"radial shading within its circle", "/S3 sh", {{{100, 50}, 0x050505}, {{130, 50}, 0xBFBFBF}, {{180, 50}, 0xFFFFFF}}},
+        {"shading pattern fill", "/Pattern cs /P1 scn 0 0 100 100 re f", {{{75, 50}, 0xBF0040}, {{150, 50}, 0xFFFFFF}}},
+        {"shading pattern stroke", "/Pattern CS /P1 SCN 10 w 0 50 m 200 50 l S", {{{75, 50}, 0xBF0040}, {{75, 20}, 0xFFFFFF}}},
+        {"uncoloured tiling pattern in the fill's colour", "/CSP cs 0 1 0 /P2 scn 0 0 200 100 re f", {{{33, 33}, 0x00FF00}, {{177, 77}, 0x00FF00}}},
+        // The group is white on the left half: only there does the fill show.
+        {"luminosity soft mask", "/SM1 gs 0 0 1 rg 0 0 200 100 re f", {{{50, 50}, 0x0000FF}, {{150, 50}, 0xFFFFFF}}},
+        {"soft mask ends with its state", "q /SM1 gs Q 0 0 1 rg 0 0 200 100 re f", {{{150, 50}, 0x0000FF}}},
+        {"soft mask taken away", "/SM1 gs /SM0 gs 0 0 1 rg 0 0 200 100 re f", {{{150, 50}, 0x0000FF}}},
+    };
+    test::PdfBuilder builder;
+    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
+    const size_t count = std::size(cases);
+    // The shared objects follow the pages: shadings S1-S3, patterns P1-P2, the mask's group.
+    const size_t first = 3 + 2 * count;
+    auto ref = [first](size_t k) { return std::to_string(first + k) + " 0 R"; };
+    const std::string resources = "<< /Shading << /S1 " + ref(0) + " /S2 " + ref(1) + " /S3 " + ref(2) + " >> /Pattern << /P1 " +
+                                  ref(3) + " /P2 " + ref(4) + " >> /ColorSpace << /CSP [/Pattern /DeviceRGB] >> " +
+                                  "/ExtGState << /SM1 << /SMask << /S /Luminosity /G " + ref(5) + " >> >> /SM0 << /SMask /None >> >> >>";
+    std::string kids;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t page = builder.objects.size() + 1;
+        kids += std::to_string(page) + " 0 R ";
+        builder.objects.push_back("<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(page + 1) + " 0 R /Resources " + resources + " >>");
+        builder.objects.push_back(test::StreamObject("", cases[i].content));
+    }
+    const std::string redToBlue = "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >>";
+    builder.objects.push_back("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [50 0 150 0] " + redToBlue + " >>");
+    builder.objects.push_back("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [50 0 150 0] " + redToBlue + " /Extend [true true] >>");
+    builder.objects.push_back("<< /ShadingType 3 /ColorSpace /DeviceGray /Coords [100 50 0 100 50 40] "
+                              "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>");
+    builder.objects.push_back("<< /PatternType 2 /Shading " + ref(1) + " >>");
+    builder.objects.push_back(test::StreamObject("/PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 10 10] /XStep 10 /YStep 10 "
+                                                 "/Resources << >>",
+                                                 "1 0 0 rg 0 0 10 10 re f"));
+    builder.objects.push_back(test::StreamObject("/Type /XObject /Subtype /Form /BBox [0 0 200 100] "
+                                                 "/Group << /S /Transparency /CS /DeviceGray >>",
+                                                 "1 g 0 0 100 100 re f"));
+    builder.objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " /MediaBox [0 0 200 100] >>";
+    builder.trailerEntries = "/Root 1 0 R";
+    test::OpenedDocument opened(builder.Build());
+    ASSERT_TRUE(opened->documentRead);
+    ASSERT_EQ(opened->pages.Count(), count);
+    FontPrograms fonts(*opened.document);
+    for (size_t i = 0; i < count; ++i) {
+        const ColourCase& c = cases[i];
+        SCOPED_TRACE(c.name);
+        const QImage image = RenderPageAsPrinted(*opened.document, fonts, static_cast<int>(i + 1), 75, 96);
+        ASSERT_EQ(image.size(), QSize(200, 100));
+        for (const auto& [point, colour] : c.samples) {
+            const QRgb found = image.pixel(point) & 0xFFFFFF;
+            for (int shift : {0, 8, 16})
+                EXPECT_LE(std::abs(int((found >> shift) & 0xFF) - int((colour >> shift) & 0xFF)), 4)
+                    << point.x() << "," << point.y() << " " << std::hex << found;
+        }
+    }
 }
 
 }  // namespace
