@@ -96,11 +96,13 @@ void DrawingInterpreter::Interpret(FileBuffer& content)
     if (inText_) EndText();
 }
 
-void DrawingInterpreter::DrawForm(const FormContent& form, const Matrix& placement)
+void DrawingInterpreter::DrawForm(const FormContent& form, const Matrix& placement, double opacity)
 {
     State outer = state_;
     state_ = State{};
     state_.font = PlainTextFont();
+    state_.opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0, 1.0) : 1;
+    state_.fill.alpha = state_.stroke.alpha = state_.opacity;
     RunForm(form, Concatenated(form.matrix, placement));
     state_ = std::move(outer);
 }
@@ -318,8 +320,8 @@ void DrawingInterpreter::ApplyGraphicsState()
         stroke.dash = *parameters.dash;
         stroke.dashPhase = parameters.dashPhase;
     }
-    if (parameters.strokeAlpha) state_.stroke.alpha = std::clamp(*parameters.strokeAlpha, 0.0, 1.0);
-    if (parameters.fillAlpha) state_.fill.alpha = std::clamp(*parameters.fillAlpha, 0.0, 1.0);
+    if (parameters.strokeAlpha) state_.stroke.alpha = std::clamp(*parameters.strokeAlpha, 0.0, 1.0) * state_.opacity;
+    if (parameters.fillAlpha) state_.fill.alpha = std::clamp(*parameters.fillAlpha, 0.0, 1.0) * state_.opacity;
     if (parameters.softMask) {
         // The mask's group is placed by the matrix in force when the state is set.
         DeviceSoftMask mask = *parameters.softMask;

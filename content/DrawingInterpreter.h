@@ -67,8 +67,9 @@ public:
     // Interprets the content with `ctm` as the matrix from user space to the page.
     void Run(FileBuffer& content, const Matrix& ctm = {});
     // Draws a form, its own matrix and then `placement` taking it to the page (an annotation's
-    // appearance, a pattern's cell), in a state of its own.
-    void DrawForm(const FormContent& form, const Matrix& placement);
+    // appearance, a pattern's cell), in a state of its own; everything it paints takes on
+    // `opacity` (a comment's /CA).
+    void DrawForm(const FormContent& form, const Matrix& placement, double opacity = 1);
 
     enum class Op;
 
@@ -81,6 +82,8 @@ private:
         double charSpacing = 0, wordSpacing = 0, horizontalScaling = 1, leading = 0, fontSize = 1, rise = 0;
         int renderMode = 0;
         std::shared_ptr<const TextFont> font;
+        // The opacity of what the state belongs to, times the graphics state's own.
+        double opacity = 1;
     };
 
     // Runs the tokens of the content from its position to its end.

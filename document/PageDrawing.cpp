@@ -71,17 +71,33 @@ void PdfDocument::DrawPage(uint32_t pageNumber, OutputDevice& device)
     const bool formNeedsAppearances = page.comments && FormNeedsAppearances(*this);
     for (uint32_t i = 0; page.comments && i < page.comments->Count(); ++i) {
         const AnnotationRecord& comment = *page.comments->At(i);
+        const double opacity = CommentOpacity(comment);
+        if (opacity <= 0) continue;
         std::optional<FormContent> made = SynthesizedAppearance(*this, comment, formNeedsAppearances);
         if (!made && comment.appearance <= 0 && comment.kind == AnnotText) {
             // The icon keeps its size at the note's corner, whatever the note's rectangle.
-            if (const auto icon = NoteIcon(comment, page.mediaBox[3])) interpreter.DrawForm(*icon, Matrix{});
+            if (const auto icon = NoteIcon(comment, page.mediaBox[3])) interpreter.DrawForm(*icon, Matrix{}, opacity);
             continue;
         }
         std::shared_ptr<const FormContent> form = made ? std::make_shared<const FormContent>(std::move(*made)) : nullptr;
         if (!form && comment.appearance > 0) form = CachedForm(comment.appearance, pageNumber);
         if (!form) continue;
-        if (const auto placement = AppearancePlacement(*form, comment, page.mediaBox[3])) interpreter.DrawForm(*form, *placement);
+        if (const auto placement = AppearancePlacement(*form, comment, page.mediaBox[3]))
+            interpreter.DrawForm(*form, *placement, opacity);
     }
+}
+
+double PdfDocument::CommentOpacity(const AnnotationRecord& comment)
+{
+    std::optional<int32_t> position;
+    if (comment.directStart > 0) position = comment.directStart;
+    else if (comment.objectNumber > 0) position = objects.ValuePosition(comment.objectNumber);
+    if (!position) return 1;
+    const TokenList dictionary = objects.DictionaryAt(*position);
+    // Hidden (2) and not to be viewed (32): not drawn at all.
+    const size_t flags = ValueIndex(dictionary, 0, "/F");
+    if (flags && (IntegerText(dictionary[flags]).value_or(0) & (2 | 32))) return 0;
+    return std::clamp(NumberValue(dictionary, "/CA").value_or(1), 0.0, 1.0);
 }
 
 DrawingInterpreter::Sources PdfDocument::DrawingSources(uint32_t pageNumber)

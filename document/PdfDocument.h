@@ -209,6 +209,8 @@ public:
         std::shared_ptr<const Shading> shading;
     };
     std::optional<Pattern> ReadPattern(int32_t number);
+    // How opaque a comment is drawn: its /CA; 0 when its flags hide it.
+    double CommentOpacity(const AnnotationRecord& comment);
     // The soft mask an ExtGState dictionary sets: none when it sets none or names no group.
     std::optional<DeviceSoftMask> SoftMaskOf(const TokenList& state);
     // Runs a soft mask's group (a form object) for page n into the device with `ctm`.

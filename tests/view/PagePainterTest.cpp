@@ -167,5 +167,34 @@ TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
     }
 }
 
+TEST(PagePainter, CommentsTakeOnTheirOpacityAndFlags)
+{
+    // Squares filled red: fully opaque, at half opacity, at none, and hidden by their flags.
+    const char* const extras[] = {"", "/CA 0.5", "/CA 0", "/F 2", "/F 32"};
+    test::PdfBuilder builder;
+    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 /MediaBox [0 0 200 100] >>", ""};
+    std::string annots;
+    for (size_t i = 0; i < std::size(extras); ++i) {
+        const int left = 10 + 40 * static_cast<int>(i);
+        annots += std::to_string(4 + i) + " 0 R ";
+        builder.objects.push_back("<< /Type /Annot /Subtype /Square /Rect [" + std::to_string(left) + " 10 " + std::to_string(left + 30) +
+                                  " 90] /C [1 0 0] /IC [1 0 0] " + extras[i] + " >>");
+    }
+    builder.objects[2] = "<< /Type /Page /Parent 2 0 R /Annots [" + annots + "] >>";
+    builder.trailerEntries = "/Root 1 0 R";
+    test::OpenedDocument opened(builder.Build());
+    ASSERT_TRUE(opened->documentRead);
+    FontPrograms fonts(*opened.document);
+    const QImage image = RenderPageAsPrinted(*opened.document, fonts, 1, 75, 96);
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    const QRgb expected[] = {0xFF0000, 0xFF8080, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+    for (size_t i = 0; i < std::size(extras); ++i) {
+        SCOPED_TRACE(extras[i]);
+        const QRgb found = image.pixel(25 + 40 * static_cast<int>(i), 50) & 0xFFFFFF;
+        for (int shift : {0, 8, 16})
+            EXPECT_LE(std::abs(int((found >> shift) & 0xFF) - int((expected[i] >> shift) & 0xFF)), 2) << std::hex << found;
+    }
+}
+
 }  // namespace
 }  // namespace folivo
