@@ -429,6 +429,7 @@ void TMainForm::FileProtectBtnClick()
         [this, resolution, zoom](int page) { return UnturnedPageDrawingSize(document(), page, zoom, resolution).height(); },
         resolution, zoom);
     changesSaved_ = false;
+    pageImages_.Clear();
     if (AddTextForm) AddTextForm->ShowSettings();
     PageEd->setValue(1);
     PaintBox1Paint();
@@ -715,11 +716,17 @@ void TMainForm::PaintBox1Paint()
         return;
     }
     const int resolution = PageViewResolution();
-    const QImage picture =
-        SimplifiedCheck->isChecked()
-            ? RenderPage(document(), PageEd->value(), ZoomEd->value(), resolution, displayFont_)
-            : RenderPageAsPrinted(document(), Fonts(), PageEd->value(), ZoomEd->value(), resolution, PaintBox1->devicePixelRatioF(),
-                                  [this](const std::string& problem) { AddMemoLine(problem); });
+    const PageImageCache::Key key = PageViewKey(resolution);
+    QImage picture = pageImages_.Find(key);
+    if (picture.isNull()) {
+        picture = SimplifiedCheck->isChecked()
+                      ? RenderPage(document(), PageEd->value(), ZoomEd->value(), resolution, displayFont_)
+                      : RenderPageAsPrinted(document(), Fonts(), PageEd->value(), ZoomEd->value(), resolution,
+                                            PaintBox1->devicePixelRatioF(),
+                                            [this](const std::string& problem) { AddMemoLine(problem); });
+        ++pageDrawings_;
+        pageImages_.Store(key, picture);
+    }
     PaintBox1->SetPicture(picture);
     ShowPageStatus();
     // An empty view needs a word: the drawing of the page at this zoom is too large to hold,
@@ -731,6 +738,29 @@ void TMainForm::PaintBox1Paint()
                                       : QString::fromUtf8("Die Seite ist bei %1 % zu groß zum Anzeigen, bitte verkleinern."))
                                 .arg(ZoomEd->value()));
     }
+}
+
+PageImageCache::Key TMainForm::PageViewKey(int resolution) const
+{
+    PageImageCache::Key key;
+    key.page = PageEd->value();
+    key.zoom = ZoomEd->value();
+    key.resolution = resolution;
+    key.simplified = SimplifiedCheck->isChecked();
+    // Only the simplified drawing uses the display font; only the one as printed the screen's
+    // pixel ratio and the pictures' reading.
+    if (key.simplified) {
+        key.displayFont = displayFont_.toString();
+    } else {
+        key.pixelRatio = PaintBox1->devicePixelRatioF();
+        key.readImages = document().readImages;
+    }
+    if (key.page >= 1 && static_cast<uint32_t>(key.page) <= document().pages.Count()) {
+        const PageRecord& page = *document().pages.At(static_cast<uint32_t>(key.page - 1));
+        key.content = page.content;
+        key.contentLength = page.contentLength;
+    }
+    return key;
 }
 
 FontPrograms& TMainForm::Fonts()
@@ -790,6 +820,8 @@ PasswordAnswer TMainForm::AskPassword(const std::string& fileName, bool again, s
 void TMainForm::ReadingFinished(int pageCount)
 {
     ++readingsFinished_;
+    // The drawings kept may show a document that is gone, or this one as it was.
+    pageImages_.Clear();
     // A file that could not be read leaves the open document, its page and its edits alone.
     const PdfDocument& read = reading_ ? *reading_ : *document_;
     readingAccepted_ = read.documentRead && !read.invalid && read.pages.Count() > 0;

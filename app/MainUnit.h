@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/Cursors.h"
+#include "app/PageImageCache.h"
 #include "core/TemporaryFolder.h"
 #include "core/UserInterfacePort.h"
 #include "document/PdfDocument.h"
@@ -105,8 +106,11 @@ public:
     void SBarPaintMore();
     int Progress() const;
 
-    // The page view: asks for a new picture of the current page (see PaintBox1Paint).
+    // The page view: shows the current page, drawn anew only when no kept drawing shows it as
+    // it is now.
     void PaintBox1Paint();
+    // The page view's drawings made so far; a kept drawing shown again is not counted.
+    int PageDrawingCount() const { return pageDrawings_; }
     // The paint box's pixels per inch (96 when the device reports none), for both axes.
     int PageViewResolution() const;
 
@@ -289,6 +293,9 @@ private:
     void SetUpPageKeys();
     void ScrollPageView(int64_t horizontal, int64_t vertical);
 
+    // What the page view would show now, for finding a kept drawing of it.
+    PageImageCache::Key PageViewKey(int resolution) const;
+
     // A fresh document that reads like the open one (temporary folder, canvas, pictures).
     std::unique_ptr<PdfDocument> NewDocument();
     // Shows a reading's error messages, held back while it ran.
@@ -300,6 +307,10 @@ private:
 
     std::unique_ptr<PdfDocument> document_ = std::make_unique<PdfDocument>(*this);
     std::unique_ptr<FontPrograms> fonts_;
+    // The page view's last drawings; emptied whenever the document is replaced, read again or
+    // protected.
+    PageImageCache pageImages_;
+    int pageDrawings_ = 0;
     // The document being read while the open one stays; null outside a reading.
     std::unique_ptr<PdfDocument> reading_;
     // The error messages of that reading, held back until it is known whether it replaces the
