@@ -52,6 +52,9 @@ struct ShadingSpace {
     size_t tintAt = 0;
 };
 
+// The colour of a shading's values in its space (grey for values that cannot be taken).
+uint32_t ColourOfShadingValues(const ShadingSpace& space, const std::vector<double>& values);
+
 class PdfDocument {
 public:
     explicit PdfDocument(UserInterfacePort& ui);
@@ -196,6 +199,13 @@ public:
         std::vector<uint32_t> colours;
         std::optional<std::array<double, 4>> box;
         std::optional<uint32_t> background;
+        // Meshes: their triangles and patches cut into flat parts (3 or 4 points each).
+        struct MeshPart {
+            std::array<double, 8> points{};
+            int count = 0;
+            uint32_t colour = 0;
+        };
+        std::vector<MeshPart> mesh;
     };
     // The shading object `number`, read once per document; null when it cannot be drawn.
     std::shared_ptr<const Shading> ShadingNumbered(int32_t number);
@@ -524,7 +534,9 @@ private:
     std::vector<double> FunctionValues(const TokenList& owner, size_t at, double t, int depth = 0);
     std::map<int32_t, std::optional<uint32_t>> shadingColours_;
     // A shading's dictionary as the painter draws it.
-    std::shared_ptr<const Shading> ReadShading(const TokenList& shading);
+    std::shared_ptr<const Shading> ReadShading(const TokenList& shading, int32_t number = 0);
+    // The triangles or patches of the mesh shading object `number` into shading.mesh.
+    void ReadMesh(int32_t number, const TokenList& dictionary, const ShadingSpace& space, Shading& shading);
     // The shading's colour space; `throughTint`: a separation's tints through their transform.
     ShadingSpace ReadShadingSpace(const TokenList& shading, bool throughTint);
     uint32_t ShadingColourAt(const TokenList& shading, const ShadingSpace& space, double t);

@@ -39,7 +39,10 @@ size_t ComponentsOfFamily(const std::string& kind)
     return 0;
 }
 
-uint32_t ColourOfValues(const ShadingSpace& space, const std::vector<double>& values)
+
+}  // namespace
+
+uint32_t ColourOfShadingValues(const ShadingSpace& space, const std::vector<double>& values)
 {
     if (values.empty()) return ColourOf(0.5, 0.5, 0.5);
     if (space.subtractive) {
@@ -60,8 +63,6 @@ uint32_t ColourOfValues(const ShadingSpace& space, const std::vector<double>& va
     }
     return ColourOf(Component(values, 0), Component(values, 1), Component(values, 2));
 }
-
-}  // namespace
 
 std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t at, double t, int depth)
 {
@@ -184,7 +185,7 @@ uint32_t PdfDocument::ShadingColourAt(const TokenList& shading, const ShadingSpa
 {
     std::vector<double> values = FunctionValues(shading, ValueIndex(shading, 0, "/Function"), t);
     if (space.tintAt && !values.empty()) values = FunctionValues(space.space, space.tintAt, values[0]);
-    return ColourOfValues(space, values);
+    return ColourOfShadingValues(space, values);
 }
 
 std::optional<uint32_t> PdfDocument::ShadingColour(int32_t number)
@@ -199,12 +200,12 @@ std::optional<uint32_t> PdfDocument::ShadingColour(int32_t number)
 std::shared_ptr<const PdfDocument::Shading> PdfDocument::ShadingNumbered(int32_t number)
 {
     if (const auto known = shadings_.find(number); known != shadings_.end()) return known->second;
-    std::shared_ptr<const Shading> shading = ReadShading(objects.ObjectTokens(number));
+    std::shared_ptr<const Shading> shading = ReadShading(objects.ObjectTokens(number), number);
     if (shadings_.size() < MaxCachedShadings) shadings_.emplace(number, shading);
     return shading;
 }
 
-std::shared_ptr<const PdfDocument::Shading> PdfDocument::ReadShading(const TokenList& dictionary)
+std::shared_ptr<const PdfDocument::Shading> PdfDocument::ReadShading(const TokenList& dictionary, int32_t number)
 {
     if (dictionary.empty() || dictionary[0] != "<<") return nullptr;
     auto shading = std::make_shared<Shading>();
@@ -217,7 +218,7 @@ std::shared_ptr<const PdfDocument::Shading> PdfDocument::ReadShading(const Token
     if (background.size() >= 3 && background[0] == "[") {
         std::vector<double> values = ArrayNumbers(background, 0);
         if (space.tintAt && !values.empty()) values = FunctionValues(space.space, space.tintAt, values[0]);
-        shading->background = ColourOfValues(space, values);
+        shading->background = ColourOfShadingValues(space, values);
     }
     const size_t count = shading->type == 2 ? 4 : shading->type == 3 ? 6 : 0;
     const std::vector<double> coords = ArrayNumbers(dictionary, ValueIndex(dictionary, 0, "/Coords"));
@@ -235,7 +236,9 @@ std::shared_ptr<const PdfDocument::Shading> PdfDocument::ReadShading(const Token
             shading->colours.push_back(ShadingColourAt(dictionary, space, t));
         }
     } else {
-        // Function-based shadings and meshes: one colour, the function's halfway or grey.
+        // Function-based shadings, and meshes that cannot be read: one colour, the function's
+        // halfway or grey.
+        if (shading->type >= 4 && shading->type <= 7 && number > 0) ReadMesh(number, dictionary, space, *shading);
         shading->colours.push_back(ShadingColourAt(dictionary, space, 0.5));
     }
     functionSamples_.clear();

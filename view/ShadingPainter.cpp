@@ -135,6 +135,16 @@ void PaintShading(QPainter& painter, const QTransform& base, const PdfDocument::
         if (!shading.extendStart || !shading.extendEnd || radial)
             painter.setClipPath(axial ? AxialReach(shading, area) : RadialReach(shading, area), Qt::IntersectClip);
         painter.fillRect(area, QBrush(gradient));
+    } else if (!shading.mesh.empty()) {
+        // Neighbouring parts meet without a seam only when their edges are not blended.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::NoPen);
+        for (const PdfDocument::Shading::MeshPart& part : shading.mesh) {
+            QPointF points[4];
+            for (int k = 0; k < part.count && k < 4; ++k) points[k] = QPointF(part.points[2 * k], part.points[2 * k + 1]);
+            painter.setBrush(PackedColour(part.colour));
+            painter.drawPolygon(points, std::min(part.count, 4));
+        }
     } else if (shading.type != 2 && shading.type != 3) {
         painter.fillRect(area, PackedColour(shading.colours.front()));
     }

@@ -1,5 +1,5 @@
 // Smooth shadings painted with Qt: axial and radial ones as gradients over the parameter range
-// they cover (extended or not), the other types in their one colour.
+// they cover (extended or not), meshes by their flat parts, the other types in one colour.
 #pragma once
 
 #include <QPainter>

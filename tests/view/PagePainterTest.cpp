@@ -118,14 +118,20 @@ TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
         {"luminosity soft mask", "/SM1 gs 0 0 1 rg 0 0 200 100 re f", {{{50, 50}, 0x0000FF}, {{150, 50}, 0xFFFFFF}}},
         {"soft mask ends with its state", "q /SM1 gs Q 0 0 1 rg 0 0 200 100 re f", {{{150, 50}, 0x0000FF}}},
         {"soft mask taken away", "/SM1 gs /SM0 gs 0 0 1 rg 0 0 200 100 re f", {{{150, 50}, 0x0000FF}}},
+        // Two red triangles, the second continuing the first, fill the square from 0 to 100.
+        {"triangle mesh", "/S4 sh", {{{20, 80}, 0xFF0000}, {{90, 10}, 0xFF0000}, {{150, 50}, 0xFFFFFF}}},
+        // A green patch from 110 to 190 across and 10 to 90 up.
+        {"patch mesh", "/S5 sh", {{{150, 50}, 0x00FF00}, {{105, 50}, 0xFFFFFF}, {{150, 5}, 0xFFFFFF}}},
     };
     test::PdfBuilder builder;
     builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
     const size_t count = std::size(cases);
-    // The shared objects follow the pages: shadings S1-S3, patterns P1-P2, the mask's group.
+    // The shared objects follow the pages: shadings S1-S3, patterns P1-P2, the mask's group,
+    // meshes S4-S5.
     const size_t first = 3 + 2 * count;
     auto ref = [first](size_t k) { return std::to_string(first + k) + " 0 R"; };
-    const std::string resources = "<< /Shading << /S1 " + ref(0) + " /S2 " + ref(1) + " /S3 " + ref(2) + " >> /Pattern << /P1 " +
+    const std::string resources = "<< /Shading << /S1 " + ref(0) + " /S2 " + ref(1) + " /S3 " + ref(2) + " /S4 " + ref(6) +
+                                  " /S5 " + ref(7) + " >> /Pattern << /P1 " +
                                   ref(3) + " /P2 " + ref(4) + " >> /ColorSpace << /CSP [/Pattern /DeviceRGB] >> " +
                                   "/ExtGState << /SM1 << /SMask << /S /Luminosity /G " + ref(5) + " >> >> /SM0 << /SMask /None >> >> >>";
     std::string kids;
@@ -147,6 +153,17 @@ TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
     builder.objects.push_back(test::StreamObject("/Type /XObject /Subtype /Form /BBox [0 0 200 100] "
                                                  "/Group << /S /Transparency /CS /DeviceGray >>",
                                                  "1 g 0 0 100 100 re f"));
+    // Meshes with 8-bit coordinates taken as they stand; each vertex a flag, x, y, red, green, blue.
+    const std::string mesh = "/BitsPerCoordinate 8 /BitsPerComponent 8 /BitsPerFlag 8 /ColorSpace /DeviceRGB "
+                             "/Decode [0 255 0 255 0 1 0 1 0 1] ";
+    builder.objects.push_back(test::StreamObject("/ShadingType 4 " + mesh, std::string("\0\0\0\xFF\0\0" "\0\x64\0\xFF\0\0"
+                                                                                      "\0\0\x64\xFF\0\0" "\x01\x64\x64\xFF\0\0", 24)));
+    std::string patch(1, '\0');
+    const int boundary[12][2] = {{110, 10}, {110, 36}, {110, 63}, {110, 90}, {136, 90}, {163, 90},
+                                 {190, 90}, {190, 63}, {190, 36}, {190, 10}, {163, 10}, {136, 10}};
+    for (const auto& point : boundary) patch += {static_cast<char>(point[0]), static_cast<char>(point[1])};
+    for (int corner = 0; corner < 4; ++corner) patch += std::string("\0\xFF\0", 3);
+    builder.objects.push_back(test::StreamObject("/ShadingType 6 " + mesh, patch));
     builder.objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " /MediaBox [0 0 200 100] >>";
     builder.trailerEntries = "/Root 1 0 R";
     test::OpenedDocument opened(builder.Build());
