@@ -16,7 +16,7 @@ namespace folivo {
 namespace {
 
 // Parts the mesh is cut into at most, all triangles and patches together.
-constexpr size_t MaxMeshParts = 1 << 17;
+constexpr size_t MaxMeshParts = 1 << 14;
 constexpr size_t MaxMeshComponents = 8;
 
 // Reads values of up to 32 bits, high bits first, from the decoded mesh data.

@@ -241,6 +241,7 @@ void PdfDocument::DiscardDocument()
     undecodedPictures_.clear();
     shadingColours_.clear();
     shadings_.clear();
+    shadingMeshParts_ = 0;
     inlinePixelBytes_ = 0;
 
     for (uint32_t i = 0; i < fonts.Count(); ++i) {

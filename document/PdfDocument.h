@@ -541,6 +541,7 @@ private:
     ShadingSpace ReadShadingSpace(const TokenList& shading, bool throughTint);
     uint32_t ShadingColourAt(const TokenList& shading, const ShadingSpace& space, double t);
     std::map<int32_t, std::shared_ptr<const Shading>> shadings_;
+    size_t shadingMeshParts_ = 0;
     // Sampled functions' data while one shading is read: its colours evaluate them many times.
     std::map<int32_t, std::shared_ptr<const std::string>> functionSamples_;
     // Names of pictures that were left out of the list because they could not be decoded.

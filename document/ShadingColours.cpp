@@ -30,6 +30,10 @@ double Component(const std::vector<double>& values, size_t i) { return i < value
 
 // Colours a gradient is drawn with, evenly spaced from its start to its end.
 constexpr int GradientStops = 128;
+// Functions in a shading's /Function array: one per colour component.
+constexpr size_t MaxFunctionOutputs = 32;
+// Mesh parts of all shadings kept read together (about 80 bytes each).
+constexpr size_t MaxCachedMeshParts = size_t{1} << 20;
 
 size_t ComponentsOfFamily(const std::string& kind)
 {
@@ -67,10 +71,13 @@ uint32_t ColourOfShadingValues(const ShadingSpace& space, const std::vector<doub
 std::vector<double> PdfDocument::FunctionValues(const TokenList& owner, size_t at, double t, int depth)
 {
     if (depth > MaxFunctionDepth) return {};
-    // An array of functions gives one output each.
+    // An array of functions gives one output each; only a shading's own /Function may be one,
+    // and it has at most one function per colour component.
     if (at < owner.size() && owner[at] == "[") {
         std::vector<double> values;
+        if (depth > 0) return values;
         for (size_t start : ArrayElementStarts(owner, at)) {
+            if (values.size() >= MaxFunctionOutputs) break;
             const std::vector<double> one = FunctionValues(owner, start, t, depth + 1);
             values.push_back(one.empty() ? 0 : one[0]);
         }
@@ -201,7 +208,14 @@ std::shared_ptr<const PdfDocument::Shading> PdfDocument::ShadingNumbered(int32_t
 {
     if (const auto known = shadings_.find(number); known != shadings_.end()) return known->second;
     std::shared_ptr<const Shading> shading = ReadShading(objects.ObjectTokens(number), number);
-    if (shadings_.size() < MaxCachedShadings) shadings_.emplace(number, shading);
+    const size_t parts = shading ? shading->mesh.size() : 0;
+    // Meshes are large: the kept ones stay within a bound together, the oldest go first.
+    if (shadings_.size() >= MaxCachedShadings || shadingMeshParts_ + parts > MaxCachedMeshParts) {
+        shadings_.clear();
+        shadingMeshParts_ = 0;
+    }
+    shadings_.emplace(number, shading);
+    shadingMeshParts_ += parts;
     return shading;
 }
 

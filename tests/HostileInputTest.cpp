@@ -235,6 +235,28 @@ std::vector<HostileCase> Cases()
                               StreamObject("/Filter /FlateDecode", Deflate(content))});
          },
          ""},
+        {"shading-functions-nested-and-a-mesh-of-a-million-vertices",
+         [] {
+             // Function arrays in arrays, 32 wide and four deep; a triangle mesh as large as the
+             // data a shading may give; each shading painted 20 times.
+             std::vector<std::string> objects{
+                 "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 600 0] /Function 5 0 R >>",
+                 StreamObject("/ShadingType 4 /BitsPerCoordinate 8 /BitsPerComponent 8 /BitsPerFlag 8 /ColorSpace /DeviceRGB "
+                              "/Decode [0 612 0 792 0 1 0 1 0 1] /Filter /FlateDecode",
+                              DeflateRepeated("", std::string("\0\0\0\xFF\0\0\0\xFF\0\0\xFF\0\0\0\xFF\0\0\xFF", 18),
+                                              Scaled(200'000)))};
+             for (int level = 0; level < 4; ++level) {
+                 std::string array = "[";
+                 for (int i = 0; i < 32; ++i) array += " " + std::to_string(6 + level) + " 0 R";
+                 objects.push_back(array + " ]");
+             }
+             objects.push_back("<< /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >>");
+             std::string content;
+             for (int i = 0; i < 20; ++i) content += "/Sh1 sh /Sh2 sh\n";
+             objects.push_back(StreamObject("", content));
+             return Document(1, "10 0 R", "/Shading << /Sh1 3 0 R /Sh2 4 0 R >>", objects);
+         },
+         ""},
         {"fonts-sharing-big-character-maps",
          [] { return FontsSharingCharacterMaps(Scaled(800'000)); },
          HostileSanitized ? "" : "Zeichenzuordnungen (CMap) über der Grenze"},
