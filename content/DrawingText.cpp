@@ -185,7 +185,8 @@ void DrawingInterpreter::ShowType3Glyph(uint32_t code, const Matrix& trm)
     if (!glyph) return;
     ++type3Depth_;
     // Glyph space reaches text space through the font matrix.
-    const Matrix glyphSpace{state_.font->glyphScaleX, 0, 0, state_.font->glyphScaleY, 0, 0};
+    const std::array<double, 6>& m = state_.font->fontMatrix;
+    const Matrix glyphSpace{m[0], m[1], m[2], m[3], m[4], m[5]};
     FormContent procedure = *glyph;
     procedure.box[0] = procedure.box[1] = procedure.box[2] = procedure.box[3] = 0;  // glyphs are not clipped
     RunForm(procedure, Concatenated(glyphSpace, trm));

@@ -44,6 +44,8 @@ struct TextFont {
     // Glyph space to text space: a Type3 font's /FontMatrix, 1 for every other font.
     double glyphScaleX = 1;
     double glyphScaleY = 1;
+    // A Type3 font's whole /FontMatrix (turned, skewed or mirrored glyphs), for the drawing.
+    std::array<double, 6> fontMatrix{1, 0, 0, 1, 0, 0};
     uint8_t style = 0;  // FontStyleBits
 
     // Simple fonts: widths from /FirstChar on, the characters of each code as UTF-8.

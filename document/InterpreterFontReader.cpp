@@ -1,6 +1,7 @@
 // Fonts for the interpreter: a name is looked up in the resources of the page or of the form
 // that uses it, and each font dictionary becomes a TextFont once per reading (encoding,
 // differences, /ToUnicode, widths, and for Type0 fonts the CMap and the CID widths).
+#include <algorithm>
 #include <cmath>
 
 #include "core/CharsetTables.h"
@@ -138,11 +139,14 @@ void PdfDocument::ReadSimpleFontWidths(TextFont& font, const TokenList& dictiona
     double box[4];
     if (NumbersAt(dictionary, ValueIndex(dictionary, 0, "/FontBBox"), box, 4) && std::isfinite(box[3] - box[1]))
         font.boxHeight = box[3] - box[1];
-    double matrix[4];
-    if (font.isType3 && NumbersAt(dictionary, ValueIndex(dictionary, 0, "/FontMatrix"), matrix, 4) &&
-        std::isfinite(matrix[0]) && std::isfinite(matrix[3])) {
+    double matrix[6] = {0, 0, 0, 0, 0, 0};
+    const size_t matrixAt = ValueIndex(dictionary, 0, "/FontMatrix");
+    if (font.isType3 && NumbersAt(dictionary, matrixAt, matrix, 4) && std::isfinite(matrix[0]) && std::isfinite(matrix[3])) {
         font.glyphScaleX = std::fabs(matrix[0]);
         font.glyphScaleY = std::fabs(matrix[3]);
+        font.fontMatrix = {font.glyphScaleX, 0, 0, font.glyphScaleY, 0, 0};
+        if (NumbersAt(dictionary, matrixAt, matrix, 6) && std::all_of(matrix, matrix + 6, [](double v) { return std::isfinite(v); }))
+            std::copy(matrix, matrix + 6, font.fontMatrix.begin());
     }
 }
 
