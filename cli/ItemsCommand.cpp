@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/CommandSession.h"
+#include "syntax/Names.h"
 
 namespace folivo::cli {
 
@@ -41,6 +42,8 @@ std::string Quoted(const std::string& text)
     return quoted + '"';
 }
 
+// The font's resource name as the file's syntax writes it: a byte that cannot stand in a name
+// keeps its escape, so that blanks still separate the fields. JSON gives the name's bytes.
 std::string TextLine(const PageItem& item)
 {
     return "text " + ShortestNumber(item.X) + ' ' + ShortestNumber(item.Y) + ' ' + ShortestNumber(item.FontSize) + ' ' +
@@ -89,7 +92,7 @@ nlohmann::json KindJson(const PageItem& item)
             {"font-size", item.FontSize},
             {"line-height", item.LineHeight},
             {"text-width", item.TextWidth},
-            {"font-name", std::string(item.FontName.View())},
+            {"font-name", ReadableName(item.FontName.View())},
             {"fill-color", Colour(item.FillColor)},
             {"text", std::string(item.Text.View())}};
 }

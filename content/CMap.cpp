@@ -6,6 +6,7 @@
 #include "core/GlyphList.h"
 #include "core/Windows1252.h"
 #include "model/TextStrings.h"
+#include "syntax/Names.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -103,7 +104,7 @@ std::u16string UnitsOf(const Token& token)
 {
     std::u16string units;
     if (token.kind == Token::Name) {
-        for (char32_t c : Utf8ToCodePoints(GlyphNameText(token.text))) {
+        for (char32_t c : Utf8ToCodePoints(GlyphNameText(NameBytes(token.text)))) {
             if (c >= 0x10000) {
                 units += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
                 units += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));

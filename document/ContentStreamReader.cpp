@@ -11,6 +11,7 @@
 #include "core/TemporaryFolder.h"
 #include "document/PdfDocument.h"
 #include "syntax/FilterChain.h"
+#include "syntax/Names.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
 
@@ -148,8 +149,8 @@ PdfDocument::StreamDecoding PdfDocument::DecodeContentStream(std::string& data, 
     case FilterChainResult::Outcome::TooLarge: return StreamDecoding::TooLarge;
     case FilterChainResult::Outcome::Unsupported: break;
     }
-    ui_.AddMemoLine("Die Komprimierung " + decoded.unsupported + " wird nicht unterstützt, deshalb kann die Seite " +
-                    std::to_string(pageNumber) + " nicht gelesen werden!");
+    ui_.AddMemoLine("Die Komprimierung " + ReadableName(decoded.unsupported) +
+                    " wird nicht unterstützt, deshalb kann die Seite " + std::to_string(pageNumber) + " nicht gelesen werden!");
     return StreamDecoding::Unsupported;
 }
 

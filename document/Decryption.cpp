@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <functional>
 #include <map>
 
 #include "core/SilentPort.h"
 #include "document/PdfDocument.h"
 #include "model/TextStrings.h"
 #include "syntax/DictionaryTokens.h"
+#include "syntax/Names.h"
 #include "syntax/ObjectCipher.h"
 #include "syntax/TokenReader.h"
 
@@ -120,7 +120,8 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
     const std::string filter = NameValue(tokens, ValueIndex(tokens, 0, "/Filter"));
     if (filter != "/Standard") {
         ShowError("Diese PDF-Datei ist mit einem unbekannten Verfahren verschlüsselt (" +
-                  (filter.empty() ? std::string("ohne /Filter") : "/Filter " + filter) + ") und kann nicht gelesen werden.");
+                  (filter.empty() ? std::string("ohne /Filter") : "/Filter " + ReadableName(filter)) +
+                  ") und kann nicht gelesen werden.");
         return std::nullopt;
     }
     EncryptionParameters parameters;
@@ -181,12 +182,10 @@ std::optional<SecurityHandler> PdfDocument::ReadSecurityHandler()
 
 bool PdfDocument::AcceptPassword(const uint8_t* bytes, int32_t size, const std::string& path)
 {
-    // Only a file that mentions /Encrypt at all is looked at before reading.
+    // Only a file that mentions /Encrypt at all, in any spelling, is looked at before reading.
     if (!password.empty()) return true;
-    const char* const end = reinterpret_cast<const char*>(bytes) + size;
-    static constexpr std::string_view key = "/Encrypt";
-    if (std::search(reinterpret_cast<const char*>(bytes), end, std::boyer_moore_horspool_searcher(key.begin(), key.end())) == end)
-        return true;
+    const std::string_view file(reinterpret_cast<const char*>(bytes), static_cast<size_t>(std::max(size, 0)));
+    if (!MayMentionName(file, "/Encrypt")) return true;
     SilentPort silent;
     PdfDocument look(silent);
     look.fileBuffer = {bytes, size, 0};

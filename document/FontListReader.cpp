@@ -10,6 +10,7 @@
 #include "document/FontStyle.h"
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
+#include "syntax/Names.h"
 #include "model/TextStrings.h"
 #include "syntax/TokenReader.h"
 
@@ -120,7 +121,7 @@ void PdfDocument::ReadFontDictionaries()
                     if (x1 && x2) font.boxWidth = *x2 - *x1;
                 }
             } else if (IsKey(tokens, "/BaseFont")) {
-                font.style |= StyleOfBaseFont(tokens[1]);
+                font.style |= StyleOfBaseFont(NameBytes(tokens[1]));
             } else if (IsKey(tokens, "/FontMatrix") && tokens[1] == "[" && tokens.size() >= 6) {
                 const auto a = NumberText(tokens[2]), d = NumberText(tokens[5]);
                 if (a && d && std::isfinite(*a) && std::isfinite(*d)) {
@@ -192,7 +193,7 @@ void PdfDocument::ReadFontDescriptors()
                 if (slash == std::string::npos) slash = names.size();
                 const std::string_view name(names.data() + start, slash - start);
                 if (!name.empty()) {
-                    const auto row = FindByName(name);
+                    const auto row = FindByName(NameBytes(name));
                     font.charSetCodes[font.charSetCount++] = row && row->winAnsiCode ? *row->winAnsiCode : 32;
                 }
                 start = slash + 1;
@@ -217,7 +218,7 @@ void PdfDocument::ReadEncodingDictionaries()
             for (size_t t = 2; t + 1 < tokens.size(); ++t) {
                 const std::string& token = tokens[t];
                 if (!token.empty() && token[0] == '/') {
-                    const auto row = FindByName(std::string_view(token).substr(1));
+                    const auto row = FindByName(NameBytes(token));
                     if (row && row->winAnsiCode && code >= 0 && code <= 255) {
                         font.differences[code] = *row->winAnsiCode;
                         font.differencePresent[code] = 1;

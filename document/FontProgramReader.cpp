@@ -7,6 +7,7 @@
 #include "document/ObjectReader.h"
 #include "model/DocumentModel.h"
 #include "syntax/DictionaryTokens.h"
+#include "syntax/Names.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -34,12 +35,6 @@ std::optional<BaseEncoding> BaseEncodingOfName(std::string_view name)
 
 bool IsName(std::string_view token) { return !token.empty() && token[0] == '/'; }
 
-std::string WithoutSlash(std::string_view name)
-{
-    if (!name.empty() && name[0] == '/') name.remove_prefix(1);
-    return std::string(name);
-}
-
 // A literal string token's text without its parentheses.
 std::string StringText(std::string_view token)
 {
@@ -63,7 +58,7 @@ void ReadSimpleEncoding(const ObjectReader& objects, const TokenList& font, Font
     int64_t code = 0;
     for (const std::string& token : differences) {
         if (!token.empty() && token[0] == '/') {
-            if (code >= 0 && code <= 255) source.differences[static_cast<size_t>(code)] = token.substr(1);
+            if (code >= 0 && code <= 255) source.differences[static_cast<size_t>(code)] = NameBytes(token);
             ++code;
         } else if (const auto number = IntegerText(token)) {
             code = *number;
@@ -75,7 +70,7 @@ void ReadSimpleEncoding(const ObjectReader& objects, const TokenList& font, Font
 TokenList ReadDescendant(const ObjectReader& objects, const TokenList& font, FontProgramSource& source)
 {
     if (const size_t encoding = ValueIndex(font, 0, "/Encoding"); encoding && IsName(font[encoding]))
-        source.encodingName = WithoutSlash(font[encoding]);
+        source.encodingName = NameBytes(font[encoding]);
     const TokenList descendants = objects.ValueTokens(font, ValueIndex(font, 0, "/DescendantFonts"));
     if (descendants.size() < 2 || descendants[0] != "[") return {};
     const auto reference = ReferenceAt(descendants, 1);
@@ -87,7 +82,7 @@ TokenList ReadDescendant(const ObjectReader& objects, const TokenList& font, Fon
         if (descendant[subtype] == "/CIDFontType2") source.cidKind = CidFontKind::CIDFontType2;
     }
     if (const size_t base = ValueIndex(descendant, 0, "/BaseFont"); base && IsName(descendant[base]))
-        source.baseFont = WithoutSlash(descendant[base]);
+        source.baseFont = NameBytes(descendant[base]);
     const TokenList system = objects.ValueTokens(descendant, ValueIndex(descendant, 0, "/CIDSystemInfo"));
     if (!system.empty() && system[0] == "<<") {
         const size_t registry = ValueIndex(system, 0, "/Registry");
@@ -178,7 +173,7 @@ std::optional<FontProgramSource> ReadFontProgramSource(const ObjectReader& objec
     FontProgramSource source;
     source.objectNumber = fontObjectNumber;
     if (const size_t subtype = ValueIndex(font, 0, "/Subtype")) source.subtype = SubtypeOfName(font[subtype]);
-    if (const size_t base = ValueIndex(font, 0, "/BaseFont"); base && IsName(font[base])) source.baseFont = WithoutSlash(font[base]);
+    if (const size_t base = ValueIndex(font, 0, "/BaseFont"); base && IsName(font[base])) source.baseFont = NameBytes(font[base]);
 
     TokenList owner = font;
     if (source.Composite()) {

@@ -12,6 +12,7 @@
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/FilterChain.h"
+#include "syntax/Names.h"
 #include "syntax/TokenReader.h"
 
 namespace folivo {
@@ -85,7 +86,7 @@ std::shared_ptr<const TextFont> PdfDocument::LoadTextFont(int32_t number)
     const size_t subtype = ValueIndex(dictionary, 0, "/Subtype");
     font->isType3 = subtype != 0 && dictionary[subtype] == "/Type3";
     font->composite = subtype != 0 && dictionary[subtype] == "/Type0";
-    if (const size_t base = ValueIndex(dictionary, 0, "/BaseFont")) font->style = StyleOfBaseFont(dictionary[base]);
+    if (const size_t base = ValueIndex(dictionary, 0, "/BaseFont")) font->style = StyleOfBaseFont(NameBytes(dictionary[base]));
 
     TokenList descriptorOwner = dictionary;
     if (font->composite) {
@@ -166,7 +167,7 @@ void PdfDocument::ReadSimpleEncoding(TextFont& font, const TokenList& dictionary
     for (const std::string& token : differences) {
         if (!token.empty() && token[0] == '/') {
             if (code >= 0 && code <= 255) {
-                std::string text = DifferenceCharacters(std::string_view(token).substr(1));
+                std::string text = DifferenceCharacters(NameBytes(token));
                 if (!text.empty()) font.characters[static_cast<size_t>(code)] = std::move(text);
             }
             ++code;
@@ -191,7 +192,7 @@ void PdfDocument::ReadCompositeEncoding(TextFont& font, const TokenList& diction
 void PdfDocument::ReadFontStyle(TextFont& font, const TokenList& owner)
 {
     if (owner.empty() || owner[0] != "<<") return;
-    if (const size_t base = ValueIndex(owner, 0, "/BaseFont")) font.style |= StyleOfBaseFont(owner[base]);
+    if (const size_t base = ValueIndex(owner, 0, "/BaseFont")) font.style |= StyleOfBaseFont(NameBytes(owner[base]));
     const TokenList descriptor = objects.ValueTokens(owner, ValueIndex(owner, 0, "/FontDescriptor"));
     if (descriptor.empty() || descriptor[0] != "<<") return;
     if (const size_t flags = ValueIndex(descriptor, 0, "/Flags")) font.style = WithFlagsStyle(font.style, IntegerOrZero(descriptor[flags]));

@@ -17,6 +17,7 @@
 #include "document/PdfDocument.h"
 #include "syntax/DictionaryTokens.h"
 #include "syntax/FilterChain.h"
+#include "syntax/Names.h"
 #include "syntax/StreamData.h"
 #include "syntax/StreamFilters.h"
 #include "syntax/TokenReader.h"
@@ -162,7 +163,7 @@ void PdfDocument::DecodePictures()
                 sharedib(pictures.At(first->second)->mask, currentPicture->mask);
                 if (currentPicture->image.pixels) ++decoded;
             } else if (pixelBytes + EstimatedPixelBytes(*currentPicture) > PictureMemoryLimit) {
-                ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
+                ui_.AddMemoLine("Bild " + ReadableName(currentPicture->name.View()) +
                                 " übersprungen: die Bilder brauchen zusammen mehr als " +
                                 std::to_string(PictureMemoryLimit >> 20) + " MB Speicher.");
             } else {
@@ -177,11 +178,11 @@ void PdfDocument::DecodePictures()
                     if (pixelBytes + maskBytes > PictureMemoryLimit) deldib(currentPicture->mask);
                     else pixelBytes += maskBytes;
                 } else if (codecAccount_.refused) {
-                    ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
+                    ui_.AddMemoLine("Bild " + ReadableName(currentPicture->name.View()) +
                                     " übersprungen: die Bilder brauchen zusammen mehr als " +
                                     std::to_string(PictureMemoryLimit >> 20) + " MB Speicher.");
                 } else if (codecAccount_.tooLarge) {
-                    ui_.AddMemoLine("Bild " + std::string(currentPicture->name.View()) +
+                    ui_.AddMemoLine("Bild " + ReadableName(currentPicture->name.View()) +
                                     " übersprungen: es ist zu groß, um es zu dekodieren.");
                 }
                 // A codestream counts with the size it declares, shown or not: decoding it took that.

@@ -1,7 +1,8 @@
 // The dictionary token lookups over the token reader's tokens of arbitrary bytes, from every
 // start position (the first few hundred), with keys taken from the input and a few common ones.
 // Besides memory errors it checks what every caller relies on: an index found lies inside the
-// list and past the start, and the one-pass name table agrees with the lookups by key.
+// list and past the start, the one-pass name table agrees with the lookups by key, and a name
+// written with escapes comes in its canonical form, which reads back as itself.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "syntax/DictionaryTokens.h"
+#include "syntax/Names.h"
 #include "syntax/TokenReader.h"
 
 namespace {
@@ -30,6 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     folivo::FileBuffer buffer{data, static_cast<int32_t>(std::min<size_t>(size, INT32_MAX)), 0};
     folivo::TokenList tokens;
     while (buffer.position < buffer.size && tokens.size() < MaxTokens) tokens.push_back(folivo::ReadToken(buffer));
+
+    for (const std::string& token : tokens) {
+        if (token.size() < 2 || token[0] != '/' || token.find('#') == std::string::npos) continue;
+        Require(folivo::CanonicalName(token) == token);
+        folivo::FileBuffer again{reinterpret_cast<const uint8_t*>(token.data()), static_cast<int32_t>(token.size()), 0};
+        Require(folivo::ReadToken(again) == token && again.position >= again.size);
+    }
 
     for (size_t start = 0; start < std::min(tokens.size() + 1, MaxStarts); ++start) {
         const auto table = folivo::ReferencesByName(tokens, start);

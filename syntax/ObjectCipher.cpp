@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "syntax/Names.h"
 #include "syntax/StreamData.h"
 #include "syntax/SyntaxTypes.h"
 #include "syntax/TokenReader.h"
@@ -107,7 +108,10 @@ ValueScan ScanValue(std::string_view text, size_t at)
             at += 2;
         } else if (c == '/') {
             const size_t end = RegularEnd(text, at + 1);
-            if (depth == 1 && !scan.length && text.substr(at, end - at) == "/Length") ScanLength(text, end, scan);
+            const std::string_view name = text.substr(at, end - at);
+            // The key in any spelling: an escaped one left alone would become a second /Length.
+            const bool length = name == "/Length" || (name.find('#') != std::string_view::npos && CanonicalName(name) == "/Length");
+            if (depth == 1 && !scan.length && length) ScanLength(text, end, scan);
             at = end;
         } else if (IsRegular(c)) {
             const size_t end = RegularEnd(text, at);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/HexDigits.h"
+#include "syntax/Names.h"
 
 namespace folivo {
 namespace {
@@ -18,7 +19,7 @@ constexpr uint8_t kGraveAccent = 96;
 constexpr uint8_t kConsumedByte = 'a';
 
 // Character classes, looked up once per byte in the hot loops.
-enum CharClass : uint8_t { Regular = 0, LineEnd = 1, Blank = 2, Delimiter = 4 };
+enum CharClass : uint8_t { Regular = 0, LineEnd = 1, Blank = 2, Delimiter = 4, StepByStep = 8 };
 
 constexpr std::array<uint8_t, 256> MakeClasses()
 {
@@ -27,6 +28,9 @@ constexpr std::array<uint8_t, 256> MakeClasses()
     classes[kCarriageReturn] = LineEnd | Blank | Delimiter;
     classes[kSpace] = Blank | Delimiter;
     for (char c : {'(', ')', '[', ']', '/', '<', '>'}) classes[static_cast<uint8_t>(c)] = Delimiter;
+    // An escape outside strings, and a name's "#", are taken byte by byte.
+    classes['\\'] = StepByStep;
+    classes['#'] = StepByStep;
     return classes;
 }
 constexpr std::array<uint8_t, 256> Classes = MakeClasses();
@@ -35,6 +39,8 @@ inline bool IsLineEnd(uint8_t ch) { return Classes[ch] & LineEnd; }
 inline bool IsBlank(uint8_t ch) { return Classes[ch] & Blank; }
 // Bytes that end a token outside a string.
 inline bool EndsToken(uint8_t ch) { return Classes[ch] & Delimiter; }
+// Bytes that end a run of bytes appended at once outside strings.
+inline bool EndsRun(uint8_t ch) { return Classes[ch] & (Delimiter | StepByStep); }
 
 bool IsStringSpecial(uint8_t ch) { return ch == '(' || ch == ')' || ch == '\\'; }
 
@@ -67,6 +73,9 @@ int32_t SkipLineAt(const FileBuffer& buffer, int32_t size, int32_t position)
     while (position < size && IsLineEnd(buffer.data[position])) ++position;
     return position;
 }
+
+// Out of line, so that reading tokens without escapes stays as it was.
+[[gnu::noinline, gnu::cold]] void TakeCanonicalForm(std::string& name) { name = CanonicalName(name); }
 
 // Accepts one leading "+", which std::from_chars does not, but nothing else before the digits.
 std::string_view StripPlus(std::string_view text)
@@ -107,6 +116,8 @@ std::string ReadToken(FileBuffer& buffer)
 
     bool inString = false;
     bool escapePending = false;
+    // A "#" outside strings: the token, when a name, takes its canonical form.
+    bool hash = false;
     // Unescaped parentheses inside a literal string nest; only the outermost ")" closes it.
     int64_t depth = 0;
     uint8_t ch = 0;
@@ -158,6 +169,8 @@ std::string ReadToken(FileBuffer& buffer)
                     inString = true;
                     depth = 1;
                 }
+            } else if (ch == '#') {
+                hash = true;
             }
             if (append) {
                 token.push_back(static_cast<char>(ch));
@@ -188,7 +201,7 @@ std::string ReadToken(FileBuffer& buffer)
             if (inString) {
                 while (end < size && !IsStringSpecial(buffer.data[end])) ++end;
             } else {
-                while (end < size && !EndsToken(buffer.data[end]) && buffer.data[end] != '\\') ++end;
+                while (end < size && !EndsRun(buffer.data[end])) ++end;
             }
             token.append(reinterpret_cast<const char*>(buffer.data) + position, static_cast<size_t>(end - position));
             position = end;
@@ -201,6 +214,11 @@ std::string ReadToken(FileBuffer& buffer)
     // Blanks after the token belong to it; everything before the data reads as blank.
     if (position < 0) position = 0;
     while (IsBlank(ByteAt(buffer, size, position))) ++position;
+
+    // A name with escapes takes its canonical form, so that every name compares as a string.
+    // Names start with "/" and so never take the quick way at the top.
+    if (hash && token[0] == '/') [[unlikely]]
+        TakeCanonicalForm(token);
 
     buffer.position = ToPosition(position);
     return token;

@@ -16,7 +16,8 @@ namespace folivo {
 // return at the end, then alternately a grave accent and a carriage return.
 uint8_t ReadByte(FileBuffer& buffer);
 
-// The token at the position; the position is left at the first byte of the next token.
+// The token at the position; the position is left at the first byte of the next token. A name
+// written with "#" escapes comes in its canonical form (syntax/Names.h).
 std::string ReadToken(FileBuffer& buffer);
 int32_t ReadTokenAsInteger(FileBuffer& buffer);
 

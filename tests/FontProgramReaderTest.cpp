@@ -41,6 +41,8 @@ std::vector<std::string> FontObjects()
         /* 22 */ "<< /Subtype /Type3 /Encoding << /Differences [0 /g0] >> /FontDescriptor << /FontFile 5 0 R >> >>",
         /* 23 */ "[ /not /a /dictionary ]",
         /* 24 */ "<< /Subtype /Type1 /BaseFont /Courier /Encoding /FantasyEncoding >>",
+        // Names with escapes mean their bytes, also where a blank keeps its escape.
+        /* 25 */ "<< /Subtype /Tr#75eType /BaseFont /Times#20New#20Roman#2cBold /Encoding << /Differences [65 /a#20b] >> >>",
     };
 }
 
@@ -74,6 +76,7 @@ TEST(FontProgramReader, ReadsWhatEachFontDictionarySays)
         // A Type 3 font's glyphs are content: no program is read even where one is named.
         {22, S::Type3, CidFontKind::None, "", 0, false, false, K::None, "", false, E::None, false},
         {24, S::Type1, CidFontKind::None, "Courier", 0, false, false, K::None, "", false, E::None, true},
+        {25, S::TrueType, CidFontKind::None, "Times New Roman,Bold", 0, true, false, K::None, "", false, E::None, true},
     };
     for (const Expected& e : cases) {
         SCOPED_TRACE(e.object);
@@ -102,13 +105,14 @@ TEST(FontProgramReader, CodesNameGlyphsThroughDifferencesOverTheBaseEncoding)
     const auto winAnsi = ReadFontProgramSource(opened->objects, 3);
     const auto ownEncoding = ReadFontProgramSource(opened->objects, 6);
     const auto type3 = ReadFontProgramSource(opened->objects, 22);
-    ASSERT_TRUE(winAnsi && ownEncoding && type3);
+    const auto escaped = ReadFontProgramSource(opened->objects, 25);
+    ASSERT_TRUE(winAnsi && ownEncoding && type3 && escaped);
     const std::tuple<const FontProgramSource*, int, const char*> cases[] = {
         {&*winAnsi, 'A', "B"},   {&*winAnsi, 'B', "A"},       {&*winAnsi, 'C', "C"},      {&*winAnsi, 0xE4, "adieresis"},
         {&*winAnsi, 200, "Euro"}, {&*winAnsi, 0x80, "Euro"},  {&*winAnsi, 0, ""},
         // Differences by reference; names run on from their code; none past 255.
         {&*ownEncoding, 32, "space"}, {&*ownEncoding, 33, "a.sc"}, {&*ownEncoding, 250, "x"}, {&*ownEncoding, 252, "z"},
-        {&*ownEncoding, 'A', ""}, {&*type3, 0, ""},
+        {&*ownEncoding, 'A', ""}, {&*type3, 0, ""}, {&*escaped, 'A', "a b"},
     };
     for (const auto& [source, code, name] : cases)
         EXPECT_EQ(source->GlyphName(static_cast<uint8_t>(code)), name) << source->objectNumber << " " << code;

@@ -28,7 +28,7 @@ TEST(CharacterMaps, CodesSplitAndMapAsTheMapSays)
         "%!PS-Adobe-3.0 Resource-CMap\n/CIDInit /ProcSet findresource begin (a string with endbfchar) pop\n"
         "2 begincodespacerange <00> <7F> <8000> <FFFF> endcodespacerange\n"
         "1 begincidrange <8000> <8FFF> 10 endcidrange 1 begincidchar <41> 1 endcidchar\n"
-        "3 beginbfchar <41> <0041> <42> /f_i <43> <D83DDE00> <44> <> endbfchar\n"
+        "4 beginbfchar <41> <0041> <42> /f_i <43> <D83DDE00> <44> <> <45> /f#5fl endbfchar\n"
         "2 beginbfrange <8000> <8002> <FB01> <8003> <8004> [<0058> <00590059>] endbfrange\n"
         "1 beginbfrange <00010000> <FFFFFFFF> <0030> endbfrange\n");
     EXPECT_EQ(map.CodeLength("\x41\x80"), 1u);
@@ -37,14 +37,14 @@ TEST(CharacterMaps, CodesSplitAndMapAsTheMapSays)
     EXPECT_EQ(map.Cid(0x8005), 15u);
     EXPECT_EQ(map.Cid(0x9000), 0u);
     const std::pair<uint32_t, const char*> texts[] = {
-        {0x41, "A"}, {0x42, "fi"}, {0x43, "😀"}, {0x44, ""}, {0x8000, "fi"}, {0x8001, "fl"}, {0x8003, "X"}, {0x8004, "YY"},
+        {0x41, "A"}, {0x42, "fi"}, {0x43, "😀"}, {0x44, ""}, {0x45, "fl"}, {0x8000, "fi"}, {0x8001, "fl"}, {0x8003, "X"}, {0x8004, "YY"},
         {0x10005, "5"},  // a range over 2^32 codes stays a range
     };
     for (const auto& [code, text] : texts) {
         ASSERT_TRUE(map.Text(code).has_value()) << code;
         EXPECT_EQ(*map.Text(code), text) << code;
     }
-    EXPECT_FALSE(map.Text(0x45).has_value());
+    EXPECT_FALSE(map.Text(0x46).has_value());
 
     // Garbage and cut-off text make an empty map, never a crash.
     for (const char* text : {"", "begincodespacerange <00", "beginbfrange <0000> <FFFF> [", "(unclosed", "1 beginbfchar <> <> endbfchar"}) {

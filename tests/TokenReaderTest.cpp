@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "syntax/Names.h"
+
 namespace folivo {
 namespace {
 
@@ -79,6 +81,35 @@ TEST(TokenReader, BalancedParenthesesNestInsideStrings)
     // Escaped parentheses never count towards the nesting.
     EXPECT_EQ(Tokens("(a\\(b) c"), (Strings{"(a\\(b)", "c"}));
     EXPECT_EQ(Tokens("(a(b\\)c)) d"), (Strings{"(a(b\\)c))", "d"}));
+}
+
+// Written, canonical, the bytes: escapes resolved, bytes that cannot stand bare escaped again in
+// upper case, and a "#" without two hex digits standing for itself.
+TEST(TokenReader, NamesWithEscapesComeInTheirCanonicalForm)
+{
+    const Strings cases[] = {
+        {"/Im#31", "/Im1", "Im1"}, {"/Flate#44ecode", "/FlateDecode", "FlateDecode"}, {"/#41#7e", "/A~", "A~"},
+        {"/A#20B", "/A#20B", "A B"}, {"/a#2fb", "/a#2Fb", "a/b"}, {"/#28#3c#5B#7B#25", "/#28#3C#5B#7B#25", "(<[{%"},
+        {"/A#e9#7F#00", "/A#E9#7F#00", std::string("A\xE9\x7F\0", 4)}, {"/#23", "/#23", "#"}, {"/A#G1", "/A#23G1", "A#G1"},
+        {"/A#", "/A#23", "A#"}, {"/A#4#41", "/A#234A", "A#4A"}, {"/", "/", ""}};
+    for (const Strings& c : cases) {
+        EXPECT_EQ(Tokens(c[0] + " Do"), (Strings{c[1], "Do"})) << c[0];
+        EXPECT_EQ(Tokens("[" + c[1] + "]"), (Strings{"[", c[1], "]"})) << c[0];
+        EXPECT_EQ(NameBytes(c[0]), c[2]) << c[0];
+    }
+    EXPECT_EQ(Tokens("<</Ty#70e/P#61ge/A#G1/B#>>(a#20b)"), (Strings{"<<", "/Type", "/Page", "/A#23G1", "/B#23", ">>", "(a#20b)"}));
+    EXPECT_EQ(ScanAll("/A#42 1").starts, (std::vector<int32_t>{0, 6}));
+    // Spellings are the same name exactly when they stand for the same bytes.
+    EXPECT_EQ(CanonicalName("/A#2"), CanonicalName("/A#232"));
+    EXPECT_NE(CanonicalName("/A#2"), CanonicalName("/A2"));
+}
+
+TEST(TokenReader, AQuickLookFindsEverySpellingOfAName)
+{
+    for (const std::string& mentions : Strings{"<< /Encrypt 5 0 R >>", "/Encr#79pt 5", "/#45#6E#63#72#79#70#74", "/Encrypt#20More"})
+        EXPECT_TRUE(MayMentionName(mentions, "/Encrypt")) << mentions;
+    for (const std::string& other : Strings{"/Size 5 # #41 /En#63 x#ypt", "#/Encr#", std::string(40, '#') + "/Enc", ""})
+        EXPECT_FALSE(MayMentionName(other, "/Encrypt")) << other;
 }
 
 TEST(TokenReader, TokenAtEndOfDataIsComplete)
