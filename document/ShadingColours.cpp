@@ -250,10 +250,26 @@ std::shared_ptr<const PdfDocument::Shading> PdfDocument::ReadShading(const Token
             shading->colours.push_back(ShadingColourAt(dictionary, space, t));
         }
     } else {
-        // Function-based shadings, and meshes that cannot be read: one colour, the function's
-        // halfway or grey.
+        // Meshes as their parts; function-based shadings, and meshes that cannot be read, in one
+        // colour: the function's halfway, or grey.
         if (shading->type >= 4 && shading->type <= 7 && number > 0) ReadMesh(number, dictionary, space, *shading);
         shading->colours.push_back(ShadingColourAt(dictionary, space, 0.5));
+        if (shading->type == 1) {
+            // A function-based shading covers its /Domain as its /Matrix places it.
+            std::vector<double> domain = ArrayNumbers(dictionary, ValueIndex(dictionary, 0, "/Domain"));
+            if (domain.size() < 4) domain = {0, 1, 0, 1};
+            double m[6] = {1, 0, 0, 1, 0, 0};
+            NumbersAt(dictionary, ValueIndex(dictionary, 0, "/Matrix"), m, 6);
+            Shading::MeshPart area;
+            area.count = 4;
+            area.colour = shading->colours.front();
+            const double corners[4][2] = {{domain[0], domain[2]}, {domain[1], domain[2]}, {domain[1], domain[3]}, {domain[0], domain[3]}};
+            for (int k = 0; k < 4; ++k) {
+                area.points[2 * k] = m[0] * corners[k][0] + m[2] * corners[k][1] + m[4];
+                area.points[2 * k + 1] = m[1] * corners[k][0] + m[3] * corners[k][1] + m[5];
+            }
+            if (std::all_of(area.points.begin(), area.points.end(), [](double v) { return std::isfinite(v); })) shading->mesh.push_back(area);
+        }
     }
     functionSamples_.clear();
     return shading;

@@ -123,6 +123,8 @@ TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
         // A Type 3 glyph, a bar 100 by 20, turned upright by its font matrix: 10 wide, 50 tall at 90 ... 100.
         {"type 3 glyph turned by its font matrix", "BT /T3 50 Tf 1 0 0 rg 100 20 Td (a) Tj ET",
          {{{95, 55}, 0xFF0000}, {{130, 75}, 0xFFFFFF}}},
+        // A function-based shading over its domain as its matrix places it: 10 to 60 both ways.
+        {"function-based shading", "/S6 sh", {{{30, 60}, 0x000000}, {{100, 50}, 0xFFFFFF}}},
         // A green patch from 110 to 190 across and 10 to 90 up.
         {"patch mesh", "/S5 sh", {{{150, 50}, 0x00FF00}, {{105, 50}, 0xFFFFFF}, {{150, 5}, 0xFFFFFF}}},
     };
@@ -130,11 +132,11 @@ TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
     builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
     const size_t count = std::size(cases);
     // The shared objects follow the pages: shadings S1-S3, patterns P1-P2, the mask's group,
-    // meshes S4-S5, a Type 3 font and its glyph.
+    // meshes S4-S5, a Type 3 font and its glyph, a function-based shading S6.
     const size_t first = 3 + 2 * count;
     auto ref = [first](size_t k) { return std::to_string(first + k) + " 0 R"; };
     const std::string resources = "<< /Shading << /S1 " + ref(0) + " /S2 " + ref(1) + " /S3 " + ref(2) + " /S4 " + ref(6) +
-                                  " /S5 " + ref(7) + " >> /Font << /T3 " + ref(8) + " >> /Pattern << /P1 " +
+                                  " /S5 " + ref(7) + " /S6 " + ref(10) + " >> /Font << /T3 " + ref(8) + " >> /Pattern << /P1 " +
                                   ref(3) + " /P2 " + ref(4) + " >> /ColorSpace << /CSP [/Pattern /DeviceRGB] >> " +
                                   "/ExtGState << /SM1 << /SMask << /S /Luminosity /G " + ref(5) + " >> >> /SM0 << /SMask /None >> >> >>";
     std::string kids;
@@ -171,6 +173,8 @@ TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
                               "/CharProcs << /a " + ref(9) + " >> /Encoding << /Differences [97 /a] >> "
                               "/FirstChar 97 /LastChar 97 /Widths [100] /Resources << >> >>");
     builder.objects.push_back(test::StreamObject("", "100 0 d0 0 0 100 20 re f"));
+    builder.objects.push_back("<< /ShadingType 1 /ColorSpace /DeviceGray /Matrix [50 0 0 50 10 10] "
+                              "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [0] /N 1 >> >>");
     builder.objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " /MediaBox [0 0 200 100] >>";
     builder.trailerEntries = "/Root 1 0 R";
     test::OpenedDocument opened(builder.Build());
