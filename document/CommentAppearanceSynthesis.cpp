@@ -252,6 +252,18 @@ void DrawFreeText(const Annotation& annotation, ContentWriter& out)
     DrawWrappedText(out, style, text, box.Inset(pad, pad), dictionary.Integer("/Q").value_or(0));
 }
 
+// A link shows a frame only when the file gives it one: a /Border or /BS of some width, in /C.
+void DrawLink(const Annotation& annotation, ContentWriter& out)
+{
+    const Dictionary& dictionary = annotation.dictionary;
+    if (!annotation.hasRect || (dictionary.Sub("/BS").Empty() && dictionary.Value("/Border").empty())) return;
+    const Stroke stroke = OutlineOf(dictionary);
+    if (!stroke.Drawn()) return;
+    SetStroke(out, stroke);
+    out.Rectangle(annotation.rect.Inset(stroke.width / 2, stroke.width / 2));
+    out.Paint(PaintOperator(false, true));
+}
+
 struct Painter {
     std::string_view subtype;
     CommentPainter draw;
@@ -261,7 +273,7 @@ constexpr Painter Painters[] = {
     {"/Square", DrawSquare},       {"/Circle", DrawCircle},       {"/Line", DrawLine},
     {"/Polygon", DrawPolygon},     {"/PolyLine", DrawPolyLineComment}, {"/Ink", DrawInk},
     {"/Highlight", DrawHighlight}, {"/Underline", DrawUnderline}, {"/StrikeOut", DrawStrikeOut},
-    {"/Squiggly", DrawSquiggly},   {"/FreeText", DrawFreeText},
+    {"/Squiggly", DrawSquiggly},   {"/FreeText", DrawFreeText},   {"/Link", DrawLink},
 };
 
 }  // namespace

@@ -57,6 +57,11 @@ const Case Cases[] = {
      "/Contents (eins zwei drei vier) >>",
      "path F f=FFFFCC [300 100 360 180]\npath S s=000000 [300.5 100.5 359.5 179.5]\ntext /Helv 10 (eins zwei) at 303\n"
      "text /Helv 10 (drei vier) at 303\n"},
+    // Links show a frame only when the file gives one a width and a colour.
+    {"LinkWithBorder", "<< /Subtype /Link /Rect [100 50 200 70] /Border [0 0 2] /C [1 0 0] >>",
+     "path S s=FF0000 [101 51 199 69]\n", "2 w"},
+    {"LinkWithoutBorder", "<< /Subtype /Link /Rect [100 50 200 70] /C [1 0 0] >>", ""},
+    {"LinkWithBorderOfNoWidth", "<< /Subtype /Link /Rect [100 50 200 70] /Border [0 0 0] /C [1 0 0] >>", ""},
     {"HiddenSquare", "<< /Subtype /Square /F 2 /Rect [0 0 10 10] /C [0] >>", ""},
     {"NoViewSquare", "<< /Subtype /Square /F 34 /Rect [0 0 10 10] /C [0] >>", ""},
     {"SquareWithItsOwnAppearance", "<< /Subtype /Square /Rect [0 0 10 10] /C [0] /AP << /N 40 0 R >> >>", ""},
