@@ -26,6 +26,7 @@
 #include <QTimeEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -234,6 +235,10 @@ void TMainForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    // On another screen the page is drawn for that screen's pixels (a kept drawing when the
+    // ratio is the same). Queued: the new ratio holds once the move is done.
+    if (QWindow* window = windowHandle())
+        connect(window, &QWindow::screenChanged, this, [this] { PaintBox1Paint(); }, Qt::QueuedConnection);
     FormShow(startArguments_);
 }
 

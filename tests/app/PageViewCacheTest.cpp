@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QWindow>
 #include <functional>
 
 #include "app/PageImageCache.h"
@@ -104,6 +105,21 @@ TEST_F(PageViewCacheTest, ShowingTheShownPageAgainDrawsNothing)
     form().PaintBox1MouseDown(Qt::RightButton, middle.x(), middle.y());
     EXPECT_EQ(form().PageDrawingCount(), drawings + 1);
     ExpectFresh("zoomed back out");
+}
+
+TEST_F(PageViewCacheTest, AnotherScreenShowsThePageForItsPixels)
+{
+    Open(CopySample(folder_, "sample.pdf"));
+    // The view is emptied behind the window's back; the move to a screen shows the page again,
+    // from the kept drawing when the pixel ratio is the same.
+    const int drawings = form().PageDrawingCount();
+    form().PaintBox1->SetPicture(QImage());
+    QWindow* window = form().windowHandle();
+    ASSERT_NE(window, nullptr);
+    emit window->screenChanged(window->screen());
+    QCoreApplication::processEvents();
+    ExpectFresh("moved to a screen");
+    EXPECT_EQ(form().PageDrawingCount(), drawings);
 }
 
 TEST_F(PageViewCacheTest, EachChangeOfWhatTheViewShowsIsDrawnAnew)
