@@ -58,7 +58,8 @@ QPen PenOf(const DeviceStroke& stroke, double scale, const QColor& colour)
     const double width = std::max(stroke.width * scale, 1.0);
     pen.setWidthF(width);
     static constexpr Qt::PenCapStyle caps[] = {Qt::FlatCap, Qt::RoundCap, Qt::SquareCap};
-    static constexpr Qt::PenJoinStyle joins[] = {Qt::MiterJoin, Qt::RoundJoin, Qt::BevelJoin};
+    // Past the miter limit a join is bevelled, as printers do, not cut off at the limit.
+    static constexpr Qt::PenJoinStyle joins[] = {Qt::SvgMiterJoin, Qt::RoundJoin, Qt::BevelJoin};
     pen.setCapStyle(caps[std::clamp(stroke.cap, 0, 2)]);
     pen.setJoinStyle(joins[std::clamp(stroke.join, 0, 2)]);
     // The miter limit counts from the join's middle, half the length that the file's counts.

@@ -37,6 +37,8 @@ TEST(PagePainter, PathsClipsTextAndStateAsPrinted)
         {"dashed wide line cut by a scaled matrix", "2 0 0 2 0 0 cm 4 w [10 10] 0 d 0 1 0 RG 10 25 m 90 25 l S",
          QRect(20, 46, 140, 8), QPoint(30, 50), 0x00FF00},
         {"constant opacity", "/GS1 gs 0 0 1 rg 10 10 40 20 re f", QRect(10, 70, 40, 20), QPoint(30, 80), 0x7F7FFF},
+        // A turn sharper than the miter limit allows is bevelled, not drawn out to the limit.
+        {"sharp turn bevelled", "3 w 0 0 1 RG 50 50 m 100 50 l 50 51 l S", QRect(50, 47, 52, 5), QPoint(70, 49), 0x0000FF},
         // Text in a standard font that the file does not embed: its substitute's shapes.
         // H from 23 to 52, i to 55 (Helvetica widths 722 and 222), both 29 pixels tall.
         {"text in a standard font", "BT /F1 40 Tf 1 0 0 rg 20 30 Td (Hi) Tj ET", QRect(23, 41, 32, 29), QPoint(), 0xFF0000},
