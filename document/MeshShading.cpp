@@ -106,15 +106,21 @@ void PdfDocument::ReadMesh(int32_t number, const TokenList& dictionary, const Sh
         const double at = span != 0 ? (v.c[0] - (withFunction ? low : 0)) / span : 0;
         return table[static_cast<size_t>(std::clamp(std::round(at * 255), 0.0, 255.0))];
     };
-    auto readVertex = [&](Vertex& v) {
-        if (!reader.Has(2 * coordinateBits + static_cast<int>(components) * componentBits)) return false;
-        const double coordinateMax = std::ldexp(1.0, coordinateBits) - 1, componentMax = std::ldexp(1.0, componentBits) - 1;
-        v.x = decode[0] + static_cast<double>(reader.Read(coordinateBits)) * (decode[1] - decode[0]) / coordinateMax;
-        v.y = decode[2] + static_cast<double>(reader.Read(coordinateBits)) * (decode[3] - decode[2]) / coordinateMax;
+    // A point, then a colour, each scaled into its /Decode range; false where the data end.
+    const double coordinateMax = std::ldexp(1.0, coordinateBits) - 1, componentMax = std::ldexp(1.0, componentBits) - 1;
+    auto readPoint = [&](double& x, double& y) {
+        if (!reader.Has(2 * coordinateBits)) return false;
+        x = decode[0] + static_cast<double>(reader.Read(coordinateBits)) * (decode[1] - decode[0]) / coordinateMax;
+        y = decode[2] + static_cast<double>(reader.Read(coordinateBits)) * (decode[3] - decode[2]) / coordinateMax;
+        return true;
+    };
+    auto readColour = [&](Vertex& v) {
+        if (!reader.Has(static_cast<int>(components) * componentBits)) return false;
         for (size_t k = 0; k < components; ++k)
             v.c[k] = decode[4 + 2 * k] + static_cast<double>(reader.Read(componentBits)) * (decode[5 + 2 * k] - decode[4 + 2 * k]) / componentMax;
         return true;
     };
+    auto readVertex = [&](Vertex& v) { return readPoint(v.x, v.y) && readColour(v); };
 
     // Triangles and patches are counted first: the parts each is cut into share the bound.
     std::vector<std::array<Vertex, 3>> triangles;
@@ -181,26 +187,14 @@ void PdfDocument::ReadMesh(int32_t number, const TokenList& dictionary, const Sh
                 from = 4;
             }
             const int count = 12 - static_cast<int>(from) + inner;
-            Vertex v;
             bool complete = true;
             for (int k = 0; k < count && complete; ++k) {
-                if (!reader.Has(2 * coordinateBits)) complete = false;
-                else {
-                    const double coordinateMax = std::ldexp(1.0, coordinateBits) - 1;
-                    const double x = decode[0] + static_cast<double>(reader.Read(coordinateBits)) * (decode[1] - decode[0]) / coordinateMax;
-                    const double y = decode[2] + static_cast<double>(reader.Read(coordinateBits)) * (decode[3] - decode[2]) / coordinateMax;
-                    if (from + static_cast<size_t>(k) < 12) next[from + static_cast<size_t>(k)] = {x, y};
-                }
+                // The inner points of a tensor patch are read past: the boundary gives its area.
+                std::array<double, 2> point{};
+                complete = readPoint(point[0], point[1]);
+                if (from + static_cast<size_t>(k) < 12) next[from + static_cast<size_t>(k)] = point;
             }
-            for (size_t k = from / 2; k < 4 && complete; ++k) {
-                if (!reader.Has(static_cast<int>(components) * componentBits)) complete = false;
-                else {
-                    const double componentMax = std::ldexp(1.0, componentBits) - 1;
-                    for (size_t c = 0; c < components; ++c)
-                        colours[k].c[c] = decode[4 + 2 * c] +
-                                          static_cast<double>(reader.Read(componentBits)) * (decode[5 + 2 * c] - decode[4 + 2 * c]) / componentMax;
-                }
-            }
+            for (size_t k = from / 2; k < 4 && complete; ++k) complete = readColour(colours[k]);
             if (!complete) break;
             reader.Align();
             points = next;
