@@ -15,6 +15,38 @@ namespace {
 
 using test::InkBox;
 
+// A document of 200 × 100 point pages, one for each content, each with `resources`; the shared
+// objects follow the pages, the first numbered FirstSharedObject(the page count).
+size_t FirstSharedObject(size_t pages) { return 3 + 2 * pages; }
+
+std::string PageForEachContent(const std::vector<std::string>& contents, const std::string& resources,
+                               const std::vector<std::string>& shared)
+{
+    test::PdfBuilder builder;
+    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
+    std::string kids;
+    for (const std::string& content : contents) {
+        const size_t page = builder.objects.size() + 1;
+        kids += std::to_string(page) + " 0 R ";
+        builder.objects.push_back("<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(page + 1) + " 0 R /Resources " +
+                                  resources + " >>");
+        builder.objects.push_back(test::StreamObject("", content));
+    }
+    builder.objects.insert(builder.objects.end(), shared.begin(), shared.end());
+    builder.objects[1] =
+        "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(contents.size()) + " /MediaBox [0 0 200 100] >>";
+    builder.trailerEntries = "/Root 1 0 R";
+    return builder.Build();
+}
+
+// Each of red, green and blue within `tolerance` of the expected.
+void ExpectColourNear(QRgb found, QRgb expected, int tolerance, const std::string& where = "")
+{
+    for (int shift : {0, 8, 16})
+        EXPECT_LE(std::abs(int((found >> shift) & 0xFF) - int((expected >> shift) & 0xFF)), tolerance)
+            << where << " " << std::hex << (found & 0xFFFFFF);
+}
+
 struct PaintCase {
     const char* name;
     std::string content;
@@ -46,22 +78,13 @@ TEST(PagePainter, PathsClipsTextAndStateAsPrinted)
         // Text as a clip: only the glyphs' area of the following fill shows.
         {"text clip", "BT /F1 40 Tf 7 Tr 20 30 Td (Hi) Tj ET 0 0 1 rg 0 0 200 100 re f", QRect(23, 41, 32, 29), QPoint(), 0x0000FF},
     };
-    std::string kids, objects;
-    test::PdfBuilder builder;
-    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
     const size_t count = std::size(cases);
-    for (size_t i = 0; i < count; ++i) {
-        const size_t page = builder.objects.size() + 1;
-        kids += std::to_string(page) + " 0 R ";
-        builder.objects.push_back("<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(page + 1) +
-                                  " 0 R /Resources << /Font << /F1 " + std::to_string(3 + 2 * count) +
-                                  " 0 R >> /ExtGState << /GS1 << /ca 0.5 >> >> >> >>");
-        builder.objects.push_back(test::StreamObject("", cases[i].content));
-    }
-    builder.objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
-    builder.objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " /MediaBox [0 0 200 100] >>";
-    builder.trailerEntries = "/Root 1 0 R";
-    test::OpenedDocument opened(builder.Build());
+    std::vector<std::string> contents;
+    for (const PaintCase& c : cases) contents.push_back(c.content);
+    const std::string resources = "<< /Font << /F1 " + std::to_string(FirstSharedObject(count)) +
+                                  " 0 R >> /ExtGState << /GS1 << /ca 0.5 >> >> >>";
+    const std::string helvetica = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";
+    test::OpenedDocument opened(PageForEachContent(contents, resources, {helvetica}));
     ASSERT_TRUE(opened->documentRead);
     ASSERT_EQ(opened->pages.Count(), count);
     FontPrograms fonts(*opened.document);
@@ -87,9 +110,7 @@ TEST(PagePainter, PathsClipsTextAndStateAsPrinted)
             EXPECT_TRUE(found);
             continue;
         }
-        const QRgb found = image.pixel(c.sample) & 0xFFFFFF;
-        for (int shift : {0, 8, 16})
-            EXPECT_LE(std::abs(int((found >> shift) & 0xFF) - int((c.colour >> shift) & 0xFF)), 2) << std::hex << found;
+        ExpectColourNear(image.pixel(c.sample), c.colour, 2);
     }
     // Drawn for a screen of two device pixels a pixel: twice the pixels, the same page.
     const QImage sharp = RenderPageAsPrinted(*opened.document, fonts, 1, 75, 96, 2);
@@ -130,56 +151,48 @@ TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
         // A green patch from 110 to 190 across and 10 to 90 up.
         {"patch mesh", "/S5 sh", {{{150, 50}, 0x00FF00}, {{105, 50}, 0xFFFFFF}, {{150, 5}, 0xFFFFFF}}},
     };
-    test::PdfBuilder builder;
-    builder.objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
     const size_t count = std::size(cases);
+    std::vector<std::string> contents;
+    for (const ColourCase& c : cases) contents.push_back(c.content);
     // The shared objects follow the pages: shadings S1-S3, patterns P1-P2, the mask's group,
     // meshes S4-S5, a Type 3 font and its glyph, a function-based shading S6.
-    const size_t first = 3 + 2 * count;
+    const size_t first = FirstSharedObject(count);
     auto ref = [first](size_t k) { return std::to_string(first + k) + " 0 R"; };
     const std::string resources = "<< /Shading << /S1 " + ref(0) + " /S2 " + ref(1) + " /S3 " + ref(2) + " /S4 " + ref(6) +
                                   " /S5 " + ref(7) + " /S6 " + ref(10) + " >> /Font << /T3 " + ref(8) + " >> /Pattern << /P1 " +
                                   ref(3) + " /P2 " + ref(4) + " >> /ColorSpace << /CSP [/Pattern /DeviceRGB] >> " +
                                   "/ExtGState << /SM1 << /SMask << /S /Luminosity /G " + ref(5) + " >> >> /SM0 << /SMask /None >> >> >>";
-    std::string kids;
-    for (size_t i = 0; i < count; ++i) {
-        const size_t page = builder.objects.size() + 1;
-        kids += std::to_string(page) + " 0 R ";
-        builder.objects.push_back("<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(page + 1) + " 0 R /Resources " + resources + " >>");
-        builder.objects.push_back(test::StreamObject("", cases[i].content));
-    }
+    std::vector<std::string> shared;
     const std::string redToBlue = "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >>";
-    builder.objects.push_back("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [50 0 150 0] " + redToBlue + " >>");
-    builder.objects.push_back("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [50 0 150 0] " + redToBlue + " /Extend [true true] >>");
-    builder.objects.push_back("<< /ShadingType 3 /ColorSpace /DeviceGray /Coords [100 50 0 100 50 40] "
-                              "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>");
-    builder.objects.push_back("<< /PatternType 2 /Shading " + ref(1) + " >>");
-    builder.objects.push_back(test::StreamObject("/PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 10 10] /XStep 10 /YStep 10 "
-                                                 "/Resources << >>",
-                                                 "1 0 0 rg 0 0 10 10 re f"));
-    builder.objects.push_back(test::StreamObject("/Type /XObject /Subtype /Form /BBox [0 0 200 100] "
-                                                 "/Group << /S /Transparency /CS /DeviceGray >>",
-                                                 "1 g 0 0 100 100 re f"));
+    shared.push_back("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [50 0 150 0] " + redToBlue + " >>");
+    shared.push_back("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [50 0 150 0] " + redToBlue + " /Extend [true true] >>");
+    shared.push_back("<< /ShadingType 3 /ColorSpace /DeviceGray /Coords [100 50 0 100 50 40] "
+                     "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>");
+    shared.push_back("<< /PatternType 2 /Shading " + ref(1) + " >>");
+    shared.push_back(test::StreamObject("/PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 10 10] /XStep 10 /YStep 10 "
+                                        "/Resources << >>",
+                                        "1 0 0 rg 0 0 10 10 re f"));
+    shared.push_back(test::StreamObject("/Type /XObject /Subtype /Form /BBox [0 0 200 100] "
+                                        "/Group << /S /Transparency /CS /DeviceGray >>",
+                                        "1 g 0 0 100 100 re f"));
     // Meshes with 8-bit coordinates taken as they stand; each vertex a flag, x, y, red, green, blue.
     const std::string mesh = "/BitsPerCoordinate 8 /BitsPerComponent 8 /BitsPerFlag 8 /ColorSpace /DeviceRGB "
                              "/Decode [0 255 0 255 0 1 0 1 0 1] ";
-    builder.objects.push_back(test::StreamObject("/ShadingType 4 " + mesh, std::string("\0\0\0\xFF\0\0" "\0\x64\0\xFF\0\0"
-                                                                                      "\0\0\x64\xFF\0\0" "\x01\x64\x64\xFF\0\0", 24)));
+    shared.push_back(test::StreamObject("/ShadingType 4 " + mesh, std::string("\0\0\0\xFF\0\0" "\0\x64\0\xFF\0\0"
+                                                                             "\0\0\x64\xFF\0\0" "\x01\x64\x64\xFF\0\0", 24)));
     std::string patch(1, '\0');
     const int boundary[12][2] = {{110, 10}, {110, 36}, {110, 63}, {110, 90}, {136, 90}, {163, 90},
                                  {190, 90}, {190, 63}, {190, 36}, {190, 10}, {163, 10}, {136, 10}};
     for (const auto& point : boundary) patch += {static_cast<char>(point[0]), static_cast<char>(point[1])};
     for (int corner = 0; corner < 4; ++corner) patch += std::string("\0\xFF\0", 3);
-    builder.objects.push_back(test::StreamObject("/ShadingType 6 " + mesh, patch));
-    builder.objects.push_back("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 100 20] /FontMatrix [0 0.01 -0.01 0 0 0] "
-                              "/CharProcs << /a " + ref(9) + " >> /Encoding << /Differences [97 /a] >> "
-                              "/FirstChar 97 /LastChar 97 /Widths [100] /Resources << >> >>");
-    builder.objects.push_back(test::StreamObject("", "100 0 d0 0 0 100 20 re f"));
-    builder.objects.push_back("<< /ShadingType 1 /ColorSpace /DeviceGray /Matrix [50 0 0 50 10 10] "
-                              "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [0] /N 1 >> >>");
-    builder.objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " /MediaBox [0 0 200 100] >>";
-    builder.trailerEntries = "/Root 1 0 R";
-    test::OpenedDocument opened(builder.Build());
+    shared.push_back(test::StreamObject("/ShadingType 6 " + mesh, patch));
+    shared.push_back("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 100 20] /FontMatrix [0 0.01 -0.01 0 0 0] "
+                     "/CharProcs << /a " + ref(9) + " >> /Encoding << /Differences [97 /a] >> "
+                     "/FirstChar 97 /LastChar 97 /Widths [100] /Resources << >> >>");
+    shared.push_back(test::StreamObject("", "100 0 d0 0 0 100 20 re f"));
+    shared.push_back("<< /ShadingType 1 /ColorSpace /DeviceGray /Matrix [50 0 0 50 10 10] "
+                     "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [0] /N 1 >> >>");
+    test::OpenedDocument opened(PageForEachContent(contents, resources, shared));
     ASSERT_TRUE(opened->documentRead);
     ASSERT_EQ(opened->pages.Count(), count);
     FontPrograms fonts(*opened.document);
@@ -188,12 +201,8 @@ TEST(PagePainter, ShadingsPatternsAndSoftMasksAsPrinted)
         SCOPED_TRACE(c.name);
         const QImage image = RenderPageAsPrinted(*opened.document, fonts, static_cast<int>(i + 1), 75, 96);
         ASSERT_EQ(image.size(), QSize(200, 100));
-        for (const auto& [point, colour] : c.samples) {
-            const QRgb found = image.pixel(point) & 0xFFFFFF;
-            for (int shift : {0, 8, 16})
-                EXPECT_LE(std::abs(int((found >> shift) & 0xFF) - int((colour >> shift) & 0xFF)), 4)
-                    << point.x() << "," << point.y() << " " << std::hex << found;
-        }
+        for (const auto& [point, colour] : c.samples)
+            ExpectColourNear(image.pixel(point), colour, 4, std::to_string(point.x()) + "," + std::to_string(point.y()));
     }
 }
 
@@ -220,9 +229,7 @@ TEST(PagePainter, CommentsTakeOnTheirOpacityAndFlags)
     const QRgb expected[] = {0xFF0000, 0xFF8080, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
     for (size_t i = 0; i < std::size(extras); ++i) {
         SCOPED_TRACE(extras[i]);
-        const QRgb found = image.pixel(25 + 40 * static_cast<int>(i), 50) & 0xFFFFFF;
-        for (int shift : {0, 8, 16})
-            EXPECT_LE(std::abs(int((found >> shift) & 0xFF) - int((expected[i] >> shift) & 0xFF)), 2) << std::hex << found;
+        ExpectColourNear(image.pixel(25 + 40 * static_cast<int>(i), 50), expected[i], 2);
     }
 }
 
