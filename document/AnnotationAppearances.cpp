@@ -9,22 +9,13 @@
 
 namespace folivo {
 
-namespace {
-
-// Flags that keep a comment off the screen: hidden and "no view".
-constexpr int32_t HiddenFlags = 2 | 32;
-
-}  // namespace
-
 std::optional<int32_t> PdfDocument::AppearanceOf(const AnnotationRecord& comment)
 {
     std::optional<int32_t> form;
-    int32_t position = comment.directStart;
-    if (position <= 0) position = objects.ValuePosition(comment.objectNumber).value_or(position);
-    if (position > 0) {
-        const TokenList annotation = objects.DictionaryAt(position);
+    if (const auto position = CommentPosition(comment); position && *position > 0) {
+        const TokenList annotation = objects.DictionaryAt(*position);
         const size_t flags = ValueIndex(annotation, 0, "/F");
-        const bool hidden = flags != 0 && (IntegerText(annotation[flags]).value_or(0) & HiddenFlags) != 0;
+        const bool hidden = flags != 0 && (IntegerText(annotation[flags]).value_or(0) & HiddenCommentFlags) != 0;
         const size_t stateAt = ValueIndex(annotation, 0, "/AS");
         const std::string state = stateAt != 0 ? annotation[stateAt] : "";
 

@@ -18,9 +18,6 @@ using namespace synthesis;
 
 namespace {
 
-// Flags that keep a comment off the screen: hidden and "no view".
-constexpr int64_t HiddenFlags = 2 | 32;
-
 // The comment's /Rect, its corners in either order; none without area.
 void ReadRectangle(Annotation& annotation)
 {
@@ -36,13 +33,11 @@ void ReadRectangle(Annotation& annotation)
 std::optional<FormContent> SynthesizedAppearance(const PdfDocument& document, const AnnotationRecord& comment,
                                                  bool formNeedsAppearances)
 {
-    std::optional<int32_t> position;
-    if (comment.directStart > 0) position = comment.directStart;
-    else if (comment.objectNumber > 0) position = document.objects.ValuePosition(comment.objectNumber);
+    const auto position = document.CommentPosition(comment);
     if (!position) return std::nullopt;
     Annotation annotation{document, Dictionary(document.objects, document.objects.DictionaryAt(*position)), {}, false};
     const Dictionary& dictionary = annotation.dictionary;
-    if (dictionary.Integer("/F").value_or(0) & HiddenFlags) return std::nullopt;
+    if (dictionary.Integer("/F").value_or(0) & HiddenCommentFlags) return std::nullopt;
     ReadRectangle(annotation);
 
     ContentWriter out;

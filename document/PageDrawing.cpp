@@ -87,16 +87,20 @@ void PdfDocument::DrawPage(uint32_t pageNumber, OutputDevice& device)
     }
 }
 
+std::optional<int32_t> PdfDocument::CommentPosition(const AnnotationRecord& comment) const
+{
+    if (comment.directStart > 0) return comment.directStart;
+    if (comment.objectNumber > 0) return objects.ValuePosition(comment.objectNumber);
+    return std::nullopt;
+}
+
 double PdfDocument::CommentOpacity(const AnnotationRecord& comment)
 {
-    std::optional<int32_t> position;
-    if (comment.directStart > 0) position = comment.directStart;
-    else if (comment.objectNumber > 0) position = objects.ValuePosition(comment.objectNumber);
+    const auto position = CommentPosition(comment);
     if (!position) return 1;
     const TokenList dictionary = objects.DictionaryAt(*position);
-    // Hidden (2) and not to be viewed (32): not drawn at all.
     const size_t flags = ValueIndex(dictionary, 0, "/F");
-    if (flags && (IntegerText(dictionary[flags]).value_or(0) & (2 | 32))) return 0;
+    if (flags && (IntegerText(dictionary[flags]).value_or(0) & HiddenCommentFlags)) return 0;
     return std::clamp(NumberValue(dictionary, "/CA").value_or(1), 0.0, 1.0);
 }
 

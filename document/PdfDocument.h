@@ -219,6 +219,8 @@ public:
         std::shared_ptr<const Shading> shading;
     };
     std::optional<Pattern> ReadPattern(int32_t number);
+    // Where the comment's dictionary starts: inside /Annots, or its object; none when it is missing.
+    std::optional<int32_t> CommentPosition(const AnnotationRecord& comment) const;
     // How opaque a comment is drawn: its /CA; 0 when its flags hide it.
     double CommentOpacity(const AnnotationRecord& comment);
     // The soft mask an ExtGState dictionary sets: none when it sets none or names no group.

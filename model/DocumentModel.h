@@ -25,6 +25,9 @@ struct ContentStreamRef {
 
 enum AnnotationKind : int32_t { AnnotOther = 0, AnnotText = 1, AnnotFreeText = 2, AnnotStamp = 3 };
 
+// /F flags that keep a comment off the screen: hidden (2) and not to be viewed (32).
+inline constexpr int32_t HiddenCommentFlags = 2 | 32;
+
 struct AnnotationRecord {
     OwnedText title;  // /T
     OwnedText text;   // /Contents
